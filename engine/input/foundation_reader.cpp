@@ -1,0 +1,273 @@
+// FOUNDATION section: type, shape, mass and constants; the pile-side steps
+// are in pile_reader.cpp.
+#include <algorithm>
+
+#include "engine/input/keywords.hpp"
+#include "engine/input/problem_data.hpp"
+#include "engine/input/record_reader.hpp"
+#include "engine/input/report.hpp"
+#include "engine/input/section_readers.hpp"
+
+namespace terva {
+
+using detail::Echo;
+using detail::EchoHeading;
+using detail::Fatal;
+using detail::InvalidKeyword;
+using detail::ReadNumbers;
+
+namespace {
+
+// One echo line: a 32-character label, the value and, after a blank, its unit.
+void ValueLine(std::string_view label, Real value, bool exponent, std::string_view unit = {}) {
+  fmt::Line line(label);
+  if (exponent) line.PE(value, 12, 5); else line.F(value, 12, 5);
+  if (!unit.empty()) line.X(1).A(unit);
+  Out().Line(line);
+}
+
+bool IsPileOrMultilayer(Int type) { return type == kPile || type == kMultilayer; }
+
+}  // namespace
+
+void ReadFoundation() {
+  ProblemData& p = Problem();
+  KeywordRecord kw;
+
+  // 1. foundation type
+  ReadKeyword(kw);
+  switch (LookupKeyword(kw.Key())) {
+    case kPileKey: p.status.FoundationType = kPile; break;
+    case kHalfKey: p.status.FoundationType = kHalfSpace; break;
+    case kStratumKey: p.status.FoundationType = kStratum; break;
+    case kMultilayerKey: p.status.FoundationType = kMultilayer; break;
+    default: InvalidKeyword(kw.Key(), " FOR FOUNDATION TYPE"); return;
+  }
+  const Int type = p.status.FoundationType;
+  if (Echo()) {
+    static constexpr std::string_view kNames[] = {"", "PILE", "HALF-SPACE", "STRATUM", "MULTILAYER"};
+    Out().Blank(2);
+    Out().Line("FOUNDATION TYPE - " + std::string(kNames[type]));
+    Out().Line(fmt::Line().Stars(15));
+  }
+
+  // 2. footing shape
+  ReadKeyword(kw);
+  switch (LookupKeyword(kw.Key())) {
+    case kCircularKey: p.status.FootingShape = kCircular; break;
+    case kRectangularKey: p.status.FootingShape = kRectangular; break;
+    default: InvalidKeyword(kw.Key(), " FOR GEOMETRY TYPE"); return;
+  }
+  ReadGeometry();  // its errors do not end the section
+  if (type == kHalfSpace || type == kStratum) p.status.SoilMedia = kLayered;
+
+  // 3. mass
+  ReadKeyword(kw);
+  if (LookupKeyword(kw.Key()) != kMassKey) {
+    InvalidKeyword(kw.Key(), " FOR MASS INFORMATION");
+    return;
+  }
+  if (!ReadMass()) return;
+
+  // 4. soil media, layer count, pile head and coordinates
+  if (IsPileOrMultilayer(type)) {
+    if (!ReadSoilMedia()) return;
+    if (type == kMultilayer) {
+      p.piles.PileHeadFixed = true;
+      p.piles.HeadFixity = 1.0f;
+    } else if (!ReadPileCoordinates()) {
+      return;
+    }
+  }
+
+  // 5. foundation constants
+  ReadKeyword(kw);
+  if (LookupKeyword(kw.Key()) != kConstantsKey) {
+    InvalidKeyword(kw.Key(), " FOR CONSTANT INFORMATION");
+    return;
+  }
+  if (!ReadFoundationConstants()) return;
+
+  // 6. half-space and stratum sections end here
+  if (!IsPileOrMultilayer(type)) return;
+
+  // 7. pile elements
+  ReadKeyword(kw);
+  if (LookupKeyword(kw.Key()) != kElementKey) {
+    InvalidKeyword(kw.Key(), " FOR ELEMENT INFORMATION");
+    return;
+  }
+  if (!ReadElements()) return;
+
+  // 8. tip condition (optional)
+  ReadKeyword(kw);
+  const int tip = LookupKeyword(kw.Key());
+  if (tip == kEndBearingKey) {
+    p.status.EndBearing = true;
+    if (Echo()) EchoHeading("PILE TIP CONDITION : END-BEARING");
+  } else if (tip != kFloatingKey) {
+    PushBack();
+  }
+  if (type == kMultilayer) return;
+
+  // 9. battered piles and interaction, in either order (optional)
+  bool battered = false;
+  bool interaction = false;
+  while (!(battered && interaction)) {
+    ReadKeyword(kw);
+    const int index = LookupKeyword(kw.Key());
+    if (index == kBatteredKey && !battered) {
+      battered = true;
+      p.status.BatteredOn = true;
+      ReadBatteredPiles();
+    } else if (index == kInteractionKey && !interaction) {
+      interaction = true;
+      p.status.InteractionOn = true;
+      // a tip condition directly after INTERACTION is read and has no effect
+      ReadKeyword(kw);
+      const int next = LookupKeyword(kw.Key());
+      if (next != kFloatingKey && next != kEndBearingKey) PushBack();
+    } else {
+      PushBack();
+      return;
+    }
+  }
+}
+
+bool ReadGeometry() {
+  ProblemData& p = Problem();
+  FootingGeometry& g = p.geometry;
+  const bool stratum = p.status.FoundationType == kStratum;
+  bool ok = true;
+  if (p.status.FootingShape == kCircular) {
+    Real radius = 0;
+    ok = ReadNumbers({&radius});
+    if (ok) {
+      g.NominalRadius = radius;
+      if (stratum) std::fill(g.StratumRadius.v.begin(), g.StratumRadius.v.end(), radius);
+      else std::fill(g.EquivalentRadius.v.begin(), g.EquivalentRadius.v.end(), radius);
+    }
+  } else {
+    Real a = g.FootingDim1, b = g.FootingDim2;
+    ok = ReadNumbers({&g.FootingDim1, &g.FootingDim2});
+    if (ok) {
+      a = g.FootingDim1;
+      b = g.FootingDim2;
+      const auto r = RectangularEquivalentRadii(a, b);
+      if (stratum) {
+        g.StratumRadius(1) = r[0];
+        g.StratumRadius(2) = r[0];
+        g.StratumRadius(3) = r[1];
+        g.StratumRadius(4) = r[2];
+        g.StratumRadius(5) = r[3];
+        Real sum = 0;
+        for (Real v : g.StratumRadius.v) sum += v;
+        g.NominalRadius = sum / 5.0f;
+      } else {
+        for (int k = 1; k <= 4; ++k) g.EquivalentRadius(k) = r[static_cast<size_t>(k - 1)];
+      }
+    }
+  }
+  if (!ok) {
+    p.run.InputErrorIndicator = true;
+    Out().Blank(2);
+    Out().Line(" *** BAD DATA IN GEOMETRY DESCRIPTION ***");
+    Out().Line("        - WILL CONTINUE TO PROCESS DATA");
+    Out().Line("     - CANNOT EXECUTE THIS PROBLEM SET");
+  }
+  if (Echo()) {
+    const std::string& len = p.labels.length;
+    Out().Blank(2);
+    if (p.status.FootingShape == kCircular) {
+      Out().Line(fmt::Line("CIRCULAR FOUNDATION  -  RADIUS = ").F(g.NominalRadius, 8, 3).X(1).A(len));
+      Out().Line(fmt::Line().Stars(19));
+    } else {
+      Out().Line(fmt::Line("RECTANGULAR FOUNDATION  -  ")
+                     .F(g.FootingDim1, 8, 3).X(1).A(len).X(2).A("BY ")
+                     .F(g.FootingDim2, 8, 3).X(1).A(len));
+      Out().Line(fmt::Line().Stars(22));
+    }
+  }
+  return ok;
+}
+
+bool ReadMass() {
+  ProblemData& p = Problem();
+  MassConstants& m = p.mass;
+  const bool ok = ReadNumbers(
+      {&m.FootingMass, &m.MassMomentX, &m.MassMomentY, &m.MassMomentZ, &m.ProductXY, &m.ProductXZ, &m.ProductYZ});
+  if (!ok) Fatal("ERROR ENCOUNTERED IN FOUNDATION MASS DESCRIPTION");
+  if (Echo()) {
+    EchoHeading("MASS CONSTANTS");
+    Out().Blank();
+    const std::string& mm = p.labels.massMoment;
+    ValueLine("TOTAL MASS OF FOOTING  .........", m.FootingMass, true, p.labels.mass);
+    ValueLine("MASS MOMENT ABOUT X-AXIS  ......", m.MassMomentX, true, mm);
+    ValueLine("MASS MOMENT ABOUT Y-AXIS  ......", m.MassMomentY, true, mm);
+    ValueLine("MASS MOMENT ABOUT Z-AXIS  ......", m.MassMomentZ, true, mm);
+    ValueLine("CROSS PRODUCT X-Y  .............", m.ProductXY, true, mm);
+    ValueLine("CROSS PRODUCT X-Z  .............", m.ProductXZ, true, mm);
+    ValueLine("CROSS PRODUCT Y-Z  .............", m.ProductYZ, true, mm);
+  }
+  return ok;
+}
+
+bool ReadFoundationConstants() {
+  ProblemData& p = Problem();
+  FoundationConstants& c = p.constants;
+  const Int type = p.status.FoundationType;
+  bool ok = ReadNumbers({&c.CentreOfGravityX, &c.CentreOfGravityY, &c.CentreOfGravityHeight});
+  if (!ok) {
+    Fatal("ERROR ENCOUNTERED WHILE READING CENTRE OF GRAVITY VARIABLES");
+  } else if (type == kStratum) {
+    ok = ReadNumbers({&c.EmbedmentDepth, &c.StratumDepth});
+    if (ok) {
+      const Real e = c.EmbedmentDepth, h = c.StratumDepth, r = p.geometry.NominalRadius;
+      c.EmbedmentRatio = e / r;
+      c.EmbedmentDepthRatio = e / h;
+      c.RadiusDepthRatio = r / h;
+      // the stratum formulas hold only for E/R <= 1.5 and E/H <= 0.75 (a 0/0 ratio is refused too)
+      if (!(c.EmbedmentRatio <= 1.5f) || !(c.EmbedmentDepthRatio <= 0.75f)) {
+        p.run.InputErrorIndicator = true;
+        Out().Blank(2);
+        Out().Line("THE STRATUM OPTION IS NOT GOOD FOR THIS CASE");
+        Out().Line("CHECK YOUR E/R,E/H,R/H VALUES");
+      }
+    }
+    if (!ok) Fatal("ERROR ENCOUNTERED WHILE READING FOUNDATION CONSTANTS");
+  } else if (IsPileOrMultilayer(type)) {
+    ok = ReadNumbers({&c.PileLength, &c.PileUnitWeight, &c.StaticLoad, &c.PilePoissonRatio, &c.PileDamping,
+                      &c.RigidityCoefficient, &c.YoungsModulus});
+    if (!ok) Fatal("ERROR ENCOUNTERED WHILE READING FOUNDATION CONSTANTS");
+  }
+  if (Echo()) {
+    const UnitLabels& u = p.labels;
+    static constexpr std::string_view kHeadings[] = {"", "PILE PROPERTIES", "HALF-SPACE FOUNDATION",
+                                                     "STRATUM PROPERTIES", "FOUNDATION PROPERTIES"};
+    EchoHeading(type >= kPile && type <= kMultilayer ? kHeadings[type] : "FOUNDATION PROPERTIES");
+    Out().Blank();
+    if (IsPileOrMultilayer(type)) {
+      ValueLine("X-LOCATION CENTRE OF GRAV.  ....", c.CentreOfGravityX, false, u.length);
+      ValueLine("Y-LOCATION CENTRE OF GRAV.  ....", c.CentreOfGravityY, false, u.length);
+      ValueLine("HEIGHT OF CENTRE OF GRAV.  .....", c.CentreOfGravityHeight, false, u.length);
+      ValueLine("TOTAL LENGTH  ..................", c.PileLength, false, u.length);
+      ValueLine("UNIT WEIGHT  ...................", c.PileUnitWeight, false, u.unitWeight);
+      ValueLine("STATIC LOAD ON BODY  ...........", c.StaticLoad, true, u.force);
+      ValueLine("POISSONS RATIO  ............... ", c.PilePoissonRatio, false);
+      ValueLine("MATERIAL DAMPING  ..............", c.PileDamping, false);
+      ValueLine("COEFF. OF RIGIDITY  ............", c.RigidityCoefficient, false);
+      ValueLine("YOUNGS MODULUS  ............... ", c.YoungsModulus, true, u.modulus);
+    } else {
+      ValueLine("X-LOCATION CENTRE OF GRAV  .....", c.CentreOfGravityX, false, u.length);
+      ValueLine("Y-LOCATION CENTRE OF GRAV  .....", c.CentreOfGravityY, false, u.length);
+      ValueLine("HEIGHT OF CENTRE OF GRAV  ......", c.CentreOfGravityHeight, false, u.length);
+      if (type == kStratum) {
+        ValueLine("DEPTH OF EMBEDMENT  ............", c.EmbedmentDepth, false, u.length);
+        ValueLine("DEPTH OF LAYER  ................", c.StratumDepth, false, u.length);
+      }
+    }
+  }
+  return ok;
+}
+
+}  // namespace terva

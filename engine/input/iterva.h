@@ -1,0 +1,40 @@
+/* Entry point of the analysis engine Terva3-comp.
+ *
+ * ITERVA runs one complete analysis: it reads the run file list "names.dat"
+ * from the current working directory (line 1 the input file, line 2 the
+ * report, line 3 the graphic data file), reads and echoes the input, checks
+ * it, runs the analysis and writes the report and the graphic data file.
+ * It leaves the scratch files "TAPE7" and "TAPE8" in the working directory.
+ *
+ * The argument must be 13. Returns:
+ *   0  the input was complete and the analysis ran (computation errors are in the report)
+ *   1  wrong argument; nothing was opened or written
+ *   2  the input ended by STOP, or by its end without RUN
+ *   3  a fatal input error was found (or the run files could not be had); no analysis
+ *
+ * The engine is single-threaded and not re-entrant: one call at a time per
+ * process. _ITERVA is the same function under its second exported name.
+ */
+#ifndef TERVA_ITERVA_H
+#define TERVA_ITERVA_H
+
+#include <stdint.h>
+
+#if defined(_WIN32)
+#define TERVA_EXPORT __declspec(dllexport)
+#else
+#define TERVA_EXPORT __attribute__((visibility("default")))
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+TERVA_EXPORT int32_t ITERVA(int32_t key);
+TERVA_EXPORT int32_t _ITERVA(int32_t key);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TERVA_ITERVA_H */

@@ -1,0 +1,227 @@
+// LOAD section: harmonic, transient and random loads. Transient load histories
+// are turned into their spectra as they are read.
+#include <algorithm>
+#include <vector>
+
+#include "engine/input/keywords.hpp"
+#include "engine/input/problem_data.hpp"
+#include "engine/input/record_reader.hpp"
+#include "engine/input/report.hpp"
+#include "engine/input/section_readers.hpp"
+#include "engine/response/dft.hpp"
+
+namespace terva {
+
+using detail::Echo;
+using detail::EchoHeading;
+using detail::Fatal;
+using detail::ReadNumbers;
+
+namespace {
+
+// Every Hz value the engine prints is omega * 0.5 / 3.14.
+Real Hz(Real omega) { return omega * 0.5f / 3.14f; }
+
+// Ends the load input: the problem is not executed.
+void LoadError() {
+  Problem().run.InputErrorIndicator = true;
+  Out().Blank(2);
+  Out().Line("ERROR ENCOUNTERED IN LOAD DESCRIPTION");
+  Out().Line("        - WILL CONTINUE TO PROCESS DATA");
+  Out().Line("     - CANNOT EXECUTE THIS PROBLEM SET");
+}
+
+// "( code ) CANNOT BE / LESS THAN 1 OR EXCEED A VALUE OF 6"
+void OutOfRange(std::string_view what, Int value) {
+  Out().Blank();
+  Out().Line(fmt::Line("ERROR - ").A(what).A(" ( ").I(value, 3).A(" ) CANNOT BE "));
+  Out().Line(fmt::Line().X(8).A("LESS THAN 1 OR EXCEED A VALUE OF 6"));
+  LoadError();
+}
+
+void CapacityError(int capacity) {
+  Out().Blank(2);
+  Out().Line(fmt::Line("ERROR - NUMBER OF POINTS EXCEEDS").I(capacity, 5));
+  LoadError();
+}
+
+bool ReadHarmonic() {
+  ProblemData& p = Problem();
+  LoadDescription& l = p.load;
+  KeywordRecord kw;
+  ReadKeyword(kw);
+  const int kind = LookupKeyword(kw.Key());
+  if (kind == kNonQuadraticKey) p.status.HarmonicKind = kNonQuadratic;
+  else if (kind == kQuadraticKey) p.status.HarmonicKind = kQuadratic;
+  if (!ReadNumbers({&l.FreqMax, &l.FreqMin, &l.FreqStep, &l.LoadAmplitude(1), &l.LoadAmplitude(2),
+                    &l.LoadAmplitude(3), &l.LoadAmplitude(4), &l.LoadAmplitude(5), &l.LoadAmplitude(6)}))
+    return false;
+  if (!Echo()) return true;
+  const UnitLabels& u = p.labels;
+  const bool quadratic = p.status.HarmonicKind == kQuadratic;
+  EchoHeading(quadratic ? "HARMONIC LOAD, QUADRATIC" : "HARMONIC LOAD, NON QUADRATIC");
+  Out().Blank();
+  Out().Line(fmt::Line("MAXIMUM FREQUENCY ..............").E(Hz(l.FreqMax), 10, 3).A(" Hz"));
+  Out().Line(fmt::Line("MINIMUM FREQUENCY ..............").E(Hz(l.FreqMin), 10, 3).A(" Hz"));
+  Out().Line(fmt::Line("STEP FREQUENCY .................").E(Hz(l.FreqStep), 10, 3).A(" Hz"));
+  static constexpr std::string_view kForces[] = {"FORCE IN X-DIRECTION  ..........", "FORCE IN Y-DIRECTION  ..........",
+                                                 "FORCE IN Z-DIRECTION  ..........", "MOMENT ABOUT X-AXIS  ...........",
+                                                 "MOMENT ABOUT Y-AXIS  ...........", "MOMENT ABOUT Z-AXIS  ..........."};
+  static constexpr std::string_view kCoefficients[] = {
+      "FORCE COEFF. IN X-DIRECTION  ...", "FORCE COEFF. IN Y-DIRECTION  ...", "FORCE COEFF. IN Z-DIRECTION  ...",
+      "MOMENT COEFF. ABOUT X-AXIS  ....", "MOMENT COEFF. ABOUT Y-AXIS  ....", "MOMENT COEFF. ABOUT Z-AXIS  ...."};
+  for (int d = 1; d <= kDof; ++d) {
+    const std::string_view label = quadratic ? kCoefficients[d - 1] : kForces[d - 1];
+    const std::string& unit = quadratic ? (d <= 3 ? u.massLength : u.massMoment) : (d <= 3 ? u.force : u.moment);
+    Out().Line(fmt::Line(label).E(l.LoadAmplitude(d), 10, 3).X(1).A(unit));
+  }
+  return true;
+}
+
+void ReadTransient() {
+  ProblemData& p = Problem();
+  LoadDescription& l = p.load;
+  Real points = 0, step = 0, loads = 0;
+  if (!ReadNumbers({&points, &step, &loads})) return LoadError();
+  const Int n = RoundCount(points);
+  if (n > kMaxTransientPoints) return CapacityError(kMaxTransientPoints);
+  l.PointCount = n;
+  l.TimeStep = step;
+  l.LoadCount = RoundCount(loads);
+  const int rows = std::max<Int>(n, 0);
+  for (int k = 1; k <= rows; ++k) l.TransientSpectrum(k) = {};
+  l.LoadActs = {};
+
+  const UnitLabels& u = p.labels;
+  if (Echo()) {
+    EchoHeading("TRANSIENT LOAD");
+    Out().Blank();
+    Out().Line(fmt::Line("NUMBER OF POINTS  ..............  ").I(n, 4));
+    Out().Line(fmt::Line("TIME INTERVAL BETWEEN POINTS  ..").F(step, 7, 3));
+    Out().Line(fmt::Line("NUMBER OF LOADS  ...............").I(l.LoadCount, 3));
+  }
+  static constexpr std::string_view kCodeLines[] = {
+      "LOAD TYPE CODE - 1 (FORCE IN X-DIRECTION)", "LOAD TYPE CODE - 2 (FORCE IN Y-DIRECTION)",
+      "LOAD TYPE CODE - 3 (FORCE IN Z-DIRECTION)", "LOAD TYPE CODE - 4 (ROTATION ABOUT X-AXIS)",
+      "LOAD TYPE CODE - 5 (ROTATION ABOUT Y-AXIS)", "LOAD TYPE CODE - 6 (ROTATION ABOUT Z-AXIS)"};
+  std::vector<Complex> work(static_cast<size_t>(rows));
+  std::vector<Real> values(static_cast<size_t>(rows));
+  for (int h = 1; h <= l.LoadCount; ++h) {
+    Real codeValue = 0;
+    if (!ReadNumber(codeValue)) return LoadError();
+    const Int code = RoundCount(codeValue);
+    if (code < 1 || code > kDof) return OutOfRange("LOAD TYPE INDICATOR", code);
+    for (int k = 0; k < rows; ++k)
+      if (!ReadNumber(values[static_cast<size_t>(k)])) return LoadError();
+    if (Echo()) {
+      Out().Blank();
+      Out().Line(kCodeLines[code - 1]);
+      Out().Blank();
+      Out().Line(fmt::Line("LOAD AMPLITUDES").X(1).A(code <= 3 ? u.force : u.moment));
+      Out().Blank();
+      for (Real v : values) Out().Line(fmt::Line().X(2).PE(v, 10, 3));
+    }
+    // spectrum of the history: conj(A_k) / N, the normalised forward transform
+    for (int k = 0; k < rows; ++k) work[static_cast<size_t>(k)] = Complex(values[static_cast<size_t>(k)], 0.0f);
+    FFT(work.data(), rows);
+    const Real scale = rows > 0 ? 1.0f / static_cast<Real>(rows) : 0.0f;
+    for (int k = 1; k <= rows; ++k) l.TransientSpectrum(k)(code) = std::conj(work[static_cast<size_t>(k - 1)]) * scale;
+    l.LoadActs(code) = 1;
+  }
+  l.TransientPointsValue = static_cast<Real>(n);
+  l.TransientHalfPlusTwo = n / 2 + 2;
+}
+
+void ReadRandom() {
+  ProblemData& p = Problem();
+  LoadDescription& l = p.load;
+  Real points = 0, spectra = 0;
+  if (!ReadNumbers({&l.FreqMax, &l.FreqMin, &points, &l.RandomDuration, &spectra})) return LoadError();
+  const Int n = RoundCount(points);
+  if (n > kMaxFrequencies) return CapacityError(kMaxFrequencies);
+  l.PointCount = n;
+  l.SpectrumCount = RoundCount(spectra);
+  l.FreqStep = (l.FreqMax - l.FreqMin) / static_cast<Real>(n > 1 ? n - 1 : 1);
+  const int rows = std::max<Int>(n, 0);
+  for (int k = 1; k <= rows; ++k) l.SpectralMatrix(k) = {};
+
+  const UnitLabels& u = p.labels;
+  if (Echo()) {
+    EchoHeading("RANDOM LOAD");
+    Out().Blank();
+    Out().Line(fmt::Line("MAXIMUM FREQUENCY (Hz)  ........").F(Hz(l.FreqMax), 7, 3));
+    Out().Line(fmt::Line("MINIMUM FREQUENCY (Hz) .........").F(Hz(l.FreqMin), 7, 3));
+    Out().Line(fmt::Line("NUMBER OF POINTS  ..............").I(n, 4));
+    Out().Line(fmt::Line("NUMBER OF SPECTRA  .............").I(l.SpectrumCount, 4));
+  }
+  bool given[kDof][kDof] = {};
+  for (int s = 1; s <= l.SpectrumCount; ++s) {
+    Real iv = 0, jv = 0;
+    if (!ReadNumber(iv)) return LoadError();
+    const Int i = RoundCount(iv);
+    if (i < 1 || i > kDof) return OutOfRange("LOCATION OF SPECTRA", i);
+    if (!ReadNumber(jv)) return LoadError();
+    const Int j = RoundCount(jv);
+    if (j < 1 || j > kDof) return OutOfRange("LOCATION OF SPECTRA", j);
+    if (Echo()) {
+      Out().Blank();
+      Out().Line(fmt::Line("LOCATION OF SPECTRA  -  ").I(i, 3).X(2).I(j, 3));
+      Out().Blank();
+      Out().Line(fmt::Line("LOAD AMPLITUDES").X(1).A(u.force));
+      Out().Blank();
+    }
+    for (int k = 1; k <= rows; ++k) {
+      Real v = 0;
+      if (!ReadNumber(v)) return LoadError();
+      l.Spectral(k, i, j) = Complex(v, 0.0f);
+      if (Echo()) Out().Line(fmt::Line().X(1).E(v, 10, 3));
+    }
+    given[i - 1][j - 1] = true;
+  }
+  // Symmetric matrix: a cross-spectrum given at (i, j) also stands at (j, i);
+  // when both are given, the one with the larger first index holds for both.
+  for (int a = 2; a <= kDof; ++a)
+    for (int b = 1; b < a; ++b)
+      for (int k = 1; k <= rows; ++k) {
+        const Complex v = given[a - 1][b - 1] ? l.Spectral(k, a, b)
+                          : given[b - 1][a - 1] ? l.Spectral(k, b, a)
+                                                : Complex(0.0f, 0.0f);
+        l.Spectral(k, a, b) = v;
+        l.Spectral(k, b, a) = v;
+      }
+}
+
+}  // namespace
+
+void ReadLoad() {
+  ProblemData& p = Problem();
+  KeywordRecord kw;
+  ReadKeyword(kw);
+  switch (LookupKeyword(kw.Key())) {
+    case kHarmonicKey: p.status.LoadType = kHarmonic; break;
+    case kRandomKey: p.status.LoadType = kRandom; break;
+    case kTransientKey: p.status.LoadType = kTransient; break;
+    default:
+      Fatal("INVALID OR UNRECOGNIZED KEYWORD - " + std::string(kw.Key()) + " FOR LOAD TYPE");
+      return;
+  }
+  ReadKeyword(kw);
+  if (LookupKeyword(kw.Key()) != kConstantsKey) {
+    Fatal("'CONSTANT' KEYWORD MISSING FOR LOAD DESCRIPTION");
+    return;
+  }
+  ReadLoadData();
+}
+
+void ReadLoadData() {
+  switch (Problem().status.LoadType) {
+    case kHarmonic:
+      if (!ReadHarmonic()) LoadError();
+      return;
+    case kTransient: return ReadTransient();
+    case kRandom: return ReadRandom();
+    default: return;
+  }
+}
+
+}  // namespace terva

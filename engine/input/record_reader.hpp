@@ -1,0 +1,63 @@
+// Free-format record reader.
+//
+// The input text may put keywords and numbers on one line, separate them with
+// blanks, commas or equals signs, carry "$" comments and use the repeat form
+// "3(1.5)". Before any keyword is interpreted the whole input is rewritten, in
+// two passes, into the token file: one item per record. READIT then serves the
+// section readers one record at a time.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/scalar.hpp"
+
+namespace terva {
+
+class Report;
+
+inline constexpr int kInputLineLength = 80;     // characters of an input line that are read
+inline constexpr int kWorkingLineLength = 500;  // a line after repeat expansion
+inline constexpr int kRecordLength = 80;        // a token record
+inline constexpr int kNumberFieldLength = 20;   // characters a number request reads
+
+// Single letters standing alone are replaced by these numbers.
+int LetterCode(char letter, bool& isCode);
+
+// Pass 1: the input lines (as read, any length) to InputCopy records.
+std::vector<std::string> RewriteToInputCopy(const std::vector<std::string>& lines, Report& report);
+// Pass 2: InputCopy records to token records (word records padded to 80 characters).
+std::vector<std::string> RewriteToTokens(const std::vector<std::string>& inputCopy);
+
+// Reads the input to its end, writes the scratch files (when given: InputCopy is
+// left holding one blank record, the token file one item per line) and makes the
+// token records the ones READIT reads.
+void PrepareInput(std::FILE* input, std::FILE* inputCopy, std::FILE* tokenFile, Report& report);
+// The same from text already in memory (tests).
+void PrepareInputText(std::string_view text, Report& report);
+
+// A keyword record: 20 words of four characters (80 characters).
+struct KeywordRecord {
+  std::string text = std::string(kRecordLength, ' ');
+  std::string_view Key() const { return std::string_view(text).substr(0, 4); }
+  std::string_view First(size_t n) const { return std::string_view(text).substr(0, n); }
+};
+
+enum ReaditRequest : int { kKeywordRequest = -1, kPushBack = 0, kNumberRequest = 1 };
+enum ReaditStatus : int { kReadEnd = 0, kReadOk = 1, kNotANumber = -1 };
+
+// The only reader of the input. Status: 1 success, 0 end of input (keyword
+// request), -1 not a number (number request).
+void READIT(int request, Real& number, KeywordRecord& words, int& status);
+
+// Shorthands used by the section readers.
+bool ReadNumber(Real& value);           // true on status 1
+int ReadKeyword(KeywordRecord& words);  // the status
+void PushBack();
+
+// Parses a number field as the number request does; false when it is not a number.
+bool ParseNumberField(std::string_view field, Real& value);
+
+}  // namespace terva

@@ -1,0 +1,91 @@
+#include "support/engine_run.hpp"
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <stdexcept>
+
+#include "engine/input/iterva.h"
+
+namespace terva::test {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+ScratchFolder::ScratchFolder() {
+  char pattern[] = "/tmp/terva-test-XXXXXX";
+  const char* dir = ::mkdtemp(pattern);
+  if (!dir) throw std::runtime_error("mkdtemp failed");
+  path_ = dir;
+  previous_ = fs::current_path().string();
+  fs::current_path(path_);
+}
+
+ScratchFolder::~ScratchFolder() {
+  std::error_code ec;
+  fs::current_path(previous_, ec);
+  fs::remove_all(path_, ec);
+}
+
+void ScratchFolder::Write(const std::string& name, const std::string& text) const {
+  std::ofstream(path_ + "/" + name, std::ios::binary) << text;
+}
+
+std::string ScratchFolder::Read(const std::string& name) const { return ReadFile(path_ + "/" + name); }
+
+bool ScratchFolder::Exists(const std::string& name) const { return fs::exists(path_ + "/" + name); }
+
+EngineRun RunEngine(const std::string& input) {
+  ScratchFolder folder;
+  folder.Write("job.tvd", input);
+  folder.Write("names.dat", "job.tvd\njob.tvo\njob.tvp\njob.tvr\njob.tvt\njob.tvt\n");
+  EngineRun run;
+  run.code = ITERVA(13);
+  std::string report = folder.Read("job.tvo");
+  static const std::regex date(R"(RUN DATE -  \d\d/\d\d/\d{4})");
+  static const std::regex time(R"(TIME     -  \d\d:\d\d:\d\d)");
+  report = std::regex_replace(report, date, "RUN DATE -  MM/DD/YYYY");
+  run.report = std::regex_replace(report, time, "TIME     -  HH:MM:SS");
+  run.graphic = folder.Read("job.tvp");
+  return run;
+}
+
+std::vector<std::string> EngineRun::lines() const {
+  std::vector<std::string> out;
+  std::stringstream ss(report);
+  std::string line;
+  while (std::getline(ss, line)) out.push_back(line);
+  return out;
+}
+
+bool HasBlock(const std::string& report, const std::vector<std::string>& block) {
+  EngineRun r;
+  r.report = report;
+  const auto lines = r.lines();
+  if (block.empty()) return true;
+  for (size_t i = 0; i + block.size() <= lines.size(); ++i) {
+    bool match = true;
+    for (size_t k = 0; k < block.size() && match; ++k) match = lines[i + k] == block[k];
+    if (match) return true;
+  }
+  return false;
+}
+
+int CountLines(const std::string& report, const std::string& line) {
+  EngineRun r;
+  r.report = report;
+  int n = 0;
+  for (const auto& l : r.lines()) n += l == line;
+  return n;
+}
+
+}  // namespace terva::test

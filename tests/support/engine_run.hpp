@@ -1,0 +1,42 @@
+// Whole-run test support: pushes an input through ITERVA in a scratch folder
+// and hands back the report.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace terva::test {
+
+struct EngineRun {
+  int code = -1;
+  std::string report;    // the report text, date and time masked
+  std::string graphic;   // the graphic data file
+  std::vector<std::string> lines() const;
+};
+
+// Runs ITERVA(13) on the given input text, names.dat listing input, report and graphic file.
+EngineRun RunEngine(const std::string& input);
+
+// A scratch folder made current for the life of the object.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  const std::string& path() const { return path_; }
+  void Write(const std::string& name, const std::string& text) const;
+  std::string Read(const std::string& name) const;
+  bool Exists(const std::string& name) const;
+
+ private:
+  std::string path_;
+  std::string previous_;
+};
+
+// True when the report holds these lines one after another.
+bool HasBlock(const std::string& report, const std::vector<std::string>& block);
+// Number of lines equal to the given one.
+int CountLines(const std::string& report, const std::string& line);
+
+std::string ReadFile(const std::string& path);
+
+}  // namespace terva::test
