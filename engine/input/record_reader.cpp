@@ -21,6 +21,7 @@ std::string PadRecord(std::string_view text) {
 
 // Comments dropped, trailing blanks dropped.
 std::string Clean(std::string_view line) {
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);  // a line written on Windows
   std::string s(line.substr(0, kInputLineLength));
   const size_t dollar = s.find('$');
   if (dollar != std::string::npos) s.resize(dollar);
