@@ -1,1 +1,45 @@
+// The data echo of whole example inputs.
 #include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "support/engine_run.hpp"
+
+namespace terva::test {
+namespace {
+
+std::string Example(const std::string& name) { return ReadFile(std::string(TERVA_EXAMPLES_DIR) + "/" + name); }
+
+TEST(Echo, EveryExampleIsComplete) {
+  for (const char* name : {"half-space.tvd", "stratum.tvd", "multilayer.tvd", "pile-group.tvd"}) {
+    const std::string input = Example(name);
+    ASSERT_FALSE(input.empty()) << name;
+    const EngineRun run = RunEngine(input);
+    EXPECT_EQ(run.code, 0) << name << "\n" << run.report;
+    EXPECT_EQ(run.report.find("ERROR"), std::string::npos) << name;
+    EXPECT_EQ(run.report.find("UNRECOGNIZED"), std::string::npos) << name;
+  }
+}
+
+// The whole report of the pile group example, checked line by line against
+// the echo layouts when it was written.
+TEST(Echo, PileGroupReadsAsLaidOut) {
+  const EngineRun run = RunEngine(Example("pile-group.tvd"));
+  const std::string expected = ReadFile(std::string(TERVA_TEST_DATA_DIR) + "/pile-group.expected.tvo");
+  ASSERT_FALSE(expected.empty());
+  EXPECT_EQ(run.report, expected);
+}
+
+TEST(Echo, NoEchoPrintsNoTables) {
+  std::string input = Example("half-space.tvd");
+  input.replace(input.find("\nECHO\n"), 6, "\n");
+  input = "NOECHO\n" + input;
+  const EngineRun run = RunEngine(input);
+  EXPECT_EQ(run.code, 0);
+  EXPECT_EQ(run.report.find("MASS CONSTANTS"), std::string::npos);
+  EXPECT_EQ(run.report.find("DATA ECHO"), std::string::npos);
+  EXPECT_EQ(run.report.find("SOIL CONSTANTS"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace terva::test
