@@ -55,6 +55,14 @@ TEST(PileInput, PileCountIsRoundedAndLocationsEchoed) {
   EXPECT_FLOAT_EQ(Problem().piles.HeadFixity, 0.0f);
 }
 
+TEST(PileInput, CountsBelowOneReadNoRows) {
+  const EngineRun run = RunEngine(kPileStart + "LAYERS=0.4\nFIXED=-3\n" + kConstants + "ELEMENT\nINTERACTION\nSTOP\n");
+  EXPECT_EQ(run.code, 2) << run.report;
+  EXPECT_TRUE(HasBlock(run.report, {" NUMBER OF LAYERS OR ELEMENTS -   0"}));
+  EXPECT_TRUE(Problem().status.InteractionOn);
+  EXPECT_EQ(run.report.find("UNRECOGNIZED"), std::string::npos) << run.report;
+}
+
 TEST(PileInput, SectionErrors) {
   struct Case {
     const char* name;
