@@ -53,6 +53,29 @@ int Rows30(Real value) { return std::clamp<Int>(RoundCount(value), 0, kMaxLayers
 // A weak thickness ratio means nothing where the zone is not weaker.
 Real WeakThickness(Real shearRatio, Real thicknessRatio) { return shearRatio > 0.999f ? 0.0f : thicknessRatio; }
 
+// A count of soil rows: fatal when it cannot be read or exceeds the capacity.
+bool ReadRowCount(std::string_view capacityMessage, int& rows) {
+  Real count = 0;
+  if (!ReadNumber(count)) {
+    Fatal(kSoilConstantsError);
+    return false;
+  }
+  if (count > static_cast<Real>(kMaxLayers)) {
+    Fatal(capacityMessage);
+    return false;
+  }
+  rows = Rows30(count);
+  return true;
+}
+
+// Without weakening a side layer's cap values are its own.
+void CapDefaults(SideLayers& s, int k) {
+  s.CapShearRatio(k) = 1.0f;
+  s.CapPoissonRatio(k) = s.SidePoissonRatio(k);
+  s.CapDamping(k) = s.SideDamping(k);
+  s.CapThicknessRatio(k) = 0.0f;
+}
+
 void BlockA(Real velocity, Real unitWeight, Real poisson, Real damping) {
   const UnitLabels& u = Problem().labels;
   EchoHeading("SOIL CONSTANTS");
@@ -171,16 +194,8 @@ void SolcstLayeredPile() {
 void SolcstHalfSpace() {
   ProblemData& p = Problem();
   SideLayers& s = p.side;
-  Real count = 0;
-  if (!ReadNumber(count)) {
-    Fatal(kSoilConstantsError);
-    return;
-  }
-  if (count > static_cast<Real>(kMaxLayers)) {
-    Fatal("ERROR - NUMBER OF SIDE LAYERS EXCEEDS 30");
-    return;
-  }
-  const int n = Rows30(count);
+  int n = 0;
+  if (!ReadRowCount("ERROR - NUMBER OF SIDE LAYERS EXCEEDS 30", n)) return;
   s.SideLayerCount = n;
   for (int k = 1; k <= n; ++k) {
     Real layer = 0;
@@ -197,10 +212,7 @@ void SolcstHalfSpace() {
       }
       s.CapThicknessRatio(k) = WeakThickness(s.CapShearRatio(k), s.CapThicknessRatio(k));
     } else {
-      s.CapShearRatio(k) = 1.0f;
-      s.CapPoissonRatio(k) = s.SidePoissonRatio(k);
-      s.CapDamping(k) = s.SideDamping(k);
-      s.CapThicknessRatio(k) = 0.0f;
+      CapDefaults(s, k);
     }
   }
   if (!Echo()) return;
@@ -220,16 +232,8 @@ void SolcstHalfSpace() {
 void SolcstMultilayer() {
   ProblemData& p = Problem();
   SoilProfile& s = p.soil;
-  Real adjacent = 0;
-  if (!ReadNumber(adjacent)) {
-    Fatal(kSoilConstantsError);
-    return;
-  }
-  if (adjacent > static_cast<Real>(kMaxLayers)) {
-    Fatal("ERROR - NUMBER OF ADJACENT LAYERS EXCEEDS 30");
-    return;
-  }
-  const int na = Rows30(adjacent);
+  int na = 0;
+  if (!ReadRowCount("ERROR - NUMBER OF ADJACENT LAYERS EXCEEDS 30", na)) return;
   const int n = Rows30(p.piles.LayerCountValue);
   if (!ReadLayeredRows(na)) {
     Fatal(kSoilConstantsError);
@@ -383,10 +387,7 @@ void ReadSideLayers() {
       if (!ReadNumbers({&s.CapShearRatio(k), &s.CapPoissonRatio(k), &s.CapDamping(k), &s.CapThicknessRatio(k)}))
         return ignore("ERROR ENCOUNTERED WHILE READING EMBEDDED OR ISOLATION DATA");
     } else {
-      s.CapShearRatio(k) = 1.0f;
-      s.CapPoissonRatio(k) = s.SidePoissonRatio(k);
-      s.CapDamping(k) = s.SideDamping(k);
-      s.CapThicknessRatio(k) = 0.0f;
+      CapDefaults(s, k);
     }
   }
   if (!Echo()) return;
