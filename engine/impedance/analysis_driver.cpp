@@ -1,18 +1,238 @@
-// The analysis driver: runs a complete problem once the input has been read.
+// The analysis driver: the frequency list, the impedance of the foundation at
+// every frequency, the stiffness and damping report, and the hand-over to the
+// response phase.
+#include <cmath>
+#include <cstdio>
+
+#include "engine/impedance/half_space.hpp"
+#include "engine/impedance/transform.hpp"
+#include "engine/input/problem_data.hpp"
+#include "engine/input/report.hpp"
 #include "engine/input/run_files.hpp"
+#include "engine/matrix6.hpp"
+#include "engine/response/harmonic_response.hpp"
 
 namespace terva {
 
 namespace {
+
 std::FILE* graphicFile = nullptr;
+
+void NotExecuted() { Out().Line("***PROGRAM WILL NOT EXECUTE***"); }
+
+// Frequencies of the run, and the running value the response table prints.
+struct FrequencyList {
+  int count = 0;
+  bool tooMany = false;
+};
+
+FrequencyList BuildFrequencies(ProblemData& p) {
+  FrequencyList list;
+  ResultStore& r = Results();
+  LoadDescription& l = p.load;
+  if (p.status.LoadType == kTransient) {
+    constexpr Real kTransientPi = 3.1415927f;
+    const int n = RoundCount(static_cast<Real>(l.PointCount));
+    list.count = n / 2 + 1;
+    if (list.count > kMaxFrequencies) return list.tooMany = true, list;
+    for (int k = 1; k <= list.count; ++k) {
+      const Real w = k == 1 ? 0.01f : 2.0f * kTransientPi * static_cast<Real>(k - 1) / (static_cast<Real>(n) * l.TimeStep);
+      r.omega(k) = w;
+      r.printedOmega(k) = w;
+    }
+    return list;
+  }
+  if (l.FreqStep == 0.0f) l.FreqStep = 1.0f;
+  list.count = RoundCount((l.FreqMax - l.FreqMin) / l.FreqStep + 1.0f);
+  if (list.count > kMaxFrequencies) return list.tooMany = true, list;
+  Real running = l.FreqMin - l.FreqStep;
+  for (int k = 1; k <= list.count; ++k) {
+    running += l.FreqStep;  // accumulated by repeated addition
+    r.printedOmega(k) = running;
+    r.omega(k) = running > 0.0f ? running : 0.0001f;
+  }
+  return list;
 }
+
+// The eight reported entries: name suffix, (row, column), unit of K and of C.
+struct Reported {
+  const char* kLabel;
+  const char* cLabel;
+  int i, j;
+  int kind;  // 0 translation, 1 rotation, 2 cross
+};
+constexpr Reported kReported[8] = {
+    {"HORIZONTAL TRANSLATION (KXX) ..", "HORIZONTAL TRANSLATION (CXX) ..", 1, 1, 0},
+    {"HORIZONTAL TRANSLATION (KYY) ..", "HORIZONTAL TRANSLATION (CYY) ..", 2, 2, 0},
+    {"VERTICAL TRANSLATION (KWW)  ...", "VERTICAL TRANSLATION (CWW)  ...", 3, 3, 0},
+    {"ROTATION (KPPX) .............. ", "ROTATION (CPPX)  ..............", 4, 4, 1},
+    {"ROTATION (KPPY)  ..............", "ROTATION (CPPY)  ..............", 5, 5, 1},
+    {"TORSION (KZT)  ................", "TORSION (CZT)  ................", 6, 6, 1},
+    {"CROSS-STIFFNESS (KXP)  ........", "CROSS-STIFFNESS (CXP)  ........", 2, 4, 2},
+    {"CROSS-STIFFNESS (KYP) ........ ", "CROSS-STIFFNESS (CYP)  ........", 5, 1, 2},
+};
+
+// Damping of the foundation: the imaginary parts of the diagonal, (2,4) and
+// (5,1) are taken at 70 per cent; the partners (4,2) and (1,5) are left.
+void ApplyDampingFactor(ComplexMatrix6& A) {
+  for (const Reported& e : kReported) A(e.i, e.j) = Complex(A(e.i, e.j).real(), 0.7f * A(e.i, e.j).imag());
+}
+
+void ReportConstants(const ComplexMatrix6& A, Real omega, int k) {
+  const ProblemData& p = Problem();
+  Real K[8], C[8];
+  for (int e = 0; e < 8; ++e) {
+    const Complex a = A(kReported[e].i, kReported[e].j);
+    K[e] = a.real();
+    C[e] = a.imag() / omega;
+    if (e == 3 || e == 4) C[e] = std::fabs(C[e]);  // rocking damping as a magnitude
+  }
+  if (!p.run.PrintConstants) return;
+  if (k == 1) WritePageHeader(2);
+  const UnitLabels& u = p.labels;
+  const std::string kUnits[3] = {fmt::A(u.transStiffness, 5), fmt::A(u.rotStiffness, 9), fmt::A(u.crossStiffness, 6)};
+  const std::string cUnits[3] = {fmt::A(u.transDamping, 9), fmt::A(u.rotDamping, 12), fmt::A(u.crossDamping, 10)};
+  Report& out = Out();
+  out.Blank(2);
+  out.Line(fmt::Line("FREQUENCY  -  ").F(omega * 0.5f / 3.14f, 8, 4).A(" Hz (").F(omega, 8, 4).A(" rad./sec.)"));
+  out.Line(fmt::Line().Stars(9));
+  out.Blank();
+  out.Line("STIFFNESS CONSTANTS (K)");
+  out.Line(fmt::Line().Stars(23));
+  out.Blank();
+  for (int e = 0; e < 8; ++e) out.Line(fmt::Line(kReported[e].kLabel).PE(K[e], 13, 5).X(1).A(kUnits[kReported[e].kind]));
+  out.Blank();
+  out.Line("DAMPING CONSTANTS (C)");
+  out.Line(fmt::Line().Stars(21));
+  out.Blank();
+  for (int e = 0; e < 8; ++e) out.Line(fmt::Line(kReported[e].cLabel).PE(C[e], 13, 5).X(1).A(cUnits[kReported[e].kind]));
+
+  if (std::FILE* g = GraphicFile()) {
+    fmt::Line stiffness, damping;
+    stiffness.X(1).E(omega, 10, 3);
+    damping.X(1).E(omega, 10, 3);
+    for (int e = 0; e < 8; ++e) {
+      stiffness.X(1).E(K[e], 10, 3);
+      damping.X(1).E(C[e], 10, 3);
+    }
+    std::fprintf(g, "%s\n%s\n", stiffness.str().c_str(), damping.str().c_str());
+  }
+}
+
+// Half-space footing: the element at the base, moved to the centre of gravity.
+bool HalfSpaceImpedance(const ProblemData& p, Real omega, const RealMatrix6& base, ComplexMatrix6& A) {
+  const BaseSoil& soil = p.base;
+  const Real vs = soil.BaseShearWaveVelocity;
+  if (!(vs > 0.0f)) {
+    Out().Blank(2);
+    Out().Line(fmt::Line("***INADMISSABLE VALUE FOR SHEAR WAVE ").A("VELOCITY OF HALF-SPACE (").PE(vs, 9, 2).A(") ***"));
+    NotExecuted();
+    return false;
+  }
+  const Rows<Real, 4>& R = p.geometry.EquivalentRadius;
+  const Real a0 = R(1) * omega / vs;
+  const HalfSpaceCoefficients c =
+      HalfSpaceCoefficientsAt(a0, soil.BasePoissonRatio, soil.BaseDamping, {R(1), R(2), R(3), R(4)});
+  const Real G = vs * vs * soil.BaseUnitWeight / p.Gravity;  // shear modulus
+  ComplexMatrix6 E;
+  E(1, 1) = G * R(1) * c.horizontal;
+  E(2, 2) = E(1, 1);
+  E(3, 3) = G * R(1) * c.vertical;
+  E(4, 4) = G * R(2) * R(2) * R(2) * c.rockingX;
+  E(5, 5) = G * R(3) * R(3) * R(3) * c.rockingY;
+  E(6, 6) = G * R(4) * R(4) * R(4) * c.torsion;
+  TransformImpedance(E, base, A);
+  return true;
+}
+
+// Stratum footing: the seven impedances at the base, moved to the centre of gravity.
+void StratumImpedance(const ProblemData& p, Real omega, const RealMatrix6& base, ComplexMatrix6& A) {
+  const BaseSoil& b = p.base;
+  StratumSoil soil;
+  soil.embedment = p.constants.EmbedmentDepth;
+  soil.depth = p.constants.StratumDepth;
+  soil.nu = b.StratumPoissonRatio;
+  soil.damping = b.StratumDamping;
+  soil.unitWeight = b.StratumUnitWeight;
+  soil.velocity = b.StratumShearWaveVelocity;
+  soil.gravity = p.Gravity;
+  const Rows<Real, 5>& R = p.geometry.StratumRadius;
+  const StratumImpedances z = StratumImpedancesAt(omega, soil, {R(1), R(2), R(3), R(4), R(5)});
+  ComplexMatrix6 E;
+  E(1, 1) = z.horizontal;
+  E(2, 2) = z.horizontal;
+  E(3, 3) = z.vertical;
+  E(2, 4) = E(4, 2) = z.couplingX;
+  E(1, 5) = E(5, 1) = z.couplingY;
+  E(4, 4) = z.rockingX;
+  E(5, 5) = z.rockingY;
+  E(6, 6) = z.torsion;
+  TransformImpedance(E, base, A);
+}
+
+}  // namespace
 
 void SetGraphicFile(std::FILE* file) { graphicFile = file; }
 std::FILE* GraphicFile() { return graphicFile; }
 
 void RunAnalysis() {
-  // The frequency loop, the impedance models and the response phase are added
-  // here; until then a complete input ends after the completeness check.
+  ProblemData& p = Problem();
+  Report& out = Out();
+  const Int type = p.status.FoundationType;
+
+  // 1. the gravitational constant
+  if (!(p.Gravity > 0.0f)) {
+    out.Blank(2);
+    out.Line(fmt::Line("*** INADMISSABLE VALUE FOR GRAVITATIONAL ").A("CONSTANT (").PE(p.Gravity, 10, 3).A(") ***"));
+    NotExecuted();
+    return;
+  }
+
+  // 2. weak-zone thickness of side layers as a length
+  const bool scaling = (type == kHalfSpace && p.status.WeakZoneOn) || p.status.SideCapOn;
+  if (!p.status.EmbeddedOn && type != kHalfSpace) p.side.SideLayerCount = 0;
+  const int sideLayers = std::min<Int>(std::max<Int>(p.side.SideLayerCount, 0), kMaxLayers);
+  if (sideLayers > 0 && (type == kPile || type == kHalfSpace) && scaling)
+    for (int k = 1; k <= sideLayers; ++k) p.side.CapThicknessRatio(k) *= p.geometry.EquivalentRadius(1);
+
+  if (type == kPile || type == kMultilayer) {
+    out.Blank(2);
+    out.Line("*** PILE AND MULTILAYER FOUNDATIONS ARE NOT ANALYSED BY THIS VERSION OF THE ENGINE ***");
+    return;
+  }
+
+  // 4. frequency list
+  const FrequencyList list = BuildFrequencies(p);
+  if (list.tooMany) {
+    out.Blank(2);
+    out.Line(fmt::Line("*** NUMBER OF FREQUENCIES (").I(list.count, 10).A(") EXCEEDS THE CAPACITY OF 1024 ***"));
+    NotExecuted();
+    return;
+  }
+  ResultStore& results = Results();
+  results.count = std::max(list.count, 0);
+
+  // 6. the count line of the graphic data file
+  if (std::FILE* g = GraphicFile()) std::fprintf(g, "%s\n", fmt::I(list.count, 12).c_str());
+
+  const RealMatrix6 base = RigidBodyTransformation(p.constants.CentreOfGravityX, p.constants.CentreOfGravityY,
+                                                   p.constants.CentreOfGravityHeight, 0.0f);
+  for (int k = 1; k <= results.count; ++k) {
+    const Real omega = results.omega(k);
+    ComplexMatrix6 A;
+    // 7. impedance at the centre of gravity
+    if (type == kHalfSpace) {
+      if (!HalfSpaceImpedance(p, omega, base, A)) return;
+    } else if (type == kStratum) {
+      StratumImpedance(p, omega, base, A);
+    }
+    // 8. damping factor and the constants report
+    ApplyDampingFactor(A);
+    ReportConstants(A, omega, k);
+    // 9. response
+    if (p.status.LoadType == kHarmonic) SolveHarmonic(A, omega, k);
+  }
+  if (p.status.LoadType == kHarmonic) PrintHarmonicResults();
 }
 
 }  // namespace terva

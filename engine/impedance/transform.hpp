@@ -1,0 +1,17 @@
+// Rigid-body transformation of an element impedance to the footing's centre of gravity.
+#pragma once
+
+#include "engine/matrix6.hpp"
+
+namespace terva {
+
+// The identity with (1,5) = z − h, (2,4) = h − z, (1,6) = Ycg, (2,6) = −Xcg,
+// (3,4) = −Ycg, (3,5) = Xcg: from a point of action at height z above the
+// base to the centre of gravity at (Xcg, Ycg) and height h.
+RealMatrix6 RigidBodyTransformation(Real xcg, Real ycg, Real h, Real z);
+
+// out = Tᵀ·E·T, formed as W = E·T and then the upper triangle of Tᵀ·W,
+// mirrored to the lower one. out is overwritten.
+void TransformImpedance(const ComplexMatrix6& E, const RealMatrix6& T, ComplexMatrix6& out);
+
+}  // namespace terva

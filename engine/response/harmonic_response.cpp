@@ -1,0 +1,84 @@
+#include "engine/response/harmonic_response.hpp"
+
+#include <cmath>
+#include <cstdio>
+
+#include "engine/input/report.hpp"
+#include "engine/input/run_files.hpp"
+#include "engine/response/solvers.hpp"
+
+namespace terva {
+
+ResultStore& Results() {
+  static ResultStore* store = new ResultStore();
+  return *store;
+}
+
+void SubtractMass(ComplexMatrix6& A, Real omega, const MassConstants& m) {
+  const Real s = omega * omega;
+  auto addReal = [&](int i, int j, Real v) { A(i, j) = Complex(A(i, j).real() + v, A(i, j).imag()); };
+  addReal(1, 1, -s * m.FootingMass);
+  addReal(2, 2, -s * m.FootingMass);
+  addReal(3, 3, -s * m.FootingMass);
+  addReal(4, 4, -s * m.MassMomentX);
+  addReal(5, 5, -s * m.MassMomentY);
+  addReal(6, 6, -s * m.MassMomentZ);
+  addReal(4, 5, s * m.ProductXY);
+  addReal(5, 4, s * m.ProductXY);
+  addReal(4, 6, s * m.ProductXZ);
+  addReal(6, 4, s * m.ProductXZ);
+  addReal(5, 6, s * m.ProductYZ);
+  addReal(6, 5, s * m.ProductYZ);
+}
+
+void SolveHarmonic(ComplexMatrix6& A, Real omega, int k) {
+  const ProblemData& p = Problem();
+  SubtractMass(A, omega, p.mass);
+  Vector6<Complex> b;
+  const Real scale = p.status.HarmonicKind == kQuadratic ? omega * omega : 1.0f;  // quadratic: coefficient × ω²
+  for (int d = 1; d <= kDof; ++d) b(d) = Complex(p.load.LoadAmplitude(d) * scale, 0.0f);
+  std::array<Complex, 36 + 6> wa{};
+  std::array<Real, 6> wk{};
+  int ier = 0;
+  LEQ2C(A.data(), 6, 6, b.data(), 1, 6, 0, wa.data(), wk.data(), ier);  // a singular system leaves b as it was
+  ResultStore& r = Results();
+  for (int d = 1; d <= kDof; ++d) r.amplitude(d)(k) = std::abs(b(d));
+}
+
+void PrintHarmonicResults() {
+  const ProblemData& p = Problem();
+  const ResultStore& r = Results();
+  Report& out = Out();
+  const std::string& len = p.labels.length;
+  WritePageHeader(2);
+  out.Blank(2);
+  out.Line(fmt::Line().X(23).A("FOOTING RESPONSE AMPLITUDES"));
+  out.Line(fmt::Line().X(23).Repeat('-', 27));
+  out.Blank();
+  out.Line(std::string("   FREQ.    FREQ.     TRANS. X    TRANS. Y    VERTICAL") +
+           "   ROT ABOUT   ROT ABOUT   TORSIONAL");
+  out.Line(std::string("    Hz    rad/sec    DIRECTION   DIRECTION            ") +
+           "     X AXIS       Y AXIS            ");
+  out.Line(std::string("                       (UOX)       (UOY)       (UOZ)  ") +
+           "     (EPOX)      (EPOY)      (EPOZ)");
+  out.Line(fmt::Line().X(25).A(len, 2).X(10).A(len, 2).X(10).A(len, 2).X(10).A("rad").X(9).A("rad").X(9).A("rad"));
+  out.Line(std::string("  ------  -------    ---------   ---------   ---------") +
+           "   ---------   ---------   ---------");
+  out.Blank();
+  std::FILE* graphic = GraphicFile();
+  for (int k = 1; k <= r.count; ++k) {
+    const Real omega = r.printedOmega(k);
+    fmt::Line row;
+    row.X(1).F(omega * 0.5f / 3.14f, 7, 2).X(2).F(omega, 7, 2).X(2);
+    fmt::Line record(" ");
+    record.F(omega, 7, 2).X(2);
+    for (int d = 1; d <= kDof; ++d) {
+      row.X(1).PE(r.amplitude(d)(k), 11, 4);
+      record.X(1).PE(r.amplitude(d)(k), 11, 4);
+    }
+    out.Line(row);
+    if (graphic) std::fprintf(graphic, "%s\n", record.str().c_str());
+  }
+}
+
+}  // namespace terva
