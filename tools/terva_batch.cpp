@@ -46,6 +46,24 @@ fs::path FindEngine(const fs::path& folder) {
   return folder / kLibraryName;
 }
 
+// The head of the response table, when the report has one.
+void PrintResponseHead(const fs::path& report, int rows) {
+  std::ifstream in(report);
+  std::string line;
+  while (std::getline(in, line))
+    if (line.find("FOOTING RESPONSE AMPLITUDES") != std::string::npos) break;
+  if (!in) return;
+  std::printf("%s\n", line.c_str());
+  int printed = 0;
+  bool body = false;
+  while (printed < rows && std::getline(in, line)) {
+    if (line.find("------  -------") != std::string::npos) body = true;
+    std::printf("%s\n", line.c_str());
+    if (body && !line.empty() && line.find("---") == std::string::npos) ++printed;
+  }
+  std::printf("  ...\n");
+}
+
 // One project; returns the engine's code, or -1 when the run could not be made.
 int RunProject(const fs::path& engine, const fs::path& project) {
   std::error_code ec;
@@ -92,6 +110,7 @@ int RunProject(const fs::path& engine, const fs::path& project) {
   if (code >= 0) {
     std::printf("%s\n  report: %s\n  engine returned %d: %s\n", absProject.c_str(), beside(".tvo").c_str(), code,
                 Meaning(code));
+    if (code == 0) PrintResponseHead(beside(".tvo"), 5);
   }
   return code;
 }

@@ -34,10 +34,13 @@ std::string F(Real value, int w, int d) {
   std::snprintf(buf, sizeof buf, "%.*f", d, std::fabs(v));
   std::string digits(buf);
   const bool negative = std::signbit(v);
-  std::string body = (negative ? "-" : "") + digits;
+  const std::string sign = negative ? "-" : "";
+  std::string body = sign;
+  body += digits;
   if (static_cast<int>(body.size()) > w && digits.size() > 1 && digits[0] == '0' && digits[1] == '.') {
     // A leading zero is optional: drop it when the field is too narrow.
-    body = (negative ? "-" : "") + digits.substr(1);
+    body = sign;
+    body.append(digits, 1, std::string::npos);
   }
   return RightJustify(body, w);
 }
@@ -83,9 +86,15 @@ std::string E(Real value, int w, int d, int scale) {
   }
   expo = ebuf;
 
-  std::string body = (negative ? "-" : "") + mantissa + expo;
-  if (static_cast<int>(body.size()) > w && mantissa.size() > 1 && mantissa[0] == '0' && mantissa[1] == '.')
-    body = (negative ? "-" : "") + mantissa.substr(1) + expo;
+  const std::string sign = negative ? "-" : "";
+  std::string body = sign;
+  body += mantissa;
+  body += expo;
+  if (static_cast<int>(body.size()) > w && mantissa.size() > 1 && mantissa[0] == '0' && mantissa[1] == '.') {
+    body = sign;
+    body.append(mantissa, 1, std::string::npos);
+    body += expo;
+  }
   return RightJustify(body, w);
 }
 
