@@ -1,6 +1,7 @@
 // The analysis driver: the frequency list, the impedance of the foundation at
 // every frequency, the stiffness and damping report, and the hand-over to the
 // response phase.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -19,6 +20,13 @@ namespace {
 std::FILE* graphicFile = nullptr;
 
 void NotExecuted() { Out().Line("***PROGRAM WILL NOT EXECUTE***"); }
+
+// What the pile models take from the preparation before the loop.
+struct PilePreparation {
+  Real shearCutOff = 0, compressionCutOff = 0;  // ωs and ωp, 0 unless the piles bear on a stiffer base
+  Int piles = 0;
+  Int headFixed = 1;
+};
 
 // Frequencies of the run, and the running value the response table prints.
 struct FrequencyList {
@@ -170,6 +178,40 @@ void StratumImpedance(const ProblemData& p, Real omega, const RealMatrix6& base,
   TransformImpedance(E, base, A);
 }
 
+// Pile and multilayer foundations: cut-off frequencies of the soil column, the
+// weakened-zone thickness as a length, and the rounded pile data.
+PilePreparation PreparePiles(ProblemData& p, int sideLayers) {
+  PilePreparation prep;
+  const int layers = std::clamp<Int>(RoundCount(p.piles.LayerCountValue), 0, kMaxLayers);
+  if (p.status.EndBearing) {
+    Real H = 0, S = 0, P = 0;  // Σ thickness, Σ thickness × velocity, Σ thickness × Poisson's ratio
+    for (int k = 1; k <= layers; ++k) {
+      H += p.sections.LayerThickness(k);
+      S += p.sections.LayerThickness(k) * p.soil.ShearWaveVelocity(k);
+      P += p.sections.LayerThickness(k) * p.soil.SoilPoissonRatio(k);
+    }
+    for (int k = 1; k <= sideLayers; ++k) {
+      H += p.side.SideThickness(k);
+      S += p.side.SideThickness(k) * p.side.SideShearWaveVelocity(k);
+      P += p.side.SideThickness(k) * p.side.SidePoissonRatio(k);
+    }
+    const Real V = S / H;
+    Real nu = P / H;
+    if (V < p.base.BaseShearWaveVelocity) {
+      const Real pi = static_cast<Real>(std::acos(-1.0));
+      prep.shearCutOff = pi * V / (2.0f * H);
+      if (nu >= 0.5f) nu = 0.499f;
+      prep.compressionCutOff = prep.shearCutOff * std::sqrt(2.0f * (1.0f - nu) / (1.0f - 2.0f * nu));
+    }
+  }
+  for (int k = 1; k <= layers; ++k)
+    p.weak.WeakThicknessRatio(k) *= (p.sections.PileRadiusX(k) + p.sections.PileRadiusY(k)) / 2.0f;
+  if (p.status.FoundationType == kMultilayer) p.piles.PileCountValue = 1.0f;
+  prep.piles = std::clamp<Int>(RoundCount(p.piles.PileCountValue), 0, kMaxPiles);
+  prep.headFixed = RoundCount(p.piles.HeadFixity);
+  return prep;
+}
+
 }  // namespace
 
 void SetGraphicFile(std::FILE* file) { graphicFile = file; }
@@ -196,6 +238,7 @@ void RunAnalysis() {
     for (int k = 1; k <= sideLayers; ++k) p.side.CapThicknessRatio(k) *= p.geometry.EquivalentRadius(1);
 
   if (type == kPile || type == kMultilayer) {
+    PreparePiles(p, sideLayers);
     out.Blank(2);
     out.Line("*** PILE AND MULTILAYER FOUNDATIONS ARE NOT ANALYSED BY THIS VERSION OF THE ENGINE ***");
     return;
