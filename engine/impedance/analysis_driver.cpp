@@ -12,6 +12,8 @@
 #include "engine/input/run_files.hpp"
 #include "engine/matrix6.hpp"
 #include "engine/response/harmonic_response.hpp"
+#include "engine/response/random_response.hpp"
+#include "engine/response/transient_response.hpp"
 
 namespace terva {
 
@@ -273,9 +275,19 @@ void RunAnalysis() {
     ApplyDampingFactor(A);
     ReportConstants(A, omega, k);
     // 9. response
-    if (p.status.LoadType == kHarmonic) SolveHarmonic(A, omega, k);
+    switch (p.status.LoadType) {
+      case kHarmonic: SolveHarmonic(A, omega, k); break;
+      case kTransient: SolveTransient(A, omega, k); break;
+      case kRandom: SolveRandom(A, omega, k); break;
+      default: break;
+    }
   }
-  if (p.status.LoadType == kHarmonic) PrintHarmonicResults();
+  switch (p.status.LoadType) {
+    case kHarmonic: PrintHarmonicResults(); break;
+    case kTransient: PrintTransientResults(); break;
+    case kRandom: PrintRandomResults(); break;
+    default: break;
+  }
 }
 
 }  // namespace terva

@@ -142,6 +142,12 @@ void ReadRandom() {
   l.PointCount = n;
   l.SpectrumCount = RoundCount(spectra);
   l.FreqStep = (l.FreqMax - l.FreqMin) / static_cast<Real>(n > 1 ? n - 1 : 1);
+  // the spectral moments integrate by Simpson's rule over at least three points
+  if (n < 3) {
+    Out().Blank(2);
+    Out().Line("ERROR - A RANDOM LOAD NEEDS AT LEAST 3 FREQUENCY POINTS");
+    return LoadError();
+  }
   const int rows = std::max<Int>(n, 0);
   for (int k = 1; k <= rows; ++k) l.SpectralMatrix(k) = {};
 

@@ -11,7 +11,8 @@ struct ResultStore {
   int count = 0;
   Rows<Real, kMaxFrequencies> omega;         // the frequency solved at (floored at 0.0001)
   Rows<Real, kMaxFrequencies> printedOmega;  // the running frequency the tables print
-  Rows<Rows<Real, kMaxFrequencies>, kDof> amplitude;
+  Rows<Rows<Real, kMaxFrequencies>, kDof> amplitude;  // harmonic amplitudes; random: response spectra
+  Rows<Rows<Complex, kDof>, kMaxTransientPoints> spectrum;  // transient response spectra X(k, d)
 };
 ResultStore& Results();
 

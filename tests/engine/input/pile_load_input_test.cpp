@@ -282,7 +282,11 @@ TEST(LoadInput, RandomSpectralMatrix) {
 
   const EngineRun one = RunEngine(kHalfSpace + "LOAD=RANDOM\nCONSTANTS\n100,10,1,10,1\n3,3,4\nRUN\n");
   EXPECT_FLOAT_EQ(Problem().load.FreqStep, 90.0f) << "one point: the step is the whole range";
-  EXPECT_EQ(one.code, 0);
+  // but the spectral moments need three points at least
+  EXPECT_TRUE(HasBlock(one.report, {"", "", " ERROR - A RANDOM LOAD NEEDS AT LEAST 3 FREQUENCY POINTS", "", "",
+                                    " ERROR ENCOUNTERED IN LOAD DESCRIPTION"}))
+      << one.report;
+  EXPECT_EQ(one.code, 3);
 }
 
 }  // namespace

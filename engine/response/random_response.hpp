@@ -1,0 +1,20 @@
+// Response to random loads: the transfer matrix at every frequency point, the
+// power spectral densities of the six motions, their spectral moments, peak
+// factors and expected maxima.
+#pragma once
+
+#include "engine/matrix6.hpp"
+
+namespace terva {
+
+// Frequency point k: H = (A − ω²·M)⁻¹ and Sx(k, d) = Σ Re[H(d,i)·conj(H(d,j))·S(i,j)].
+void SolveRandom(ComplexMatrix6& A, Real omega, int k);
+
+// After the loop: the peak-factor table and the two response spectrum tables.
+void PrintRandomResults();
+
+// Spectral moment by Simpson's rule with spacing h: interior weights 4, 2, 4, …
+// and weight 1 at both ends (n >= 3).
+Real SimpsonMoment(const Real* values, int n, Real h);
+
+}  // namespace terva

@@ -1,0 +1,72 @@
+#include "engine/response/transient_response.hpp"
+
+#include <algorithm>
+#include <vector>
+
+#include "engine/input/report.hpp"
+#include "engine/response/dft.hpp"
+#include "engine/response/harmonic_response.hpp"
+#include "engine/response/solvers.hpp"
+
+namespace terva {
+
+void SolveTransient(ComplexMatrix6& A, Real omega, int k) {
+  const ProblemData& p = Problem();
+  SubtractMass(A, omega, p.mass);
+  Vector6<Complex> b;
+  const int points = std::min<Int>(p.load.PointCount, kMaxTransientPoints);
+  for (int d = 1; d <= kDof; ++d) b(d) = k <= points ? p.load.TransientSpectrum(k)(d) : Complex(0.0f, 0.0f);
+  std::array<Complex, 36 + 6> wa{};
+  std::array<Real, 6> wk{};
+  int ier = 0;
+  LEQ2C(A.data(), 6, 6, b.data(), 1, 6, 0, wa.data(), wk.data(), ier);  // a singular system keeps the load spectrum
+  ResultStore& r = Results();
+  for (int d = 1; d <= kDof; ++d) r.spectrum(k)(d) = b(d);
+}
+
+void PrintTransientResults() {
+  const ProblemData& p = Problem();
+  ResultStore& r = Results();
+  const int n = std::clamp<Int>(p.load.PointCount, 0, kMaxTransientPoints);
+  const int nf = n / 2 + 1;
+  // the spectrum of a real history: the upper half mirrors the lower one
+  for (int k = nf + 1; k <= n; ++k)
+    for (int d = 1; d <= kDof; ++d) r.spectrum(k)(d) = std::conj(r.spectrum(n + 2 - k)(d));
+  for (int d = 1; d <= kDof && n > 0; ++d) {
+    r.spectrum(1)(d).imag(0.0f);                    // the mean is real
+    if (n % 2 == 0) r.spectrum(nf)(d).imag(0.0f);   // and so is the Nyquist term of an even length
+  }
+  std::vector<std::array<Real, kDof>> history(static_cast<size_t>(n));
+  std::vector<Complex> work(static_cast<size_t>(n));
+  for (int d = 1; d <= kDof; ++d) {
+    for (int k = 1; k <= n; ++k) work[static_cast<size_t>(k - 1)] = r.spectrum(k)(d);
+    FFT(work.data(), n);
+    for (int j = 0; j < n; ++j) history[static_cast<size_t>(j)][static_cast<size_t>(d - 1)] = work[static_cast<size_t>(j)].real();
+  }
+
+  Report& out = Out();
+  const std::string& len = p.labels.length;
+  WritePageHeader(2);
+  out.Blank(2);
+  out.Line(fmt::Line().X(23).A("FOOTING RESPONSE AMPLITUDES"));
+  out.Line(fmt::Line().X(23).Repeat('-', 27));
+  out.Blank();
+  out.Line(fmt::Line("          TRANS. X   TRANS. Y    VERTICAL").X(5).A("ROT ABOUT").X(5).A("ROT ABOUT").X(2)
+               .A("TORSIONAL"));
+  out.Line(std::string("  TIME    DIRECTION  DIRECTION         ") + "        X AXIS       Y AXIS            ");
+  out.Line(fmt::Line().X(12).A("(OUX)      (UOY)       (UOZ)       (EPOX)       (EPOY)").X(5).A(" (EPOZ)"));
+  out.Line(fmt::Line().X(14).A(len, 2).X(9).A(len, 2).X(10).A(len, 2).X(9).A("rad").X(10).A("rad").X(9).A("rad"));
+  out.Line(fmt::Line("-------   ---------   ---------   --------").X(3).A("  ---------").X(3).A(" --------- ").X(2)
+               .A("--------"));
+  out.Blank();
+  Real t = 0.0f;
+  for (int j = 0; j < n; ++j) {
+    t += p.load.TimeStep;  // accumulated: the first row stands at one time step
+    fmt::Line row;
+    row.F(t, 7, 2).X(2);
+    for (int d = 0; d < kDof; ++d) row.X(1).PE(history[static_cast<size_t>(j)][static_cast<size_t>(d)], 11, 4);
+    out.Line(row);
+  }
+}
+
+}  // namespace terva
