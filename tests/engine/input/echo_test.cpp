@@ -11,7 +11,8 @@ namespace {
 std::string Example(const std::string& name) { return ReadFile(std::string(TERVA_EXAMPLES_DIR) + "/" + name); }
 
 TEST(Echo, EveryExampleIsComplete) {
-  for (const char* name : {"half-space.tvd", "stratum.tvd", "multilayer.tvd", "pile-group.tvd"}) {
+  for (const char* name :
+       {"half-space.tvd", "stratum.tvd", "multilayer.tvd", "pile-group.tvd", "transient.tvd", "random.tvd"}) {
     const std::string input = Example(name);
     ASSERT_FALSE(input.empty()) << name;
     const EngineRun run = RunEngine(input);
@@ -19,6 +20,17 @@ TEST(Echo, EveryExampleIsComplete) {
     EXPECT_EQ(run.report.find("ERROR"), std::string::npos) << name;
     EXPECT_EQ(run.report.find("UNRECOGNIZED"), std::string::npos) << name;
   }
+}
+
+TEST(Echo, TransientAndRandomExamplesReachTheirTables) {
+  const EngineRun transient = RunEngine(Example("transient.tvd"));
+  EXPECT_NE(transient.report.find("  TIME    DIRECTION  DIRECTION"), std::string::npos);
+  EXPECT_NE(transient.report.find("\n    2.56 "), std::string::npos) << "256 rows, the last at 2.56 s";
+  EXPECT_EQ(transient.graphic, "         129\n");
+  const EngineRun random = RunEngine(Example("random.tvd"));
+  EXPECT_NE(random.report.find("PEAK FACTOR (G)"), std::string::npos);
+  EXPECT_NE(random.report.find("RESPONSE SPECTRA CURVE OF ROTATION"), std::string::npos);
+  EXPECT_EQ(random.report.find("NOT DEFINED"), std::string::npos);
 }
 
 // The whole report of the pile group example, checked line by line against
