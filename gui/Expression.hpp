@@ -1,0 +1,21 @@
+// The expression evaluator behind every numeric entry: a number or an
+// arithmetic expression with functions, constants, factorial, hexadecimal
+// literals, comparison and logical operators. Pure functions; no widgets.
+#pragma once
+
+#include <QString>
+
+namespace terva::gui {
+
+struct Evaluation {
+  bool ok = false;
+  long double value = 0.0L;
+  QString message;  // on failure: "Entry could not be evaluated:" + "\r" + the reason, or an arithmetic fault
+};
+
+Evaluation EvaluateExpression(const QString& text);
+
+// General format with up to `digits` significant digits, "." as separator.
+QString FormatGeneral(long double value, int digits = 18);
+
+}  // namespace terva::gui

@@ -1,0 +1,16 @@
+// terva: the desktop program.
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("TERVA");
+  QApplication::setOrganizationName("Halvit");
+  QMainWindow window;
+  window.setWindowTitle("TERVA");
+  window.setCentralWidget(new QLabel(QObject::tr("TERVA - soil-foundation dynamics"), &window));
+  window.resize(900, 600);
+  window.show();
+  return QApplication::exec();
+}
