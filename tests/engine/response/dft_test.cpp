@@ -55,8 +55,13 @@ double RelativeError(const std::vector<A>& got, const std::vector<B>& want) {
 
 constexpr double kTolerance = 1e-5;
 
-const int kLengths[] = {1,   2,   3,   4,   5,   6,    7,    8,    12,   16,   30,   47,  53,
-                         94,  97,  256, 360, 509, 512, 1000, 1001, 1013, 1017, 1018, 1024};
+// every length up to 64, then smooth, prime and mixed lengths up to the capacities
+const std::vector<int> kLengths = [] {
+  std::vector<int> n;
+  for (int k = 1; k <= 64; ++k) n.push_back(k);
+  for (int k : {94, 97, 256, 360, 509, 512, 1000, 1001, 1013, 1017, 1018, 1024}) n.push_back(k);
+  return n;
+}();
 
 TEST(Dft, MatchesDirectTransformAndStaysInBounds) {
   for (int n : kLengths) {
