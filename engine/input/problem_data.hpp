@@ -115,6 +115,7 @@ struct PileGroup {
   Real PileCountValue = 0;
   Rows<Real, kMaxPiles> PileNumber, PileX, PileY;
   Real LayerCountValue = 0;
+  Real AdjacentLayerCountValue = 0;  // multilayer: layers of foundation material beside the footing
   Rows<std::string, kMaxPiles> BatterPlane;
   Rows<Real, kMaxPiles> BatterAngle;
   Rows<std::array<Real, 9>, kMaxPiles> BatterDirectionAngles;  // x'X x'Y x'Z y'X y'Y y'Z z'X z'Y z'Z

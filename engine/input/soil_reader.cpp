@@ -234,6 +234,7 @@ void SolcstMultilayer() {
   SoilProfile& s = p.soil;
   int na = 0;
   if (!ReadRowCount("ERROR - NUMBER OF ADJACENT LAYERS EXCEEDS 30", na)) return;
+  p.piles.AdjacentLayerCountValue = static_cast<Real>(na);
   const int n = Rows30(p.piles.LayerCountValue);
   if (!ReadLayeredRows(na)) {
     Fatal(kSoilConstantsError);
