@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "engine/impedance/half_space.hpp"
+#include "engine/impedance/side_layers.hpp"
 #include "engine/impedance/transform.hpp"
 #include "engine/input/problem_data.hpp"
 #include "engine/input/report.hpp"
@@ -271,6 +272,8 @@ void RunAnalysis() {
     } else if (type == kStratum) {
       StratumImpedance(p, omega, base, A);
     }
+    // side layers of an embedded half-space footing (a stratum holds its embedment in its own formulas)
+    if (sideLayers > 0 && type == kHalfSpace) AddSideLayers(p, sideLayers, omega, false, false, A);
     // 8. damping factor and the constants report
     ApplyDampingFactor(A);
     ReportConstants(A, omega, k);

@@ -26,6 +26,17 @@ struct WeakenedZone {
 // a0 = R0·ω/Vs of the layer (0 when Vs = 0); radii R0, RX, RY, RT; the two
 // flags tell whether ω is at or below the soil column's shear and compression
 // cut-off frequencies.
+//
+// a0 <= 0 (or a value that is not a number, or R0 <= 0) gives zero reactions.
+// The zone's forms apply only to a zone with thickness whose complex modulus
+// differs from the layer's; otherwise the homogeneous forms. With a zone:
+// ν >= 0.5 leaves the horizontal reaction at its value outside the zone
+// (Su_out); a shear ratio <= 0 gives zero reactions (the footing is loose); the
+// vertical, rocking and torsional series need |s| < 1 and keep the
+// homogeneous forms for a zone more than about twice as stiff as the layer.
+// Where a zone form cannot be evaluated (overflow, a singular zone system) the
+// homogeneous value, or Su_out for the horizontal, stands. No reaction is
+// returned undefined.
 SideReactions SideLayerReactions(Real a0, Real nu, Real D, const WeakenedZone& zone, const std::array<Real, 4>& radii,
                                  bool belowShearCutOff, bool belowCompressionCutOff);
 
