@@ -8,6 +8,7 @@
 namespace terva::gui {
 
 // Unit systems of a project: 1 English, 2 SI, 3 generic (dimension letters).
+// The label functions take systems outside 1..3 as the nearest one.
 enum UnitSystem : int { kEnglish = 1, kSI = 2, kGeneric = 3 };
 
 // The label of a template for a grid table column header.
@@ -18,7 +19,9 @@ QString FieldUnitLabel(const QString& unitTemplate, int system);
 QString AxisUnitLabel(const QString& unitTemplate, int system);
 
 // The factor that converts a value of the template from system `from` to
-// system `to` (1 when they are equal).
+// system `to`: multiply an SI value by UnitFactor(t, kSI, kEnglish) to get
+// the English one. 1 when the systems are equal or either is not English
+// or SI.
 long double UnitFactor(const QString& unitTemplate, int from, int to);
 
 }  // namespace terva::gui
