@@ -6,7 +6,9 @@
 #include <cstdio>
 
 #include "engine/impedance/half_space.hpp"
+#include "engine/impedance/pile_group.hpp"
 #include "engine/impedance/side_layers.hpp"
+#include "engine/impedance/single_pile.hpp"
 #include "engine/impedance/transform.hpp"
 #include "engine/input/problem_data.hpp"
 #include "engine/input/report.hpp"
@@ -215,6 +217,40 @@ PilePreparation PreparePiles(ProblemData& p, int sideLayers) {
   return prep;
 }
 
+// One pile's element matrix at its head (or the multilayer column's at its
+// top) from the three runs of the single-pile computation.
+ComplexMatrix6 PileElement(const ProblemData& p, const PilePreparation& prep, Real omega) {
+  const Int type = p.status.FoundationType;
+  PileModel model;
+  model.soilCode = type == kMultilayer ? -1 : (p.status.SoilMedia == kLayered ? 1 : 0);
+  model.layers = std::clamp<Int>(RoundCount(p.piles.LayerCountValue), 0, kMaxLayers);
+  model.adjacent = type == kMultilayer ? std::clamp<Int>(RoundCount(p.piles.AdjacentLayerCountValue), 0, kMaxLayers) : 0;
+  model.shearCutOff = prep.shearCutOff;
+  model.compressionCutOff = prep.compressionCutOff;
+  auto impedance = [omega](const PileHeadImpedances& r, int mode) { return Complex(r.k[mode], omega * r.c[mode]); };
+  enum { kVertical = 0, kTorsion = 1, kHorizontal = 2, kRocking = 3, kCoupling = 4, kFreeHead = 5 };
+
+  ComplexMatrix6 E;
+  const PileHeadImpedances mean = SinglePileImpedances(p, omega, model, PileRun::kMeanRadii);
+  E(3, 3) = impedance(mean, kVertical);
+  E(6, 6) = impedance(mean, kTorsion);
+  const PileHeadImpedances x = SinglePileImpedances(p, omega, model, PileRun::kRadiiX);
+  const PileHeadImpedances y = SinglePileImpedances(p, omega, model, PileRun::kRadiiY);
+  const bool restrained = (type == kPile && prep.piles > 1 && p.status.InteractionOn) || prep.headFixed == 1;
+  if (restrained) {
+    E(1, 1) = impedance(x, kHorizontal);
+    E(5, 5) = impedance(x, kRocking);
+    E(1, 5) = E(5, 1) = impedance(x, kCoupling);
+    E(2, 2) = impedance(y, kHorizontal);
+    E(4, 4) = impedance(y, kRocking);
+    E(2, 4) = E(4, 2) = -impedance(y, kCoupling);
+  } else {
+    E(1, 1) = impedance(x, kFreeHead);  // a pinned head turns freely
+    E(2, 2) = impedance(y, kFreeHead);
+  }
+  return E;
+}
+
 }  // namespace
 
 void SetGraphicFile(std::FILE* file) { graphicFile = file; }
@@ -240,12 +276,9 @@ void RunAnalysis() {
   if (sideLayers > 0 && (type == kPile || type == kHalfSpace) && scaling)
     for (int k = 1; k <= sideLayers; ++k) p.side.CapThicknessRatio(k) *= p.geometry.EquivalentRadius(1);
 
-  if (type == kPile || type == kMultilayer) {
-    PreparePiles(p, sideLayers);
-    out.Blank(2);
-    out.Line("*** PILE AND MULTILAYER FOUNDATIONS ARE NOT ANALYSED BY THIS VERSION OF THE ENGINE ***");
-    return;
-  }
+  // 3. pile and multilayer preparation
+  const bool piled = type == kPile || type == kMultilayer;
+  const PilePreparation prep = piled ? PreparePiles(p, sideLayers) : PilePreparation{};
 
   // 4. frequency list
   const FrequencyList list = BuildFrequencies(p);
@@ -257,6 +290,9 @@ void RunAnalysis() {
   }
   ResultStore& results = Results();
   results.count = std::max(list.count, 0);
+
+  // 5. pile-to-pile interaction, once
+  if (type == kPile && p.status.InteractionOn && prep.piles > 1) SetUpPileInteraction(p);
 
   // 6. the count line of the graphic data file
   if (std::FILE* g = GraphicFile()) std::fprintf(g, "%s\n", fmt::I(list.count, 12).c_str());
@@ -271,9 +307,17 @@ void RunAnalysis() {
       if (!HalfSpaceImpedance(p, omega, base, A)) return;
     } else if (type == kStratum) {
       StratumImpedance(p, omega, base, A);
+    } else if (type == kMultilayer) {
+      TransformImpedance(PileElement(p, prep, omega), base, A);
+    } else if (type == kPile) {
+      AssemblePileGroup(p, PileElement(p, prep, omega), omega, A);
     }
-    // side layers of an embedded half-space footing (a stratum holds its embedment in its own formulas)
-    if (sideLayers > 0 && type == kHalfSpace) AddSideLayers(p, sideLayers, omega, false, false, A);
+    // side layers of an embedded footing or pile cap (a stratum holds its embedment in its own formulas)
+    if (sideLayers > 0 && (type == kHalfSpace || type == kPile)) {
+      const bool belowShear = type == kPile && omega <= prep.shearCutOff;
+      const bool belowCompression = type == kPile && omega <= prep.compressionCutOff;
+      AddSideLayers(p, sideLayers, omega, belowShear, belowCompression, A);
+    }
     // 8. damping factor and the constants report
     ApplyDampingFactor(A);
     ReportConstants(A, omega, k);

@@ -29,6 +29,58 @@ struct PileHeadImpedances {
   std::array<Real, 6> k{}, c{};
 };
 
+// Faults of the data or of the model (an element without length, area, moment
+// of inertia, torsion constant or modulus; an element that cannot be formed at
+// this frequency, e.g. an undamped segment at a resonance; singular chain
+// equations) write a line to the report and leave the affected modes'
+// impedances at zero. Soil without shear modulus, around an element or below
+// the tip, simply gives no reaction.
 PileHeadImpedances SinglePileImpedances(const ProblemData& p, Real omega, const PileModel& model, PileRun run);
+
+// One element of the chain in an axial or torsional mode: end forces for unit
+// end motions, k11 = k22 and k12 = k21.
+struct RodStiffness {
+  Complex k11, k12;
+};
+
+// A prismatic segment of the given length with complex rigidity EA·(1 + i·D)
+// (or GJ·(1 + i·D)) and net inertia per length ω²·m − soil stiffness per
+// length. λ = √(netInertia/rigidity); k11 = rigidity·λ·cot(λL) and
+// k12 = −rigidity·λ/sin(λL), evaluated without overflow for strongly damped
+// or strongly supported segments and by their series for small λL (the static
+// limit EA/L). Returns false, leaving k alone, when sin(λL) vanishes at working
+// precision (the segment held at both ends is at a resonance) or the values are
+// not finite.
+bool RodElementStiffness(Complex rigidity, Complex netInertia, Real length, RodStiffness& k);
+
+// Bending segment: a Timoshenko beam-column with shear flexibility s, rotary
+// inertia, axial load P (compression positive) and translational and
+// rotational supports, both net of inertia.
+struct BendingSegment {
+  Real length = 0;
+  Complex rigidity;          // EI·(1 + i·D)
+  Complex shearFlexibility;  // s = f/(G·A); complex for a soil element
+  Real axialLoad = 0;        // P
+  Complex netInertia;        // q = ω²·m − Gs·Su
+  Complex netRotaryInertia;  // ω²·m·I/A − r²·Gs·Sφ
+};
+
+// 4 × 4 element stiffness, degrees of freedom: deflection and rotation of the
+// upper node, then of the lower node. The rotation is counted so that the
+// static matrix is EI/L³·[[12, −6L, −12, −6L], [−6L, 4L², 6L, 2L²],
+// [−12, 6L, 12, 6L], [−6L, 2L², 6L, 4L²]].
+using ElementMatrix4 = std::array<std::array<Complex, 4>, 4>;
+
+// How the bending stiffness is evaluated: the closed form in the segment's
+// wave numbers ρ1, ρ2, or the transfer matrix exp(A·L) of the segment's
+// first-order equations (exact as well, and free of the closed form's
+// cancellation when ρ1 and ρ2 are small). kAuto takes the closed form unless
+// both wave numbers are below 1 or the closed form cannot be evaluated.
+enum class BendingForm { kAuto, kClosedForm, kTransferMatrix };
+
+// Returns false, leaving K alone, when the segment cannot be evaluated (no
+// length or rigidity, a resonance of the segment held at both ends, values
+// that are not finite).
+bool BendingElementStiffness(const BendingSegment& segment, ElementMatrix4& K, BendingForm form = BendingForm::kAuto);
 
 }  // namespace terva

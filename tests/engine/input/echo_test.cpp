@@ -33,13 +33,17 @@ TEST(Echo, TransientAndRandomExamplesReachTheirTables) {
   EXPECT_EQ(random.report.find("NOT DEFINED"), std::string::npos);
 }
 
-// The whole report of the pile group example, checked line by line against
-// the echo layouts when it was written.
+// The data echo of the pile group example, checked line by line against the
+// echo layouts when it was written.
 TEST(Echo, PileGroupReadsAsLaidOut) {
   const EngineRun run = RunEngine(Example("pile-group.tvd"));
   const std::string expected = ReadFile(std::string(TERVA_TEST_DATA_DIR) + "/pile-group.expected.tvo");
   ASSERT_FALSE(expected.empty());
-  EXPECT_EQ(run.report, expected);
+  // the echo ends where the results page's banner begins
+  const std::string banner = "\n\n\n " + std::string(49, '*');
+  const size_t results = run.report.find(banner, 1);
+  ASSERT_NE(results, std::string::npos);
+  EXPECT_EQ(run.report.substr(0, results + 1), expected);
 }
 
 TEST(Echo, NoEchoPrintsNoTables) {
