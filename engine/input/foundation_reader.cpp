@@ -168,6 +168,9 @@ bool ReadGeometry() {
       }
     }
   }
+  // a footing needs a positive size: the equivalent radii are roots of it
+  if (ok && p.status.FootingShape == kCircular && !(g.NominalRadius > 0.0f)) ok = false;
+  if (ok && p.status.FootingShape == kRectangular && !(g.FootingDim1 > 0.0f && g.FootingDim2 > 0.0f)) ok = false;
   if (!ok) {
     p.run.InputErrorIndicator = true;
     Out().Blank(2);
