@@ -1,0 +1,43 @@
+// Opening a project: a new project filled from a project file.
+//
+// The loader follows the line order of the writer, driven by the foundation
+// word and the option words it meets, and takes the counts written in the
+// file to know how many rows follow.
+//
+// Outcomes:
+// - complete: the whole file was read;
+// - stopped: an input/output error (a truncated file, a word that is not the
+//   number expected, a count larger than a project file holds) ended the
+//   reading; the project keeps what was read, and the message says why;
+// - failed: the file could not be opened, or a value of a keyword line could
+//   not be converted; no project is returned, and the tables are put back as
+//   they were, so the caller keeps its current project.
+// After a complete or stopped load every table has at least one row and no
+// modified flag is set.
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+namespace terva::gui {
+
+class TProgramData;
+class TProjectTables;
+class TWordReader;
+
+struct TLoadResult {
+  enum Status { kComplete, kStopped, kFailed };
+  Status status = kFailed;
+  std::unique_ptr<TProgramData> project;  // null when failed
+  QString message;                        // the text to show; empty when complete
+};
+
+// Create-from-file: reads the project file at `path` into a new project and
+// the tables.
+TLoadResult LoadProject(const QString& path, TProjectTables& tables);
+// The same from a reader already holding the file's lines; `path` becomes
+// the project's FileName.
+TLoadResult LoadProject(TWordReader& reader, const QString& path, TProjectTables& tables);
+
+}  // namespace terva::gui
