@@ -37,12 +37,25 @@ void SolveHarmonic(ComplexMatrix6& A, Real omega, int k) {
   Vector6<Complex> b;
   const Real scale = p.status.HarmonicKind == kQuadratic ? omega * omega : 1.0f;  // quadratic: coefficient × ω²
   for (int d = 1; d <= kDof; ++d) b(d) = Complex(p.load.LoadAmplitude(d) * scale, 0.0f);
+  SolveFootingSystem(A, b);
+  ResultStore& r = Results();
+  for (int d = 1; d <= kDof; ++d) r.amplitude(d)(k) = std::abs(b(d));
+}
+
+void SolveFootingSystem(const ComplexMatrix6& A, Vector6<Complex>& b) {
   std::array<Complex, 36 + 6> wa{};
   std::array<Real, 6> wk{};
   int ier = 0;
-  LEQ2C(A.data(), 6, 6, b.data(), 1, 6, 0, wa.data(), wk.data(), ier);  // a singular system leaves b as it was
-  ResultStore& r = Results();
-  for (int d = 1; d <= kDof; ++d) r.amplitude(d)(k) = std::abs(b(d));
+  LEQ2C(A.data(), 6, 6, b.data(), 1, 6, 0, wa.data(), wk.data(), ier);
+}
+
+void WriteResponseTitle() {
+  Report& out = Out();
+  WritePageHeader(2);
+  out.Blank(2);
+  out.Line(fmt::Line().X(23).A("FOOTING RESPONSE AMPLITUDES"));
+  out.Line(fmt::Line().X(23).Repeat('-', 27));
+  out.Blank();
 }
 
 void PrintHarmonicResults() {
@@ -50,11 +63,7 @@ void PrintHarmonicResults() {
   const ResultStore& r = Results();
   Report& out = Out();
   const std::string& len = p.labels.length;
-  WritePageHeader(2);
-  out.Blank(2);
-  out.Line(fmt::Line().X(23).A("FOOTING RESPONSE AMPLITUDES"));
-  out.Line(fmt::Line().X(23).Repeat('-', 27));
-  out.Blank();
+  WriteResponseTitle();
   out.Line(std::string("   FREQ.    FREQ.     TRANS. X    TRANS. Y    VERTICAL") +
            "   ROT ABOUT   ROT ABOUT   TORSIONAL");
   out.Line(std::string("    Hz    rad/sec    DIRECTION   DIRECTION            ") +

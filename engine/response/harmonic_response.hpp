@@ -19,6 +19,14 @@ ResultStore& Results();
 // A − ω²·M in place: the mass on the diagonal, the products of inertia with a minus sign.
 void SubtractMass(ComplexMatrix6& A, Real omega, const MassConstants& mass);
 
+// Solves (A − ω²·M)·x = b, A already holding A − ω²·M; a singular system
+// leaves b as it was (the solver reports it).
+void SolveFootingSystem(const ComplexMatrix6& A, Vector6<Complex>& b);
+
+// The results page with the "FOOTING RESPONSE AMPLITUDES" title of the
+// harmonic and transient tables.
+void WriteResponseTitle();
+
 // One frequency of a harmonic load: forms the equations, solves them and keeps
 // the six amplitudes at index k.
 void SolveHarmonic(ComplexMatrix6& A, Real omega, int k);

@@ -6,7 +6,6 @@
 #include "engine/input/report.hpp"
 #include "engine/response/dft.hpp"
 #include "engine/response/harmonic_response.hpp"
-#include "engine/response/solvers.hpp"
 
 namespace terva {
 
@@ -16,10 +15,7 @@ void SolveTransient(ComplexMatrix6& A, Real omega, int k) {
   Vector6<Complex> b;
   const int points = std::min<Int>(p.load.PointCount, kMaxTransientPoints);
   for (int d = 1; d <= kDof; ++d) b(d) = k <= points ? p.load.TransientSpectrum(k)(d) : Complex(0.0f, 0.0f);
-  std::array<Complex, 36 + 6> wa{};
-  std::array<Real, 6> wk{};
-  int ier = 0;
-  LEQ2C(A.data(), 6, 6, b.data(), 1, 6, 0, wa.data(), wk.data(), ier);  // a singular system keeps the load spectrum
+  SolveFootingSystem(A, b);  // a singular system keeps the load spectrum
   ResultStore& r = Results();
   for (int d = 1; d <= kDof; ++d) r.spectrum(k)(d) = b(d);
 }
@@ -46,11 +42,7 @@ void PrintTransientResults() {
 
   Report& out = Out();
   const std::string& len = p.labels.length;
-  WritePageHeader(2);
-  out.Blank(2);
-  out.Line(fmt::Line().X(23).A("FOOTING RESPONSE AMPLITUDES"));
-  out.Line(fmt::Line().X(23).Repeat('-', 27));
-  out.Blank();
+  WriteResponseTitle();
   out.Line(fmt::Line("          TRANS. X   TRANS. Y    VERTICAL").X(5).A("ROT ABOUT").X(5).A("ROT ABOUT").X(2)
                .A("TORSIONAL"));
   out.Line(std::string("  TIME    DIRECTION  DIRECTION         ") + "        X AXIS       Y AXIS            ");
