@@ -187,7 +187,7 @@ void StratumImpedance(const ProblemData& p, Real omega, const RealMatrix6& base,
 // weakened-zone thickness as a length, and the rounded pile data.
 PilePreparation PreparePiles(ProblemData& p, int sideLayers) {
   PilePreparation prep;
-  const int layers = std::clamp<Int>(RoundCount(p.piles.LayerCountValue), 0, kMaxLayers);
+  const int layers = RowsOf(p.piles.LayerCountValue, kMaxLayers);
   if (p.status.EndBearing) {
     Real H = 0, S = 0, P = 0;  // Σ thickness, Σ thickness × velocity, Σ thickness × Poisson's ratio
     for (int k = 1; k <= layers; ++k) {
@@ -212,7 +212,7 @@ PilePreparation PreparePiles(ProblemData& p, int sideLayers) {
   for (int k = 1; k <= layers; ++k)
     p.weak.WeakThicknessRatio(k) *= (p.sections.PileRadiusX(k) + p.sections.PileRadiusY(k)) / 2.0f;
   if (p.status.FoundationType == kMultilayer) p.piles.PileCountValue = 1.0f;
-  prep.piles = std::clamp<Int>(RoundCount(p.piles.PileCountValue), 0, kMaxPiles);
+  prep.piles = RowsOf(p.piles.PileCountValue, kMaxPiles);
   prep.headFixed = RoundCount(p.piles.HeadFixity);
   return prep;
 }
@@ -223,8 +223,8 @@ ComplexMatrix6 PileElement(const ProblemData& p, const PilePreparation& prep, Re
   const Int type = p.status.FoundationType;
   PileModel model;
   model.soilCode = type == kMultilayer ? -1 : (p.status.SoilMedia == kLayered ? 1 : 0);
-  model.layers = std::clamp<Int>(RoundCount(p.piles.LayerCountValue), 0, kMaxLayers);
-  model.adjacent = type == kMultilayer ? std::clamp<Int>(RoundCount(p.piles.AdjacentLayerCountValue), 0, kMaxLayers) : 0;
+  model.layers = RowsOf(p.piles.LayerCountValue, kMaxLayers);
+  model.adjacent = type == kMultilayer ? RowsOf(p.piles.AdjacentLayerCountValue, kMaxLayers) : 0;
   model.shearCutOff = prep.shearCutOff;
   model.compressionCutOff = prep.compressionCutOff;
   auto impedance = [omega](const PileHeadImpedances& r, int mode) { return Complex(r.k[mode], omega * r.c[mode]); };

@@ -506,7 +506,7 @@ size_t PairIndex(int i, int j, int n) {
   return si * static_cast<size_t>(2 * n - i - 1) / 2 + static_cast<size_t>(j - i - 1);
 }
 
-int PileCount(const ProblemData& p) { return std::clamp<Int>(RoundCount(p.piles.PileCountValue), 0, kMaxPiles); }
+int PileCount(const ProblemData& p) { return RowsOf(p.piles.PileCountValue, kMaxPiles); }
 
 // A fingerprint of everything the set-up reads, so that tables made for
 // another group are never used.
@@ -517,7 +517,7 @@ std::uint64_t SetUpInputs(const ProblemData& p) {
     std::memcpy(&bits, &v, sizeof bits);
     h = (h ^ bits) * 1099511628211ull;
   };
-  const int n = PileCount(p), layers = std::clamp<Int>(RoundCount(p.piles.LayerCountValue), 0, kMaxLayers);
+  const int n = PileCount(p), layers = RowsOf(p.piles.LayerCountValue, kMaxLayers);
   mix(static_cast<Real>(n)), mix(static_cast<Real>(layers)), mix(p.status.BatteredOn ? 1.0f : 0.0f);
   mix(p.status.InteractionOn ? 1.0f : 0.0f);
   mix(static_cast<Real>(p.status.SoilMedia)), mix(p.Gravity), mix(p.constants.PileLength),
@@ -868,7 +868,7 @@ void SetUpPileInteraction(const ProblemData& p) {
   if (!p.status.InteractionOn || n <= 1) return;
 
   // ratios of the pile and the soil
-  const int layers = std::clamp<Int>(RoundCount(p.piles.LayerCountValue), 0, kMaxLayers);
+  const int layers = RowsOf(p.piles.LayerCountValue, kMaxLayers);
   const Real d = 2.0f * MeanRadius(p, 1);
   if (!(d > 0.0f) || !std::isfinite(d)) {
     Ignored("PILE DIAMETER IS NOT POSITIVE");

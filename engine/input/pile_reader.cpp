@@ -18,9 +18,6 @@ using detail::ReadNumbers;
 
 namespace {
 
-// Rows to read for a count given as a real, never beyond the array.
-int RowCount(Real countValue, int capacity) { return std::clamp<Int>(RoundCount(countValue), 0, capacity); }
-
 void LabelLine(std::string_view label, Real value) { Out().Line(fmt::Line(label).F(value, 12, 5)); }
 
 }  // namespace
@@ -93,7 +90,7 @@ bool ReadPileCoordinates() {
     return false;
   }
   g.PileCountValue = count;
-  const int n = RowCount(count, kMaxPiles);
+  const int n = RowsOf(count, kMaxPiles);
   for (int i = 1; i <= n; ++i) {
     if (!ReadNumber(g.PileNumber(i))) {
       Fatal("ERROR ENCOUNTERED WHILE READING PILE NUMBER");
@@ -142,7 +139,7 @@ bool ReadElements() {
     return true;
   }
 
-  const int n = RowCount(p.piles.LayerCountValue, kMaxLayers);
+  const int n = RowsOf(p.piles.LayerCountValue, kMaxLayers);
   for (int k = 1; k <= n; ++k) {
     Real layerNumber = 0;
     if (!ReadNumbers({&layerNumber, &s.LayerThickness(k), &s.PileRadiusX(k), &s.PileRadiusY(k), &s.PileArea(k),
@@ -179,7 +176,7 @@ void ReadBatteredPiles() {
     Out().Line("BATTERED OPTION WILL BE IGNORED.");
     p.status.BatteredOn = false;
   };
-  const int n = RowCount(g.PileCountValue, kMaxPiles);
+  const int n = RowsOf(g.PileCountValue, kMaxPiles);
   for (int i = 1; i <= n; ++i) {
     Real pileNumber = 0, angle = 0;
     KeywordRecord plane;

@@ -1,5 +1,6 @@
 #include "engine/input/problem_data.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -88,6 +89,8 @@ Int RoundCount(Real value) {
   if (v < -kLimit) v = -kLimit;
   return static_cast<Int>(std::lround(v));  // halves away from zero
 }
+
+Int RowsOf(Real countValue, int capacity) { return std::clamp<Int>(RoundCount(countValue), 0, capacity); }
 
 std::array<Real, 4> RectangularEquivalentRadii(Real a, Real b) {
   std::array<Real, 4> r{};

@@ -200,6 +200,8 @@ const std::string& DefaultTitle();
 // Counts given as reals: rounded to the nearest integer, halves away from zero,
 // clamped so that absurd values stay representable (callers check capacities).
 Int RoundCount(Real value);
+// Rows to read or use for a count held as a real: rounded, never below 0 nor beyond the array.
+Int RowsOf(Real countValue, int capacity);
 
 // Equivalent radii of a rectangular footing a by b (full side lengths):
 // translation, first rocking, second rocking, torsion.

@@ -48,8 +48,6 @@ void CountedHeading(const fmt::Line& heading) {
   Out().Line(fmt::Line().Stars(static_cast<int>(heading.str().size())));
 }
 
-int Rows30(Real value) { return std::clamp<Int>(RoundCount(value), 0, kMaxLayers); }
-
 // A weak thickness ratio means nothing where the zone is not weaker.
 Real WeakThickness(Real shearRatio, Real thicknessRatio) { return shearRatio > 0.999f ? 0.0f : thicknessRatio; }
 
@@ -64,7 +62,7 @@ bool ReadRowCount(std::string_view capacityMessage, int& rows) {
     Fatal(capacityMessage);
     return false;
   }
-  rows = Rows30(count);
+  rows = RowsOf(count, kMaxLayers);
   return true;
 }
 
@@ -176,7 +174,7 @@ void SolcstParabolic() {
 
 void SolcstLayeredPile() {
   ProblemData& p = Problem();
-  const int n = Rows30(p.piles.LayerCountValue);
+  const int n = RowsOf(p.piles.LayerCountValue, kMaxLayers);
   if (!ReadLayeredRows(n)) {
     Fatal(kSoilConstantsError);
     return;
@@ -235,7 +233,7 @@ void SolcstMultilayer() {
   int na = 0;
   if (!ReadRowCount("ERROR - NUMBER OF ADJACENT LAYERS EXCEEDS 30", na)) return;
   p.piles.AdjacentLayerCountValue = static_cast<Real>(na);
-  const int n = Rows30(p.piles.LayerCountValue);
+  const int n = RowsOf(p.piles.LayerCountValue, kMaxLayers);
   if (!ReadLayeredRows(na)) {
     Fatal(kSoilConstantsError);
     return;
@@ -377,7 +375,7 @@ void ReadSideLayers() {
   Real count = 0;
   if (!ReadNumber(count)) return ignore("ERROR ENCOUNTERED WHILE READING EMBEDDED OR ISOLATION DATA");
   if (count > static_cast<Real>(kMaxLayers)) return ignore("ERROR - NUMBER OF SIDE LAYERS EXCEEDS 30");
-  const int n = Rows30(count);
+  const int n = RowsOf(count, kMaxLayers);
   s.SideLayerCount = n;
   for (int k = 1; k <= n; ++k) {
     Real layer = 0;
