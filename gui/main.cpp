@@ -1,16 +1,50 @@
 // terva: the desktop program.
+//
+//   terva [PROJECT]      opens PROJECT (".tvd" appended when it has no dot)
+//   terva --help | --version
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
+#include <QIcon>
+#include <cstdio>
+#include <cstring>
+
+#include "gui/app/Main.hpp"
+#include "gui/widgets/AppIcon.hpp"
+#include "gui/widgets/MessageBoxSink.hpp"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Usage: terva [PROJECT]\n"
+    "TERVA 3.0.5 - soil-foundation dynamic analysis.\n"
+    "\n"
+    "  PROJECT    a project file to open (\".tvd\" is appended when the name has no dot)\n"
+    "  --help     print this text and exit\n"
+    "  --version  print the version and exit\n";
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
+  // Answered before any window system is needed.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::puts("TERVA 3.0.5");
+      return 0;
+    }
+  }
   QApplication app(argc, argv);
-  QApplication::setApplicationName("TERVA");
-  QApplication::setOrganizationName("Halvit");
-  QMainWindow window;
-  window.setWindowTitle("TERVA");
-  window.setCentralWidget(new QLabel(QObject::tr("TERVA - soil-foundation dynamics"), &window));
-  window.resize(900, 600);
+  QApplication::setApplicationName(QStringLiteral("TERVA"));
+  QApplication::setOrganizationName(QStringLiteral("Halvit"));
+  QApplication::setApplicationVersion(QStringLiteral("3.0.5"));
+  QApplication::setWindowIcon(terva::gui::AppIcon());
+  terva::gui::InstallMessageBoxSink();
+
+  terva::gui::TMainForm window;
+  const QStringList arguments = QApplication::arguments();
+  window.Start(arguments.size() > 1 ? arguments.at(1) : QString());
   window.show();
   return QApplication::exec();
 }

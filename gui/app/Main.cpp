@@ -1,0 +1,891 @@
+#include "gui/app/Main.hpp"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QEventLoop>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QProcess>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTextBrowser>
+#include <QThread>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "gui/Table.hpp"
+#include "gui/TableForm.hpp"
+#include "gui/app/Options.hpp"
+#include "gui/app/RunAnalysis.hpp"
+#include "gui/app/Title.hpp"
+#include "gui/core/EngineRunner.hpp"
+#include "gui/core/Messages.hpp"
+#include "gui/model/ProgramData.hpp"
+#include "gui/model/ProjectReader.hpp"
+#include "gui/model/ProjectTables.hpp"
+#include "gui/model/ProjectWriter.hpp"
+#include "gui/widgets/ChildForm.hpp"
+
+namespace terva::gui {
+
+const QString TMainForm::kVersion = QStringLiteral("3.0.5");
+const QString TMainForm::kCaptionPrefix = QStringLiteral("TERVA 3.0.5 - ");
+const QString TMainForm::kUpdatePage = QStringLiteral("https://terva.example.org/releases");
+
+namespace {
+
+const QString kSettingsGroup = QStringLiteral("3.0.5");
+const QString kEditorKey = QStringLiteral("Word Processor");
+const QString kFilter = QStringLiteral("TERVA 3.0.5 (*.tvd);;All Files (*)");
+const QString kCompleted =
+    QStringLiteral("Computations are completed. Please, check output file for results or error messages.");
+const QString kEditorFailed = QStringLiteral("An error occurred in running the Word Processor");
+const QString kViewerFailed = QStringLiteral("An error occurred in running the Graphics Processor");
+const QString kAskToSave = QStringLiteral("Do you want to save any changes?");
+
+TMainForm::FileDialogHook& DialogHook() {
+  static TMainForm::FileDialogHook hook;
+  return hook;
+}
+TMainForm::LaunchHook& StartHook() {
+  static TMainForm::LaunchHook hook;
+  return hook;
+}
+
+void Inform(const QString& text) { ShowMessage(TMessageKind::Information, QStringLiteral("TERVA"), text, MbOk); }
+
+QString ViewerName() {
+#ifdef Q_OS_WIN
+  return QStringLiteral("Terva3-viewer.exe");
+#else
+  return QStringLiteral("Terva3-viewer");
+#endif
+}
+
+// The window captions of the children, for the Window menu.
+QString ChildCaption(QMdiSubWindow* window) {
+  const QString title = window->windowTitle();
+  return title.isEmpty() && window->widget() ? window->widget()->windowTitle() : title;
+}
+
+}  // namespace
+
+void TMainForm::SetFileDialogHook(FileDialogHook hook) { DialogHook() = std::move(hook); }
+void TMainForm::SetLaunchHook(LaunchHook hook) { StartHook() = std::move(hook); }
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+  setObjectName(QStringLiteral("MainForm"));
+  setAcceptDrops(true);
+  tables_ = std::make_unique<TProjectTables>();
+  project_ = NewProject(*tables_);
+
+  mdi_ = new QMdiArea(this);
+  mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  mdi_->setActivationOrder(QMdiArea::CreationOrder);
+  setCentralWidget(mdi_);
+  connect(mdi_, &QMdiArea::subWindowActivated, this, &TMainForm::SubWindowActivated);
+
+  // Table windows open as children of the main window.
+  TTableForm::SetWindowHost([this](TTableForm* form) {
+    QMdiSubWindow* frame = mdi_->addSubWindow(form);
+    frame->setWindowTitle(form->windowTitle());
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->show();
+  });
+
+  runDialog_ = new TDlgRunAnalysis(this);
+
+  RegisterChild(TChildId::Title, [](TMainForm& main) { return new TdlgTitle(main); });
+  RegisterChild(TChildId::ControlOptions, [](TMainForm& main) { return new TDlgOptions(main); });
+
+  CreateActions();
+  CreateMenus();
+  statusBar()->showMessage(QStringLiteral("Ready"), 2000);
+  resize(1200, 760);
+  UpdateCaption();
+}
+
+TMainForm::~TMainForm() {
+  TTableForm::SetWindowHost({});
+  // Table windows go before their tables.
+  mdi_->closeAllSubWindows();
+  for (QMdiSubWindow* window : mdi_->subWindowList()) delete window;
+}
+
+// ---------------------------------------------------------------------------
+// Menus
+
+QAction* TMainForm::MakeAction(const QString& name, const QString& caption, std::function<void()> slot,
+                               const QKeySequence& shortcut) {
+  auto* action = new QAction(caption, this);
+  action->setObjectName(name);
+  if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+  if (slot) connect(action, &QAction::triggered, this, [slot = std::move(slot)] { slot(); });
+  return action;
+}
+
+QAction* TMainForm::Action(const QString& name) const { return findChild<QAction*>(name); }
+
+void TMainForm::CreateActions() {
+  MakeAction("FileNew", "&New", [this] { FileNew(); }, QKeySequence::New)->setStatusTip("Start a new project");
+  MakeAction("FileOpen", "&Open...", [this] { FileOpen(); }, QKeySequence::Open)
+      ->setStatusTip("Open a project file");
+  MakeAction("FileSave", "&Save", [this] { FileSave(); }, QKeySequence::Save)->setStatusTip("Save the project");
+  MakeAction("FileSaveAs", "Save &As...", [this] { FileSaveAs(); })
+      ->setStatusTip("Save the project under another name");
+  MakeAction("FileExit", "E&xit", [this] { close(); })->setStatusTip("Close the program");
+  for (int i = 0; i < kRecentCount; ++i) {
+    recentActions_[i] = MakeAction(QStringLiteral("FileRecent%1").arg(i + 1), {}, [this, i] { OpenRecent(i); });
+    recentActions_[i]->setVisible(false);
+  }
+
+  MakeAction("DataTitle", "&Title", [this] { ShowChild(TChildId::Title); });
+  unitGroup_ = new QActionGroup(this);
+  for (int system : {1, 2}) {
+    QAction* unit = MakeAction(system == 1 ? "UnitsEnglish" : "UnitsSI",
+                               system == 1 ? "&English Units (lbs, slug, ft)" : "&SI Units (kN, Mg, m)",
+                               [this, system] { SetUnits(system); });
+    unit->setCheckable(true);
+    unitGroup_->addAction(unit);
+  }
+  MakeAction("DataFoundationOptions", "Option of Foundation System",
+             [this] { ShowChild(TChildId::FoundationOptions); });
+  loadGroup_ = new QActionGroup(this);
+  const char* loadNames[] = {"LoadHarmonic", "LoadTransient", "LoadRandom"};
+  const char* loadCaptions[] = {"Harmonic Loading", "Transient Loading", "Random Loading"};
+  for (int type = 1; type <= 3; ++type) {
+    QAction* load = MakeAction(loadNames[type - 1], loadCaptions[type - 1], [this, type] { SetLoadType(type); });
+    load->setCheckable(true);
+    loadGroup_->addAction(load);
+  }
+  MakeAction("DataFoundationShape", "Option of Foundation Shape", [this] { ShowChild(TChildId::FoundationShape); });
+  MakeAction("DataPileCapShape", "Pile Cap Shape/Dimension", [this] { ShowChild(TChildId::FoundationShape); });
+  MakeAction("DataMass", "Footing Mass Parameters", [this] { ShowChild(TChildId::MassData); });
+  MakeAction("DataFoundationDimension", "Foundation Dimension and Constants", [this] { ShowFoundationDimension(); });
+  MakeAction("DataFoundationLayer", "Foundation Layer", [this] { ShowTable(tables_->MultiElement()); });
+  MakeAction("DataPileCapMass", "Pile Cap Mass Properties", [this] { ShowChild(TChildId::PileCapProperties); });
+  MakeAction("DataPileCoordinates", "Pile Coordinates", [this] { ShowTable(tables_->Pilecoord()); });
+  MakeAction("DataPileProperties", "&Pile Properties", [this] { ShowChild(TChildId::PileProperties); });
+  MakeAction("DataPileElements", "Pile Elements", [this] { ShowTable(tables_->PileData()); });
+  MakeAction("DataSoilLayer", "Soil &Layer Data", [this] {
+    if (project_->FoundationCode == kPile) ShowTable(tables_->D());
+  });
+  MakeAction("DataSoilBelow", "Soil Data Below Footing/PileTip", [this] { ShowChild(TChildId::SoilBelow); });
+  MakeAction("DataSideSoil", "Side Soil of Fondation", [this] { ShowSideSoil(); });
+  MakeAction("DataSoilColumn", "Soil Column Layer", [this] { ShowTable(tables_->Multisoil()); });
+  QAction* quadratic = MakeAction("HarmonicQuadratic", "Quadratic", [this] { ShowHarmonic(1); });
+  QAction* nonQuadratic = MakeAction("HarmonicNonQuadratic", "NonQuadratic", [this] { ShowHarmonic(0); });
+  quadratic->setCheckable(true);
+  nonQuadratic->setCheckable(true);
+  MakeAction("DataTransient", "Transient Loading Data", [this] { ShowChild(TChildId::Transient); });
+  MakeAction("DataRandom", "Random Loading Data", [this] { ShowChild(TChildId::Random); });
+  MakeAction("DataOptions", "Control &Options...", [this] { ShowChild(TChildId::ControlOptions); });
+
+  MakeAction("RunAnalysis", "&Run Analysis", [this] { RunAnalysis(); }, QKeySequence(Qt::Key_F9))
+      ->setStatusTip("Save the project and analyse it");
+  MakeAction("EditInput", "Edit I&nput Text", [this] { EditFile(QStringLiteral(".tvd")); });
+  MakeAction("EditNotes", "Edit &Processor-Run Notes", [this] { EditFile(QStringLiteral(".tvr")); });
+  MakeAction("EditOutput", "Edit &Output Text", [this] { EditFile(QStringLiteral(".tvo")); });
+
+  MakeAction("ViewTop", "Top View", [this] { ShowChild(TChildId::TopView); });
+  MakeAction("ViewSideXZ", "Side View (XZ-Plane)", [this] { ShowChild(TChildId::SideViewXZ); });
+  MakeAction("ViewSideYZ", "Side View (YZ-Plane)", [this] { ShowChild(TChildId::SideViewYZ); });
+  MakeAction("View3D", "3D View", [this] { View3D(); });
+
+  MakeAction("WindowCascade", "&Cascade", [this] { mdi_->cascadeSubWindows(); });
+  MakeAction("WindowArrange", "&Arrange Icons", [this] {
+    // Minimised children in a row along the bottom edge.
+    int x = 0;
+    for (QMdiSubWindow* window : mdi_->subWindowList()) {
+      if (!window->isMinimized()) continue;
+      window->move(x, mdi_->viewport()->height() - window->height());
+      x += window->width();
+    }
+  });
+  for (int i = 0; i < kWindowListSize; ++i) {
+    windowActions_[i] = MakeAction(QStringLiteral("Window%1").arg(i + 1), {}, [this, i] {
+      const auto windows = mdi_->subWindowList();
+      if (i < windows.size()) {
+        windows[i]->showNormal();
+        mdi_->setActiveSubWindow(windows[i]);
+      }
+    });
+    windowActions_[i]->setVisible(false);
+  }
+
+  MakeAction("HelpContents", "&Contents", [this] {
+    const QString file = QDir(ProgramFolder()).filePath(QStringLiteral("Terva3Help.chm"));
+    if (!QFileInfo::exists(file) || !OpenDocument(file)) ShowManual();
+  }, QKeySequence::HelpContents);
+  MakeAction("HelpManual", "&User's Manual", [this] {
+    const QString file = QDir(ProgramFolder()).filePath(QStringLiteral("Terva v3 Manual.pdf"));
+    if (!QFileInfo::exists(file) || !OpenDocument(file)) ShowManual();
+  });
+  MakeAction("HelpAbout", "&About...", [this] { ShowAbout(); });
+  MakeAction("HelpUpdates", "Check for &Updates", [this] {
+    if (!StartHook() ? !QDesktopServices::openUrl(QUrl(kUpdatePage)) : !StartHook()(kUpdatePage, {}))
+      Inform(QStringLiteral("The release page could not be opened: %1").arg(kUpdatePage));
+  });
+}
+
+void TMainForm::CreateMenus() {
+  fileMenu_ = menuBar()->addMenu("&File");
+  fileMenu_->addAction(Action("FileNew"));
+  fileMenu_->addAction(Action("FileOpen"));
+  fileMenu_->addAction(Action("FileSave"));
+  fileMenu_->addAction(Action("FileSaveAs"));
+  fileMenu_->addSeparator();
+  for (QAction* recent : recentActions_) fileMenu_->addAction(recent);
+  recentSeparator_ = fileMenu_->addSeparator();
+  fileMenu_->addAction(Action("FileExit"));
+
+  dataMenu_ = menuBar()->addMenu("&Data");
+  dataMenu_->addAction(Action("DataTitle"));
+  unitsMenu_ = dataMenu_->addMenu("&Units");
+  unitsMenu_->addActions(unitGroup_->actions());
+  dataMenu_->addSeparator();
+  dataMenu_->addAction(Action("DataFoundationOptions"));
+  loadingMenu_ = dataMenu_->addMenu("Option of Loading");
+  loadingMenu_->addActions(loadGroup_->actions());
+  dataMenu_->addSeparator();
+  for (const char* name : {"DataFoundationShape", "DataPileCapShape", "DataMass", "DataFoundationDimension",
+                           "DataFoundationLayer", "DataPileCapMass", "DataPileCoordinates", "DataPileProperties",
+                           "DataPileElements"})
+    dataMenu_->addAction(Action(name));
+  dataMenu_->addSeparator();
+  for (const char* name : {"DataSoilLayer", "DataSoilBelow", "DataSideSoil", "DataSoilColumn"})
+    dataMenu_->addAction(Action(name));
+  dataMenu_->addSeparator();
+  harmonicMenu_ = dataMenu_->addMenu("Harmonic Loading Data");
+  harmonicMenu_->menuAction()->setObjectName(QStringLiteral("DataHarmonic"));
+  harmonicMenu_->addAction(Action("HarmonicQuadratic"));
+  harmonicMenu_->addAction(Action("HarmonicNonQuadratic"));
+  dataMenu_->addAction(Action("DataTransient"));
+  dataMenu_->addAction(Action("DataRandom"));
+  dataMenu_->addSeparator();
+  dataMenu_->addAction(Action("DataOptions"));
+
+  computationMenu_ = menuBar()->addMenu("&Computation");
+  computationMenu_->addAction(Action("RunAnalysis"));
+  computationMenu_->addSeparator();
+  computationMenu_->addAction(Action("EditInput"));
+  computationMenu_->addAction(Action("EditNotes"));
+  computationMenu_->addAction(Action("EditOutput"));
+
+  viewMenu_ = menuBar()->addMenu("View Geometry");
+  viewMenu_->addAction(Action("ViewTop"));
+  viewMenu_->addAction(Action("ViewSideXZ"));
+  viewMenu_->addAction(Action("ViewSideYZ"));
+  viewMenu_->addSeparator();
+  viewMenu_->addAction(Action("View3D"));
+
+  windowMenu_ = menuBar()->addMenu("&Window");
+  windowMenu_->addAction(Action("WindowCascade"));
+  windowMenu_->addAction(Action("WindowArrange"));
+  windowSeparator_ = windowMenu_->addSeparator();
+  for (QAction* entry : windowActions_) windowMenu_->addAction(entry);
+
+  helpMenu_ = menuBar()->addMenu("&Help");
+  helpMenu_->addAction(Action("HelpContents"));
+  helpMenu_->addAction(Action("HelpManual"));
+  helpMenu_->addSeparator();
+  helpMenu_->addAction(Action("HelpAbout"));
+  helpMenu_->addAction(Action("HelpUpdates"));
+
+  // The active child stores its values before any menu opens.
+  for (QMenu* menu : {fileMenu_, dataMenu_, computationMenu_, viewMenu_, windowMenu_, helpMenu_})
+    connect(menu, &QMenu::aboutToShow, this, [this] { DeactivateActiveChild(); });
+  connect(fileMenu_, &QMenu::aboutToShow, this, &TMainForm::UpdateFileMenu);
+  connect(dataMenu_, &QMenu::aboutToShow, this, &TMainForm::UpdateDataMenu);
+  connect(computationMenu_, &QMenu::aboutToShow, this, &TMainForm::UpdateComputationMenu);
+  connect(windowMenu_, &QMenu::aboutToShow, this, &TMainForm::UpdateWindowMenu);
+  connect(unitsMenu_, &QMenu::aboutToShow, this, [this] {
+    Action(project_->Units == 1 ? "UnitsEnglish" : "UnitsSI")->setChecked(true);
+  });
+  connect(harmonicMenu_, &QMenu::aboutToShow, this, [this] {
+    Action("HarmonicQuadratic")->setChecked(project_->Quadratic == 1);
+    Action("HarmonicNonQuadratic")->setChecked(project_->Quadratic != 1);
+  });
+}
+
+void TMainForm::UpdateDataMenu() {
+  const int code = project_->FoundationCode;
+  const bool pile = code == kPile;
+  const bool footing = !pile;
+  for (const char* name :
+       {"DataPileProperties", "DataPileElements", "DataPileCoordinates", "DataPileCapMass", "DataPileCapShape",
+        "DataSoilLayer"})
+    Action(name)->setEnabled(pile);
+  for (const char* name : {"DataFoundationDimension", "DataMass", "DataFoundationShape"})
+    Action(name)->setEnabled(footing);
+  Action("DataFoundationLayer")->setEnabled(code == kMultilayer);
+  Action("DataSoilBelow")->setEnabled(true);
+  QAction* side = Action("DataSideSoil");
+  side->setEnabled(code != kStratum);
+  side->setText(code == kPile      ? QStringLiteral("Side Soil of Pile Cap")
+                : code == kStratum ? QStringLiteral("Side Soil")
+                                   : QStringLiteral("Side Soil of Fondation"));
+  Action("DataSoilColumn")->setEnabled(code == kMultilayer);
+  if (code == kMultilayer && tables_->MultiElement()->RowCount() > 1)
+    tables_->Multisoil()->SetRowCount(tables_->MultiElement()->RowCount() - tables_->D()->RowCount());
+}
+
+void TMainForm::FoundationTypeChanged() {
+  const bool pile = project_->FoundationCode == kPile;
+  for (const char* name : {"DataPileProperties", "DataPileElements", "DataPileCoordinates"})
+    Action(name)->setEnabled(pile);
+}
+
+void TMainForm::UpdateLoadType(bool closeWindows) {
+  const int type = project_->LoadType;
+  if (type >= 1 && type <= 3) loadGroup_->actions()[type - 1]->setChecked(true);
+  harmonicMenu_->menuAction()->setEnabled(type == kHarmonicLoad);
+  Action("DataTransient")->setEnabled(type == kTransientLoad);
+  Action("DataRandom")->setEnabled(type == kRandomLoad);
+  if (!closeWindows) return;
+  if (type != kHarmonicLoad) {
+    CloseChild(TChildId::Quadratic);
+    CloseChild(TChildId::NonQuadratic);
+  } else {
+    CloseChild(project_->Quadratic == 1 ? TChildId::NonQuadratic : TChildId::Quadratic);
+  }
+  if (type != kTransientLoad) CloseChild(TChildId::Transient);
+  if (type != kRandomLoad) CloseChild(TChildId::Random);
+}
+
+void TMainForm::UpdateComputationMenu() {
+  const QString file = project_->FileName;
+  Action("EditInput")->setEnabled(QFileInfo::exists(file));
+  Action("EditNotes")->setEnabled(QFileInfo::exists(WithExtension(file, QStringLiteral(".tvr"))));
+  Action("EditOutput")->setEnabled(QFileInfo::exists(WithExtension(file, QStringLiteral(".tvo"))));
+}
+
+void TMainForm::UpdateFileMenu() {
+  const QString current = QDir::currentPath();
+  for (int i = 0; i < kRecentCount; ++i) {
+    QAction* item = recentActions_[i];
+    if (i >= recent_.size()) {
+      item->setVisible(false);
+      continue;
+    }
+    QString path = recent_[i];
+    const QFileInfo info(path);
+    if (QDir::cleanPath(info.absolutePath()) == QDir::cleanPath(current)) path = info.fileName();
+    path.replace(QLatin1Char('&'), QLatin1String("&&"));
+    item->setText(QStringLiteral("%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(path)));
+    item->setVisible(true);
+  }
+  recentSeparator_->setVisible(!recent_.isEmpty());
+}
+
+void TMainForm::UpdateWindowMenu() {
+  const auto windows = mdi_->subWindowList();
+  for (int i = 0; i < kWindowListSize; ++i) {
+    QAction* item = windowActions_[i];
+    if (i >= windows.size()) {
+      item->setVisible(false);
+      continue;
+    }
+    QString caption = ChildCaption(windows[i]);
+    caption.replace(QLatin1Char('&'), QLatin1String("&&"));
+    item->setText(caption);
+    item->setCheckable(true);
+    item->setChecked(windows[i] == mdi_->activeSubWindow());
+    item->setVisible(true);
+  }
+  windowSeparator_->setVisible(!windows.isEmpty());
+}
+
+void TMainForm::UpdateCaption() { setWindowTitle(kCaptionPrefix + DisplayName()); }
+
+QString TMainForm::DisplayName() const { return DisplayNameOf(project_->FileName); }
+
+QString TMainForm::DisplayNameOf(const QString& fileName) {
+  QString name = QFileInfo(fileName).fileName();
+  const int dot = name.lastIndexOf(QLatin1Char('.'));
+  if (dot >= 0 && name.mid(dot).compare(QLatin1String(".tvd"), Qt::CaseInsensitive) == 0)
+    name = name.left(name.indexOf(QLatin1Char('.')));
+  if (name.size() >= 2) name[0] = name[0].toUpper();
+  return name;
+}
+
+// ---------------------------------------------------------------------------
+// Child windows
+
+void TMainForm::RegisterChild(TChildId id, ChildFactory factory) {
+  factories_[static_cast<int>(id)] = std::move(factory);
+}
+
+QWidget* TMainForm::ShowChild(TChildId id) {
+  const int index = static_cast<int>(id);
+  if (QMdiSubWindow* open = children_[index]) {
+    open->showNormal();
+    mdi_->setActiveSubWindow(open);
+    return open->widget();
+  }
+  if (!factories_[index]) {
+    statusBar()->showMessage(QStringLiteral("This window is not available yet."), 3000);
+    return nullptr;
+  }
+  QWidget* widget = factories_[index](*this);
+  if (!widget) return nullptr;
+  AddChildWindow(id, widget);
+  return widget;
+}
+
+void TMainForm::AddChildWindow(TChildId id, QWidget* widget) {
+  if (auto* form = qobject_cast<TChildForm*>(widget))
+    connect(form, &TChildForm::Modified, this, [this] { modified_ = true; });
+  QMdiSubWindow* frame = mdi_->addSubWindow(widget);
+  frame->setAttribute(Qt::WA_DeleteOnClose);
+  frame->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                        Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  children_[static_cast<int>(id)] = frame;
+  frame->adjustSize();
+  frame->show();
+  mdi_->setActiveSubWindow(frame);
+}
+
+void TMainForm::CloseChild(TChildId id) {
+  QMdiSubWindow* frame = children_[static_cast<int>(id)];
+  if (!frame) return;
+  // Destroyed, not asked: its values belong to a load type no longer in use.
+  if (active_ == frame) active_ = nullptr;
+  children_[static_cast<int>(id)] = nullptr;
+  delete frame;
+}
+
+bool TMainForm::DeactivateActiveChild() {
+  QMdiSubWindow* window = active_;
+  if (!window) return true;
+  if (auto* form = qobject_cast<TChildForm*>(window->widget())) return form->DeactivateForm();
+  if (auto* table = qobject_cast<TTableForm*>(window->widget())) return table->StoreCurrentCell();
+  return true;
+}
+
+void TMainForm::SubWindowActivated(QMdiSubWindow* window) {
+  if (reactivating_ || window == active_) return;
+  QMdiSubWindow* previous = active_;
+  if (previous) {
+    auto* form = qobject_cast<TChildForm*>(previous->widget());
+    if (form && !form->DeactivateForm()) {
+      // The window that could not store its values comes back to the front.
+      reactivating_ = true;
+      mdi_->setActiveSubWindow(previous);
+      reactivating_ = false;
+      return;
+    }
+  }
+  active_ = window;
+  if (window)
+    if (auto* form = qobject_cast<TChildForm*>(window->widget())) form->ActivateForm();
+}
+
+void TMainForm::ShowTable(TGridTable* table) {
+  if (table) table->Show();
+}
+
+void TMainForm::ShowSideSoil() {
+  switch (project_->FoundationCode) {
+    case kHalfSpace: ShowTable(tables_->D1()); break;
+    case kPile: ShowTable(tables_->pilecapsoil()); break;
+    default: ShowTable(tables_->D()); break;
+  }
+}
+
+void TMainForm::ShowFoundationDimension() {
+  const int code = project_->FoundationCode;
+  if (code == kHalfSpace || code == kStratum) ShowChild(TChildId::FoundationData);
+  else if (code == kMultilayer) ShowChild(TChildId::FoundationProperties);
+}
+
+void TMainForm::ShowHarmonic(int quadratic) {
+  if (project_->Quadratic != quadratic) modified_ = true;
+  project_->Quadratic = quadratic;
+  Action("HarmonicQuadratic")->setChecked(quadratic == 1);
+  Action("HarmonicNonQuadratic")->setChecked(quadratic != 1);
+  ShowChild(quadratic == 1 ? TChildId::Quadratic : TChildId::NonQuadratic);
+}
+
+// ---------------------------------------------------------------------------
+// Project
+
+bool TMainForm::Modified() const { return modified_ || tables_->Modified(); }
+
+void TMainForm::CloseProjectWindows() {
+  // The windows of the old project's values go; their values are not stored.
+  for (int i = 0; i < kChildCount; ++i) CloseChild(static_cast<TChildId>(i));
+  tables_->CloseWindows();
+}
+
+void TMainForm::ReplaceProject(std::unique_ptr<TProgramData> project) {
+  project_ = std::move(project);
+  modified_ = false;
+  for (TGraphPlot* plot : plots_.All()) {
+    plot->Reset(0);
+    plot->NotifyChanged();
+  }
+  UpdateCaption();
+  emit ProjectReplaced();
+}
+
+bool TMainForm::AskToSave() {
+  if (!Modified()) return true;
+  const int answer =
+      ShowMessage(TMessageKind::Question, QStringLiteral("TERVA"), kAskToSave, MbYes | MbNo | MbCancel);
+  if (answer == MbCancel) return false;
+  if (answer == MbNo) return true;
+  FileSave();
+  return !project_->IsUnnamed() && !Modified();
+}
+
+bool TMainForm::FileNew() {
+  if (!DeactivateActiveChild() || !AskToSave()) return false;
+  CloseProjectWindows();
+  ReplaceProject(NewProject(*tables_));
+  UpdateLoadType();
+  return true;
+}
+
+bool TMainForm::FileOpen() {
+  if (!DeactivateActiveChild() || !AskToSave()) return false;
+  const QString path = ChooseFile(false, QStringLiteral("Open"), project_->FileName);
+  if (path.isEmpty()) return false;
+  return OpenProject(path);
+}
+
+void TMainForm::OpenRecent(int index) {
+  if (index < 0 || index >= recent_.size()) return;
+  if (!DeactivateActiveChild() || !AskToSave()) return;
+  OpenProject(recent_[index]);
+}
+
+bool TMainForm::OpenProject(const QString& path, bool addToRecent) {
+  const QString absolute = QFileInfo(path).absoluteFilePath();
+  CloseProjectWindows();
+  QDir::setCurrent(QFileInfo(absolute).absolutePath());
+  TLoadResult result = LoadProject(absolute, *tables_);
+  if (result.status == TLoadResult::kFailed) {
+    // The tables are as they were and the previous project was never given up.
+    Inform(result.message);
+    return false;
+  }
+  ReplaceProject(std::move(result.project));
+  if (result.status == TLoadResult::kStopped) Inform(result.message);
+  UpdateLoadType();
+  ReadPlots();
+  if (addToRecent) AddRecentFile(project_->FileName);
+  return true;
+}
+
+bool TMainForm::FileSave() {
+  if (!DeactivateActiveChild()) return false;
+  if (project_->IsUnnamed()) return FileSaveAs();
+  try {
+    SaveProject(*project_, *tables_);
+  } catch (const TError& error) {
+    ShowMessage(TMessageKind::Error, QStringLiteral("TERVA"), error.Message(), MbOk);
+    return false;
+  }
+  modified_ = false;
+  return true;
+}
+
+bool TMainForm::FileSaveAs() {
+  if (!DeactivateActiveChild()) return false;
+  QString path = ChooseFile(true, QStringLiteral("Save %1 As").arg(DisplayName()), project_->FileName);
+  if (path.isEmpty()) return false;
+  if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".tvd");
+  const QString previous = project_->FileName;
+  project_->FileName = QFileInfo(path).absoluteFilePath();
+  UpdateCaption();
+  try {
+    SaveProject(*project_, *tables_);
+  } catch (const TError& error) {
+    ShowMessage(TMessageKind::Error, QStringLiteral("TERVA"), error.Message(), MbOk);
+    if (previous == TProgramData::kNewFileName) project_->FileName = previous;
+    UpdateCaption();
+    return false;
+  }
+  modified_ = false;
+  AddRecentFile(project_->FileName);
+  return true;
+}
+
+QString TMainForm::ChooseFile(bool save, const QString& caption, const QString& start) {
+  if (DialogHook()) return DialogHook()(save, caption, start);
+  QFileDialog dialog(this, caption, start == TProgramData::kNewFileName ? QString() : start, kFilter);
+  dialog.setDefaultSuffix(QStringLiteral("tvd"));
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  if (save && start == TProgramData::kNewFileName) dialog.selectFile(start);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().first();
+}
+
+void TMainForm::SetLoadType(int loadType) {
+  if (loadType < 1 || loadType > 3) return;
+  if (project_->LoadType != loadType) modified_ = true;
+  project_->LoadType = loadType;
+  UpdateLoadType();
+}
+
+void TMainForm::SetUnits(int system) {
+  if (system == project_->Units) return;
+  if (!DeactivateActiveChild()) return;
+  SetUnitSystem(*project_, *tables_, system);
+  modified_ = true;
+  // Open windows show the values in the new units.
+  if (active_)
+    if (auto* form = qobject_cast<TChildForm*>(active_->widget())) form->ActivateForm();
+}
+
+void TMainForm::ReadPlots() {
+  const QString graphic = WithExtension(project_->FileName, QStringLiteral(".tvp"));
+  if (!QFileInfo::exists(graphic)) return;
+  plots_.ReadResultCurves(graphic, true, project_->Matrix == 1, project_->LoadType, project_->Units);
+}
+
+// ---------------------------------------------------------------------------
+// Recent files and settings
+
+void TMainForm::AddRecentFile(const QString& path) {
+  const int found = recent_.indexOf(path);  // exact, case-sensitive
+  if (found == 0) {
+    WriteSettings();
+    return;
+  }
+  if (found > 0) recent_.removeAt(found);
+  recent_.prepend(path);
+  while (recent_.size() > kRecentCount) recent_.removeLast();
+  WriteSettings();
+}
+
+void TMainForm::ReadSettings() {
+  QSettings settings(QStringLiteral("Halvit"), QStringLiteral("TERVA"));
+  settings.beginGroup(kSettingsGroup);
+  editorPath_ = settings.value(kEditorKey).toString();
+  recent_.clear();
+  for (int i = 1; i <= kRecentCount; ++i) {
+    const QString file = settings.value(QStringLiteral("File%1").arg(i)).toString();
+    if (!file.isEmpty()) recent_.append(file);
+  }
+  if (settings.status() != QSettings::NoError) {
+    editorPath_.clear();
+    recent_.clear();
+  }
+  if (editorPath_.isEmpty()) editorPath_ = DefaultEditorPath();
+}
+
+void TMainForm::WriteSettings() const {
+  QSettings settings(QStringLiteral("Halvit"), QStringLiteral("TERVA"));
+  settings.beginGroup(kSettingsGroup);
+  settings.setValue(kEditorKey, editorPath_);
+  for (int i = 0; i < kRecentCount; ++i)
+    settings.setValue(QStringLiteral("File%1").arg(i + 1), i < recent_.size() ? recent_[i] : QString());
+}
+
+QString TMainForm::DefaultEditorPath() {
+#ifdef Q_OS_WIN
+  const QString windows = qEnvironmentVariable("SystemRoot", QStringLiteral("C:\\Windows"));
+  return windows + QStringLiteral("\\notepad.exe");
+#else
+  return {};
+#endif
+}
+
+void TMainForm::Start(const QString& projectArgument) {
+  ReadSettings();
+  bool loaded = false;
+  if (!projectArgument.isEmpty()) {
+    QString path = projectArgument;
+    if (!QFileInfo(path).fileName().contains(QLatin1Char('.'))) path += QStringLiteral(".tvd");
+    if (QFileInfo(path).isFile()) loaded = OpenProject(path, false);
+  }
+  if (!loaded) {
+    CloseProjectWindows();
+    ReplaceProject(NewProject(*tables_));
+  }
+  UpdateLoadType(false);
+  UpdateCaption();
+}
+
+// ---------------------------------------------------------------------------
+// Running the engine and outside programs
+
+void TMainForm::RunAnalysis() {
+  if (running_ || TEngineRunner::Busy()) {
+    Inform(TEngineRunner::kReinitialize);
+    return;
+  }
+  if (!FileSave() || project_->IsUnnamed()) return;
+  const QString project = project_->FileName;
+  TEngineRunner runner;
+  if (!QFileInfo(runner.Library()).isFile()) {
+    Inform(TEngineRunner::kInitFailed);
+    return;
+  }
+
+  running_ = true;
+  menuBar()->setEnabled(false);
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  runDialog_->Start();
+
+  // The one engine call runs on a worker thread while the modal run dialog
+  // keeps every other command away; the window repaints and the bar moves.
+  TEngineRun result;
+  QEventLoop loop;
+  QThread* worker = QThread::create([&result, &runner, &project] { result = runner.Run(project); });
+  connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
+  worker->start();
+  loop.exec(QEventLoop::ExcludeUserInputEvents);
+  worker->wait();
+  delete worker;
+
+  runDialog_->Finish();
+  QApplication::restoreOverrideCursor();
+  menuBar()->setEnabled(true);
+  running_ = false;
+
+  if (result.status != TEngineRun::kRan) {
+    Inform(result.message);
+    return;
+  }
+  Inform(kCompleted);
+  ReadPlots();
+  emit RunFinished(result.code);
+}
+
+bool TMainForm::Launch(const QString& program, const QStringList& arguments) const {
+  if (StartHook()) return StartHook()(program, arguments);
+  return QProcess::startDetached(program, arguments);
+}
+
+bool TMainForm::OpenDocument(const QString& path) const {
+  if (StartHook()) return StartHook()(QString(), {path});
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void TMainForm::EditFile(const QString& extension) {
+  const QString file = WithExtension(project_->FileName, extension);
+  const QFileInfo editor(editorPath_);
+  bool started = false;
+  if (!editorPath_.isEmpty() && editor.isFile() && editor.isExecutable())
+    started = Launch(editor.absoluteFilePath(), {file});
+  if (!started) started = OpenDocument(file);
+  if (!started) Inform(kEditorFailed);
+}
+
+QString TMainForm::ProgramFolder() const { return QCoreApplication::applicationDirPath(); }
+
+void TMainForm::View3D() {
+  if (!FileSave() || project_->IsUnnamed()) return;
+  const QString folder = ProgramFolder();
+  const QString viewer = QDir(folder).filePath(ViewerName());
+  QSaveFile names(QDir(folder).filePath(QStringLiteral("names.dat")));
+  const QByteArray text = TRunFiles::Beside(project_->FileName).NamesDat();
+  if (!names.open(QIODevice::WriteOnly) || names.write(text) != text.size() || !names.commit()) {
+    Inform(kViewerFailed);
+    return;
+  }
+  if (!QFileInfo(viewer).isFile()) {
+    Inform(kViewerFailed);
+    return;
+  }
+  QDir::setCurrent(folder);
+  if (!Launch(viewer, {})) Inform(kViewerFailed);
+}
+
+void TMainForm::ShowManual() {
+  if (manual_) {
+    manual_->show();
+    manual_->raise();
+    manual_->activateWindow();
+    return;
+  }
+  auto* window = new QDialog(this, Qt::Window);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  window->setWindowTitle(QStringLiteral("TERVA User's Manual"));
+  auto* browser = new QTextBrowser(window);
+  browser->setObjectName(QStringLiteral("ManualBrowser"));
+  browser->setOpenExternalLinks(true);
+  browser->setSearchPaths({QStringLiteral(":/docs")});
+  browser->setSource(QUrl(QStringLiteral("qrc:/docs/manual.md")), QTextDocument::MarkdownResource);
+  auto* layout = new QVBoxLayout(window);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(browser);
+  window->resize(860, 680);
+  window->show();
+  manual_ = window;
+}
+
+void TMainForm::ShowAbout() {
+  QDialog about(this);
+  about.setObjectName(QStringLiteral("AboutBox"));
+  about.setWindowTitle(QStringLiteral("About TERVA"));
+  auto* name = new QLabel(QStringLiteral("<h2>TERVA</h2>Soil–foundation dynamic analysis"), &about);
+  auto* version = new QLabel(QStringLiteral("Version ") + kVersion, &about);
+  version->setObjectName(QStringLiteral("VersionLabel"));
+  auto* licence = new QLabel(QStringLiteral("Copyright © Halvit. Licensed to the user of this copy."), &about);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &about);
+  connect(buttons, &QDialogButtonBox::accepted, &about, &QDialog::accept);
+  auto* layout = new QVBoxLayout(&about);
+  layout->addWidget(name);
+  layout->addWidget(version);
+  layout->addWidget(licence);
+  layout->addSpacing(8);
+  layout->addWidget(buttons);
+  about.setModal(true);
+  about.exec();
+}
+
+// ---------------------------------------------------------------------------
+// Window events
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (running_ || !DeactivateActiveChild() || !AskToSave()) {
+    event->ignore();
+    return;
+  }
+  WriteSettings();
+  CloseProjectWindows();
+  mdi_->closeAllSubWindows();
+  event->accept();
+}
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+  if (!running_ && event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+  const auto urls = event->mimeData()->urls();
+  if (running_ || urls.isEmpty() || !urls.first().isLocalFile()) return;
+  event->acceptProposedAction();
+  if (!DeactivateActiveChild() || !AskToSave()) return;
+  OpenProject(urls.first().toLocalFile(), false);
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow() && !running_) {
+    UpdateLoadType(false);
+    Action("DataPileCoordinates")->setEnabled(false);  // the Data menu decides again when it opens
+  }
+}
+
+}  // namespace terva::gui

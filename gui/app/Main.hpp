@@ -1,0 +1,209 @@
+// The program's frame: a multi-document window whose children are the data
+// windows, the table windows, the geometry views and the plot windows. It
+// owns the project, the project's grid tables, the result plots and the
+// settings; carries every menu command; decides which commands are enabled;
+// and runs the analysis engine.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <array>
+#include <functional>
+#include <memory>
+
+#include "gui/PltData.hpp"
+
+class QAction;
+class QActionGroup;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+
+namespace terva::gui {
+
+class TChildForm;
+class TDlgRunAnalysis;
+class TGridTable;
+class TProgramData;
+class TProjectTables;
+
+// The child windows created on demand, each with its own window-open flag.
+enum class TChildId : int {
+  Title,
+  ControlOptions,
+  PileCapProperties,
+  PileProperties,
+  FoundationShape,
+  FoundationOptions,
+  MassData,
+  FoundationData,
+  FoundationProperties,
+  SoilBelow,
+  NonQuadratic,
+  Quadratic,
+  Transient,
+  Random,
+  TopView,
+  SideViewXZ,
+  SideViewYZ,
+};
+inline constexpr int kChildCount = 17;
+
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  static const QString kVersion;        // "3.0.5"
+  static const QString kCaptionPrefix;  // "TERVA 3.0.5 - "
+  static const QString kUpdatePage;     // the release page that "Check for Updates" opens
+  static constexpr int kRecentCount = 10;
+  static constexpr int kWindowListSize = 50;
+
+  explicit TMainForm(QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // Settings and the command-line project (empty: a new project).
+  void Start(const QString& projectArgument = {});
+
+  // --- State ----------------------------------------------------------------
+  TProgramData& Project() { return *project_; }
+  TProjectTables& Tables() { return *tables_; }
+  TResultPlots& Plots() { return plots_; }
+  QMdiArea* MdiArea() const { return mdi_; }
+  // The project or any of its tables changed since it was created, loaded or saved.
+  bool Modified() const;
+  void SetModified(bool modified = true) { modified_ = modified; }
+  QString EditorPath() const { return editorPath_; }
+  void SetEditorPath(const QString& path) { editorPath_ = path; }
+  // The platform's usual text editor: "notepad.exe" in the Windows folder on
+  // Windows; empty elsewhere, meaning the desktop's default application.
+  static QString DefaultEditorPath();
+  const QStringList& RecentFiles() const { return recent_; }
+  // The file name of the project without a ".tvd" extension, first letter in
+  // upper case ("NewData" for a new project).
+  QString DisplayName() const;
+  static QString DisplayNameOf(const QString& fileName);
+
+  // --- Child windows ----------------------------------------------------------
+  // Makes the window of a child; the forms, plots and views register theirs.
+  using ChildFactory = std::function<QWidget*(TMainForm&)>;
+  void RegisterChild(TChildId id, ChildFactory factory);
+  // Shows the child's window, creating it when its flag is clear; null when
+  // no window of that kind is registered.
+  QWidget* ShowChild(TChildId id);
+  bool ChildOpen(TChildId id) const { return !children_[static_cast<int>(id)].isNull(); }
+  void CloseChild(TChildId id);
+  // The active child receives its deactivation; false when it refused.
+  bool DeactivateActiveChild();
+
+  // --- Commands ---------------------------------------------------------------
+  bool FileNew();
+  bool FileOpen();
+  bool FileSave();
+  bool FileSaveAs();
+  // Loads a project file (the Open command's second half); false when it
+  // failed and the previous project stays.
+  bool OpenProject(const QString& path, bool addToRecent = true);
+  void OpenRecent(int index);
+  bool AskToSave();
+  void RunAnalysis();
+  void SetLoadType(int loadType);
+  void SetUnits(int system);
+  void EditFile(const QString& extension);
+  void View3D();
+  void ShowManual();
+  void ShowAbout();
+  // Adds a path to the recent files and writes the settings.
+  void AddRecentFile(const QString& path);
+
+  // --- Menu state -------------------------------------------------------------
+  void UpdateDataMenu();          // by foundation type
+  void UpdateLoadType(bool closeWindows = true);
+  void UpdateComputationMenu();   // by the files that exist
+  void UpdateFileMenu();          // the recent-file items
+  void UpdateWindowMenu();        // the window list
+  void UpdateCaption();
+  // After a change of foundation type in the foundation options window.
+  void FoundationTypeChanged();
+
+  // The action with the given object name (every menu command has one).
+  QAction* Action(const QString& name) const;
+
+  // Replaces the open and save dialogs (tests): returns the chosen path,
+  // empty when cancelled.
+  using FileDialogHook = std::function<QString(bool save, const QString& caption, const QString& start)>;
+  static void SetFileDialogHook(FileDialogHook hook);
+  // Replaces the start of outside programs (editor, viewer, documents):
+  // returns whether it started.
+  using LaunchHook = std::function<bool(const QString& program, const QStringList& arguments)>;
+  static void SetLaunchHook(LaunchHook hook);
+
+  TDlgRunAnalysis* RunDialog() const { return runDialog_; }
+  bool Running() const { return running_; }
+
+ signals:
+  void ProjectReplaced();
+  void RunFinished(int code);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  void changeEvent(QEvent* event) override;
+
+ private:
+  void CreateActions();
+  void CreateMenus();
+  QAction* MakeAction(const QString& name, const QString& caption, std::function<void()> slot,
+                      const QKeySequence& shortcut = {});
+  void ShowTable(TGridTable* table);
+  void ShowSideSoil();
+  void ShowFoundationDimension();
+  void ShowHarmonic(int quadratic);
+  void ReplaceProject(std::unique_ptr<TProgramData> project);
+  void CloseProjectWindows();
+  void ReadPlots();
+  void ReadSettings();
+  void WriteSettings() const;
+  bool Launch(const QString& program, const QStringList& arguments) const;
+  bool OpenDocument(const QString& path) const;
+  QString ChooseFile(bool save, const QString& caption, const QString& start);
+  void SubWindowActivated(QMdiSubWindow* window);
+  void AddChildWindow(TChildId id, QWidget* widget);
+  QString ProgramFolder() const;
+
+  std::unique_ptr<TProjectTables> tables_;
+  std::unique_ptr<TProgramData> project_;
+  TResultPlots plots_;
+  bool modified_ = false;
+  QString editorPath_;
+  QStringList recent_;
+  bool running_ = false;
+
+  QMdiArea* mdi_ = nullptr;
+  TDlgRunAnalysis* runDialog_ = nullptr;
+  QPointer<QMdiSubWindow> active_;
+  bool reactivating_ = false;
+  std::array<QPointer<QMdiSubWindow>, kChildCount> children_{};
+  std::array<ChildFactory, kChildCount> factories_{};
+  QPointer<QWidget> manual_;
+
+  QMenu* fileMenu_ = nullptr;
+  QMenu* dataMenu_ = nullptr;
+  QMenu* computationMenu_ = nullptr;
+  QMenu* viewMenu_ = nullptr;
+  QMenu* windowMenu_ = nullptr;
+  QMenu* helpMenu_ = nullptr;
+  QMenu* unitsMenu_ = nullptr;
+  QMenu* loadingMenu_ = nullptr;
+  QMenu* harmonicMenu_ = nullptr;
+  QActionGroup* unitGroup_ = nullptr;
+  QActionGroup* loadGroup_ = nullptr;
+  QAction* recentSeparator_ = nullptr;
+  QAction* windowSeparator_ = nullptr;
+  std::array<QAction*, kRecentCount> recentActions_{};
+  std::array<QAction*, kWindowListSize> windowActions_{};
+};
+
+}  // namespace terva::gui

@@ -1,0 +1,96 @@
+// Takes the desktop program's screenshots for the manual and the README: the
+// main window with an example open and a table window, its Data menu open,
+// the completion message of a run, and the About box. Meant to run on an X
+// display (Xvfb with a window manager, see scripts/screenshots.sh); each
+// picture is the screen area of the main window.
+//
+//   app_screenshots OUTPUT-FOLDER PROJECT.tvd
+#include <QApplication>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+
+#include "gui/app/Main.hpp"
+#include "gui/model/ProjectTables.hpp"
+#include "gui/widgets/AppIcon.hpp"
+#include "gui/widgets/MessageBoxSink.hpp"
+
+using namespace terva::gui;
+
+namespace {
+
+QString folder;
+
+void Settle(int ms = 400) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+// The screen area of `window` with its frame, saved as NAME.png.
+void Shoot(QWidget* window, const QString& name) {
+  QApplication::processEvents();
+  const QRect area = window->frameGeometry();
+  const QPixmap shot =
+      QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+  const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
+  std::printf("%s: %s\n", qPrintable(path), shot.save(path) ? "saved" : "NOT saved");
+}
+
+// Runs `open` (which shows a modal box) and shoots `window` once the box is up.
+void ShootModal(QWidget* window, const QString& name, const std::function<void()>& open) {
+  QTimer::singleShot(700, [window, name] {
+    Shoot(window, name);
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  });
+  open();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("TERVA"));
+  QApplication::setOrganizationName(QStringLiteral("Halvit"));
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: app_screenshots OUTPUT-FOLDER PROJECT.tvd\n");
+    return 2;
+  }
+  folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
+  QApplication::setWindowIcon(AppIcon());
+  InstallMessageBoxSink();
+
+  TMainForm main;
+  main.Start(QString::fromLocal8Bit(argv[2]));
+  main.resize(1180, 720);
+  main.move(40, 30);
+  main.show();
+  Settle(800);
+
+  main.Action(QStringLiteral("DataTitle"))->trigger();
+  main.Tables().D()->Show();
+  Settle();
+  Shoot(&main, QStringLiteral("main-window"));
+
+  QMenu* data = main.menuBar()->findChildren<QMenu*>().value(1);
+  for (QAction* action : main.menuBar()->actions())
+    if (action->text() == QStringLiteral("&Data")) data = action->menu();
+  main.menuBar()->setActiveAction(data->menuAction());
+  Settle();
+  Shoot(&main, QStringLiteral("data-menu"));
+  data->close();
+  main.menuBar()->setActiveAction(nullptr);
+  Settle();
+
+  ShootModal(&main, QStringLiteral("run-completed"), [&] { main.RunAnalysis(); });
+  Settle();
+  ShootModal(&main, QStringLiteral("about"), [&] { main.ShowAbout(); });
+  Settle();
+  main.SetModified(false);
+  return 0;
+}
