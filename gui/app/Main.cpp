@@ -40,6 +40,9 @@
 #include "gui/model/ProjectWriter.hpp"
 #include "gui/widgets/ChildForm.hpp"
 
+// The manual and its pictures live in a resource of the static library.
+static void InitResources() { Q_INIT_RESOURCE(manual); }
+
 namespace terva::gui {
 
 const QString TMainForm::kVersion = QStringLiteral("3.0.5");
@@ -88,6 +91,7 @@ void TMainForm::SetFileDialogHook(FileDialogHook hook) { DialogHook() = std::mov
 void TMainForm::SetLaunchHook(LaunchHook hook) { StartHook() = std::move(hook); }
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
+  InitResources();
   setObjectName(QStringLiteral("MainForm"));
   setAcceptDrops(true);
   tables_ = std::make_unique<TProjectTables>();
