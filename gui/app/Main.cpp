@@ -854,6 +854,7 @@ void TMainForm::ShowAbout() {
   layout->addWidget(licence);
   layout->addSpacing(8);
   layout->addWidget(buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
   about.setModal(true);
   about.exec();
 }

@@ -509,6 +509,25 @@ class MainWindowTest : public QObject {
     QCOMPARE(main.RecentFiles().contains(Path("bad.tvd")), loaded);
   }
 
+  void droppedFileIsOpened() {
+    const QString dropped = Example(QStringLiteral("pile-group-4.tvd"), QStringLiteral("dropped.tvd"));
+    TMainForm main;
+    main.Start();
+    main.SetModified();
+    answers_ = {MbNo};
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(dropped)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&main, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&main, &drop);
+    QCOMPARE(messages_, QStringList{QStringLiteral("Do you want to save any changes?")});
+    QCOMPARE(main.Project().FileName, dropped);
+    QCOMPARE(main.windowTitle(), QStringLiteral("TERVA 3.0.5 - Dropped"));
+    QVERIFY(main.RecentFiles().isEmpty());
+  }
+
   void aboutBoxIsModalWithVersion() {
     TMainForm main;
     main.Start();
