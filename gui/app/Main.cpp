@@ -738,10 +738,10 @@ void TMainForm::RunAnalysis() {
     return;
   }
   if (!FileSave() || project_->IsUnnamed()) return;
-  const QString project = project_->FileName;
-  TEngineRunner runner;
-  if (!QFileInfo(runner.Library()).isFile()) {
-    Inform(TEngineRunner::kInitFailed);
+  const TEngineRunner runner;
+  TEngineSession session(runner, project_->FileName);
+  if (!session.Prepare()) {
+    Inform(session.Result().message);
     return;
   }
 
@@ -752,9 +752,8 @@ void TMainForm::RunAnalysis() {
 
   // The one engine call runs on a worker thread while the modal run dialog
   // keeps every other command away; the window repaints and the bar moves.
-  TEngineRun result;
   QEventLoop loop;
-  QThread* worker = QThread::create([&result, &runner, &project] { result = runner.Run(project); });
+  QThread* worker = QThread::create([&session] { session.Call(); });
   connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
   worker->start();
   loop.exec(QEventLoop::ExcludeUserInputEvents);
@@ -766,7 +765,8 @@ void TMainForm::RunAnalysis() {
   menuBar()->setEnabled(true);
   running_ = false;
 
-  if (result.status != TEngineRun::kRan) {
+  const TRunResult result = session.Deliver();
+  if (!result.Delivered()) {
     Inform(result.message);
     return;
   }

@@ -4,31 +4,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <atomic>
-#include <cstdint>
 
 namespace terva::gui {
 
 namespace {
 
 std::atomic<bool> running{false};
-
-// Marks the process busy for the life of the object; `acquired` is false when
-// another run holds it.
-class RunGuard {
- public:
-  RunGuard() : acquired_(!running.exchange(true)) {}
-  ~RunGuard() {
-    if (acquired_) running = false;
-  }
-  bool acquired() const { return acquired_; }
-
- private:
-  bool acquired_;
-};
 
 // Makes `folder` the current folder for the life of the object.
 class CurrentFolder {
@@ -44,7 +29,29 @@ class CurrentFolder {
   bool entered_ = false;
 };
 
-using Entry = std::int32_t (*)(std::int32_t);
+QString Native(const QString& path) { return QDir::toNativeSeparators(path); }
+
+// False when an existing result file may not be replaced: not a plain file,
+// or marked read-only (by its owner's write bit, so that the mark holds for
+// every user, the administrator included).
+bool Replaceable(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists() && !info.isSymLink()) return true;
+  return info.isFile() && !info.isSymLink() && info.permission(QFileDevice::WriteOwner) && info.isWritable();
+}
+
+// Writes a copy of `source` to `target` through a temporary file beside the
+// target; nothing is renamed yet.
+bool Stage(const QString& source, QSaveFile& target) {
+  QFile in(source);
+  if (!in.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly)) return false;
+  while (!in.atEnd()) {
+    const QByteArray block = in.read(1 << 16);
+    if (block.isEmpty() && in.error() != QFileDevice::NoError) return false;
+    if (target.write(block) != block.size()) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -89,7 +96,7 @@ TRunFiles TRunFiles::Beside(const QString& project) {
 QByteArray TRunFiles::NamesDat() const {
   QByteArray text;
   for (const QString* line : {&project, &report, &graphic, &notes, &geometry, &geometry})
-    text += QDir::toNativeSeparators(*line).toLocal8Bit() + '\n';
+    text += Native(*line).toLocal8Bit() + '\n';
   return text;
 }
 
@@ -107,11 +114,18 @@ QString EngineLibraryPath() {
   return QDir(QCoreApplication::applicationDirPath()).filePath(EngineLibraryName());
 }
 
+// ---------------------------------------------------------------------------
+
 const QString TEngineRunner::kReinitialize = QStringLiteral("Attempt to reinitialize DLL");
 const QString TEngineRunner::kInitFailed = QStringLiteral("Attempt to initialize DLL failed");
+const QString TEngineRunner::kInputName = QStringLiteral("input.tvd");
+const QString TEngineRunner::kReportName = QStringLiteral("output.tvo");
+const QString TEngineRunner::kGraphicName = QStringLiteral("output.tvp");
 
 TEngineRunner::TEngineRunner(QString library, QString workRoot)
     : library_(std::move(library)), workRoot_(std::move(workRoot)) {}
+
+TEngineRunner::TEngineRunner(TEngineEntry entry, QString workRoot) : entry_(entry), workRoot_(std::move(workRoot)) {}
 
 QString TEngineRunner::WorkRoot() const {
   if (!workRoot_.isEmpty()) return workRoot_;
@@ -120,57 +134,132 @@ QString TEngineRunner::WorkRoot() const {
 
 bool TEngineRunner::Busy() { return running; }
 
-TEngineRun TEngineRunner::Run(const QString& project) const {
-  TEngineRun result;
-  RunGuard guard;
-  if (!guard.acquired()) {
-    result.status = TEngineRun::kBusy;
-    result.message = kReinitialize;
-    return result;
-  }
+QString TEngineRunner::ResultConflict(const QString& project) {
+  const TRunFiles files = TRunFiles::Beside(project);
+  if (files.report == files.project || files.graphic == files.project)
+    return QStringLiteral("%1: its results would overwrite the project itself").arg(Native(files.project));
+  return {};
+}
 
-  const QString root = WorkRoot();
+TRunResult TEngineRunner::Run(const QString& project) const {
+  TEngineSession session(*this, project);
+  if (!session.Prepare()) return session.Result();
+  session.Call();
+  return session.Deliver();
+}
+
+// ---------------------------------------------------------------------------
+
+TEngineSession::TEngineSession(const TEngineRunner& runner, const QString& project)
+    : runner_(runner), files_(TRunFiles::Beside(project)) {}
+
+TEngineSession::~TEngineSession() {
+  loader_.reset();  // unloaded before the folder goes
+  work_.reset();
+  if (acquired_) running = false;
+}
+
+QString TEngineSession::WorkFolder() const { return work_ ? work_->path() : QString(); }
+
+bool TEngineSession::Prepare() {
+  auto refuse = [this](const QString& message) {
+    result_.status = TRunResult::kNotRun;
+    result_.message = message;
+    return false;
+  };
+  if (running.exchange(true)) return refuse(TEngineRunner::kReinitialize);
+  acquired_ = true;
+
+  const QFileInfo project(files_.project);
+  if (!project.isFile() || !project.isReadable())
+    return refuse(QStringLiteral("%1: no such project file").arg(Native(files_.project)));
+  if (const QString conflict = TEngineRunner::ResultConflict(files_.project); !conflict.isEmpty())
+    return refuse(conflict);
+  for (const QString* result : {&files_.report, &files_.graphic})
+    if (!Replaceable(*result))
+      return refuse(QStringLiteral("%1 cannot be replaced (read-only or not a plain file); the previous results are kept")
+                        .arg(Native(*result)));
+
+  const QString root = runner_.WorkRoot();
   QDir().mkpath(root);
-  QTemporaryDir work(QDir(root).filePath(QStringLiteral("run-XXXXXX")));
-  if (!work.isValid()) {
-    result.status = TEngineRun::kNoWorkFolder;
-    result.message = QStringLiteral("Cannot make a working folder in %1").arg(QDir::toNativeSeparators(root));
-    return result;
-  }
-  {
-    QFile names(QDir(work.path()).filePath(QStringLiteral("names.dat")));
-    const QByteArray text = TRunFiles::Beside(project).NamesDat();
-    if (!names.open(QIODevice::WriteOnly | QIODevice::Truncate) || names.write(text) != text.size()) {
-      result.status = TEngineRun::kNoWorkFolder;
-      result.message = QStringLiteral("Cannot write %1").arg(QDir::toNativeSeparators(names.fileName()));
-      return result;
+  work_ = std::make_unique<QTemporaryDir>(QDir(root).filePath(QStringLiteral("run-XXXXXX")));
+  if (!work_->isValid()) return refuse(QStringLiteral("Cannot make a working folder in %1").arg(Native(root)));
+  const QDir work(work_->path());
+  // The engine works on a private copy under a short name and writes only
+  // inside the working folder.
+  if (!QFile::copy(files_.project, work.filePath(TEngineRunner::kInputName)))
+    return refuse(QStringLiteral("Cannot copy %1 into the working folder").arg(Native(files_.project)));
+  TRunFiles inside{work.filePath(TEngineRunner::kInputName), work.filePath(TEngineRunner::kReportName),
+                   work.filePath(TEngineRunner::kGraphicName), work.filePath(QStringLiteral("output.tvr")),
+                   work.filePath(QStringLiteral("output.tvt"))};
+  QFile names(work.filePath(QStringLiteral("names.dat")));
+  const QByteArray text = inside.NamesDat();
+  if (!names.open(QIODevice::WriteOnly) || names.write(text) != text.size() || !names.flush())
+    return refuse(QStringLiteral("Cannot write %1").arg(Native(names.fileName())));
+  names.close();
+
+  entry_ = runner_.InProcessEntry();
+  if (!entry_) {
+    loader_ = std::make_unique<TLibraryLoader>(runner_.Library());
+    try {
+      loader_->Open();
+      entry_ = reinterpret_cast<TEngineEntry>(loader_->Entry("_ITERVA"));
+      if (!entry_) entry_ = reinterpret_cast<TEngineEntry>(loader_->Entry("ITERVA"));
+    } catch (const TLibraryError&) {
+      entry_ = nullptr;
     }
+    if (!entry_) return refuse(TEngineRunner::kInitFailed);
   }
+  return true;
+}
 
-  TLibraryLoader loader(library_);
-  Entry entry = nullptr;
-  try {
-    loader.Open();
-    entry = reinterpret_cast<Entry>(loader.Entry("_ITERVA"));
-    if (!entry) entry = reinterpret_cast<Entry>(loader.Entry("ITERVA"));
-  } catch (const TLibraryError&) {
-    entry = nullptr;
-  }
-  if (!entry) {
-    result.status = TEngineRun::kLibraryFailed;
-    result.message = kInitFailed;
-    return result;
-  }
-
-  CurrentFolder inside(work.path());
+int TEngineSession::Call() {
+  if (!entry_ || !work_) return -1;
+  CurrentFolder inside(work_->path());
   if (!inside.entered()) {
-    result.status = TEngineRun::kNoWorkFolder;
-    result.message = QStringLiteral("Cannot enter %1").arg(QDir::toNativeSeparators(work.path()));
-    return result;
+    result_.message = QStringLiteral("Cannot enter %1").arg(Native(work_->path()));
+    return -1;
   }
-  result.code = entry(13);
-  result.status = TEngineRun::kRan;
-  return result;
+  called_ = true;
+  result_.code = entry_(13);
+  return result_.code;
+}
+
+TRunResult TEngineSession::Deliver() {
+  if (!called_) {
+    if (result_.message.isEmpty()) result_.message = QStringLiteral("The engine was not run");
+    result_.status = TRunResult::kNotRun;
+    return result_;
+  }
+  const QDir work(work_->path());
+  const QString report = work.filePath(TEngineRunner::kReportName);
+  const QString graphic = work.filePath(TEngineRunner::kGraphicName);
+  if (QFileInfo(report).size() == 0) {
+    result_.status = TRunResult::kNoResults;
+    result_.message = QStringLiteral("The engine wrote no complete report; the previous results are kept");
+    return result_;
+  }
+  // Both files are written beside the project under temporary names first;
+  // only when both are complete do they replace the old ones.
+  QSaveFile newReport(files_.report), newGraphic(files_.graphic);
+  const bool hasGraphic = QFileInfo::exists(graphic);
+  if (!Stage(report, newReport) || (hasGraphic && !Stage(graphic, newGraphic))) {
+    newReport.cancelWriting();
+    newGraphic.cancelWriting();
+    result_.status = TRunResult::kNotDelivered;
+    result_.message = QStringLiteral("The results could not be written beside %1; the previous results are kept")
+                          .arg(Native(files_.project));
+    return result_;
+  }
+  if (!newReport.commit() || (hasGraphic && !newGraphic.commit())) {
+    result_.status = TRunResult::kNotDelivered;
+    result_.message = QStringLiteral("The results could not be written beside %1").arg(Native(files_.project));
+    return result_;
+  }
+  if (!hasGraphic) QFile::remove(files_.graphic);  // an old one would not belong to this report
+  result_.status = TRunResult::kDelivered;
+  result_.message.clear();
+  return result_;
 }
 
 }  // namespace terva::gui

@@ -1,14 +1,18 @@
 // Running the analysis engine: the library loader and one engine run.
 //
-// The engine is a shared library with one entry, called once per run with the
-// value 13; it finds its files through "names.dat" in the current folder and
-// keeps process-wide data and fixed scratch files ("TAPE7", "TAPE8") there.
-// So each run gets a fresh working folder of its own under the per-user
-// application data folder: "names.dat" lists absolute paths (the project,
-// then its ".tvo", ".tvp", ".tvr", ".tvt", ".tvt" files), the engine runs
-// with that folder as the current one, and the folder is removed afterwards.
-// Two programs running at once never share a "names.dat", and nothing is
-// written into the program's own (possibly read-only) folder.
+// The engine is a shared library with one entry, called once per run with
+// the value 13; it finds its files through "names.dat" in the current folder
+// and keeps process-wide data and fixed scratch files ("TAPE7", "TAPE8")
+// there. Every run therefore works in a fresh private folder under the
+// per-user application data folder, on a private copy of the project under a
+// short name: "names.dat" lists only files inside that folder, so the engine
+// never opens a file in the user's folders and paths of any length work. The
+// engine runs with that folder as the current one. When the call has
+// returned, its report and graphic data file replace the old ones beside the
+// project, each by an atomic rename, and only then; a run that could not be
+// made, failed or was interrupted leaves the previous results as they were.
+// The folder is removed afterwards. Two programs running at once never share
+// a "names.dat", and nothing is written into the program's own folder.
 //
 // No widgets here: the main window, the batch tool and the tests run the
 // engine the same way.
@@ -18,7 +22,10 @@
 #include <QFunctionPointer>
 #include <QLibrary>
 #include <QString>
+#include <QTemporaryDir>
+#include <cstdint>
 #include <exception>
+#include <memory>
 
 namespace terva::gui {
 
@@ -59,7 +66,7 @@ class TLibraryLoader {
   QLibrary library_;
 };
 
-// The files of one run, beside the project.
+// The files of a project's run, beside the project.
 struct TRunFiles {
   QString project;   // the engine's input
   QString report;    // ".tvo"
@@ -68,7 +75,7 @@ struct TRunFiles {
   QString geometry;  // ".tvt"
 
   static TRunFiles Beside(const QString& project);
-  // The six lines of "names.dat" (the geometry file twice), absolute paths.
+  // The six lines of "names.dat" (the geometry file twice).
   QByteArray NamesDat() const;
 };
 
@@ -77,45 +84,94 @@ struct TRunFiles {
 QString WithExtension(const QString& path, const QString& extension);
 
 // The engine library's file name on this platform ("libTerva3-comp.so",
-// "TERVA3-COMP.DLL" on Windows) and its full path in the program's folder.
+// "TERVA3-COMP.DLL" on Windows) and its full path in the program's folder
+// (or the library named by the environment variable TERVA_ENGINE).
 QString EngineLibraryName();
 QString EngineLibraryPath();
 
-struct TEngineRun {
+// The engine's entry: one 32-bit argument (13), one 32-bit result.
+using TEngineEntry = std::int32_t (*)(std::int32_t);
+
+// The outcome of a run.
+struct TRunResult {
   enum Status {
-    kRan,             // the entry was called; `code` is its result
-    kBusy,            // a run is already in progress in this process
-    kLibraryFailed,   // the library could not be loaded or has no entry
-    kNoWorkFolder,    // the working folder could not be made or written
+    kDelivered,     // the engine ran; its report and graphic data file are beside the project
+    kNotRun,        // the run could not be made (see message); nothing changed
+    kNoResults,     // the engine ran but left no complete report; the old results stay
+    kNotDelivered,  // the results could not be put beside the project; the old results stay
   };
-  Status status = kLibraryFailed;
-  int code = -1;      // 0 analysed, 1 wrong argument, 2 stopped, 3 fatal input error
-  QString message;    // why the run did not happen (empty when it ran)
+  Status status = kNotRun;
+  int code = -1;    // the engine's code: 0 analysed, 1 wrong argument, 2 stopped, 3 fatal input error
+  QString message;  // what went wrong (empty when delivered)
+  bool Delivered() const { return status == kDelivered; }
+};
+
+// One run, step by step: the main window calls Prepare and Deliver on its
+// own thread and Call on a worker; the batch tool calls Call in a child
+// process. The working folder goes with the object.
+class TEngineSession {
+ public:
+  TEngineSession(const class TEngineRunner& runner, const QString& project);
+  ~TEngineSession();
+  TEngineSession(const TEngineSession&) = delete;
+  TEngineSession& operator=(const TEngineSession&) = delete;
+
+  // Checks the project, makes the working folder with the private copy and
+  // "names.dat", and loads the engine. False (with Result() saying why) when
+  // the run cannot be made.
+  bool Prepare();
+  // The one call of the engine in the working folder; blocking; any thread.
+  int Call();
+  // Puts the report and graphic data file beside the project.
+  TRunResult Deliver();
+
+  const TRunResult& Result() const { return result_; }
+  const TRunFiles& Files() const { return files_; }  // beside the project
+  QString WorkFolder() const;                          // empty before Prepare
+
+ private:
+  const TEngineRunner& runner_;
+  TRunFiles files_;
+  TRunResult result_;
+  std::unique_ptr<QTemporaryDir> work_;
+  std::unique_ptr<TLibraryLoader> loader_;
+  TEngineEntry entry_ = nullptr;
+  bool called_ = false;
+  bool acquired_ = false;
 };
 
 class TEngineRunner {
  public:
   static const QString kReinitialize;  // "Attempt to reinitialize DLL"
   static const QString kInitFailed;    // "Attempt to initialize DLL failed"
+  // The private names inside the working folder.
+  static const QString kInputName;     // "input.tvd"
+  static const QString kReportName;    // "output.tvo"
+  static const QString kGraphicName;   // "output.tvp"
 
   // `library`: the engine's full path; `workRoot`: where working folders are
   // made (default: "runs" in the per-user application data folder).
   explicit TEngineRunner(QString library = EngineLibraryPath(), QString workRoot = {});
+  // An engine already in the process (the tests' static engine).
+  explicit TEngineRunner(TEngineEntry entry, QString workRoot = {});
 
-  // One run on the project file at `project` (absolute or relative to the
-  // current folder). Blocking; may be called from a worker thread, but only
-  // one run at a time per process. The current folder is the working folder
-  // during the call and is restored afterwards.
-  TEngineRun Run(const QString& project) const;
+  // Prepare, Call, Deliver in one go. Blocking; one run at a time per process.
+  TRunResult Run(const QString& project) const;
+
+  // Why results of `project` may not be written: they would overwrite the
+  // project itself ("x.tvo" as a project). Empty when they may.
+  static QString ResultConflict(const QString& project);
 
   // True while a run is in progress anywhere in this process.
   static bool Busy();
 
   const QString& Library() const { return library_; }
+  TEngineEntry InProcessEntry() const { return entry_; }
   QString WorkRoot() const;
 
  private:
   QString library_;
+  TEngineEntry entry_ = nullptr;
   QString workRoot_;
 };
 

@@ -558,8 +558,8 @@ int main(int argc, char* argv[]) {
   const QString run = qEnvironmentVariable("TERVA_TEST_RUN");
   if (!run.isEmpty()) {
     QCoreApplication app(argc, argv);
-    const TEngineRun result = TEngineRunner().Run(run);
-    return result.status == TEngineRun::kRan ? result.code : 100 + result.status;
+    const TRunResult result = TEngineRunner().Run(run);
+    return result.Delivered() ? result.code : 100 + result.status;
   }
   QApplication app(argc, argv);
   MainWindowTest test;
