@@ -122,6 +122,12 @@ class TEngineSession {
   bool Prepare();
   // The one call of the engine in the working folder; blocking; any thread.
   int Call();
+  // Records a call made elsewhere (a child process that inherited this
+  // session) that returned `code`.
+  void Called(int code) {
+    called_ = true;
+    result_.code = code;
+  }
   // Puts the report and graphic data file beside the project.
   TRunResult Deliver();
 

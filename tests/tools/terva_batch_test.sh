@@ -1,26 +1,99 @@
 #!/usr/bin/env bash
-# terva-batch runs a project in a working folder of its own, leaves the report
-# beside the project, removes the folder, and exits non-zero when a run fails.
+# terva-batch: a project's results appear beside it only after a run that
+# ended with a report; every refused, failed or interrupted run leaves the
+# previous results byte-identical; working folders never stay behind. All in
+# this test's own folder (XDG_DATA_HOME points the working folders into it).
 set -euo pipefail
 batch="$1"
 examples="$2"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
+export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
+runs="$XDG_DATA_HOME/terva-batch/runs"
+fail() { echo "FAILED: $*"; exit 1; }
+no_working_folders() {
+  [ -z "$(ls -A "$runs" 2>/dev/null)" ] || fail "working folder left: $(ls "$runs")"
+}
+old_results() {  # old_results NAME: give NAME.tvo and NAME.tvp known contents
+  printf 'old report of %s\n' "$1" > "$work/$1.tvo"
+  printf 'old graphic of %s\n' "$1" > "$work/$1.tvp"
+}
+kept() {  # kept NAME: the known contents are still there
+  [ "$(cat "$work/$1.tvo")" = "old report of $1" ] || fail "$1.tvo was changed"
+  [ "$(cat "$work/$1.tvp")" = "old graphic of $1" ] || fail "$1.tvp was changed"
+}
+
 cp "$examples/half-space.tvd" "$work/"
 printf 'GRAVITY=32.2\nFOUNDATION=SLAB\nRUN\n' > "$work/bad.tvd"
 
+# A good run: the report beside the project, nothing left behind.
 out="$("$batch" "$work/half-space.tvd")"
-grep -q "engine returned 0: analysis completed" <<<"$out"
-grep -q "report: $work/half-space.tvo" <<<"$out"
-grep -q "FOUNDATION TYPE - HALF-SPACE" "$work/half-space.tvo"
-[ -f "$work/half-space.tvp" ]
-if ls /tmp/terva-run-* >/dev/null 2>&1; then
-  for d in /tmp/terva-run-*; do [ "$d" -ot "$work/half-space.tvo" ] || { echo "working folder left: $d"; exit 1; }; done
-fi
+grep -q "engine returned 0: analysis completed" <<<"$out" || fail "no completion line"
+grep -q "report: $work/half-space.tvo" <<<"$out" || fail "no report line"
+grep -q "FOUNDATION TYPE - HALF-SPACE" "$work/half-space.tvo" || fail "no report"
+[ -s "$work/half-space.tvp" ] || fail "no graphic data file"
+[ ! -e "$work/names.dat" ] || fail "names.dat beside the project"
+no_working_folders
 
-if "$batch" "$work/half-space.tvd" "$work/bad.tvd" > "$work/out.txt"; then
-  echo "a failing run must give a non-zero exit status"; exit 1
-fi
-grep -q "engine returned 3: fatal input error" "$work/out.txt"
-if "$batch" "$work/missing.tvd" 2>/dev/null; then echo "a missing project must fail"; exit 1; fi
+# A failing run among good ones gives a non-zero exit status.
+if "$batch" "$work/half-space.tvd" "$work/bad.tvd" > "$work/out.txt"; then fail "a failing run must give a non-zero exit status"; fi
+grep -q "engine returned 3: fatal input error" "$work/out.txt" || fail "no fatal-input line"
+if "$batch" "$work/missing.tvd" 2>/dev/null; then fail "a missing project must fail"; fi
+
+# A report or graphic data file given as a project is refused and untouched.
+old_results half-space
+if "$batch" "$work/half-space.tvo" "$work/half-space.tvp" 2>"$work/err.txt"; then fail "x.tvo as a project must be refused"; fi
+grep -q "refused: .*half-space.tvo: its results would overwrite the project itself" "$work/err.txt" || fail "no refusal line"
+kept half-space
+
+# The same results twice in one call: the second project is refused.
+cp "$work/half-space.tvd" "$work/half-space.dat"
+if "$batch" "$work/half-space.tvd" "$work/half-space.dat" 2>"$work/err.txt" >/dev/null; then fail "duplicates must be refused"; fi
+grep -q "refused: .*half-space.dat: its results .*half-space.tvo are already written by" "$work/err.txt" || fail "no duplicate line"
+if "$batch" "$work/half-space.tvd" "$work/half-space.tvd" 2>/dev/null >/dev/null; then fail "a project twice must be refused"; fi
+
+# A read-only report is not replaced, and nothing else is either.
+old_results half-space
+chmod a-w "$work/half-space.tvo"
+if "$batch" "$work/half-space.tvd" 2>"$work/err.txt" >/dev/null; then fail "a read-only report must stop the run"; fi
+kept half-space
+chmod u+w "$work/half-space.tvo"
+no_working_folders
+
+# A report that is a link (to a device, say) is refused.
+ln -sf /dev/full "$work/linked.tvo"
+cp "$work/half-space.tvd" "$work/linked.tvd"
+if "$batch" "$work/linked.tvd" 2>/dev/null >/dev/null; then fail "a linked report must be refused"; fi
+[ -L "$work/linked.tvo" ] || fail "the link was replaced"
+
+# Paths of any length.
+long="$work"
+while [ ${#long} -lt 420 ]; do long="$long/a-rather-long-folder-name"; done
+mkdir -p "$long"
+cp "$work/half-space.tvd" "$long/a-project-with-a-long-name.tvd"
+"$batch" "$long/a-project-with-a-long-name.tvd" >/dev/null || fail "a long path must work"
+grep -q "FOUNDATION TYPE - HALF-SPACE" "$long/a-project-with-a-long-name.tvo" || fail "no report at the long path"
+
+# Interrupted: SIGINT during a long run ends it and keeps the old results.
+{
+  printf 'NOECHO\nMATRIX\nGRAVITY=32.2\nFOUNDATION=PILE\nRECTANGULAR=60.0,60.0\n'
+  printf 'MASS=5000,1E6,1E6,2E6,0,0,0\nLAYERS=3\nFIXED=400\n'
+  for i in $(seq 0 399); do printf '%d,%d,%d\n' $((i + 1)) $(( (i % 20) * 3 - 28 )) $(( (i / 20) * 3 - 28 )); done
+  printf 'CONSTANTS=0,0,3,30,150,50000,0.25,0.02,1,4.32E8\nELEMENT\n3(1,10,0.5,0.5,0.785,0.049,0.049,0.098)\n'
+  printf 'INTERACTION\nSOIL\nCONSTANTS\n1,500,110,0.4,0.05\n2,600,115,0.4,0.05\n3,700,120,0.4,0.05\n'
+  printf 'BELOW=900,125,0.35,0.05\nLOAD=HARMONIC\nCONSTANTS=NONQUADRATIC\n1280,20,20\n1000,1000,1000,0,0,0\nRUN\n'
+} > "$work/slow.tvd"
+old_results slow
+"$batch" "$work/slow.tvd" >/dev/null 2>"$work/err.txt" &
+pid=$!
+sleep 1
+kill -INT "$pid"
+status=0
+wait "$pid" || status=$?
+[ "$status" -eq 130 ] || fail "an interrupted run must exit with 130, not $status"
+grep -q "interrupted; the previous results are kept" "$work/err.txt" || fail "no interruption line"
+kept slow
+no_working_folders
+pgrep -f "terva-batch $work/slow.tvd" >/dev/null && fail "the engine's process is still running"
+
 echo "terva-batch: all checks passed"
