@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QTextCursor>
 #include <QVBoxLayout>
 
@@ -20,6 +21,18 @@ QString OneLine(QString text) {
   return text;
 }
 }  // namespace
+
+QString TitleWarning(const QString& title) {
+  QStringList problems;
+  if (title.contains(QLatin1Char(','))) problems << QStringLiteral("commas");
+  if (title.contains(QLatin1Char('='))) problems << QStringLiteral("\"=\"");
+  if (title.contains(QLatin1Char('$'))) problems << QStringLiteral("\"$\" (the rest is a comment)");
+  static const QRegularExpression loneCode(QStringLiteral("(^|[\\s,=])[THFQPSV]($|[\\s,=])"));
+  if (loneCode.match(title).hasMatch()) problems << QStringLiteral("a single letter T, H, F, Q, P, S or V standing alone");
+  if (problems.isEmpty()) return {};
+  return QStringLiteral("The report will not show this title as typed: the engine splits it at ") + problems.join(QStringLiteral(", ")) +
+         QStringLiteral(".");
+}
 
 TTitleMemo::TTitleMemo(QWidget* parent) : QPlainTextEdit(parent) {
   setTabChangesFocus(true);
@@ -70,10 +83,21 @@ TdlgTitle::TdlgTitle(TMainForm& main, QWidget* parent) : TChildForm(parent), mai
   const QFontMetrics metrics(memo_->font());
   memo_->setMinimumWidth(metrics.horizontalAdvance(QString(48, QLatin1Char('M'))));
   memo_->setFixedHeight(metrics.lineSpacing() * 3 + 12);
+  warning_ = new QLabel(this);
+  warning_->setObjectName(QStringLiteral("TitleWarning"));
+  warning_->setWordWrap(true);
+  warning_->setStyleSheet(QStringLiteral("color: #9a5a00;"));
+  warning_->hide();
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(label);
   layout->addWidget(memo_);
+  layout->addWidget(warning_);
   layout->addStretch(1);
+  connect(memo_, &QPlainTextEdit::textChanged, this, [this] {
+    const QString warning = TitleWarning(memo_->toPlainText());
+    warning_->setText(warning);
+    warning_->setVisible(!warning.isEmpty());
+  });
 }
 
 void TdlgTitle::ActivateForm() { memo_->setPlainText(main_.Project().Title); }

@@ -3,6 +3,8 @@
 
 #include <QPlainTextEdit>
 
+class QLabel;
+
 #include "gui/widgets/ChildForm.hpp"
 
 namespace terva::gui {
@@ -29,6 +31,12 @@ class TTitleMemo : public QPlainTextEdit {
   bool enforcing_ = false;
 };
 
+// Why a title would not reach the report as typed: the engine's record
+// reader splits a line at commas, "=" and "$" (a comment), and reads a
+// single letter T, H, F, Q, P, S or V standing alone as a number code. Empty
+// when the title is safe.
+QString TitleWarning(const QString& title);
+
 class TdlgTitle : public TChildForm {
   Q_OBJECT
 
@@ -39,10 +47,12 @@ class TdlgTitle : public TChildForm {
   bool DeactivateForm() override;
 
   TTitleMemo* TitleMemo() const { return memo_; }
+  QLabel* WarningLabel() const { return warning_; }
 
  private:
   TMainForm& main_;
   TTitleMemo* memo_ = nullptr;
+  QLabel* warning_ = nullptr;
 };
 
 }  // namespace terva::gui

@@ -489,6 +489,28 @@ class MainWindowTest : public QObject {
     QCOMPARE(title->TitleMemo()->toPlainText(), QStringLiteral("Turbine pedestal on four piles"));
   }
 
+  void titleWarnings_data() {
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("warned");
+    QTest::newRow("comma") << "Compressor block, 2 machines" << true;
+    QTest::newRow("safe") << "Compressor block of plant 7" << false;
+    QTest::newRow("equals") << "K=2" << true;
+    QTest::newRow("dollar") << "Block $ costs" << true;
+    QTest::newRow("lone letter") << "Block T of plant" << true;
+    QTest::newRow("letter in a word") << "Turbine Hall" << false;
+    QTest::newRow("lower case") << "block t" << false;
+  }
+  void titleWarnings() {
+    QFETCH(QString, title);
+    QFETCH(bool, warned);
+    QCOMPARE(!TitleWarning(title).isEmpty(), warned);
+    TMainForm main;
+    main.Start();
+    auto* window = qobject_cast<TdlgTitle*>(main.ShowChild(TChildId::Title));
+    window->TitleMemo()->setPlainText(title);
+    QCOMPARE(window->WarningLabel()->isVisibleTo(window), warned);
+  }
+
   void failedLoadKeepsTheProject() {
     const QString good = Example(QStringLiteral("compressor-half-space.tvd"), QStringLiteral("good.tvd"));
     QFile bad(Path("bad.tvd"));
