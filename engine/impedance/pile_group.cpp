@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "engine/input/report.hpp"
-#include "engine/response/report_format.hpp"
+#include "engine/report/report.hpp"
+#include "engine/report/report_format.hpp"
 
 namespace terva {
 

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "engine/impedance/interaction_factors.hpp"
-#include "engine/input/problem_data.hpp"
-#include "engine/matrix6.hpp"
+#include "engine/core/problem_data.hpp"
+#include "engine/core/matrix6.hpp"
 
 namespace terva {
 

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <numbers>
 
-#include "engine/impedance/bessel.hpp"
+#include "engine/numerics/bessel.hpp"
 #include "engine/impedance/transform.hpp"
-#include "engine/response/solvers.hpp"
+#include "engine/numerics/solvers.hpp"
 
 namespace terva {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <array>
 
-#include "engine/input/problem_data.hpp"
-#include "engine/matrix6.hpp"
+#include "engine/core/problem_data.hpp"
+#include "engine/core/matrix6.hpp"
 
 namespace terva {
 

@@ -5,11 +5,11 @@
 #include <cmath>
 #include <string>
 
-#include "engine/impedance/banded_solver.hpp"
+#include "engine/numerics/banded_solver.hpp"
 #include "engine/impedance/half_space.hpp"
 #include "engine/impedance/side_layers.hpp"
-#include "engine/input/report.hpp"
-#include "engine/response/report_format.hpp"
+#include "engine/report/report.hpp"
+#include "engine/report/report_format.hpp"
 
 namespace terva {
 

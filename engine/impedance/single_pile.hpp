@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "engine/input/problem_data.hpp"
+#include "engine/core/problem_data.hpp"
 
 namespace terva {
 

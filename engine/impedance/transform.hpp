@@ -1,7 +1,7 @@
 // Rigid-body transformation of an element impedance to the footing's centre of gravity.
 #pragma once
 
-#include "engine/matrix6.hpp"
+#include "engine/core/matrix6.hpp"
 
 namespace terva {
 

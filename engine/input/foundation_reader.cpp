@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "engine/input/keywords.hpp"
-#include "engine/input/problem_data.hpp"
+#include "engine/core/problem_data.hpp"
 #include "engine/input/record_reader.hpp"
-#include "engine/input/report.hpp"
+#include "engine/report/report.hpp"
 #include "engine/input/section_readers.hpp"
 
 namespace terva {

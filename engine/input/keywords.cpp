@@ -1,8 +1,8 @@
 #include "engine/input/keywords.hpp"
 
-#include "engine/input/problem_data.hpp"
+#include "engine/core/problem_data.hpp"
 #include "engine/input/record_reader.hpp"
-#include "engine/input/report.hpp"
+#include "engine/report/report.hpp"
 #include "engine/input/section_readers.hpp"
 
 namespace terva {
@@ -36,7 +36,7 @@ void ReadTitle() {
     return;
   }
   p.run.Title = fmt::A(record.text, kTitleLength);
-  if (p.run.EchoInput) WritePageHeader(1);
+  if (p.run.EchoInput) WritePageHeader(Out(), 1, p.run.Title);
 }
 
 // An option notice: the text underlined by asterisks.

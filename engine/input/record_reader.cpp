@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "engine/input/keywords.hpp"
-#include "engine/input/report.hpp"
+#include "engine/report/report.hpp"
 
 namespace terva {
 namespace {

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/scalar.hpp"
+#include "engine/core/scalar.hpp"
 
 namespace terva {
 

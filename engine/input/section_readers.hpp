@@ -6,7 +6,7 @@
 #include <initializer_list>
 #include <string_view>
 
-#include "engine/scalar.hpp"
+#include "engine/core/scalar.hpp"
 
 namespace terva {
 

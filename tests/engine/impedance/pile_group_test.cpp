@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/impedance/transform.hpp"
-#include "engine/input/report.hpp"
+#include "engine/report/report.hpp"
 
 namespace terva {
 namespace {

@@ -9,7 +9,7 @@
 #include <complex>
 #include <numbers>
 
-#include "engine/impedance/bessel.hpp"
+#include "engine/numerics/bessel.hpp"
 
 namespace terva {
 namespace {

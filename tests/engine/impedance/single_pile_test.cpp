@@ -14,10 +14,10 @@
 #include <string>
 #include <tuple>
 
-#include "engine/impedance/banded_solver.hpp"
+#include "engine/numerics/banded_solver.hpp"
 #include "engine/impedance/half_space.hpp"
 #include "engine/impedance/side_layers.hpp"
-#include "engine/input/report.hpp"
+#include "engine/report/report.hpp"
 
 namespace terva {
 namespace {

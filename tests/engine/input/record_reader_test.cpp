@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/input/report.hpp"
+#include "engine/report/report.hpp"
 
 namespace terva {
 namespace {

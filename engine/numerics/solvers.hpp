@@ -23,7 +23,7 @@
 // B(IB, M) and the work arrays is written.
 #pragma once
 
-#include "engine/scalar.hpp"
+#include "engine/core/scalar.hpp"
 
 namespace terva {
 

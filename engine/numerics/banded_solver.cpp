@@ -1,4 +1,4 @@
-#include "engine/impedance/banded_solver.hpp"
+#include "engine/numerics/banded_solver.hpp"
 
 #include <algorithm>
 #include <cmath>

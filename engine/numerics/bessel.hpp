@@ -23,7 +23,7 @@
 // K0(0) and K1(0) are +infinity (real); callers take the limits they need.
 #pragma once
 
-#include "engine/scalar.hpp"
+#include "engine/core/scalar.hpp"
 
 namespace terva {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/scalar.hpp"
+#include "engine/core/scalar.hpp"
 
 namespace terva::fmt {
 

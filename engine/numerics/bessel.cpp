@@ -1,11 +1,11 @@
-#include "engine/impedance/bessel.hpp"
+#include "engine/numerics/bessel.hpp"
 
 #include <cmath>
 #include <complex>
 #include <limits>
 #include <numbers>
 
-#include "engine/input/report.hpp"
+#include "engine/report/report.hpp"
 
 namespace terva {
 namespace {

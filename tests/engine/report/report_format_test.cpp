@@ -1,5 +1,5 @@
 // The report's edit descriptors against what a real Fortran compiler writes.
-#include "engine/response/report_format.hpp"
+#include "engine/report/report_format.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // Mixed-radix Stockham transform, with Bluestein's chirp convolution for
 // lengths that have a prime factor too large for a direct butterfly.
-#include "engine/response/dft.hpp"
+#include "engine/numerics/dft.hpp"
 
 #include <algorithm>
 #include <cmath>

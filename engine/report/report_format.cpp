@@ -1,4 +1,4 @@
-#include "engine/response/report_format.hpp"
+#include "engine/report/report_format.hpp"
 
 #include <cmath>
 #include <cstdio>

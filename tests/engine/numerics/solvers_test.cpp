@@ -1,6 +1,6 @@
 // The complex equation solvers against a long-double elimination of the same
 // single-precision data; pivot choice, failures and iterative improvement.
-#include "engine/response/solvers.hpp"
+#include "engine/numerics/solvers.hpp"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <limits>
 #include <vector>
 
-#include "engine/input/report.hpp"
+#include "engine/report/report.hpp"
 
 namespace terva {
 namespace {

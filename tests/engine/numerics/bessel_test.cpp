@@ -1,7 +1,7 @@
 // Modified Bessel functions against tables, the standard library's real-order
 // functions and long-double integral representations at the damped-soil
 // arguments i·a/√(1 + i·D).
-#include "engine/impedance/bessel.hpp"
+#include "engine/numerics/bessel.hpp"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Transform against a long-double direct DFT, the inverse round trip, and the
 // spectrum of a constant, over power-of-two, mixed, small-prime and
 // large-prime lengths.
-#include "engine/response/dft.hpp"
+#include "engine/numerics/dft.hpp"
 
 #include <gtest/gtest.h>
 

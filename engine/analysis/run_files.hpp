@@ -20,11 +20,4 @@ struct RunFiles {
   }
 };
 
-// The graphic data file of the current call (nullptr outside a call).
-void SetGraphicFile(std::FILE* file);
-std::FILE* GraphicFile();
-
-// The analysis of a complete problem: the frequency loop and the response.
-void RunAnalysis();
-
 }  // namespace terva

@@ -5,15 +5,16 @@
 #include <cmath>
 #include <cstdio>
 
+#include "engine/analysis/analysis_driver.hpp"
+
 #include "engine/impedance/half_space.hpp"
 #include "engine/impedance/pile_group.hpp"
 #include "engine/impedance/side_layers.hpp"
 #include "engine/impedance/single_pile.hpp"
 #include "engine/impedance/transform.hpp"
-#include "engine/input/problem_data.hpp"
-#include "engine/input/report.hpp"
-#include "engine/input/run_files.hpp"
-#include "engine/matrix6.hpp"
+#include "engine/core/problem_data.hpp"
+#include "engine/report/report.hpp"
+#include "engine/core/matrix6.hpp"
 #include "engine/response/harmonic_response.hpp"
 #include "engine/response/random_response.hpp"
 #include "engine/response/transient_response.hpp"
@@ -22,9 +23,7 @@ namespace terva {
 
 namespace {
 
-std::FILE* graphicFile = nullptr;
-
-void NotExecuted() { Out().Line("***PROGRAM WILL NOT EXECUTE***"); }
+void NotExecuted(Report& out) { out.Line("***PROGRAM WILL NOT EXECUTE***"); }
 
 // What the pile models take from the preparation before the loop.
 struct PilePreparation {
@@ -39,9 +38,8 @@ struct FrequencyList {
   bool tooMany = false;
 };
 
-FrequencyList BuildFrequencies(ProblemData& p) {
+FrequencyList BuildFrequencies(ProblemData& p, ResultStore& r) {
   FrequencyList list;
-  ResultStore& r = Results();
   LoadDescription& l = p.load;
   if (p.status.LoadType == kTransient) {
     constexpr Real kTransientPi = 3.1415927f;
@@ -91,8 +89,8 @@ void ApplyDampingFactor(ComplexMatrix6& A) {
   for (const Reported& e : kReported) A(e.i, e.j) = Complex(A(e.i, e.j).real(), 0.7f * A(e.i, e.j).imag());
 }
 
-void ReportConstants(const ComplexMatrix6& A, Real omega, int k) {
-  const ProblemData& p = Problem();
+void ReportConstants(const ProblemData& p, Report& out, std::FILE* graphic, const ComplexMatrix6& A, Real omega,
+                     int k) {
   Real K[8], C[8];
   for (int e = 0; e < 8; ++e) {
     const Complex a = A(kReported[e].i, kReported[e].j);
@@ -101,11 +99,10 @@ void ReportConstants(const ComplexMatrix6& A, Real omega, int k) {
     if (e == 3 || e == 4) C[e] = std::fabs(C[e]);  // rocking damping as a magnitude
   }
   if (!p.run.PrintConstants) return;
-  if (k == 1) WritePageHeader(2);
+  if (k == 1) WritePageHeader(out, 2, p.run.Title);
   const UnitLabels& u = p.labels;
   const std::string kUnits[3] = {fmt::A(u.transStiffness, 5), fmt::A(u.rotStiffness, 9), fmt::A(u.crossStiffness, 6)};
   const std::string cUnits[3] = {fmt::A(u.transDamping, 9), fmt::A(u.rotDamping, 12), fmt::A(u.crossDamping, 10)};
-  Report& out = Out();
   out.Blank(2);
   out.Line(fmt::Line("FREQUENCY  -  ").F(omega * 0.5f / 3.14f, 8, 4).A(" Hz (").F(omega, 8, 4).A(" rad./sec.)"));
   out.Line(fmt::Line().Stars(9));
@@ -120,7 +117,7 @@ void ReportConstants(const ComplexMatrix6& A, Real omega, int k) {
   out.Blank();
   for (int e = 0; e < 8; ++e) out.Line(fmt::Line(kReported[e].cLabel).PE(C[e], 13, 5).X(1).A(cUnits[kReported[e].kind]));
 
-  if (std::FILE* g = GraphicFile()) {
+  if (std::FILE* g = graphic) {
     fmt::Line stiffness, damping;
     stiffness.X(1).E(omega, 10, 3);
     damping.X(1).E(omega, 10, 3);
@@ -133,13 +130,13 @@ void ReportConstants(const ComplexMatrix6& A, Real omega, int k) {
 }
 
 // Half-space footing: the element at the base, moved to the centre of gravity.
-bool HalfSpaceImpedance(const ProblemData& p, Real omega, const RealMatrix6& base, ComplexMatrix6& A) {
+bool HalfSpaceImpedance(const ProblemData& p, Report& out, Real omega, const RealMatrix6& base, ComplexMatrix6& A) {
   const BaseSoil& soil = p.base;
   const Real vs = soil.BaseShearWaveVelocity;
   if (!(vs > 0.0f)) {
-    Out().Blank(2);
-    Out().Line(fmt::Line("***INADMISSABLE VALUE FOR SHEAR WAVE ").A("VELOCITY OF HALF-SPACE (").PE(vs, 9, 2).A(") ***"));
-    NotExecuted();
+    out.Blank(2);
+    out.Line(fmt::Line("***INADMISSABLE VALUE FOR SHEAR WAVE ").A("VELOCITY OF HALF-SPACE (").PE(vs, 9, 2).A(") ***"));
+    NotExecuted(out);
     return false;
   }
   const Rows<Real, 4>& R = p.geometry.EquivalentRadius;
@@ -253,19 +250,19 @@ ComplexMatrix6 PileElement(const ProblemData& p, const PilePreparation& prep, Re
 
 }  // namespace
 
-void SetGraphicFile(std::FILE* file) { graphicFile = file; }
-std::FILE* GraphicFile() { return graphicFile; }
+ResultStore& Results() {
+  static ResultStore* store = new ResultStore();
+  return *store;
+}
 
-void RunAnalysis() {
-  ProblemData& p = Problem();
-  Report& out = Out();
+void RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
   const Int type = p.status.FoundationType;
 
   // 1. the gravitational constant
   if (!(p.Gravity > 0.0f)) {
     out.Blank(2);
     out.Line(fmt::Line("*** INADMISSABLE VALUE FOR GRAVITATIONAL ").A("CONSTANT (").PE(p.Gravity, 10, 3).A(") ***"));
-    NotExecuted();
+    NotExecuted(out);
     return;
   }
 
@@ -281,21 +278,21 @@ void RunAnalysis() {
   const PilePreparation prep = piled ? PreparePiles(p, sideLayers) : PilePreparation{};
 
   // 4. frequency list
-  const FrequencyList list = BuildFrequencies(p);
+  ResultStore& results = Results();
+  const FrequencyList list = BuildFrequencies(p, results);
   if (list.tooMany) {
     out.Blank(2);
     out.Line(fmt::Line("*** NUMBER OF FREQUENCIES (").I(list.count, 10).A(") EXCEEDS THE CAPACITY OF 1024 ***"));
-    NotExecuted();
+    NotExecuted(out);
     return;
   }
-  ResultStore& results = Results();
   results.count = std::max(list.count, 0);
 
   // 5. pile-to-pile interaction, once
   if (type == kPile && p.status.InteractionOn && prep.piles > 1) SetUpPileInteraction(p);
 
   // 6. the count line of the graphic data file
-  if (std::FILE* g = GraphicFile()) std::fprintf(g, "%s\n", fmt::I(list.count, 12).c_str());
+  if (std::FILE* g = graphic) std::fprintf(g, "%s\n", fmt::I(list.count, 12).c_str());
 
   const RealMatrix6 base = RigidBodyTransformation(p.constants.CentreOfGravityX, p.constants.CentreOfGravityY,
                                                    p.constants.CentreOfGravityHeight, 0.0f);
@@ -304,7 +301,7 @@ void RunAnalysis() {
     ComplexMatrix6 A;
     // 7. impedance at the centre of gravity
     if (type == kHalfSpace) {
-      if (!HalfSpaceImpedance(p, omega, base, A)) return;
+      if (!HalfSpaceImpedance(p, out, omega, base, A)) return;
     } else if (type == kStratum) {
       StratumImpedance(p, omega, base, A);
     } else if (type == kMultilayer) {
@@ -320,19 +317,19 @@ void RunAnalysis() {
     }
     // 8. damping factor and the constants report
     ApplyDampingFactor(A);
-    ReportConstants(A, omega, k);
+    ReportConstants(p, out, graphic, A, omega, k);
     // 9. response
     switch (p.status.LoadType) {
-      case kHarmonic: SolveHarmonic(A, omega, k); break;
-      case kTransient: SolveTransient(A, omega, k); break;
-      case kRandom: SolveRandom(A, omega, k); break;
+      case kHarmonic: SolveHarmonic(p, A, omega, k, results); break;
+      case kTransient: SolveTransient(p, A, omega, k, results); break;
+      case kRandom: SolveRandom(p, A, omega, k, results); break;
       default: break;
     }
   }
   switch (p.status.LoadType) {
-    case kHarmonic: PrintHarmonicResults(); break;
-    case kTransient: PrintTransientResults(); break;
-    case kRandom: PrintRandomResults(); break;
+    case kHarmonic: PrintHarmonicResults(p, results, out, graphic); break;
+    case kTransient: PrintTransientResults(p, results, out); break;
+    case kRandom: PrintRandomResults(p, results, out); break;
     default: break;
   }
 }

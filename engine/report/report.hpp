@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/response/report_format.hpp"
+#include "engine/report/report_format.hpp"
 
 namespace terva {
 
@@ -48,7 +48,8 @@ class Report {
 // The report of the current call.
 Report& Out();
 
-// Page header: 1 starts the data echo, 2 the results, 3 a continuation page.
-void WritePageHeader(int mode);
+// Page header: 1 starts the data echo, 2 the results, 3 a continuation page;
+// title is the run's title line.
+void WritePageHeader(Report& r, int mode, std::string_view title);
 
 }  // namespace terva

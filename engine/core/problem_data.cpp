@@ -1,4 +1,4 @@
-#include "engine/input/problem_data.hpp"
+#include "engine/core/problem_data.hpp"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "engine/input/iterva.h"
+#include "engine/analysis/iterva.h"
 #include "support/engine_run.hpp"
 #include "support/inputs.hpp"
 

@@ -1,8 +1,8 @@
-#include "engine/input/report.hpp"
+#include "engine/report/report.hpp"
 
 #include <ctime>
 
-#include "engine/input/problem_data.hpp"
+#include "engine/core/problem_data.hpp"  // kTitleLength
 
 namespace terva {
 
@@ -64,9 +64,7 @@ Report& Out() {
   return *report;
 }
 
-void WritePageHeader(int mode) {
-  Report& r = Out();
-  const std::string& title = Problem().run.Title;
+void WritePageHeader(Report& r, int mode, std::string_view title) {
   if (mode == 1 || mode == 2) {
     char date[16] = "          ";
     char time[16] = "        ";

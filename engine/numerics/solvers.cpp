@@ -1,12 +1,12 @@
 // Complex LU factorisation (Crout order, implicit row scaling) with forward and
 // back substitution, and the iterative-improvement driver around it.
-#include "engine/response/solvers.hpp"
+#include "engine/numerics/solvers.hpp"
 
 #include <array>
 #include <cmath>
 #include <cstddef>
 
-#include "engine/input/report.hpp"
+#include "engine/report/report.hpp"
 
 namespace terva {
 namespace {

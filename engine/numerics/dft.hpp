@@ -13,7 +13,7 @@
 // calls from different threads are safe. Nothing outside a[0..n-1] is written.
 #pragma once
 
-#include "engine/scalar.hpp"
+#include "engine/core/scalar.hpp"
 
 namespace terva {
 

@@ -1,5 +1,5 @@
 // The engine's entry point: run files, the run's phases and its return code.
-#include "engine/input/iterva.h"
+#include "engine/analysis/iterva.h"
 
 #include <sys/stat.h>
 
@@ -7,11 +7,12 @@
 #include <exception>
 #include <string>
 
+#include "engine/analysis/analysis_driver.hpp"
+#include "engine/analysis/run_files.hpp"
 #include "engine/input/keywords.hpp"
-#include "engine/input/problem_data.hpp"
+#include "engine/core/problem_data.hpp"
 #include "engine/input/record_reader.hpp"
-#include "engine/input/report.hpp"
-#include "engine/input/run_files.hpp"
+#include "engine/report/report.hpp"
 
 namespace terva {
 namespace {
@@ -97,7 +98,6 @@ int32_t Run() {
     report.Close();
     return 3;
   }
-  SetGraphicFile(files.graphic);
 
   PrepareInput(files.input, files.inputCopy, files.tokenFile, report);
   p.ResetRunState();
@@ -129,7 +129,7 @@ int32_t Run() {
     FatalErrorBlock(report);
     return 3;
   }
-  RunAnalysis();
+  RunAnalysis(p, report, files.graphic);
   return 0;
 }
 
@@ -149,7 +149,6 @@ extern "C" int32_t ITERVA(int32_t key) {
     code = 3;
   }
   terva::Out().Close();
-  terva::SetGraphicFile(nullptr);
   return code;
 }
 

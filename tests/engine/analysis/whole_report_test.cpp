@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/response/report_format.hpp"
+#include "engine/report/report_format.hpp"
 #include "support/engine_run.hpp"
 
 namespace terva::test {

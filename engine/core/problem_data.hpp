@@ -11,7 +11,7 @@
 #include <array>
 #include <string>
 
-#include "engine/scalar.hpp"
+#include "engine/core/scalar.hpp"
 
 namespace terva {
 
