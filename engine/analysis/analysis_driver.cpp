@@ -104,7 +104,7 @@ void ReportConstants(const ProblemData& p, Report& out, std::FILE* graphic, cons
   const std::string kUnits[3] = {fmt::A(u.transStiffness, 5), fmt::A(u.rotStiffness, 9), fmt::A(u.crossStiffness, 6)};
   const std::string cUnits[3] = {fmt::A(u.transDamping, 9), fmt::A(u.rotDamping, 12), fmt::A(u.crossDamping, 10)};
   out.Blank(2);
-  out.Line(fmt::Line("FREQUENCY  -  ").F(omega * 0.5f / 3.14f, 8, 4).A(" Hz (").F(omega, 8, 4).A(" rad./sec.)"));
+  out.Line(fmt::Line("FREQUENCY  -  ").F(Hz(omega), 8, 4).A(" Hz (").F(omega, 8, 4).A(" rad./sec.)"));
   out.Line(fmt::Line().Stars(9));
   out.Blank();
   out.Line("STIFFNESS CONSTANTS (K)");
@@ -289,7 +289,8 @@ void RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
   results.count = std::max(list.count, 0);
 
   // 5. pile-to-pile interaction, once
-  if (type == kPile && p.status.InteractionOn && prep.piles > 1) SetUpPileInteraction(p);
+  InteractionTables interaction;
+  if (type == kPile && p.status.InteractionOn && prep.piles > 1) interaction = SetUpPileInteraction(p, out);
 
   // 6. the count line of the graphic data file
   if (std::FILE* g = graphic) std::fprintf(g, "%s\n", fmt::I(list.count, 12).c_str());
@@ -307,7 +308,7 @@ void RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
     } else if (type == kMultilayer) {
       TransformImpedance(PileElement(p, prep, omega), base, A);
     } else if (type == kPile) {
-      AssemblePileGroup(p, PileElement(p, prep, omega), omega, A);
+      AssemblePileGroup(p, interaction, PileElement(p, prep, omega), omega, A, out);
     }
     // side layers of an embedded footing or pile cap (a stratum holds its embedment in its own formulas)
     if (sideLayers > 0 && (type == kHalfSpace || type == kPile)) {

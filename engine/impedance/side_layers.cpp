@@ -20,8 +20,6 @@ constexpr int kSeriesTerms = 100;        // S of all three series modes, S′ of
 constexpr int kRotationSlopeTerms = 20;  // S′ of rocking and torsion
 constexpr Real kSameModulus = 1e-6f;     // |s²| at or below which the zone has the layer's modulus
 
-bool Finite(Complex z) { return std::isfinite(z.real()) && std::isfinite(z.imag()); }
-
 // z(a) = i·a/c: the dimensionless argument of the layer's shear wave.
 Complex ShearArgument(Real a, Complex c) { return Complex(0.0f, a) / c; }
 

@@ -18,9 +18,6 @@ namespace {
 constexpr Complex kZero(0.0f, 0.0f);
 constexpr Complex kI(0.0f, 1.0f);
 
-bool Finite(Complex z) { return std::isfinite(z.real()) && std::isfinite(z.imag()); }
-bool Finite(Real x) { return std::isfinite(x); }
-
 // cos z and sin z divided by e^|Im z|, with that exponent: bounded for every z,
 // so that ratios of products of circular and hyperbolic functions never
 // overflow.

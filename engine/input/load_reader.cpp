@@ -19,9 +19,6 @@ using detail::ReadNumbers;
 
 namespace {
 
-// Every Hz value the engine prints is omega * 0.5 / 3.14.
-Real Hz(Real omega) { return omega * 0.5f / 3.14f; }
-
 // Ends the load input: the problem is not executed.
 void LoadError() {
   Problem().run.InputErrorIndicator = true;

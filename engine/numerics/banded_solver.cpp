@@ -8,8 +8,6 @@ namespace terva {
 
 namespace {
 
-bool Finite(Complex z) { return std::isfinite(z.real()) && std::isfinite(z.imag()); }
-
 // |z| without the square root's overflow and with a cheap, monotone ordering:
 // the pivot search only compares sizes.
 Real Size(Complex z) { return std::abs(z.real()) + std::abs(z.imag()); }

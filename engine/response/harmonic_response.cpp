@@ -64,7 +64,7 @@ void PrintHarmonicResults(const ProblemData& p, const ResultStore& r, Report& ou
   for (int k = 1; k <= r.count; ++k) {
     const Real omega = r.printedOmega(k);
     fmt::Line row;
-    row.X(1).F(omega * 0.5f / 3.14f, 7, 2).X(2).F(omega, 7, 2).X(2);
+    row.X(1).F(Hz(omega), 7, 2).X(2).F(omega, 7, 2).X(2);
     fmt::Line record(" ");
     record.F(omega, 7, 2).X(2);
     for (int d = 1; d <= kDof; ++d) {
