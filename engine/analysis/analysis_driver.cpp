@@ -216,7 +216,7 @@ PilePreparation PreparePiles(ProblemData& p, int sideLayers) {
 
 // One pile's element matrix at its head (or the multilayer column's at its
 // top) from the three runs of the single-pile computation.
-ComplexMatrix6 PileElement(const ProblemData& p, const PilePreparation& prep, Real omega) {
+ComplexMatrix6 PileElement(const ProblemData& p, const PilePreparation& prep, Real omega, Report& out) {
   const Int type = p.status.FoundationType;
   PileModel model;
   model.soilCode = type == kMultilayer ? -1 : (p.status.SoilMedia == kLayered ? 1 : 0);
@@ -224,26 +224,24 @@ ComplexMatrix6 PileElement(const ProblemData& p, const PilePreparation& prep, Re
   model.adjacent = type == kMultilayer ? RowsOf(p.piles.AdjacentLayerCountValue, kMaxLayers) : 0;
   model.shearCutOff = prep.shearCutOff;
   model.compressionCutOff = prep.compressionCutOff;
-  auto impedance = [omega](const PileHeadImpedances& r, int mode) { return Complex(r.k[mode], omega * r.c[mode]); };
-  enum { kVertical = 0, kTorsion = 1, kHorizontal = 2, kRocking = 3, kCoupling = 4, kFreeHead = 5 };
 
   ComplexMatrix6 E;
-  const PileHeadImpedances mean = SinglePileImpedances(p, omega, model, PileRun::kMeanRadii);
-  E(3, 3) = impedance(mean, kVertical);
-  E(6, 6) = impedance(mean, kTorsion);
-  const PileHeadImpedances x = SinglePileImpedances(p, omega, model, PileRun::kRadiiX);
-  const PileHeadImpedances y = SinglePileImpedances(p, omega, model, PileRun::kRadiiY);
+  const PileHeadImpedances mean = SinglePileImpedances(p, omega, model, PileRun::kMeanRadii, out);
+  E(3, 3) = mean.At(HeadMode::kVertical, omega);
+  E(6, 6) = mean.At(HeadMode::kTorsion, omega);
+  const PileHeadImpedances x = SinglePileImpedances(p, omega, model, PileRun::kRadiiX, out);
+  const PileHeadImpedances y = SinglePileImpedances(p, omega, model, PileRun::kRadiiY, out);
   const bool restrained = (type == kPile && prep.piles > 1 && p.status.InteractionOn) || prep.headFixed == 1;
   if (restrained) {
-    E(1, 1) = impedance(x, kHorizontal);
-    E(5, 5) = impedance(x, kRocking);
-    E(1, 5) = E(5, 1) = impedance(x, kCoupling);
-    E(2, 2) = impedance(y, kHorizontal);
-    E(4, 4) = impedance(y, kRocking);
-    E(2, 4) = E(4, 2) = -impedance(y, kCoupling);
+    E(1, 1) = x.At(HeadMode::kHorizontal, omega);
+    E(5, 5) = x.At(HeadMode::kRocking, omega);
+    E(1, 5) = E(5, 1) = x.At(HeadMode::kCoupling, omega);
+    E(2, 2) = y.At(HeadMode::kHorizontal, omega);
+    E(4, 4) = y.At(HeadMode::kRocking, omega);
+    E(2, 4) = E(4, 2) = -y.At(HeadMode::kCoupling, omega);
   } else {
-    E(1, 1) = impedance(x, kFreeHead);  // a pinned head turns freely
-    E(2, 2) = impedance(y, kFreeHead);
+    E(1, 1) = x.At(HeadMode::kFreeHead, omega);  // a pinned head turns freely
+    E(2, 2) = y.At(HeadMode::kFreeHead, omega);
   }
   return E;
 }
@@ -306,9 +304,9 @@ void RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
     } else if (type == kStratum) {
       StratumImpedance(p, omega, base, A);
     } else if (type == kMultilayer) {
-      TransformImpedance(PileElement(p, prep, omega), base, A);
+      TransformImpedance(PileElement(p, prep, omega, out), base, A);
     } else if (type == kPile) {
-      AssemblePileGroup(p, interaction, PileElement(p, prep, omega), omega, A, out);
+      AssemblePileGroup(p, interaction, PileElement(p, prep, omega, out), omega, A, out);
     }
     // side layers of an embedded footing or pile cap (a stratum holds its embedment in its own formulas)
     if (sideLayers > 0 && (type == kHalfSpace || type == kPile)) {
