@@ -27,7 +27,7 @@ ProblemData& Group() {
   static std::unique_ptr<ProblemData> p = [] {
     auto q = std::make_unique<ProblemData>();
     q->Gravity = 9.81f;
-    q->status.FoundationType = kPile;
+    q->status.FoundationType = EngineFoundation::Pile;
     q->status.InteractionOn = true;
     q->piles.HeadFixity = 1.0f;
     q->piles.PileCountValue = kSide * kSide;

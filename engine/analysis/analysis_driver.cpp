@@ -41,7 +41,7 @@ struct FrequencyList {
 FrequencyList BuildFrequencies(ProblemData& p, ResultStore& r) {
   FrequencyList list;
   LoadDescription& l = p.load;
-  if (p.status.LoadType == kTransient) {
+  if (p.status.LoadType == EngineLoad::Transient) {
     constexpr Real kTransientPi = 3.1415927f;
     const int n = RoundCount(static_cast<Real>(l.PointCount));
     list.count = n / 2 + 1;
@@ -208,7 +208,7 @@ PilePreparation PreparePiles(ProblemData& p, int sideLayers) {
   }
   for (int k = 1; k <= layers; ++k)
     p.weak.WeakThicknessRatio(k) *= (p.sections.PileRadiusX(k) + p.sections.PileRadiusY(k)) / 2.0f;
-  if (p.status.FoundationType == kMultilayer) p.piles.PileCountValue = 1.0f;
+  if (p.status.FoundationType == EngineFoundation::Multilayer) p.piles.PileCountValue = 1.0f;
   prep.piles = RowsOf(p.piles.PileCountValue, kMaxPiles);
   prep.headFixed = RoundCount(p.piles.HeadFixity);
   return prep;
@@ -217,11 +217,11 @@ PilePreparation PreparePiles(ProblemData& p, int sideLayers) {
 // One pile's element matrix at its head (or the multilayer column's at its
 // top) from the three runs of the single-pile computation.
 ComplexMatrix6 PileElement(const ProblemData& p, const PilePreparation& prep, Real omega, Report& out) {
-  const Int type = p.status.FoundationType;
+  const EngineFoundation type = p.status.FoundationType;
   PileModel model;
-  model.soilCode = type == kMultilayer ? -1 : (p.status.SoilMedia == kLayered ? 1 : 0);
+  model.soilCode = type == EngineFoundation::Multilayer ? -1 : (p.status.SoilMedia == kLayered ? 1 : 0);
   model.layers = RowsOf(p.piles.LayerCountValue, kMaxLayers);
-  model.adjacent = type == kMultilayer ? RowsOf(p.piles.AdjacentLayerCountValue, kMaxLayers) : 0;
+  model.adjacent = type == EngineFoundation::Multilayer ? RowsOf(p.piles.AdjacentLayerCountValue, kMaxLayers) : 0;
   model.shearCutOff = prep.shearCutOff;
   model.compressionCutOff = prep.compressionCutOff;
 
@@ -231,7 +231,8 @@ ComplexMatrix6 PileElement(const ProblemData& p, const PilePreparation& prep, Re
   E(6, 6) = mean.At(HeadMode::kTorsion, omega);
   const PileHeadImpedances x = SinglePileImpedances(p, omega, model, PileRun::kRadiiX, out);
   const PileHeadImpedances y = SinglePileImpedances(p, omega, model, PileRun::kRadiiY, out);
-  const bool restrained = (type == kPile && prep.piles > 1 && p.status.InteractionOn) || prep.headFixed == 1;
+  const bool restrained =
+      (type == EngineFoundation::Pile && prep.piles > 1 && p.status.InteractionOn) || prep.headFixed == 1;
   if (restrained) {
     E(1, 1) = x.At(HeadMode::kHorizontal, omega);
     E(5, 5) = x.At(HeadMode::kRocking, omega);
@@ -254,7 +255,7 @@ ResultStore& Results() {
 }
 
 void RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
-  const Int type = p.status.FoundationType;
+  const EngineFoundation type = p.status.FoundationType;
 
   // 1. the gravitational constant
   if (!(p.Gravity > 0.0f)) {
@@ -265,14 +266,14 @@ void RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
   }
 
   // 2. weak-zone thickness of side layers as a length
-  const bool scaling = (type == kHalfSpace && p.status.WeakZoneOn) || p.status.SideCapOn;
-  if (!p.status.EmbeddedOn && type != kHalfSpace) p.side.SideLayerCount = 0;
+  const bool scaling = (type == EngineFoundation::HalfSpace && p.status.WeakZoneOn) || p.status.SideCapOn;
+  if (!p.status.EmbeddedOn && type != EngineFoundation::HalfSpace) p.side.SideLayerCount = 0;
   const int sideLayers = std::min<Int>(std::max<Int>(p.side.SideLayerCount, 0), kMaxLayers);
-  if (sideLayers > 0 && (type == kPile || type == kHalfSpace) && scaling)
+  if (sideLayers > 0 && (type == EngineFoundation::Pile || type == EngineFoundation::HalfSpace) && scaling)
     for (int k = 1; k <= sideLayers; ++k) p.side.CapThicknessRatio(k) *= p.geometry.EquivalentRadius(1);
 
   // 3. pile and multilayer preparation
-  const bool piled = type == kPile || type == kMultilayer;
+  const bool piled = type == EngineFoundation::Pile || type == EngineFoundation::Multilayer;
   const PilePreparation prep = piled ? PreparePiles(p, sideLayers) : PilePreparation{};
 
   // 4. frequency list
@@ -288,7 +289,8 @@ void RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
 
   // 5. pile-to-pile interaction, once
   InteractionTables interaction;
-  if (type == kPile && p.status.InteractionOn && prep.piles > 1) interaction = SetUpPileInteraction(p, out);
+  if (type == EngineFoundation::Pile && p.status.InteractionOn && prep.piles > 1)
+    interaction = SetUpPileInteraction(p, out);
 
   // 6. the count line of the graphic data file
   if (std::FILE* g = graphic) std::fprintf(g, "%s\n", fmt::I(list.count, 12).c_str());
@@ -299,19 +301,19 @@ void RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
     const Real omega = results.omega(k);
     ComplexMatrix6 A;
     // 7. impedance at the centre of gravity
-    if (type == kHalfSpace) {
+    if (type == EngineFoundation::HalfSpace) {
       if (!HalfSpaceImpedance(p, out, omega, base, A)) return;
-    } else if (type == kStratum) {
+    } else if (type == EngineFoundation::Stratum) {
       StratumImpedance(p, omega, base, A);
-    } else if (type == kMultilayer) {
+    } else if (type == EngineFoundation::Multilayer) {
       TransformImpedance(PileElement(p, prep, omega, out), base, A);
-    } else if (type == kPile) {
+    } else if (type == EngineFoundation::Pile) {
       AssemblePileGroup(p, interaction, PileElement(p, prep, omega, out), omega, A, out);
     }
     // side layers of an embedded footing or pile cap (a stratum holds its embedment in its own formulas)
-    if (sideLayers > 0 && (type == kHalfSpace || type == kPile)) {
-      const bool belowShear = type == kPile && omega <= prep.shearCutOff;
-      const bool belowCompression = type == kPile && omega <= prep.compressionCutOff;
+    if (sideLayers > 0 && (type == EngineFoundation::HalfSpace || type == EngineFoundation::Pile)) {
+      const bool belowShear = type == EngineFoundation::Pile && omega <= prep.shearCutOff;
+      const bool belowCompression = type == EngineFoundation::Pile && omega <= prep.compressionCutOff;
       AddSideLayers(p, sideLayers, omega, belowShear, belowCompression, A);
     }
     // 8. damping factor and the constants report
@@ -319,16 +321,16 @@ void RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
     ReportConstants(p, out, graphic, A, omega, k);
     // 9. response
     switch (p.status.LoadType) {
-      case kHarmonic: SolveHarmonic(p, A, omega, k, results); break;
-      case kTransient: SolveTransient(p, A, omega, k, results); break;
-      case kRandom: SolveRandom(p, A, omega, k, results); break;
+      case EngineLoad::Harmonic: SolveHarmonic(p, A, omega, k, results); break;
+      case EngineLoad::Transient: SolveTransient(p, A, omega, k, results); break;
+      case EngineLoad::Random: SolveRandom(p, A, omega, k, results); break;
       default: break;
     }
   }
   switch (p.status.LoadType) {
-    case kHarmonic: PrintHarmonicResults(p, results, out, graphic); break;
-    case kTransient: PrintTransientResults(p, results, out); break;
-    case kRandom: PrintRandomResults(p, results, out); break;
+    case EngineLoad::Harmonic: PrintHarmonicResults(p, results, out, graphic); break;
+    case EngineLoad::Transient: PrintTransientResults(p, results, out); break;
+    case EngineLoad::Random: PrintRandomResults(p, results, out); break;
     default: break;
   }
 }

@@ -113,7 +113,7 @@ int32_t Run() {
     report.Line("*** RUN TERMINATED BY 'STOP' KEYWORD ***");
     return 2;
   }
-  if (p.status.FoundationType == kFoundationNone || p.status.LoadType == kLoadNone ||
+  if (p.status.FoundationType == EngineFoundation::None || p.status.LoadType == EngineLoad::None ||
       p.status.FootingShape == kShapeNone) {
     report.Blank(2);
     report.Line("INSUFFICIENT INPUT DATA TO COMPLETE RUN");

@@ -22,9 +22,11 @@ inline constexpr int kMaxTransientPoints = 1018;  // time points of a transient 
 inline constexpr int kDof = 6;                  // UOX UOY UOZ EPOX EPOY EPOZ
 inline constexpr int kTitleLength = 80;
 
-// Codes of ProblemStatus, as the engine numbers them.
-enum FoundationCode : Int { kFoundationNone = 0, kPile = 1, kHalfSpace = 2, kStratum = 3, kMultilayer = 4 };
-enum LoadCode : Int { kLoadNone = 0, kTransient = 1, kRandom = 2, kHarmonic = 3 };
+// Codes of ProblemStatus, as the engine numbers them. The engine's foundation
+// and load codes are its own: the desktop program numbers its foundations
+// differently.
+enum class EngineFoundation : Int { None = 0, Pile = 1, HalfSpace = 2, Stratum = 3, Multilayer = 4 };
+enum class EngineLoad : Int { None = 0, Transient = 1, Random = 2, Harmonic = 3 };
 enum ShapeCode : Int { kShapeNone = 0, kCircular = 1, kRectangular = 2 };
 enum MediaCode : Int { kLayered = 1, kParabolic = 2 };
 enum HarmonicCode : Int { kNonQuadratic = 1, kQuadratic = 2 };
@@ -49,8 +51,8 @@ struct RunControl {
 };
 
 struct ProblemStatus {
-  Int FoundationType = kFoundationNone;
-  Int LoadType = kLoadNone;
+  EngineFoundation FoundationType = EngineFoundation::None;
+  EngineLoad LoadType = EngineLoad::None;
   Int FootingShape = kShapeNone;
   Int GravitySet = 0;
   Int SoilMedia = kLayered;

@@ -26,7 +26,9 @@ void ValueLine(std::string_view label, Real value, bool exponent, std::string_vi
   Out().Line(line);
 }
 
-bool IsPileOrMultilayer(Int type) { return type == kPile || type == kMultilayer; }
+bool IsPileOrMultilayer(EngineFoundation type) {
+  return type == EngineFoundation::Pile || type == EngineFoundation::Multilayer;
+}
 
 }  // namespace
 
@@ -37,17 +39,17 @@ void ReadFoundation() {
   // 1. foundation type
   ReadKeyword(kw);
   switch (LookupKeyword(kw.Key())) {
-    case kPileKey: p.status.FoundationType = kPile; break;
-    case kHalfKey: p.status.FoundationType = kHalfSpace; break;
-    case kStratumKey: p.status.FoundationType = kStratum; break;
-    case kMultilayerKey: p.status.FoundationType = kMultilayer; break;
+    case kPileKey: p.status.FoundationType = EngineFoundation::Pile; break;
+    case kHalfKey: p.status.FoundationType = EngineFoundation::HalfSpace; break;
+    case kStratumKey: p.status.FoundationType = EngineFoundation::Stratum; break;
+    case kMultilayerKey: p.status.FoundationType = EngineFoundation::Multilayer; break;
     default: InvalidKeyword(kw.Key(), " FOR FOUNDATION TYPE"); return;
   }
-  const Int type = p.status.FoundationType;
+  const EngineFoundation type = p.status.FoundationType;
   if (Echo()) {
     static constexpr std::string_view kNames[] = {"", "PILE", "HALF-SPACE", "STRATUM", "MULTILAYER"};
     Out().Blank(2);
-    Out().Line("FOUNDATION TYPE - " + std::string(kNames[type]));
+    Out().Line("FOUNDATION TYPE - " + std::string(kNames[static_cast<size_t>(type)]));
     Out().Line(fmt::Line().Stars(15));
   }
 
@@ -59,7 +61,7 @@ void ReadFoundation() {
     default: InvalidKeyword(kw.Key(), " FOR GEOMETRY TYPE"); return;
   }
   ReadGeometry();  // its errors do not end the section
-  if (type == kHalfSpace || type == kStratum) p.status.SoilMedia = kLayered;
+  if (type == EngineFoundation::HalfSpace || type == EngineFoundation::Stratum) p.status.SoilMedia = kLayered;
 
   // 3. mass
   ReadKeyword(kw);
@@ -72,7 +74,7 @@ void ReadFoundation() {
   // 4. soil media, layer count, pile head and coordinates
   if (IsPileOrMultilayer(type)) {
     if (!ReadSoilMedia()) return;
-    if (type == kMultilayer) {
+    if (type == EngineFoundation::Multilayer) {
       p.piles.PileHeadFixed = true;
       p.piles.HeadFixity = 1.0f;
     } else if (!ReadPileCoordinates()) {
@@ -108,7 +110,7 @@ void ReadFoundation() {
   } else if (tip != kFloatingKey) {
     PushBack();
   }
-  if (type == kMultilayer) return;
+  if (type == EngineFoundation::Multilayer) return;
 
   // 9. battered piles and interaction, in either order (optional)
   bool battered = false;
@@ -137,7 +139,7 @@ void ReadFoundation() {
 bool ReadGeometry() {
   ProblemData& p = Problem();
   FootingGeometry& g = p.geometry;
-  const bool stratum = p.status.FoundationType == kStratum;
+  const bool stratum = p.status.FoundationType == EngineFoundation::Stratum;
   bool ok = true;
   if (p.status.FootingShape == kCircular) {
     Real radius = 0;
@@ -218,11 +220,11 @@ bool ReadMass() {
 bool ReadFoundationConstants() {
   ProblemData& p = Problem();
   FoundationConstants& c = p.constants;
-  const Int type = p.status.FoundationType;
+  const EngineFoundation type = p.status.FoundationType;
   bool ok = ReadNumbers({&c.CentreOfGravityX, &c.CentreOfGravityY, &c.CentreOfGravityHeight});
   if (!ok) {
     Fatal("ERROR ENCOUNTERED WHILE READING CENTRE OF GRAVITY VARIABLES");
-  } else if (type == kStratum) {
+  } else if (type == EngineFoundation::Stratum) {
     ok = ReadNumbers({&c.EmbedmentDepth, &c.StratumDepth});
     if (ok) {
       const Real e = c.EmbedmentDepth, h = c.StratumDepth, r = p.geometry.NominalRadius;
@@ -247,7 +249,9 @@ bool ReadFoundationConstants() {
     const UnitLabels& u = p.labels;
     static constexpr std::string_view kHeadings[] = {"", "PILE PROPERTIES", "HALF-SPACE FOUNDATION",
                                                      "STRATUM PROPERTIES", "FOUNDATION PROPERTIES"};
-    EchoHeading(type >= kPile && type <= kMultilayer ? kHeadings[type] : "FOUNDATION PROPERTIES");
+    EchoHeading(type >= EngineFoundation::Pile && type <= EngineFoundation::Multilayer
+                    ? kHeadings[static_cast<size_t>(type)]
+                    : "FOUNDATION PROPERTIES");
     Out().Blank();
     if (IsPileOrMultilayer(type)) {
       ValueLine("X-LOCATION CENTRE OF GRAV.  ....", c.CentreOfGravityX, false, u.length);
@@ -264,7 +268,7 @@ bool ReadFoundationConstants() {
       ValueLine("X-LOCATION CENTRE OF GRAV  .....", c.CentreOfGravityX, false, u.length);
       ValueLine("Y-LOCATION CENTRE OF GRAV  .....", c.CentreOfGravityY, false, u.length);
       ValueLine("HEIGHT OF CENTRE OF GRAV  ......", c.CentreOfGravityHeight, false, u.length);
-      if (type == kStratum) {
+      if (type == EngineFoundation::Stratum) {
         ValueLine("DEPTH OF EMBEDMENT  ............", c.EmbedmentDepth, false, u.length);
         ValueLine("DEPTH OF LAYER  ................", c.StratumDepth, false, u.length);
       }

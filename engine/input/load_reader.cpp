@@ -201,9 +201,9 @@ void ReadLoad() {
   KeywordRecord kw;
   ReadKeyword(kw);
   switch (LookupKeyword(kw.Key())) {
-    case kHarmonicKey: p.status.LoadType = kHarmonic; break;
-    case kRandomKey: p.status.LoadType = kRandom; break;
-    case kTransientKey: p.status.LoadType = kTransient; break;
+    case kHarmonicKey: p.status.LoadType = EngineLoad::Harmonic; break;
+    case kRandomKey: p.status.LoadType = EngineLoad::Random; break;
+    case kTransientKey: p.status.LoadType = EngineLoad::Transient; break;
     default:
       Fatal("INVALID OR UNRECOGNIZED KEYWORD - " + std::string(kw.Key()) + " FOR LOAD TYPE");
       return;
@@ -218,11 +218,11 @@ void ReadLoad() {
 
 void ReadLoadData() {
   switch (Problem().status.LoadType) {
-    case kHarmonic:
+    case EngineLoad::Harmonic:
       if (!ReadHarmonic()) LoadError();
       return;
-    case kTransient: return ReadTransient();
-    case kRandom: return ReadRandom();
+    case EngineLoad::Transient: return ReadTransient();
+    case EngineLoad::Random: return ReadRandom();
     default: return;
   }
 }

@@ -47,7 +47,7 @@ bool ReadSoilMedia() {
       return true;
     }
     case kParabolicKey:
-      if (p.status.FoundationType == kMultilayer) {
+      if (p.status.FoundationType == EngineFoundation::Multilayer) {
         Fatal("MULTILAYER FOUNDATION IS NOT ALLOWED A PARABOLIC SOIL MEDIA");
         return false;
       }

@@ -282,7 +282,7 @@ void ReadSoil() {
   ReadKeyword(kw);
   int index = LookupKeyword(kw.Key());
   while (index == kWeakKey) {
-    if (p.status.FoundationType == kStratum) {
+    if (p.status.FoundationType == EngineFoundation::Stratum) {
       Fatal("WEAK IS AN IMPROPER KEYWORD FOR THIS FOUNDATION TYPE");
       return finish();
     }
@@ -295,7 +295,7 @@ void ReadSoil() {
     return finish();
   }
   SOLCST();
-  if (p.status.FoundationType == kStratum) return finish();
+  if (p.status.FoundationType == EngineFoundation::Stratum) return finish();
 
   ReadKeyword(kw);
   if (LookupKeyword(kw.Key()) != kBelowKey) {
@@ -304,7 +304,7 @@ void ReadSoil() {
   }
   ReadBaseSoil();
 
-  if (p.status.FoundationType == kPile) {
+  if (p.status.FoundationType == EngineFoundation::Pile) {
     for (;;) {
       ReadKeyword(kw);
       const int next = LookupKeyword(kw.Key());
@@ -326,10 +326,10 @@ void ReadSoil() {
 void SOLCST() {
   ProblemData& p = Problem();
   switch (p.status.FoundationType) {
-    case kStratum: return SolcstStratum();
-    case kPile: return p.status.SoilMedia == kParabolic ? SolcstParabolic() : SolcstLayeredPile();
-    case kHalfSpace: return SolcstHalfSpace();
-    case kMultilayer: return SolcstMultilayer();
+    case EngineFoundation::Stratum: return SolcstStratum();
+    case EngineFoundation::Pile: return p.status.SoilMedia == kParabolic ? SolcstParabolic() : SolcstLayeredPile();
+    case EngineFoundation::HalfSpace: return SolcstHalfSpace();
+    case EngineFoundation::Multilayer: return SolcstMultilayer();
     default:
       p.run.InputErrorIndicator = true;
       Out().Blank(2);
@@ -351,9 +351,10 @@ void ReadBaseSoil() {
   }
   if (!Echo()) return;
   const UnitLabels& u = p.labels;
-  const Int type = p.status.FoundationType;
-  EchoHeading(type == kHalfSpace ? "HALF-SPACE SOIL" : type == kMultilayer ? "SOIL BELOW MULTILAYER SYSTEM"
-                                                                           : "SOIL BELOW PILE");
+  const EngineFoundation type = p.status.FoundationType;
+  EchoHeading(type == EngineFoundation::HalfSpace    ? "HALF-SPACE SOIL"
+              : type == EngineFoundation::Multilayer ? "SOIL BELOW MULTILAYER SYSTEM"
+                                                     : "SOIL BELOW PILE");
   Out().Blank();
   Out().Line("SHEAR WAVE    UNIT    POISSON'S   MATERIAL");
   Out().Line(" VELOCITY    WEIGHT     RATIO     DAMPING");

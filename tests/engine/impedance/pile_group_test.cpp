@@ -34,7 +34,7 @@ GroupCase Group(const std::vector<std::pair<Real, Real>>& xy, bool fixed = true,
   GroupCase g;
   ProblemData* p = g.data.get();
   p->Gravity = 9.81f;
-  p->status.FoundationType = kPile;
+  p->status.FoundationType = EngineFoundation::Pile;
   p->status.InteractionOn = interaction;
   p->piles.HeadFixity = fixed ? 1.0f : 0.0f;
   p->piles.PileCountValue = static_cast<Real>(xy.size());
@@ -244,7 +244,8 @@ TEST(PileGroup, DynamicFitsMeetTheStaticLimitAndJoinContinuously) {
     EXPECT_TRUE(close(fits.Vertical(1.0f, 9.999f), fits.Vertical(1.0f, 10.001f))) << a0;
     fits.Horizontal(unit, 9.999f, at0, at90);
     fits.Horizontal(unit, 10.001f, near0, near90);
-    for (int k = 0; k < 3; ++k) EXPECT_TRUE(close(at0[k], near0[k]) && close(at90[k], near90[k])) << a0 << " α" << k + 1;
+    for (int k = 0; k < 3; ++k)
+      EXPECT_TRUE(close(at0[k], near0[k]) && close(at90[k], near90[k])) << a0 << " α" << k + 1;
   }
   // far apart the vertical factor decays, and the faster the higher the frequency
   EXPECT_LT(std::abs(DynamicFits(0.5f).Vertical(1.0f, 20.0f)), std::abs(DynamicFits(0.5f).Vertical(1.0f, 12.0f)));
