@@ -166,22 +166,8 @@ bool ComplexSymmetricSystem::PanelPivoted(int k0, int kb) {
 void ComplexSymmetricSystem::UpdateTrailing(int k0, int kb, bool symmetric) {
   const int j1 = k0 + kb, m = n_ - j1;
   if (m <= 0) return;
-  if (!symmetric) {  // U12 = L11⁻¹·A12 (unit lower triangle of the panel)
-    for (int j = j1; j < n_; ++j) {
-      float* br = Re(j);
-      float* bi = Im(j);
-      for (int k = k0; k < j1 - 1; ++k) {
-        const float ur = br[k], ui = bi[k];
-        if (ur == 0.0f && ui == 0.0f) continue;
-        const float* lr = Re(k);
-        const float* li = Im(k);
-        for (int i = k + 1; i < j1; ++i) {
-          br[i] -= lr[i] * ur - li[i] * ui;
-          bi[i] -= lr[i] * ui + li[i] * ur;
-        }
-      }
-    }
-  }
+  if (!symmetric)  // U12 = L11⁻¹·A12 (unit lower triangle of the panel)
+    for (int j = j1; j < n_; ++j) ForwardUnitLower(k0, j1, Re(j), Im(j));
   // L21 by row tiles
   const int tiles = (m + kRows - 1) / kRows;
   const size_t tileSize = static_cast<size_t>(kb) * 2 * kRows;
@@ -261,18 +247,22 @@ bool ComplexSymmetricSystem::FactorPivoted() {
   return true;
 }
 
-void ComplexSymmetricSystem::SolveSymmetric(float* br, float* bi) const {
-  const int n = n_;
-  for (int k = 0; k < n; ++k) {  // L·y = b
+void ComplexSymmetricSystem::ForwardUnitLower(int k0, int k1, float* br, float* bi) const {
+  for (int k = k0; k < k1; ++k) {
     const float yr = br[k], yi = bi[k];
     if (yr == 0.0f && yi == 0.0f) continue;
     const float* lr = Re(k);
     const float* li = Im(k);
-    for (int i = k + 1; i < n; ++i) {
+    for (int i = k + 1; i < k1; ++i) {
       br[i] -= lr[i] * yr - li[i] * yi;
       bi[i] -= lr[i] * yi + li[i] * yr;
     }
   }
+}
+
+void ComplexSymmetricSystem::SolveSymmetric(float* br, float* bi) const {
+  const int n = n_;
+  ForwardUnitLower(0, n, br, bi);  // L·y = b
   for (int k = 0; k < n; ++k) {  // D·z = y
     float ir, ii;
     Reciprocal(Re(k)[k], Im(k)[k], ir, ii);
@@ -294,16 +284,7 @@ void ComplexSymmetricSystem::SolvePivoted(float* br, float* bi) const {
     const int p = piv_[static_cast<size_t>(k)];
     if (p != k) std::swap(br[k], br[p]), std::swap(bi[k], bi[p]);
   }
-  for (int k = 0; k < n; ++k) {  // L·y = P·b, unit diagonal
-    const float yr = br[k], yi = bi[k];
-    if (yr == 0.0f && yi == 0.0f) continue;
-    const float* lr = Re(k);
-    const float* li = Im(k);
-    for (int i = k + 1; i < n; ++i) {
-      br[i] -= lr[i] * yr - li[i] * yi;
-      bi[i] -= lr[i] * yi + li[i] * yr;
-    }
-  }
+  ForwardUnitLower(0, n, br, bi);  // L·y = P·b
   for (int k = n - 1; k >= 0; --k) {  // U·x = y
     const float* ur = Re(k);
     const float* ui = Im(k);

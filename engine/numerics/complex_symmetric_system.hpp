@@ -61,6 +61,8 @@ class ComplexSymmetricSystem {
   bool PanelPivoted(int k0, int kb);
   void UpdateTrailing(int k0, int kb, bool symmetric);
   void SwapRows(int a, int b, int j0, int j1);
+  // b(k0..k1−1) ← L⁻¹·b over the unit lower triangle of columns k0..k1−1.
+  void ForwardUnitLower(int k0, int k1, float* br, float* bi) const;
   void SolveSymmetric(float* br, float* bi) const;
   void SolvePivoted(float* br, float* bi) const;
   void RestoreLower();
