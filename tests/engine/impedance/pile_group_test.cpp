@@ -1,7 +1,8 @@
 // Pile groups: the summation against rigid-body transformations of each pile,
 // the interaction path against hand-solved and independently inverted group
-// flexibility problems, the fitted interaction factors at hand-computed
-// points, and the guards for groups that cannot be solved with interaction.
+// flexibility problems, the fitted interaction factors against their limits
+// and documented form, and the guards for groups that cannot be solved with
+// interaction.
 #include "engine/impedance/pile_group.hpp"
 
 #include <gtest/gtest.h>
