@@ -101,7 +101,8 @@ int32_t Run() {
 
   PrepareInput(files.input, files.inputCopy, files.tokenFile, report);
   p.ResetRunState();
-  ReadKeywords();
+  ReaderContext reader{p, report};
+  ReadKeywords(reader);
 
   if (p.run.InputErrorIndicator) {
     FatalErrorBlock(report);
