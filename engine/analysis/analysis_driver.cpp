@@ -1,20 +1,21 @@
 // The analysis driver: the frequency list, the impedance of the foundation at
 // every frequency, the stiffness and damping report, and the hand-over to the
 // response phase.
+#include "engine/analysis/analysis_driver.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "engine/analysis/analysis_driver.hpp"
-
+#include "engine/analysis/records.hpp"
+#include "engine/core/matrix6.hpp"
+#include "engine/core/problem_data.hpp"
 #include "engine/impedance/half_space.hpp"
 #include "engine/impedance/pile_group.hpp"
 #include "engine/impedance/side_layers.hpp"
 #include "engine/impedance/single_pile.hpp"
 #include "engine/impedance/transform.hpp"
-#include "engine/core/problem_data.hpp"
 #include "engine/report/report.hpp"
-#include "engine/core/matrix6.hpp"
 #include "engine/response/harmonic_response.hpp"
 #include "engine/response/random_response.hpp"
 #include "engine/response/transient_response.hpp"
@@ -248,11 +249,6 @@ ComplexMatrix6 PileElement(const ProblemData& p, const PilePreparation& prep, Re
 }
 
 }  // namespace
-
-ResultStore& Results() {
-  static ResultStore* store = new ResultStore();
-  return *store;
-}
 
 void RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
   const EngineFoundation type = p.status.FoundationType;

@@ -11,11 +11,9 @@
 
 namespace terva {
 
-// The process-wide results record (large; kept out of the stack).
-ResultStore& Results();
-
 // Runs the analysis of p, writing the report to out and the graphic data file
-// to graphic (nothing when it is null); the results go to Results().
+// to graphic (nothing when it is null); the results go to the process-wide
+// results record.
 void RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic);
 
 }  // namespace terva

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "engine/analysis/analysis_driver.hpp"
+#include "engine/analysis/records.hpp"
 #include "engine/analysis/run_files.hpp"
 #include "engine/input/keywords.hpp"
 #include "engine/core/problem_data.hpp"

@@ -67,11 +67,6 @@ void ProblemData::ResetRunState() {
   status = ProblemStatus{};
 }
 
-ProblemData& Problem() {
-  static ProblemData* data = new ProblemData();  // lives as long as the library
-  return *data;
-}
-
 const std::string& DefaultTitle() {
   static const std::string title = [] {
     std::string t = "TERVA 3.0.5 - SOIL-FOUNDATION DYNAMIC ANALYSIS - UNTITLED PROBLEM";

@@ -1,7 +1,8 @@
 // The engine's one problem record.
 //
 // Everything the input text describes lives in one process-wide ProblemData,
-// filled by the section readers and read by the analysis. At the start of each
+// held by the entry point, filled by the section readers and read by the
+// analysis, each of which takes it by argument. At the start of each
 // call only RunControl and ProblemStatus are reset; value fields keep what an
 // earlier call in the same process stored until the input sets them again.
 // Arrays are fixed in size; readers check every count against these capacities
@@ -192,9 +193,6 @@ struct ProblemData {
   // The reset at the start of every call: RunControl defaults, ProblemStatus codes and flags.
   void ResetRunState();
 };
-
-// The process-wide record.
-ProblemData& Problem();
 
 // The identification line standing as the title when the input has none.
 const std::string& DefaultTitle();
