@@ -310,16 +310,16 @@ void RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
     if (sideLayers > 0 && (type == EngineFoundation::HalfSpace || type == EngineFoundation::Pile)) {
       const bool belowShear = type == EngineFoundation::Pile && omega <= prep.shearCutOff;
       const bool belowCompression = type == EngineFoundation::Pile && omega <= prep.compressionCutOff;
-      AddSideLayers(p, sideLayers, omega, belowShear, belowCompression, A);
+      AddSideLayers(p, sideLayers, omega, belowShear, belowCompression, A, out);
     }
     // 8. damping factor and the constants report
     ApplyDampingFactor(A);
     ReportConstants(p, out, graphic, A, omega, k);
     // 9. response
     switch (p.status.LoadType) {
-      case EngineLoad::Harmonic: SolveHarmonic(p, A, omega, k, results); break;
-      case EngineLoad::Transient: SolveTransient(p, A, omega, k, results); break;
-      case EngineLoad::Random: SolveRandom(p, A, omega, k, results); break;
+      case EngineLoad::Harmonic: SolveHarmonic(p, A, omega, k, results, out); break;
+      case EngineLoad::Transient: SolveTransient(p, A, omega, k, results, out); break;
+      case EngineLoad::Random: SolveRandom(p, A, omega, k, results, out); break;
       default: break;
     }
   }

@@ -327,7 +327,7 @@ struct ElementSoil {
 };
 
 ElementSoil SoilAround(const ProblemData& p, int i, Real omega, Real r, bool pileElement, bool belowShear,
-                       bool belowCompression) {
+                       bool belowCompression, Report& report) {
   ElementSoil soil;
   const Real vs = p.soil.ShearWaveVelocity(i), nu = p.soil.SoilPoissonRatio(i), D = p.soil.SoilDamping(i);
   const Real Gs = vs * vs * p.soil.SoilUnitWeight(i) / p.Gravity;
@@ -340,7 +340,7 @@ ElementSoil SoilAround(const ProblemData& p, int i, Real omega, Real r, bool pil
       zone.damping = p.weak.WeakDamping(i);
       zone.thickness = p.weak.WeakThicknessRatio(i);
     }
-    soil.reactions = SideLayerReactions(a0, nu, D, zone, {r, r, r, r}, belowShear, belowCompression);
+    soil.reactions = SideLayerReactions(a0, nu, D, zone, {r, r, r, r}, belowShear, belowCompression, report);
     soil.G = Gs;
   }
   return soil;
@@ -428,7 +428,7 @@ bool FormElements(const ProblemData& p, Real omega, const PileModel& model, Pile
     }
 
     const bool pileElement = i <= pileElements;
-    const ElementSoil soil = SoilAround(p, i, omega, r, pileElement, belowShear, belowCompression);
+    const ElementSoil soil = SoilAround(p, i, omega, r, pileElement, belowShear, belowCompression, faults.report);
     ElementMaterial mat;
     if (!MaterialOf(p, i, pileElement, soil.G, A, faults, mat)) return false;
     const SideReactions& S = soil.reactions;

@@ -39,7 +39,7 @@ Wide AsymptoticSum(int nu, Wide z) {
 }
 
 // K0 and K1 in double; scaled by e^z when asked.
-void KPair(Complex zf, bool scaled, Wide& k0, Wide& k1) {
+void KPair(Complex zf, bool scaled, Wide& k0, Wide& k1, Report& report) {
   const Wide z(zf.real(), zf.imag());
   const double r = std::abs(z);
   if (r == 0.0) {
@@ -73,15 +73,15 @@ void KPair(Complex zf, bool scaled, Wide& k0, Wide& k1) {
     return;
   }
   const double phi = z.real() == 0.0 ? std::numbers::pi / 2.0 : std::atan2(z.imag(), z.real());
-  if (std::abs(phi) > kPhaseLimit) Out().Line("ERROR (ABS(PHI).GT.3PI/2)");
+  if (std::abs(phi) > kPhaseLimit) report.Line("ERROR (ABS(PHI).GT.3PI/2)");
   const Wide lead = std::sqrt(std::numbers::pi / (2.0 * z)) * (scaled ? Wide(1.0) : std::exp(-z));
   k0 = lead * AsymptoticSum(0, z);
   k1 = lead * AsymptoticSum(1, z);
 }
 
-BesselKPair KResult(Complex z, bool scaled) {
+BesselKPair KResult(Complex z, bool scaled, Report& report) {
   Wide k0, k1;
-  KPair(z, scaled, k0, k1);
+  KPair(z, scaled, k0, k1, report);
   return {Round(k0), Round(k1)};
 }
 
@@ -101,10 +101,10 @@ Wide ISeries(int n, Complex zf) {
 
 }  // namespace
 
-BesselKPair BesselK(Complex z) { return KResult(z, false); }
-BesselKPair ScaledBesselK(Complex z) { return KResult(z, true); }
-Complex BesselK0(Complex z) { return BesselK(z).k0; }
-Complex BesselK1(Complex z) { return BesselK(z).k1; }
+BesselKPair BesselK(Complex z, Report& report) { return KResult(z, false, report); }
+BesselKPair ScaledBesselK(Complex z, Report& report) { return KResult(z, true, report); }
+Complex BesselK0(Complex z, Report& report) { return BesselK(z, report).k0; }
+Complex BesselK1(Complex z, Report& report) { return BesselK(z, report).k1; }
 Complex BesselI0(Complex z) { return Round(ISeries(0, z)); }
 Complex BesselI1(Complex z) { return Round(ISeries(1, z)); }
 

@@ -24,6 +24,7 @@
 #pragma once
 
 #include "engine/core/scalar.hpp"
+#include "engine/report/report.hpp"
 
 namespace terva {
 
@@ -32,14 +33,14 @@ struct BesselKPair {
 };
 
 // K0(z) and K1(z) together (one evaluation, one possible report line).
-BesselKPair BesselK(Complex z);
+BesselKPair BesselK(Complex z, Report& report);
 
 // e^z·K0(z) and e^z·K1(z): the same ratios and products of K values without the
 // under- or overflow of e^(−z) at large |Re z|.
-BesselKPair ScaledBesselK(Complex z);
+BesselKPair ScaledBesselK(Complex z, Report& report);
 
-Complex BesselK0(Complex z);
-Complex BesselK1(Complex z);
+Complex BesselK0(Complex z, Report& report);
+Complex BesselK1(Complex z, Report& report);
 
 // I0(z) = 1 + Σ (z/2)^(2k)/(k!)², I1(z) = Σ (z/2)^(2k−1)/(k!·(k−1)!), k = 1 … 20;
 // where twenty terms have not yet settled the sum (|z| above about 11) the sum

@@ -160,7 +160,7 @@ void LEQT1C(Complex* A, int N, int IA, Complex* B, int M, int IB, int IJOB, Real
 }
 
 void LEQ2C(const Complex* A, int N, int IA, Complex* B, int M, int IB, int IJOB, Complex* WA, Real* WK,
-           int& IER) {
+           int& IER, Report& report) {
   const bool solve = IJOB != 1;
   bool usable = IJOB >= 0 && IJOB <= 2 && N >= 1 && N <= kMaxOrder && IA >= N && A != nullptr &&
                 WA != nullptr && WK != nullptr;
@@ -168,7 +168,7 @@ void LEQ2C(const Complex* A, int N, int IA, Complex* B, int M, int IB, int IJOB,
   if (usable && IJOB == 2 && !PivotRecordValid(WK, N)) usable = false;
   if (!usable) {
     IER = kSingular;
-    Out().Line("ERROR ENCOUNTERED IN LEQ2C SUBROUTINE");
+    report.Line("ERROR ENCOUNTERED IN LEQ2C SUBROUTINE");
     return;
   }
   IER = 0;
@@ -181,7 +181,7 @@ void LEQ2C(const Complex* A, int N, int IA, Complex* B, int M, int IB, int IJOB,
     }
     LEQT1C(WA, N, N, B, M, IB, 1, WK, IER);
     if (IER != 0) {
-      Out().Line("ERROR ENCOUNTERED IN LEQ2C SUBROUTINE");
+      report.Line("ERROR ENCOUNTERED IN LEQ2C SUBROUTINE");
       return;
     }
     if (IJOB == 1) return;

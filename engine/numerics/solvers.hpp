@@ -24,6 +24,7 @@
 #pragma once
 
 #include "engine/core/scalar.hpp"
+#include "engine/report/report.hpp"
 
 namespace terva {
 
@@ -56,12 +57,12 @@ void LEQT1C(Complex* A, int N, int IA, Complex* B, int M, int IB, int IJOB, Real
 // N may not exceed 64 (the residual is held in a fixed local buffer); a larger
 // N is refused with IER = 129.
 //
-// On IER = 129 the line "ERROR ENCOUNTERED IN LEQ2C SUBROUTINE" goes to the
+// On IER = 129 the line "ERROR ENCOUNTERED IN LEQ2C SUBROUTINE" goes to
 // report and B is unchanged. On IER = 130 the failing column holds the last
 // iterate and the columns after it still hold their right-hand sides; the
 // columns before it are solved. Use only where A and B are known to single
 // precision: the improvement cannot recover accuracy lost before the call.
 void LEQ2C(const Complex* A, int N, int IA, Complex* B, int M, int IB, int IJOB, Complex* WA, Real* WK,
-           int& IER);
+           int& IER, Report& report);
 
 }  // namespace terva

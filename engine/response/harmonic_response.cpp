@@ -24,20 +24,20 @@ void SubtractMass(ComplexMatrix6& A, Real omega, const MassConstants& m) {
   addReal(6, 5, s * m.ProductYZ);
 }
 
-void SolveHarmonic(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r) {
+void SolveHarmonic(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out) {
   SubtractMass(A, omega, p.mass);
   Vector6<Complex> b;
   const Real scale = p.status.HarmonicKind == kQuadratic ? omega * omega : 1.0f;  // quadratic: coefficient × ω²
   for (int d = 1; d <= kDof; ++d) b(d) = Complex(p.load.LoadAmplitude(d) * scale, 0.0f);
-  SolveFootingSystem(A, b);
+  SolveFootingSystem(A, b, out);
   for (int d = 1; d <= kDof; ++d) r.amplitude(d)(k) = std::abs(b(d));
 }
 
-void SolveFootingSystem(const ComplexMatrix6& A, Vector6<Complex>& b) {
+void SolveFootingSystem(const ComplexMatrix6& A, Vector6<Complex>& b, Report& out) {
   std::array<Complex, 36 + 6> wa{};
   std::array<Real, 6> wk{};
   int ier = 0;
-  LEQ2C(A.data(), 6, 6, b.data(), 1, 6, 0, wa.data(), wk.data(), ier);
+  LEQ2C(A.data(), 6, 6, b.data(), 1, 6, 0, wa.data(), wk.data(), ier, out);
 }
 
 void WriteResponseTitle(Report& out, std::string_view title) {

@@ -16,7 +16,7 @@ void SubtractMass(ComplexMatrix6& A, Real omega, const MassConstants& mass);
 
 // Solves (A − ω²·M)·x = b, A already holding A − ω²·M; a singular system
 // leaves b as it was (the solver reports it).
-void SolveFootingSystem(const ComplexMatrix6& A, Vector6<Complex>& b);
+void SolveFootingSystem(const ComplexMatrix6& A, Vector6<Complex>& b, Report& out);
 
 // The results page with the "FOOTING RESPONSE AMPLITUDES" title of the
 // harmonic and transient tables.
@@ -24,7 +24,7 @@ void WriteResponseTitle(Report& out, std::string_view title);
 
 // One frequency of a harmonic load: forms the equations, solves them and keeps
 // the six amplitudes at index k.
-void SolveHarmonic(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r);
+void SolveHarmonic(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out);
 
 // After the loop: the "FOOTING RESPONSE AMPLITUDES" page and the response
 // lines of the graphic data file (when there is one).

@@ -8,14 +8,14 @@
 
 namespace terva {
 
-void SolveRandom(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r) {
+void SolveRandom(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out) {
   SubtractMass(A, omega, p.mass);
   ComplexMatrix6 H;  // the identity, replaced by the inverse
   for (int i = 1; i <= kDof; ++i) H(i, i) = Complex(1.0f, 0.0f);
   std::array<Complex, 36 + 6> wa{};
   std::array<Real, 6> wk{};
   int ier = 0;
-  LEQ2C(A.data(), 6, 6, H.data(), 6, 6, 0, wa.data(), wk.data(), ier);  // singular: H keeps the identity
+  LEQ2C(A.data(), 6, 6, H.data(), 6, 6, 0, wa.data(), wk.data(), ier, out);  // singular: H keeps the identity
   const bool loaded = k <= p.load.PointCount && k <= kMaxFrequencies;
   for (int d = 1; d <= kDof; ++d) {
     Real sum = 0.0f;

@@ -8,12 +8,12 @@
 
 namespace terva {
 
-void SolveTransient(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r) {
+void SolveTransient(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out) {
   SubtractMass(A, omega, p.mass);
   Vector6<Complex> b;
   const int points = std::min<Int>(p.load.PointCount, kMaxTransientPoints);
   for (int d = 1; d <= kDof; ++d) b(d) = k <= points ? p.load.TransientSpectrum(k)(d) : Complex(0.0f, 0.0f);
-  SolveFootingSystem(A, b);  // a singular system keeps the load spectrum
+  SolveFootingSystem(A, b, out);  // a singular system keeps the load spectrum
   for (int d = 1; d <= kDof; ++d) r.spectrum(k)(d) = b(d);
 }
 

@@ -404,7 +404,7 @@ TEST(SinglePile, LongPileInUniformSoilIsABeamOnAnElasticFoundation) {
   const auto h = SinglePileImpedances(*p, w, Model(n), PileRun::kMeanRadii, Out());
 
   const SideReactions s = SideLayerReactions(w * 0.03f / 150.0f, 0.35f, 0.0f, WeakenedZone{1.0f, 0.35f, 0.0f, 0.0f},
-                                             {0.03f, 0.03f, 0.03f, 0.03f}, false, false);
+                                             {0.03f, 0.03f, 0.03f, 0.03f}, false, false, Out());
   const double ks = 150.0 * 150.0 * 18.0 / 9.8 * s.Su.real(), EI = 3.0e7 * 6.36e-3;
   ASSERT_GT(ks, 0.0);
   const double beta = std::pow(ks / (4 * EI), 0.25);

@@ -151,11 +151,11 @@ TEST(Leqt1c, SingularOrUnusableCallsTouchNothing) {
   EXPECT_EQ(Out().Captured(), "");  // LEQT1C leaves reporting to its caller
 
   std::vector<Complex> work(16 + 4);
-  LEQ2C(A0.v.data(), 3, 4, B.v.data(), 2, 5, 0, work.data(), wa.data(), ier);
+  LEQ2C(A0.v.data(), 3, 4, B.v.data(), 2, 5, 0, work.data(), wa.data(), ier, Out());
   EXPECT_EQ(ier, 129);
   EXPECT_TRUE(Same(B, B0));
   EXPECT_EQ(Out().Captured(), " ERROR ENCOUNTERED IN LEQ2C SUBROUTINE\n");
-  LEQ2C(A0.v.data(), 65, 65, B.v.data(), 2, 65, 0, work.data(), wa.data(), ier);  // beyond the local buffer
+  LEQ2C(A0.v.data(), 65, 65, B.v.data(), 2, 65, 0, work.data(), wa.data(), ier, Out());  // beyond the local buffer
   EXPECT_EQ(ier, 129);
   EXPECT_TRUE(Same(B, B0));
   Out().Close();
@@ -170,14 +170,14 @@ TEST(Leq2c, RefinedSolutionsReachWorkingPrecision) {
     std::vector<Complex> wa(n * n + n), wa2(n * n + n);
     std::vector<Real> wk(n), wk2(n);
     int ier = -1, ier1 = -1, ier2 = -1;
-    LEQ2C(A1.v.data(), n, A1.ld, X.v.data(), 3, X.ld, 0, wa.data(), wk.data(), ier);
+    LEQ2C(A1.v.data(), n, A1.ld, X.v.data(), 3, X.ld, 0, wa.data(), wk.data(), ier, Out());
     ASSERT_EQ(ier, 0) << n;
     EXPECT_TRUE(Same(A1, A));
     for (int c : {0, 2}) EXPECT_LT(RelError(A, Bz, X, c), 4e-7L) << n;
     for (int i = 0; i < n; ++i) EXPECT_EQ(X(i, 1), Complex(0.f));
     X2 = Bz;
-    LEQ2C(A.v.data(), n, A.ld, nullptr, 0, 0, 1, wa2.data(), wk2.data(), ier1);
-    LEQ2C(A.v.data(), n, A.ld, X2.v.data(), 3, X2.ld, 2, wa2.data(), wk2.data(), ier2);
+    LEQ2C(A.v.data(), n, A.ld, nullptr, 0, 0, 1, wa2.data(), wk2.data(), ier1, Out());
+    LEQ2C(A.v.data(), n, A.ld, X2.v.data(), 3, X2.ld, 2, wa2.data(), wk2.data(), ier2, Out());
     EXPECT_EQ(ier1 + ier2, 0);
     EXPECT_TRUE(Same(X, X2)) << n;
   }
@@ -191,7 +191,7 @@ TEST(Leq2c, IdentityRightHandSidesGiveInverse) {
   std::vector<Complex> wa(42);
   std::vector<Real> wk(6);
   int ier = -1;
-  LEQ2C(A.v.data(), 6, 6, X.v.data(), 6, 7, 0, wa.data(), wk.data(), ier);
+  LEQ2C(A.v.data(), 6, 6, X.v.data(), 6, 7, 0, wa.data(), wk.data(), ier, Out());
   ASSERT_EQ(ier, 0);
   for (int i = 0; i < 6; ++i)
     for (int j = 0; j < 6; ++j) {
@@ -209,7 +209,7 @@ TEST(Leq2c, ImprovementOnIllConditionedSystems) {
   std::vector<Real> w(6), wk(6);
   int ier1 = -1, ier2 = -1;
   LEQT1C(F.v.data(), 6, 6, X1.v.data(), 1, 6, 0, w.data(), ier1);
-  LEQ2C(H.v.data(), 6, 6, X2.v.data(), 1, 6, 0, wa.data(), wk.data(), ier2);
+  LEQ2C(H.v.data(), 6, 6, X2.v.data(), 1, 6, 0, wa.data(), wk.data(), ier2, Out());
   ASSERT_EQ(ier1 + ier2, 0);
   const long double plain = RelError(H, B, X1, 0), refined = RelError(H, B, X2, 0);
   EXPECT_LT(refined, 1e-6L);
@@ -221,7 +221,7 @@ TEST(Leq2c, ImprovementOnIllConditionedSystems) {
   Mat X = B8;
   std::vector<Complex> wa8(72);
   std::vector<Real> wk8(8);
-  LEQ2C(H8.v.data(), 8, 8, X.v.data(), 3, 9, 0, wa8.data(), wk8.data(), ier2);
+  LEQ2C(H8.v.data(), 8, 8, X.v.data(), 3, 9, 0, wa8.data(), wk8.data(), ier2, Out());
   EXPECT_EQ(ier2, 130);
   for (int c = 1; c < 3; ++c)
     for (int i = 0; i < 9; ++i) EXPECT_EQ(X(i, c), B8(i, c));  // later columns not attempted
