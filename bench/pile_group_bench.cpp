@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/analysis/records.hpp"
 #include "engine/impedance/pile_group.hpp"
 
 namespace terva {

@@ -12,4 +12,9 @@ ResultStore& Results() {
   return *store;
 }
 
+Report& Out() {
+  static Report* report = new Report();
+  return *report;
+}
+
 }  // namespace terva

@@ -59,11 +59,6 @@ void Report::FatalMessage(std::string_view message) {
   Line("PROGRAM WILL NOT EXECUTE");
 }
 
-Report& Out() {
-  static Report* report = new Report();
-  return *report;
-}
-
 void WritePageHeader(Report& r, int mode, std::string_view title) {
   if (mode == 1 || mode == 2) {
     char date[16] = "          ";

@@ -45,9 +45,6 @@ class Report {
   std::string captured_;
 };
 
-// The report of the current call.
-Report& Out();
-
 // Page header: 1 starts the data echo, 2 the results, 3 a continuation page;
 // title is the run's title line.
 void WritePageHeader(Report& r, int mode, std::string_view title);

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "engine/analysis/records.hpp"
 #include "engine/impedance/transform.hpp"
 #include "engine/report/report.hpp"
 

@@ -9,6 +9,7 @@
 #include <complex>
 #include <numbers>
 
+#include "engine/analysis/records.hpp"
 #include "engine/numerics/bessel.hpp"
 
 namespace terva {

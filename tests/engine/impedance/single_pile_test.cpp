@@ -14,6 +14,7 @@
 #include <string>
 #include <tuple>
 
+#include "engine/analysis/records.hpp"
 #include "engine/numerics/banded_solver.hpp"
 #include "engine/impedance/half_space.hpp"
 #include "engine/impedance/side_layers.hpp"

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/analysis/records.hpp"
 #include "engine/report/report.hpp"
 #include "support/engine_run.hpp"
 #include "support/inputs.hpp"

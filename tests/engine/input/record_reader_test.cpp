@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "engine/analysis/records.hpp"
 #include "engine/report/report.hpp"
 
 namespace terva {

@@ -10,6 +10,8 @@
 #include <limits>
 #include <numbers>
 
+#include "engine/analysis/records.hpp"
+
 namespace terva {
 namespace {
 

@@ -10,6 +10,7 @@
 #include <limits>
 #include <vector>
 
+#include "engine/analysis/records.hpp"
 #include "engine/report/report.hpp"
 
 namespace terva {
