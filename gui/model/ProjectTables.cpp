@@ -1,7 +1,6 @@
 #include "gui/model/ProjectTables.hpp"
 
-#include "gui/ColumnTypes.hpp"
-#include "gui/TableForm.hpp"
+#include "gui/model/ColumnTypes.hpp"
 #include "gui/model/ProgramData.hpp"
 
 #include <initializer_list>
@@ -249,8 +248,7 @@ void TProjectTables::ClearModified() {
 }
 
 void TProjectTables::CloseWindows() {
-  for (TGridTable* table : AllWithNested())
-    if (TTableForm* form = table->Form()) form->close();
+  for (TGridTable* table : AllWithNested()) table->CloseWindow(TCloseReason::User);
 }
 
 std::vector<TTableSnapshot> TProjectTables::Snapshot() const {
