@@ -82,8 +82,8 @@ class TProjectTables : public QObject {
   void EnsureMinRows();
   bool Modified() const;
   void ClearModified();
-  // Closes the open table windows of the tables.
-  void CloseWindows();
+  // Closes the open table windows of the tables (nested ones included).
+  void CloseWindows(TCloseReason reason);
 
   std::vector<TTableSnapshot> Snapshot() const;
   void Restore(const std::vector<TTableSnapshot>& snapshot);

@@ -32,9 +32,12 @@ namespace terva::gui {
 class TColumn;
 class TGridTable;
 
-// Why a table window is closed: the user (or the program on the user's
-// behalf) closes it, and may be refused while the window holds an entry that
-// is not valid; or its table goes away, and the window goes with it.
+// Why a table window is closed. User: the user (or the program on the
+// user's behalf) closes it; refused while the window holds an entry that is
+// not valid. TableGone: the table, or the project whose rows it holds, goes
+// away (a new or opened project, a deleted row, the end of the program);
+// the window goes with it and an entry in progress is dropped without a
+// message.
 enum class TCloseReason { User, TableGone };
 
 // The windows of the tables, as the model sees them. The window layer
@@ -46,7 +49,7 @@ class TTableWindows {
   // Opens the window of `table`, or brings it forward when it is open.
   virtual void Open(TGridTable& table) = 0;
   // Closes the window of `table`, if it has one. With TableGone the table
-  // is being destroyed: the windows forget it.
+  // may be in its destructor: nothing of it may be read or stored.
   virtual void Close(TGridTable& table, TCloseReason reason) = 0;
   virtual bool IsOpen(const TGridTable& table) const = 0;
 };

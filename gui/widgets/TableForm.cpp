@@ -136,6 +136,14 @@ class TGridView : public QTableView {
     QTableView::keyPressEvent(event);
   }
 
+  // Rows removed by the program (the window's own buttons store the entry
+  // first): an entry in a removed row has nowhere to go and is dropped.
+  void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override {
+    if (form_->editor_ != nullptr && form_->editIndex_.row() >= start && form_->editIndex_.row() <= end)
+      form_->DropEntry();
+    QTableView::rowsAboutToBeRemoved(parent, start, end);
+  }
+
  private:
   TTableForm* form_;
   bool reverting_ = false;
@@ -223,6 +231,14 @@ TTableForm::TTableForm(TGridTable* table, QWidget* parent) : QWidget(parent), ta
 }
 
 TTableForm::~TTableForm() {
+  // The grid, its editor and its cell controls go first, while the window is
+  // whole: an open entry is dropped, and the focus leaving the editor stores
+  // nothing and reports nothing.
+  closing_ = true;
+  model_->disconnect(this);
+  if (table_) table_->disconnect(this);
+  delete grid_;
+  grid_ = nullptr;
   if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) frame->deleteLater();
 }
 
@@ -282,7 +298,7 @@ void TTableForm::EditorClosing(QWidget* editor) {
 }
 
 bool TTableForm::StoreText(const QModelIndex& index, const QString& text) {
-  if (storing_) return false;
+  if (storing_ || closing_) return false;
   storing_ = true;
   const bool stored = model_->setData(index, text, Qt::EditRole);
   storing_ = false;
@@ -290,8 +306,14 @@ bool TTableForm::StoreText(const QModelIndex& index, const QString& text) {
   return stored;
 }
 
+void TTableForm::DropEntry() {
+  QWidget* editor = editor_;
+  EditorClosing(editor);
+  delegate_->Close(editor);
+}
+
 bool TTableForm::StoreCurrentCell() {
-  if (editor_ == nullptr) return true;
+  if (editor_ == nullptr || closing_) return true;
   if (storing_ || inMessage_) return false;
   const auto* line = qobject_cast<QLineEdit*>(editor_);
   const QString text = line != nullptr ? line->text() : QString();
@@ -319,10 +341,20 @@ void TTableForm::RefocusEditor(bool queued) {
 }
 
 void TTableForm::EditorFocusLost(Qt::FocusReason reason) {
-  if (inMessage_ || storing_ || reason == Qt::PopupFocusReason) return;
+  if (inMessage_ || storing_ || closing_ || reason == Qt::PopupFocusReason) return;
   // Inside the window the cell is left through the grid, a control or a
   // button, each of which stores the entry first.
   QWidget* focus = QApplication::focusWidget();
+  if (reason == Qt::OtherFocusReason && focus == nullptr) {
+    // The focus was cleared by the program, as when a window around this
+    // one is being destroyed: checked once control is back in the event
+    // loop, when a window that went has nothing left to check.
+    QTimer::singleShot(0, this, [this] {
+      if (editor_ == nullptr || QApplication::focusWidget() != nullptr) return;
+      if (!StoreCurrentCell()) RefocusEditor(false);
+    });
+    return;
+  }
   if (reason != Qt::ActiveWindowFocusReason && focus != nullptr && isAncestorOf(focus)) return;
   if (reason == Qt::ActiveWindowFocusReason && QApplication::activeModalWidget() != nullptr) return;
   // The window is being left: the entry must be good first.

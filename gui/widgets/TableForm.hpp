@@ -38,7 +38,8 @@ class TTableForm : public QWidget {
   static TTableForm* Of(const TGridTable& table);
   void BringForward();
   // Closes the window (and its child-window frame); refused while the open
-  // entry is not valid.
+  // entry is not valid. Destroying the window (as when its table goes)
+  // drops an open entry without storing it or showing a message.
   bool CloseWindow();
 
   TGridTable* Table() const { return table_; }
@@ -81,6 +82,8 @@ class TTableForm : public QWidget {
   void EditorClosing(QWidget* editor);
   bool StoreText(const QModelIndex& index, const QString& text);
   void RefocusEditor(bool queued);
+  // Closes the open entry without storing it.
+  void DropEntry();
   void Report(const QString& text);
   int CurrentRow() const;
   int FirstTextColumn() const;
@@ -106,6 +109,7 @@ class TTableForm : public QWidget {
   QPersistentModelIndex editIndex_;
   bool inMessage_ = false;
   bool storing_ = false;
+  bool closing_ = false;  // set when the window is destroyed: nothing is stored or reported
 };
 
 }  // namespace terva::gui

@@ -8,9 +8,16 @@ namespace terva::gui {
 
 void TFormWindows::SetEmbedding(const TGridTable& table, QWidget* parent) {
   if (parent != nullptr)
-    parents_[&table] = parent;
+    parents_[&table] = TEmbedding{&table, parent};
   else
     parents_.erase(&table);
+}
+
+QWidget* TFormWindows::ParentOf(const TGridTable& table) const {
+  const auto found = parents_.find(&table);
+  // A table made where a gone one was does not take over its place.
+  if (found == parents_.end() || found->second.table != &table) return nullptr;
+  return found->second.parent;
 }
 
 TTableForm* TFormWindows::Form(const TGridTable& table) const {
@@ -21,8 +28,7 @@ TTableForm* TFormWindows::Form(const TGridTable& table) const {
 void TFormWindows::Open(TGridTable& table) {
   TTableForm* form = Form(table);
   if (form == nullptr) {
-    const auto embedding = parents_.find(&table);
-    QWidget* parent = embedding != parents_.end() ? embedding->second.data() : nullptr;
+    QWidget* parent = ParentOf(table);
     form = new TTableForm(&table, parent);
     if (parent != nullptr) {
       if (parent->layout() != nullptr) parent->layout()->addWidget(form);
@@ -36,13 +42,15 @@ void TFormWindows::Open(TGridTable& table) {
 
 void TFormWindows::Close(TGridTable& table, TCloseReason reason) {
   TTableForm* form = Form(table);
+  forms_.erase(&table);
+  if (form == nullptr) return;
   if (reason == TCloseReason::TableGone) {
-    forms_.erase(&table);
-    parents_.erase(&table);
+    // The window goes with its table or its contents: an entry in progress
+    // is dropped without a message (see ~TTableForm).
     delete form;
-    return;
+  } else if (!form->close()) {
+    forms_[&table] = form;  // refused: the window stays
   }
-  if (form != nullptr) form->close();
 }
 
 TFormWindows& InstallTableWindows() {

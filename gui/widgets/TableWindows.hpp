@@ -32,8 +32,14 @@ class TFormWindows : public TTableWindows {
   bool IsOpen(const TGridTable& table) const override { return Form(table) != nullptr; }
 
  private:
+  struct TEmbedding {
+    QPointer<const TGridTable> table;  // null once that table is gone
+    QPointer<QWidget> parent;
+  };
+  QWidget* ParentOf(const TGridTable& table) const;
+
   std::map<const TGridTable*, QPointer<TTableForm>> forms_;
-  std::map<const TGridTable*, QPointer<QWidget>> parents_;
+  std::map<const TGridTable*, TEmbedding> parents_;
   WindowHost host_;
 };
 
