@@ -346,15 +346,16 @@ void Split(const QString& text, QStringList& operands, QList<QChar>& operators) 
   operands.append(text.mid(operandStart));
 }
 
-}  // namespace
-
-QString FormatGeneral(long double value, int digits) {
+// An intermediate value as text, with 18 significant digits.
+QString OperandText(long double value) {
   char buffer[128];
-  const auto [end, error] =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits < 1 ? 1 : digits);
+  const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 18);
   if (error != std::errc()) return QString();
   return QString::fromLatin1(buffer, end - buffer);
 }
+
+}  // namespace
+
 
 Evaluation EvaluateExpression(const QString& input) {
   QString text = input;
@@ -379,7 +380,7 @@ Evaluation EvaluateExpression(const QString& input) {
     if (!inner.ok) return inner;
     // Written without the "+" of a large exponent ("1e20", not "1e+20"), so
     // that the value reads back as one operand.
-    QString value = FormatGeneral(inner.value, 18);
+    QString value = OperandText(inner.value);
     value.replace(QStringLiteral("e+"), QStringLiteral("e"));
     text.replace(open, close - open + 1, value);
   }
@@ -408,7 +409,7 @@ Evaluation EvaluateExpression(const QString& input) {
       if (!b.ok()) return Failure(QLatin1String(b.reason));
       const Result r = Binary(a.value, operators[i], b.value);
       if (!r.ok()) return Failure(QLatin1String(r.reason));
-      nextOperands.back() = FormatGeneral(r.value, 18);
+      nextOperands.back() = OperandText(r.value);
     }
     operands = std::move(nextOperands);
     operators = std::move(nextOperators);

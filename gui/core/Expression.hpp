@@ -20,7 +20,4 @@ struct Evaluation {
 // outside the function's domain".
 Evaluation EvaluateExpression(const QString& text);
 
-// General format with up to `digits` significant digits, "." as separator.
-QString FormatGeneral(long double value, int digits = 18);
-
 }  // namespace terva::gui

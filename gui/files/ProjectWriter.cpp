@@ -1,5 +1,6 @@
 #include "gui/files/ProjectWriter.hpp"
 
+#include "gui/core/NumberFormat.hpp"
 #include "gui/core/WordRead.hpp"
 #include "gui/files/ProjectFormat.hpp"
 #include "gui/model/ProgramData.hpp"
@@ -23,31 +24,6 @@ namespace {
 constexpr long double kOptionTolerance = 1e-7L;
 constexpr long double kLengthTolerance = 1e-5L;
 constexpr long double kMassTolerance = 1e-8L;
-
-// Digits and decimal exponent of a value rounded to `precision` + 1
-// significant digits, independent of the locale.
-struct Decimal {
-  bool negative = false;
-  QString digits;  // without the point, precision + 1 of them
-  int exponent = 0;
-};
-
-Decimal ToDecimal(long double value, int precision) {
-  char buffer[128];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, precision);
-  const QString text = QString::fromLatin1(buffer, static_cast<qsizetype>(result.ptr - buffer));
-  Decimal decimal;
-  qsizetype pos = 0;
-  if (text.startsWith(u'-')) {
-    decimal.negative = true;
-    pos = 1;
-  }
-  const qsizetype e = text.indexOf(u'e');
-  for (qsizetype i = pos; i < e; ++i)
-    if (text.at(i) != u'.') decimal.digits += text.at(i);
-  decimal.exponent = text.mid(e + 1).toInt();
-  return decimal;
-}
 
 void RequireFinite(long double value) {
   if (!std::isfinite(value))
@@ -362,33 +338,13 @@ class TProjectText {
 
 QString FormatReal(long double value) {
   RequireFinite(value);
-  if (value == 0.0L) return QStringLiteral("0");
-  const Decimal d = ToDecimal(value, 7);
-  QString digits = d.digits;
-  while (digits.size() > 1 && digits.endsWith(u'0')) digits.chop(1);
-  QString text = d.negative ? QStringLiteral("-") : QString();
-  if (d.exponent >= -5 && d.exponent <= 7) {
-    if (d.exponent >= 0) {
-      const int whole = d.exponent + 1;
-      QString integer = digits.left(whole);
-      while (integer.size() < whole) integer += u'0';
-      text += integer;
-      if (digits.size() > whole) text += u'.' + digits.mid(whole);
-    } else {
-      text += QStringLiteral("0.") + QString(-d.exponent - 1, u'0') + digits;
-    }
-  } else {
-    text += digits.left(1);
-    if (digits.size() > 1) text += u'.' + digits.mid(1);
-    text += u'E' + QString::number(d.exponent);
-  }
-  return text;
+  return FormatGeneral(value);
 }
 
 QString FormatWide(long double value) {
   RequireFinite(value);
   if (value == 0.0L) value = 0.0L;  // no sign for a negative zero
-  const Decimal d = ToDecimal(value, 14);
+  const TDecimal d = ToDecimal(value, 15);
   QString text = d.negative ? QStringLiteral("-") : QStringLiteral(" ");
   text += d.digits.left(1) + u'.' + d.digits.mid(1);
   text += u'E';

@@ -19,10 +19,8 @@ namespace terva::gui {
 class TProgramData;
 class TProjectTables;
 
-// The general number format: at most 8 significant digits, trailing zeros
-// and point removed; plain notation for magnitudes from 0.00001 with at most
-// 8 integer digits, otherwise mantissa "E" exponent (1.2345679E8, 1E-6).
-// A value that is not finite fails with a TError.
+// A value as the project file holds it: the general number format
+// (NumberFormat.hpp). A value that is not finite fails with a TError.
 QString FormatReal(long double value);
 // The 23-character trailer format: sign place, d.dddddddddddddd, "E", the
 // exponent's sign and four digits (" 1.50000000000000E+0001").

@@ -1,6 +1,7 @@
 #include "gui/model/ColumnTypes.hpp"
 
 #include "gui/core/Expression.hpp"
+#include "gui/core/NumberFormat.hpp"
 #include "gui/core/units.hpp"
 
 #include <QDataStream>
@@ -268,7 +269,7 @@ void TFloatColumn::SetReal(int row, long double value) {
   }
 }
 
-QString TFloatColumn::Text(int row) const { return FormatGeneral(GetReal(row), 8); }
+QString TFloatColumn::Text(int row) const { return FormatGeneral(GetReal(row)); }
 
 void TFloatColumn::SetFromText(int row, const QString& text) {
   CheckRow(row);

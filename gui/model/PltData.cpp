@@ -1,6 +1,7 @@
 #include "gui/model/PltData.hpp"
 
 #include "gui/core/Messages.hpp"
+#include "gui/core/NumberFormat.hpp"
 #include "gui/core/WordRead.hpp"
 #include "gui/core/units.hpp"
 
@@ -124,7 +125,7 @@ QString TGraphPlot::DisplayName(int index) const {
   const TLine& line = Line(index);
   if (!line.Name.isEmpty()) return line.Name;
   if (index >= 0 && index < default_names_.size()) return default_names_.at(index);
-  return curve_name_ + QString::number(line.LineNumber);
+  return curve_name_ + FormatGeneral(line.LineNumber);
 }
 
 // ---------------------------------------------------------------------------

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "gui/core/Messages.hpp"
+#include "gui/core/NumberFormat.hpp"
 #include "gui/core/units.hpp"
 
 namespace terva::gui {
@@ -117,7 +118,7 @@ QString TDataEdit::displayText(long double value) const {
       return QLatin1Char('$') + QString::number(bits, 16).toUpper().rightJustified(4, QLatin1Char('0'));
     }
   }
-  return FormatGeneral(value, 18);
+  return FormatGeneral(value);
 }
 
 bool TDataEdit::Validate() {
@@ -137,17 +138,20 @@ bool TDataEdit::exitCheck() {
     fail(QStringLiteral("Entry must be an integer."));
     return false;
   }
-  if (value < minVal_) {
+  // A limit is shown as the general format rounds it: a value shown as the
+  // limit is taken for it, so that the text a failed check leaves passes.
+  const QString shown = displayText(value);
+  if (value < minVal_ && shown != displayText(minVal_)) {
     setText(displayText(minVal_));
     fail(QStringLiteral("Entry must be greater than or equal to ") + displayText(minVal_));
     return false;
   }
-  if (value > maxVal_) {
+  if (value > maxVal_ && shown != displayText(maxVal_)) {
     setText(displayText(maxVal_));
     fail(QStringLiteral("Entry must be less than or equal to ") + displayText(maxVal_));
     return false;
   }
-  setText(displayText(value));
+  setText(shown);
   valid_ = true;
   return true;
 }

@@ -89,7 +89,8 @@ class TDataEdit : public QLineEdit {
   // holds an acceptable value. Windows call it before accepting their data.
   bool Validate();
 
-  // The text a value is shown with in this field.
+  // The text a value is shown with in this field: the general number
+  // format (NumberFormat.hpp), or "$" and hexadecimal digits.
   QString displayText(long double value) const;
 
  protected:
