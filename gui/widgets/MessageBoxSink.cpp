@@ -1,0 +1,45 @@
+#include "gui/widgets/MessageBoxSink.hpp"
+
+#include "gui/core/Messages.hpp"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace terva::gui {
+
+namespace {
+
+QMessageBox::Icon IconOf(TMessageKind kind) {
+  switch (kind) {
+    case TMessageKind::Information: return QMessageBox::Information;
+    case TMessageKind::Warning: return QMessageBox::Warning;
+    case TMessageKind::Error: return QMessageBox::Critical;
+    case TMessageKind::Question: return QMessageBox::Question;
+  }
+  return QMessageBox::NoIcon;
+}
+
+constexpr std::pair<int, QMessageBox::StandardButton> kButtons[] = {
+    {MbOk, QMessageBox::Ok}, {MbYes, QMessageBox::Yes}, {MbNo, QMessageBox::No}, {MbCancel, QMessageBox::Cancel}};
+
+int ShowBox(const TMessage& message) {
+  QMessageBox::StandardButtons buttons;
+  for (const auto& [mine, standard] : kButtons)
+    if ((message.buttons & mine) != 0) buttons |= standard;
+  if (buttons == QMessageBox::NoButton) buttons = QMessageBox::Ok;
+  QString text = message.text;
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  QWidget* parent = QApplication::activeModalWidget() != nullptr ? QApplication::activeModalWidget()
+                                                                  : QApplication::activeWindow();
+  QMessageBox box(IconOf(message.kind), message.title, text, buttons, parent);
+  const int pressed = box.exec();
+  for (const auto& [mine, standard] : kButtons)
+    if (pressed == standard) return mine;
+  return (message.buttons & MbCancel) != 0 || (message.buttons & MbOk) == 0 ? MbCancel : MbOk;
+}
+
+}  // namespace
+
+void InstallMessageBoxSink() { SetMessageSink(ShowBox); }
+
+}  // namespace terva::gui
