@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/response/dft.hpp"
+#include "engine/numerics/dft.hpp"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "engine/input/iterva.h"
+#include "engine/analysis/iterva.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <sstream>
 #include <string>
 
-#include "engine/input/iterva.h"
+#include "engine/analysis/iterva.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <sstream>
 #include <string>
 
-#include "engine/input/iterva.h"
+#include "engine/analysis/iterva.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "gui/app/Main.hpp"
 #include "gui/widgets/AppIcon.hpp"
 #include "gui/widgets/MessageBoxSink.hpp"
+#include "gui/widgets/TableWindows.hpp"
 
 namespace {
 
@@ -41,6 +42,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationVersion(QStringLiteral("3.0.5"));
   QApplication::setWindowIcon(terva::gui::AppIcon());
   terva::gui::InstallMessageBoxSink();
+  terva::gui::InstallTableWindows();
 
   terva::gui::TMainForm window;
   const QStringList arguments = QApplication::arguments();

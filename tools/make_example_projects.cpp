@@ -8,10 +8,10 @@
 #include <cstdio>
 #include <initializer_list>
 
-#include "gui/Table.hpp"
+#include "gui/model/Table.hpp"
 #include "gui/model/ProgramData.hpp"
 #include "gui/model/ProjectTables.hpp"
-#include "gui/model/ProjectWriter.hpp"
+#include "gui/files/ProjectWriter.hpp"
 
 using namespace terva::gui;
 
@@ -33,7 +33,7 @@ void Save(TProgramData& data, TProjectTables& tables, const QString& path) {
 // side layers, on a half-space; harmonic loads from 2 to 50 Hz.
 void HalfSpace(TProjectTables& tables, const QString& path) {
   auto data = NewProject(tables);
-  data->SetFoundation(kHalfSpace);
+  data->SetFoundation(TFoundationType::HalfSpace);
   data->Title = QStringLiteral("Compressor block on a half-space");
   data->Matrix = 1;
   data->Circular = 0;
@@ -48,7 +48,7 @@ void HalfSpace(TProjectTables& tables, const QString& path) {
   data->BelowUnitWeight = 19;
   data->BelowPoisson = 0.33L;
   data->BelowDamping = 0.05L;
-  data->LoadType = kHarmonicLoad;
+  data->LoadType = TLoadType::Harmonic;
   data->Quadratic = 0;
   data->FreqMax = 50;
   data->FreqMin = 2;
@@ -62,7 +62,7 @@ void HalfSpace(TProjectTables& tables, const QString& path) {
 // harmonic loads from 5 to 25 Hz.
 void PileGroup(TProjectTables& tables, const QString& path) {
   auto data = NewProject(tables);
-  data->SetFoundation(kPile);
+  data->SetFoundation(TFoundationType::Pile);
   data->Title = QStringLiteral("Turbine pedestal on four piles");
   data->Matrix = 1;
   data->MassConstants = {60, 80, 80, 150, 0, 0, 0};
@@ -91,7 +91,7 @@ void PileGroup(TProjectTables& tables, const QString& path) {
   data->BelowUnitWeight = 21;
   data->BelowPoisson = 0.3L;
   data->BelowDamping = 0.03L;
-  data->LoadType = kHarmonicLoad;
+  data->LoadType = TLoadType::Harmonic;
   data->Quadratic = 0;
   data->FreqMax = 25;
   data->FreqMin = 1;

@@ -3,9 +3,10 @@
 // shown as a child window of a frame, saved as a PNG.
 //
 //   QT_QPA_PLATFORM=offscreen table_screenshot docs/table-window.png
-#include "gui/ColumnTypes.hpp"
-#include "gui/Table.hpp"
-#include "gui/TableForm.hpp"
+#include "gui/model/ColumnTypes.hpp"
+#include "gui/model/Table.hpp"
+#include "gui/widgets/TableForm.hpp"
+#include "gui/widgets/TableWindows.hpp"
 
 #include <QApplication>
 #include <QMainWindow>
@@ -29,7 +30,7 @@ int main(int argc, char* argv[]) {
   auto* area = new QMdiArea(&frame);
   area->setBackground(QColor(0xa0, 0xa8, 0xb4));
   frame.setCentralWidget(area);
-  TTableForm::SetWindowHost([area](TTableForm* form) {
+  InstallTableWindows().SetHost([area](TTableForm* form) {
     QMdiSubWindow* window = area->addSubWindow(form);
     window->move(16, 16);
   });
@@ -60,7 +61,7 @@ int main(int argc, char* argv[]) {
   }
 
   loads.Show();
-  TTableForm* form = loads.Form();
+  TTableForm* form = TTableForm::Of(loads);
   form->Grid()->setCurrentIndex(form->Grid()->model()->index(2, 1));
   auto* window = qobject_cast<QMdiSubWindow*>(form->parentWidget());
   window->adjustSize();

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "engine/scalar.hpp"
+#include "engine/core/scalar.hpp"
 
 namespace terva {
 

@@ -6,7 +6,7 @@
 
 #include <array>
 
-#include "engine/scalar.hpp"
+#include "engine/core/scalar.hpp"
 
 namespace terva {
 

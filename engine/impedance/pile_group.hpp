@@ -10,37 +10,34 @@
 // matrix enter the foundation matrix, so the group step factors the matrix
 // once and solves it for the few weight vectors, never forming the inverse:
 // L·D·Lᵀ of the complex symmetric matrix, checked by its backward error, with
-// LU and partial pivoting where that factorization breaks down.
+// LU and partial pivoting where that factorization breaks down. The factors
+// of every pile pair come from the set-up's tables (pile_interaction.hpp),
+// which the caller makes once and passes in.
 #pragma once
 
 #include <array>
 #include <vector>
 
-#include "engine/impedance/interaction_factors.hpp"
-#include "engine/input/problem_data.hpp"
-#include "engine/matrix6.hpp"
+#include "engine/core/matrix6.hpp"
+#include "engine/core/problem_data.hpp"
+#include "engine/impedance/pile_interaction.hpp"
+#include "engine/report/report.hpp"
 
 namespace terva {
 
-// Once per run, before the frequency loop, for a pile group with the
-// interaction option and more than one pile: the interaction factors of every
-// ordered pile pair that do not depend on frequency. Coincident piles (or a
-// pile diameter that is not positive) make the group flexibility singular:
-// the report says so and the group is then summed without interaction.
-void SetUpPileInteraction(const ProblemData& p);
-
 // Per frequency: overwrites A with the impedance of the whole group at the
 // centre of gravity, from the single pile's element matrix E. Interaction is
-// used when the option is on, there is more than one pile, the set-up found
-// the group usable and the tip-layer velocity is not 0; a group flexibility
-// problem that cannot be solved at this frequency is reported and the group
-// summed instead.
-void AssemblePileGroup(const ProblemData& p, const ComplexMatrix6& E, Real omega, ComplexMatrix6& A);
+// used when the option is on, there is more than one pile, the tables t are
+// usable for this group and the tip-layer velocity is not 0; a group
+// flexibility problem that cannot be solved at this frequency is reported and
+// the group summed instead. t's work space and solve counts are updated.
+void AssemblePileGroup(const ProblemData& p, InteractionTables& t, const ComplexMatrix6& E, Real omega,
+                       ComplexMatrix6& A, Report& report);
 
 // ---- pieces of the group step, open for tests and benchmarks ----
 
-// The element matrix of a battered pile in global axes, Rᵀ·E·R, with R block
-// diagonal and both 3 × 3 blocks R(r, c) = cos(angles[3(r−1) + (c−1)]),
+// The element matrix of a battered pile in global axes, Rᵀ·E·R with every
+// entry formed, R block diagonal and both 3 × 3 blocks R(r, c) = cos(angles[3(r−1) + (c−1)]),
 // angles in degrees (the pile's direction angles: x′X x′Y x′Z y′X … z′Z).
 ComplexMatrix6 BatteredPileMatrix(const ComplexMatrix6& E, const std::array<Real, 9>& directionAngles);
 
@@ -57,21 +54,6 @@ GroupSums SumPiles(const ProblemData& p, const ComplexMatrix6& E);
 // symmetric; A is overwritten.
 void FoundationMatrixFromSums(const GroupSums& s, Real h, ComplexMatrix6& A);
 
-// What the set-up keeps for one pile pair. Every value is a function of the
-// absolute coordinate differences, so the pair (i, j) and the pair (j, i)
-// hold the same values and are stored once.
-struct PairInteraction {
-  Real spacing = 0;                    // s/d, from the working coordinates
-  Real sin2X = 0, cos2X = 0;           // sin²ψx, cos²ψx: the pair line's angle to X
-  Real sin2Y = 0, cos2Y = 0;           // sin²ψy, cos²ψy: the angle to Y
-  Real vertical = 0;                   // static vertical factor
-  HorizontalStaticFactors horizontal;  // α1, α2, α3 at ψ = 0 and ψ = 90°
-};
-
-// The set-up's values for piles i ≠ j (1-based); false when the set-up has no
-// usable tables for this pair.
-bool PileInteraction(int i, int j, PairInteraction& out);
-
 // The three group flexibility matrices of one frequency, as the interaction
 // path forms them, column-major: the vertical problem of order NP, and the
 // problems of loading in X and in Y, of order 2·NP in deflection-rotation
@@ -83,13 +65,7 @@ struct GroupFlexibilityMatrices {
 
 // False, with the matrices empty, when the interaction path does not apply or
 // the pile's flexibility cannot be formed.
-bool GroupFlexibility(const ProblemData& p, const ComplexMatrix6& E, Real omega, GroupFlexibilityMatrices& out);
-
-// How the group flexibility problems have been solved since the last set-up:
-// by L·D·Lᵀ, or by the LU fall-back.
-struct GroupSolveCounts {
-  int symmetric = 0, pivoted = 0;
-};
-GroupSolveCounts PileGroupSolveCounts();
+bool GroupFlexibility(const ProblemData& p, InteractionTables& t, const ComplexMatrix6& E, Real omega,
+                      GroupFlexibilityMatrices& out);
 
 }  // namespace terva

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <numbers>
 
-#include "engine/impedance/bessel.hpp"
+#include "engine/numerics/bessel.hpp"
 #include "engine/impedance/transform.hpp"
-#include "engine/response/solvers.hpp"
+#include "engine/numerics/solvers.hpp"
 
 namespace terva {
 namespace {
@@ -20,33 +20,31 @@ constexpr int kSeriesTerms = 100;        // S of all three series modes, S′ of
 constexpr int kRotationSlopeTerms = 20;  // S′ of rocking and torsion
 constexpr Real kSameModulus = 1e-6f;     // |s²| at or below which the zone has the layer's modulus
 
-bool Finite(Complex z) { return std::isfinite(z.real()) && std::isfinite(z.imag()); }
-
 // z(a) = i·a/c: the dimensionless argument of the layer's shear wave.
 Complex ShearArgument(Real a, Complex c) { return Complex(0.0f, a) / c; }
 
 // z·K0(z)/K1(z) and z·K1(z)/K0(z), with their limits 0 at z = 0.
-Complex ZK0OverK1(Complex z) {
+Complex ZK0OverK1(Complex z, Report& report) {
   if (z == Complex(0.0f, 0.0f)) return {};
-  const BesselKPair k = ScaledBesselK(z);
+  const BesselKPair k = ScaledBesselK(z, report);
   return k.k1 == Complex(0.0f, 0.0f) ? Complex() : z * k.k0 / k.k1;
 }
-Complex ZK1OverK0(Complex z) {
+Complex ZK1OverK0(Complex z, Report& report) {
   if (z == Complex(0.0f, 0.0f)) return {};
-  const BesselKPair k = ScaledBesselK(z);
+  const BesselKPair k = ScaledBesselK(z, report);
   return k.k0 == Complex(0.0f, 0.0f) ? Complex() : z * k.k1 / k.k0;
 }
 
 Real Eta(Real nu) { return std::sqrt(2.0f * (1.0f - nu) / (1.0f - 2.0f * nu)); }
 
 // Horizontal reaction of the homogeneous layer at the dimensionless frequency a.
-Complex HorizontalAt(Real a, Real nu, Complex c) {
+Complex HorizontalAt(Real a, Real nu, Complex c, Report& report) {
   const Complex s = ShearArgument(a, c);
-  const BesselKPair ks = ScaledBesselK(s);  // the scale factors cancel in every ratio below
+  const BesselKPair ks = ScaledBesselK(s, report);  // the scale factors cancel in every ratio below
   Complex num, den;
   if (nu < 0.5f) {
     const Complex q = s / Eta(nu);
-    const BesselKPair kq = ScaledBesselK(q);
+    const BesselKPair kq = ScaledBesselK(q, report);
     num = 4.0f * kq.k1 * ks.k1 + s * ks.k0 * kq.k1 + q * kq.k0 * ks.k1;
     den = q * kq.k0 * ks.k1 + s * kq.k1 * ks.k0 + q * s * kq.k0 * ks.k0;
   } else {  // incompressible: only the shear wave
@@ -63,11 +61,11 @@ struct Horizontal {
 };
 
 // Su with the low-frequency and shear cut-off rules.
-Horizontal HorizontalReaction(Real a0, Real nu, Real D, Complex c, bool belowShearCutOff) {
+Horizontal HorizontalReaction(Real a0, Real nu, Real D, Complex c, bool belowShearCutOff, Report& report) {
   const Real a = std::max(a0, kHorizontalFloor);
-  const Complex su = HorizontalAt(a, nu, c);
+  const Complex su = HorizontalAt(a, nu, c, report);
   if (belowShearCutOff) {
-    const Complex low = HorizontalAt(kHorizontalFloor, nu, c);
+    const Complex low = HorizontalAt(kHorizontalFloor, nu, c, report);
     return {Complex(su.real(), D * low.real()), ShearArgument(kHorizontalFloor, c)};
   }
   if (a0 < kHorizontalFloor) {  // su is Su(0.3) here
@@ -77,18 +75,19 @@ Horizontal HorizontalReaction(Real a0, Real nu, Real D, Complex c, bool belowShe
   return {su, ShearArgument(a, c)};
 }
 
-Complex VerticalAt(Real a, Real D, Complex c) {
-  return 2.0f * kPi * Complex(1.0f, D) * ZK1OverK0(ShearArgument(a, c));
+Complex VerticalAt(Real a, Real D, Complex c, Report& report) {
+  return 2.0f * kPi * Complex(1.0f, D) * ZK1OverK0(ShearArgument(a, c), report);
 }
 
-Complex VerticalReaction(Real a0, Real D, Complex c, bool belowCompressionCutOff) {
-  Complex sw = VerticalAt(std::max(a0, kVerticalFloor), D, c);
+Complex VerticalReaction(Real a0, Real D, Complex c, bool belowCompressionCutOff, Report& report) {
+  Complex sw = VerticalAt(std::max(a0, kVerticalFloor), D, c, report);
   if (a0 < kHorizontalFloor) sw.imag(sw.imag() * a0 / kHorizontalFloor);
   if (belowCompressionCutOff) {
-    sw.imag(D * VerticalAt(kVerticalFloor, D, c).real());
+    sw.imag(D * VerticalAt(kVerticalFloor, D, c, report).real());
   } else if (a0 < kVerticalBlend) {  // a0 itself weighs the unscaled values at 0.1 and 0.05
     const Real w = a0 / kVerticalBlend;
-    sw.imag(w * VerticalAt(kVerticalBlend, D, c).imag() + (1.0f - w) * D * VerticalAt(kVerticalFloor, D, c).real());
+    sw.imag(w * VerticalAt(kVerticalBlend, D, c, report).imag() +
+            (1.0f - w) * D * VerticalAt(kVerticalFloor, D, c, report).real());
   }
   return sw;
 }
@@ -114,8 +113,8 @@ enum class Mode { kVertical, kRocking, kTorsion };
 // b·h² = z²): nothing divides by s, and the terms stay bounded when s is small,
 // where x_n itself would overflow. Then S = Σ y_n and
 // (s/(ρ − 1))·S′ = Σ n·y_n/(ρ − 1). False when the sum is unusable.
-bool SeriesSlope(Mode mode, const Zone& zone, Complex z, Complex& slope) {
-  const BesselKPair k = ScaledBesselK(z);  // a common scale of all y_n
+bool SeriesSlope(Mode mode, const Zone& zone, Complex z, Complex& slope, Report& report) {
+  const BesselKPair k = ScaledBesselK(z, report);  // a common scale of all y_n
   const Complex s2 = zone.s2, z2 = z * z;
   const Real kp = zone.kappa, kp2 = kp * kp, kp3 = kp2 * kp, kp4 = kp3 * kp;
   const int slopeTerms = mode == Mode::kVertical ? kSeriesTerms : kRotationSlopeTerms;
@@ -157,8 +156,8 @@ bool SeriesSlope(Mode mode, const Zone& zone, Complex z, Complex& slope) {
 // Su of a layer with a weakened zone: the zone, a homogeneous annulus of the
 // modulus μ·G·(1 + i·Dw) held at its outer edge, in series with the outer
 // medium. Falls back to Su_out where the zone's stiffness cannot be formed.
-Complex WeakHorizontal(Real a0, Real nu, Real D, Complex c, const Zone& zone, bool belowShearCutOff) {
-  const Horizontal out = HorizontalReaction(a0 * zone.rho, nu, D, c, belowShearCutOff);
+Complex WeakHorizontal(Real a0, Real nu, Real D, Complex c, const Zone& zone, bool belowShearCutOff, Report& report) {
+  const Horizontal out = HorizontalReaction(a0 * zone.rho, nu, D, c, belowShearCutOff, report);
   if (!(nu < 0.5f)) return out.su;  // η and m undefined
   const Real eta = Eta(nu);
   const Complex root = std::sqrt(zone.modulus() / Complex(1.0f, D));
@@ -167,7 +166,8 @@ Complex WeakHorizontal(Real a0, Real nu, Real D, Complex c, const Zone& zone, bo
 
   const Complex i0d1 = BesselI0(d1), i1d1 = BesselI1(d1), i0e1 = BesselI0(e1), i1e1 = BesselI1(e1);
   const Complex i0d = BesselI0(d), i1d = BesselI1(d), i0e = BesselI0(e), i1e = BesselI1(e);
-  const BesselKPair kd1 = BesselK(d1), ke1 = BesselK(e1), kd = BesselK(d), ke = BesselK(e);
+  const BesselKPair kd1 = BesselK(d1, report), ke1 = BesselK(e1, report);
+  const BesselKPair kd = BesselK(d, report), ke = BesselK(e, report);
 
   const Complex rows[4][4] = {
       {d1 * i0d1 - i1d1, -d1 * kd1.k0 - kd1.k1, -i1e1, -ke1.k1},
@@ -184,7 +184,7 @@ Complex WeakHorizontal(Real a0, Real nu, Real D, Complex c, const Zone& zone, bo
   Complex wa[4 * 4 + 4];
   Real wk[4];
   int ier = 0;
-  LEQ2C(A, 4, 4, C, 1, 4, 0, wa, wk, ier);
+  LEQ2C(A, 4, 4, C, 1, 4, 0, wa, wk, ier, report);
   if (ier == 129) return out.su;
 
   const Complex t1 = C[0] * ((d1 * d1 + 2.0f) * i1d1 - d1 * i0d1) + C[1] * ((d1 * d1 + 2.0f) * kd1.k1 + d1 * kd1.k0) +
@@ -206,7 +206,7 @@ Complex WeakHorizontal(Real a0, Real nu, Real D, Complex c, const Zone& zone, bo
 }  // namespace
 
 SideReactions SideLayerReactions(Real a0, Real nu, Real D, const WeakenedZone& zone, const std::array<Real, 4>& radii,
-                                 bool belowShearCutOff, bool belowCompressionCutOff) {
+                                 bool belowShearCutOff, bool belowCompressionCutOff, Report& report) {
   SideReactions r{};
   const Real R0 = radii[0];
   if (!(a0 > 0.0f) || !std::isfinite(a0) || !std::isfinite(nu) || !std::isfinite(D) || !(R0 > 0.0f)) return r;
@@ -215,11 +215,11 @@ SideReactions SideLayerReactions(Real a0, Real nu, Real D, const WeakenedZone& z
 
   const Complex c = std::sqrt(Complex(1.0f, D));
   const Complex one(1.0f, D);
-  r.Su = HorizontalReaction(a0, nu, D, c, belowShearCutOff).su;
-  r.Sw = VerticalReaction(a0, D, c, belowCompressionCutOff);
-  r.SphiX = kPi * one * (1.0f + ZK0OverK1(ShearArgument(a0 * radii[1] / R0, c)));
-  r.SphiY = kPi * one * (1.0f + ZK0OverK1(ShearArgument(a0 * radii[2] / R0, c)));
-  r.Spsi = 2.0f * kPi * one * (2.0f + ZK0OverK1(ShearArgument(a0 * radii[3] / R0, c)));
+  r.Su = HorizontalReaction(a0, nu, D, c, belowShearCutOff, report).su;
+  r.Sw = VerticalReaction(a0, D, c, belowCompressionCutOff, report);
+  r.SphiX = kPi * one * (1.0f + ZK0OverK1(ShearArgument(a0 * radii[1] / R0, c), report));
+  r.SphiY = kPi * one * (1.0f + ZK0OverK1(ShearArgument(a0 * radii[2] / R0, c), report));
+  r.Spsi = 2.0f * kPi * one * (2.0f + ZK0OverK1(ShearArgument(a0 * radii[3] / R0, c), report));
 
   // The weakened zone, where there is one: thickness, and a modulus other than the layer's.
   const Real tr = zone.thickness / R0;
@@ -231,18 +231,18 @@ SideReactions SideLayerReactions(Real a0, Real nu, Real D, const WeakenedZone& z
     if (std::abs(z.s2) > kSameModulus) {
       if (!(z.mu > 0.0f)) return SideReactions{};  // a zone without stiffness: the footing is loose
       z.s = std::sqrt(z.s2);
-      r.Su = WeakHorizontal(a0, nu, D, c, z, belowShearCutOff);
+      r.Su = WeakHorizontal(a0, nu, D, c, z, belowShearCutOff, report);
       // The series converge only inside |ξ| < 1, where the zone's modulus vanishes:
       // a zone more than about twice as stiff as the layer keeps the homogeneous forms.
       if (std::abs(z.s) < 1.0f) {
         Complex slope;
-        if (SeriesSlope(Mode::kVertical, z, ShearArgument(std::max(a0 * z.rho, kVerticalFloor), c), slope)) {
+        if (SeriesSlope(Mode::kVertical, z, ShearArgument(std::max(a0 * z.rho, kVerticalFloor), c), slope, report)) {
           r.Sw = 2.0f * kPi * z.modulus() * slope;
           if (a0 < kHorizontalFloor) r.Sw.imag(r.Sw.imag() * a0 / kHorizontalFloor);
         }
         const Complex outer = ShearArgument(a0 * z.rho, c);
-        if (SeriesSlope(Mode::kRocking, z, outer, slope)) r.SphiX = r.SphiY = kPi * z.modulus() * slope;
-        if (SeriesSlope(Mode::kTorsion, z, outer, slope)) r.Spsi = 2.0f * kPi * z.modulus() * (1.0f + slope);
+        if (SeriesSlope(Mode::kRocking, z, outer, slope, report)) r.SphiX = r.SphiY = kPi * z.modulus() * slope;
+        if (SeriesSlope(Mode::kTorsion, z, outer, slope, report)) r.Spsi = 2.0f * kPi * z.modulus() * (1.0f + slope);
       }
     }
   }
@@ -253,7 +253,7 @@ SideReactions SideLayerReactions(Real a0, Real nu, Real D, const WeakenedZone& z
 }
 
 void AddSideLayers(const ProblemData& p, int layers, Real omega, bool belowShearCutOff, bool belowCompressionCutOff,
-                   ComplexMatrix6& A) {
+                   ComplexMatrix6& A, Report& report) {
   const SideLayers& side = p.side;
   const std::array<Real, 4> radii = {p.geometry.EquivalentRadius(1), p.geometry.EquivalentRadius(2),
                                      p.geometry.EquivalentRadius(3), p.geometry.EquivalentRadius(4)};
@@ -270,7 +270,7 @@ void AddSideLayers(const ProblemData& p, int layers, Real omega, bool belowShear
     const WeakenedZone zone{side.CapShearRatio(i), side.CapPoissonRatio(i), side.CapDamping(i),
                             side.CapThicknessRatio(i)};
     const SideReactions s = SideLayerReactions(a0, side.SidePoissonRatio(i), side.SideDamping(i), zone, radii,
-                                               belowShearCutOff, belowCompressionCutOff);
+                                               belowShearCutOff, belowCompressionCutOff, report);
 
     const Real tg = t * G;
     ComplexMatrix6 element;

@@ -4,8 +4,9 @@
 
 #include <array>
 
-#include "engine/input/problem_data.hpp"
-#include "engine/matrix6.hpp"
+#include "engine/core/problem_data.hpp"
+#include "engine/core/matrix6.hpp"
+#include "engine/report/report.hpp"
 
 namespace terva {
 
@@ -38,11 +39,11 @@ struct WeakenedZone {
 // homogeneous value, or Su_out for the horizontal, stands. No reaction is
 // returned undefined.
 SideReactions SideLayerReactions(Real a0, Real nu, Real D, const WeakenedZone& zone, const std::array<Real, 4>& radii,
-                                 bool belowShearCutOff, bool belowCompressionCutOff);
+                                 bool belowShearCutOff, bool belowCompressionCutOff, Report& report);
 
 // Adds the impedance of the first `layers` side layers of p.side, placed at
 // their heights above the base and moved to the centre of gravity, to A.
 void AddSideLayers(const ProblemData& p, int layers, Real omega, bool belowShearCutOff, bool belowCompressionCutOff,
-                   ComplexMatrix6& A);
+                   ComplexMatrix6& A, Report& report);
 
 }  // namespace terva

@@ -5,11 +5,11 @@
 #include <cmath>
 #include <string>
 
-#include "engine/impedance/banded_solver.hpp"
+#include "engine/numerics/banded_solver.hpp"
 #include "engine/impedance/half_space.hpp"
 #include "engine/impedance/side_layers.hpp"
-#include "engine/input/report.hpp"
-#include "engine/response/report_format.hpp"
+#include "engine/report/report.hpp"
+#include "engine/report/report_format.hpp"
 
 namespace terva {
 
@@ -17,9 +17,6 @@ namespace {
 
 constexpr Complex kZero(0.0f, 0.0f);
 constexpr Complex kI(0.0f, 1.0f);
-
-bool Finite(Complex z) { return std::isfinite(z.real()) && std::isfinite(z.imag()); }
-bool Finite(Real x) { return std::isfinite(x); }
 
 // cos z and sin z divided by e^|Im z|, with that exponent: bounded for every z,
 // so that ratios of products of circular and hyperbolic functions never
@@ -193,28 +190,30 @@ bool TransferBending(const BendingSegment& g, Complex sp1, ElementMatrix4& K) {
 // ---------------------------------------------------------------------------
 // The chain.
 
-enum Mode { kVertical = 1, kTorsion = 2, kBending = 4, kAllModes = 7, kFreeHead = 8 };
+// Groups of head modes that break down together, as bits of Faults::failed.
+enum ModeGroup : int { kAxialGroup = 1, kTorsionGroup = 2, kBendingGroup = 4, kAllGroups = 7, kFreeHeadGroup = 8 };
 
 struct Faults {
-  int failed = 0;  // modes that broke down
-  void Fail(int modes, const std::string& text) {
-    if ((failed & modes) == modes) return;  // already reported for these modes
-    failed |= modes;
-    Out().Line(text);
+  Report& report;
+  int failed = 0;  // mode groups that broke down
+  void Fail(int groups, const std::string& text) {
+    if ((failed & groups) == groups) return;  // already reported for these modes
+    failed |= groups;
+    report.Line(text);
   }
 };
 
-std::string ModesText(int modes) {
-  switch (modes) {
-    case kVertical:
+std::string ModesText(int groups) {
+  switch (groups) {
+    case kAxialGroup:
       return "VERTICAL PILE IMPEDANCE";
-    case kTorsion:
+    case kTorsionGroup:
       return "TORSIONAL PILE IMPEDANCE";
-    case kBending:
+    case kBendingGroup:
       return "HORIZONTAL PILE IMPEDANCES";
-    case kVertical | kBending:
+    case kAxialGroup | kBendingGroup:
       return "VERTICAL AND HORIZONTAL PILE IMPEDANCES";
-    case kFreeHead:
+    case kFreeHeadGroup:
       return "FREE-HEAD HORIZONTAL PILE IMPEDANCE";
     default:
       return "PILE IMPEDANCE";
@@ -309,6 +308,251 @@ bool SolveBendingChain(const ElementMatrix4* e, int n, Complex tipH, Complex tip
   return Finite(head.horizontal) && Finite(head.coupling) && Finite(head.rocking) && Finite(head.free);
 }
 
+// ---------------------------------------------------------------------------
+// One run of the single-pile computation, step by step.
+
+// The elements of one run: axial, torsional and bending stiffness per layer,
+// and the radius of the lowest element, which stands on the tip soil.
+struct ChainElements {
+  std::array<RodStiffness, kMaxLayers> axial{}, torsion{};
+  std::array<ElementMatrix4, kMaxLayers> bending{};
+  Real tipRadius = 0.0f;
+};
+
+// The soil around element i: its reactions and its shear modulus (0 for a
+// layer without one, which then gives no reaction).
+struct ElementSoil {
+  SideReactions reactions{kZero, kZero, kZero, kZero, kZero};
+  Real G = 0.0f;
+};
+
+ElementSoil SoilAround(const ProblemData& p, int i, Real omega, Real r, bool pileElement, bool belowShear,
+                       bool belowCompression, Report& report) {
+  ElementSoil soil;
+  const Real vs = p.soil.ShearWaveVelocity(i), nu = p.soil.SoilPoissonRatio(i), D = p.soil.SoilDamping(i);
+  const Real Gs = vs * vs * p.soil.SoilUnitWeight(i) / p.Gravity;
+  if (Gs > 0.0f && Finite(Gs)) {
+    const Real a0 = omega * r / vs;
+    WeakenedZone zone;  // soil elements of a multilayer foundation have none
+    if (pileElement) {
+      zone.shearRatio = p.weak.WeakShearRatio(i);
+      zone.poisson = p.weak.WeakPoissonRatio(i);
+      zone.damping = p.weak.WeakDamping(i);
+      zone.thickness = p.weak.WeakThicknessRatio(i);
+    }
+    soil.reactions = SideLayerReactions(a0, nu, D, zone, {r, r, r, r}, belowShear, belowCompression, report);
+    soil.G = Gs;
+  }
+  return soil;
+}
+
+// The material of element i: the pile's, or the layer's soil below a
+// multilayer foundation. A is the element's area, soilG the layer's shear
+// modulus. False, with the fault reported, when it has no elastic modulus.
+struct ElementMaterial {
+  Real E = 0.0f, G = 0.0f, unitWeight = 0.0f;
+  Complex factor;  // 1 + i·D
+  Complex s;       // shear flexibility f/(G·A)
+};
+
+bool MaterialOf(const ProblemData& p, int i, bool pileElement, Real soilG, Real A, Faults& faults,
+                ElementMaterial& m) {
+  const FoundationConstants& fc = p.constants;
+  if (pileElement) {
+    m.E = fc.YoungsModulus;
+    m.G = m.E / (2.0f * (1.0f + fc.PilePoissonRatio));
+    m.unitWeight = fc.PileUnitWeight;
+    m.factor = Complex(1.0f, fc.PileDamping);
+    if (!(m.E > 0.0f) || !(m.G > 0.0f) || !Finite(m.E) || !Finite(m.G)) {
+      faults.Fail(kAllGroups, "*** PILE MATERIAL HAS NO ELASTIC MODULUS - PILE IMPEDANCE SET TO ZERO ***");
+      return false;
+    }
+    m.s = A > 0.0f ? Complex(fc.RigidityCoefficient / (m.G * A)) : kZero;
+  } else {
+    m.G = p.soil.ShearModulusRatio(i) * soilG;
+    m.E = 2.0f * m.G * (1.0f + p.soil.SoilPoissonRatio(i));
+    m.unitWeight = p.soil.SoilUnitWeight(i);
+    m.factor = Complex(1.0f, p.soil.SoilDamping(i) * p.soil.DampingRatio(i));
+    if (!(m.E > 0.0f) || !(m.G > 0.0f) || !Finite(m.E) || !Finite(m.G)) {
+      faults.Fail(kAllGroups, ElementFault(i, "HAS NO SHEAR MODULUS", kAllGroups));
+      return false;
+    }
+    m.s = A > 0.0f ? fc.RigidityCoefficient / (m.G * A * m.factor) : kZero;
+  }
+  return true;
+}
+
+// Every element of the chain. A mode whose element cannot be formed is
+// reported and marked failed; false when the whole pile fails (no elements,
+// no gravity, an element without length, radius or modulus).
+bool FormElements(const ProblemData& p, Real omega, const PileModel& model, PileRun run, Faults& faults,
+                  ChainElements& e) {
+  const int n = model.layers;
+  if (n < 1) {
+    faults.Fail(kAllGroups, "*** PILE HAS NO ELEMENTS - PILE IMPEDANCE SET TO ZERO ***");
+    return false;
+  }
+  if (n > kMaxLayers) {
+    faults.Fail(kAllGroups,
+                "*** MORE THAN " + std::to_string(kMaxLayers) + " PILE ELEMENTS - PILE IMPEDANCE SET TO ZERO ***");
+    return false;
+  }
+  const Real g = p.Gravity;
+  if (!(g > 0.0f) || !Finite(g)) {
+    faults.Fail(kAllGroups, "*** NO GRAVITATIONAL CONSTANT - PILE IMPEDANCE SET TO ZERO ***");
+    return false;
+  }
+
+  const bool multilayer = model.soilCode == -1;
+  const int pileElements = multilayer ? std::clamp(model.adjacent, 0, n) : n;
+  const bool belowShear = omega <= model.shearCutOff, belowCompression = omega <= model.compressionCutOff;
+  const Real w2 = omega * omega;
+  const PileSections& sec = p.sections;
+
+  for (int i = 1; i <= n; ++i) {
+    const Real L = sec.LayerThickness(i);
+    const Real r = run == PileRun::kMeanRadii ? 0.5f * (sec.PileRadiusX(i) + sec.PileRadiusY(i))
+                   : run == PileRun::kRadiiX  ? sec.PileRadiusX(i)
+                                              : sec.PileRadiusY(i);
+    const Real A = sec.PileArea(i), J = sec.PileTorsion(i);
+    const Real I = run == PileRun::kRadiiY ? sec.PileInertiaY(i) : sec.PileInertiaX(i);
+    e.tipRadius = r;
+
+    if (!(L > 0.0f) || !Finite(L)) {
+      faults.Fail(kAllGroups, ElementFault(i, "HAS NO LENGTH", kAllGroups));
+      return false;
+    }
+    if (!(r >= 0.0f) || !Finite(r)) {
+      faults.Fail(kAllGroups, ElementFault(i, "HAS A NEGATIVE RADIUS", kAllGroups));
+      return false;
+    }
+
+    const bool pileElement = i <= pileElements;
+    const ElementSoil soil = SoilAround(p, i, omega, r, pileElement, belowShear, belowCompression, faults.report);
+    ElementMaterial mat;
+    if (!MaterialOf(p, i, pileElement, soil.G, A, faults, mat)) return false;
+    const SideReactions& S = soil.reactions;
+    const Real m = mat.unitWeight * A / g, jm = mat.unitWeight * J / g;
+    const size_t at = static_cast<size_t>(i - 1);
+
+    if (!(A > 0.0f) || !Finite(A)) {
+      faults.Fail(kAxialGroup | kBendingGroup, ElementFault(i, "HAS NO AREA", kAxialGroup | kBendingGroup));
+    } else if (!(faults.failed & kAxialGroup) &&
+               !RodElementStiffness(mat.E * A * mat.factor, w2 * m - soil.G * S.Sw, L, e.axial[at])) {
+      faults.Fail(kAxialGroup, FrequencyFault("VERTICAL PILE ELEMENT " + std::to_string(i) + " CANNOT BE FORMED",
+                                              omega, kAxialGroup));
+    }
+    if (!(J > 0.0f) || !Finite(J)) {
+      faults.Fail(kTorsionGroup, ElementFault(i, "HAS NO TORSION CONSTANT", kTorsionGroup));
+    } else if (!(faults.failed & kTorsionGroup) &&
+               !RodElementStiffness(mat.G * J * mat.factor, w2 * jm - r * r * soil.G * S.Spsi, L, e.torsion[at])) {
+      faults.Fail(kTorsionGroup, FrequencyFault("TORSIONAL PILE ELEMENT " + std::to_string(i) + " CANNOT BE FORMED",
+                                                omega, kTorsionGroup));
+    }
+    if (!(I > 0.0f) || !Finite(I)) {
+      faults.Fail(kBendingGroup, ElementFault(i, "HAS NO MOMENT OF INERTIA", kBendingGroup));
+    } else if (!(faults.failed & kBendingGroup)) {
+      BendingSegment seg;
+      seg.length = L;
+      seg.rigidity = mat.E * I * mat.factor;
+      seg.shearFlexibility = mat.s;
+      seg.axialLoad = p.constants.StaticLoad;
+      seg.netInertia = w2 * m - soil.G * S.Su;
+      seg.netRotaryInertia = w2 * m * I / A - r * r * soil.G * S.SphiX;
+      if (!BendingElementStiffness(seg, e.bending[at]))
+        faults.Fail(kBendingGroup, FrequencyFault("BENDING PILE ELEMENT " + std::to_string(i) + " CANNOT BE FORMED",
+                                                  omega, kBendingGroup));
+    }
+  }
+  return true;
+}
+
+// The soil below the tip: a rigid disc of the tip's radius on the half-space.
+struct TipImpedances {
+  Complex vertical = kZero, torsion = kZero, horizontal = kZero, rocking = kZero;
+};
+
+TipImpedances TipSoil(const BaseSoil& b, Real g, Real omega, Real tipRadius, bool belowShear, bool belowCompression) {
+  TipImpedances tip;
+  const Real Gb = b.BaseShearWaveVelocity * b.BaseShearWaveVelocity * b.BaseUnitWeight / g;
+  if (!(b.BaseShearWaveVelocity > 0.0f && Gb > 0.0f && Finite(Gb))) return tip;
+  const std::array<Real, 4> radii{tipRadius, tipRadius, tipRadius, tipRadius};
+  const Real a0 = omega > 0.0f ? omega * tipRadius / b.BaseShearWaveVelocity : 0.0f;
+  HalfSpaceCoefficients c = HalfSpaceCoefficientsAt(a0, b.BasePoissonRatio, b.BaseDamping, radii);
+  if (belowCompression) {  // no radiation below the soil column's cut-off: material damping only
+    const HalfSpaceCoefficients st = HalfSpaceCoefficientsAt(0.0001f, b.BasePoissonRatio, b.BaseDamping, radii);
+    c.vertical.imag(b.BaseDamping * st.vertical.real());
+    if (belowShear) c.horizontal.imag(b.BaseDamping * st.horizontal.real());
+  }
+  const Real r3 = tipRadius * tipRadius * tipRadius;
+  tip.vertical = Gb * tipRadius * c.vertical;
+  tip.torsion = Gb * r3 * c.torsion;
+  tip.horizontal = Gb * tipRadius * c.horizontal;
+  tip.rocking = Gb * r3 * c.rockingX;
+  return tip;
+}
+
+using HeadValues = std::array<Complex, kHeadModes>;
+
+Complex& Mode(HeadValues& z, HeadMode m) { return z[static_cast<size_t>(m)]; }
+
+// The chains on the tip soil, solved for the complex head impedances; the
+// modes that failed, here or while their elements were formed, are zero.
+HeadValues SolveChains(const ChainElements& e, int n, const TipImpedances& tip, Real omega, Faults& faults) {
+  HeadValues z{};
+  if (!(faults.failed & kAxialGroup) && !SolveRodChain(e.axial.data(), n, tip.vertical, Mode(z, HeadMode::kVertical)))
+    faults.Fail(kAxialGroup, FrequencyFault("SINGULAR VERTICAL PILE EQUATIONS", omega, kAxialGroup));
+  if (!(faults.failed & kTorsionGroup) &&
+      !SolveRodChain(e.torsion.data(), n, tip.torsion, Mode(z, HeadMode::kTorsion)))
+    faults.Fail(kTorsionGroup, FrequencyFault("SINGULAR TORSIONAL PILE EQUATIONS", omega, kTorsionGroup));
+  if (!(faults.failed & kBendingGroup)) {
+    BendingHead h;
+    bool freeHeadFailed = false;
+    if (!SolveBendingChain(e.bending.data(), n, tip.horizontal, tip.rocking, h, freeHeadFailed)) {
+      faults.Fail(kBendingGroup, FrequencyFault("SINGULAR HORIZONTAL PILE EQUATIONS", omega, kBendingGroup));
+    } else {
+      Mode(z, HeadMode::kHorizontal) = h.horizontal;
+      Mode(z, HeadMode::kRocking) = h.rocking;
+      Mode(z, HeadMode::kCoupling) = h.coupling;
+      Mode(z, HeadMode::kFreeHead) = h.free;
+      if (freeHeadFailed)
+        faults.report.Line(FrequencyFault("NO ROCKING IMPEDANCE AT THE PILE HEAD", omega, kFreeHeadGroup));
+    }
+  }
+  if (faults.failed & kAxialGroup) Mode(z, HeadMode::kVertical) = kZero;
+  if (faults.failed & kTorsionGroup) Mode(z, HeadMode::kTorsion) = kZero;
+  if (faults.failed & kBendingGroup)
+    for (HeadMode m : {HeadMode::kHorizontal, HeadMode::kRocking, HeadMode::kCoupling, HeadMode::kFreeHead})
+      Mode(z, m) = kZero;
+  return z;
+}
+
+// The group of modes each head mode breaks down with.
+constexpr int GroupOf(HeadMode m) {
+  return m == HeadMode::kVertical ? kAxialGroup : m == HeadMode::kTorsion ? kTorsionGroup : kBendingGroup;
+}
+
+// Stiffness and damping constants from the complex head impedances. The
+// damping constants of a nearly static frequency may still overflow: such a
+// group of modes is reported and set to zero.
+PileHeadImpedances HeadImpedances(const HeadValues& z, Real omega, Report& report) {
+  PileHeadImpedances out{};
+  for (size_t k = 0; k < kHeadModes; ++k) {
+    out.k[k] = z[k].real();
+    out.c[k] = omega > 0.0f ? z[k].imag() / omega : 0.0f;
+  }
+  int overflow = 0;
+  for (size_t k = 0; k < kHeadModes; ++k)
+    if (!Finite(out.k[k]) || !Finite(out.c[k])) overflow |= GroupOf(static_cast<HeadMode>(k));
+  for (const int group : {kAxialGroup, kTorsionGroup, kBendingGroup}) {
+    if (!(overflow & group)) continue;
+    report.Line(FrequencyFault("PILE IMPEDANCE TOO LARGE", omega, group));
+    for (size_t k = 0; k < kHeadModes; ++k)
+      if (GroupOf(static_cast<HeadMode>(k)) == group) out.k[k] = out.c[k] = 0.0f;
+  }
+  return out;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -372,187 +616,14 @@ bool BendingElementStiffness(const BendingSegment& g, ElementMatrix4& K, Bending
   return largest <= 6.0f && TransferBending(g, sp1, K);
 }
 
-PileHeadImpedances SinglePileImpedances(const ProblemData& p, Real omega, const PileModel& model, PileRun run) {
-  PileHeadImpedances out{};
-  Faults faults;
-  const int n = model.layers;
-  if (n < 1) {
-    faults.Fail(kAllModes, "*** PILE HAS NO ELEMENTS - PILE IMPEDANCE SET TO ZERO ***");
-    return out;
-  }
-  if (n > kMaxLayers) {
-    faults.Fail(kAllModes,
-                "*** MORE THAN " + std::to_string(kMaxLayers) + " PILE ELEMENTS - PILE IMPEDANCE SET TO ZERO ***");
-    return out;
-  }
-  const Real g = p.Gravity;
-  if (!(g > 0.0f) || !Finite(g)) {
-    faults.Fail(kAllModes, "*** NO GRAVITATIONAL CONSTANT - PILE IMPEDANCE SET TO ZERO ***");
-    return out;
-  }
-
-  const FoundationConstants& fc = p.constants;
-  const bool multilayer = model.soilCode == -1;
-  const int pileElements = multilayer ? std::clamp(model.adjacent, 0, n) : n;
-  const bool belowShear = omega <= model.shearCutOff, belowCompression = omega <= model.compressionCutOff;
-  const Real w2 = omega * omega;
-  const Real P = fc.StaticLoad;
-
-  std::array<RodStiffness, kMaxLayers> axial{}, torsion{};
-  std::array<ElementMatrix4, kMaxLayers> bending{};
-  Real tipRadius = 0.0f;
-
-  for (int i = 1; i <= n; ++i) {
-    const PileSections& sec = p.sections;
-    const Real L = sec.LayerThickness(i);
-    const Real r = run == PileRun::kMeanRadii ? 0.5f * (sec.PileRadiusX(i) + sec.PileRadiusY(i))
-                   : run == PileRun::kRadiiX  ? sec.PileRadiusX(i)
-                                              : sec.PileRadiusY(i);
-    const Real A = sec.PileArea(i), J = sec.PileTorsion(i);
-    const Real I = run == PileRun::kRadiiY ? sec.PileInertiaY(i) : sec.PileInertiaX(i);
-    tipRadius = r;
-
-    if (!(L > 0.0f) || !Finite(L)) {
-      faults.Fail(kAllModes, ElementFault(i, "HAS NO LENGTH", kAllModes));
-      return PileHeadImpedances{};
-    }
-    if (!(r >= 0.0f) || !Finite(r)) {
-      faults.Fail(kAllModes, ElementFault(i, "HAS A NEGATIVE RADIUS", kAllModes));
-      return PileHeadImpedances{};
-    }
-
-    // soil around the element
-    const Real vs = p.soil.ShearWaveVelocity(i), nu = p.soil.SoilPoissonRatio(i), D = p.soil.SoilDamping(i);
-    const Real Gs = vs * vs * p.soil.SoilUnitWeight(i) / g;
-    SideReactions soil{kZero, kZero, kZero, kZero, kZero};
-    if (Gs > 0.0f && Finite(Gs)) {
-      const Real a0 = omega * r / vs;
-      WeakenedZone zone;  // soil elements of a multilayer foundation have none
-      if (i <= pileElements) {
-        zone.shearRatio = p.weak.WeakShearRatio(i);
-        zone.poisson = p.weak.WeakPoissonRatio(i);
-        zone.damping = p.weak.WeakDamping(i);
-        zone.thickness = p.weak.WeakThicknessRatio(i);
-      }
-      soil = SideLayerReactions(a0, nu, D, zone, {r, r, r, r}, belowShear, belowCompression);
-    }
-    const Real GsEff = Gs > 0.0f && Finite(Gs) ? Gs : 0.0f;
-
-    // element material: the pile's, or the layer's soil below the foundation
-    Real E, G, unitWeight;
-    Complex factor, s;
-    if (i <= pileElements) {
-      E = fc.YoungsModulus;
-      G = E / (2.0f * (1.0f + fc.PilePoissonRatio));
-      unitWeight = fc.PileUnitWeight;
-      factor = Complex(1.0f, fc.PileDamping);
-      if (!(E > 0.0f) || !(G > 0.0f) || !Finite(E) || !Finite(G)) {
-        faults.Fail(kAllModes, "*** PILE MATERIAL HAS NO ELASTIC MODULUS - PILE IMPEDANCE SET TO ZERO ***");
-        return PileHeadImpedances{};
-      }
-      s = A > 0.0f ? Complex(fc.RigidityCoefficient / (G * A)) : kZero;
-    } else {
-      G = p.soil.ShearModulusRatio(i) * GsEff;
-      E = 2.0f * G * (1.0f + nu);
-      unitWeight = p.soil.SoilUnitWeight(i);
-      factor = Complex(1.0f, D * p.soil.DampingRatio(i));
-      if (!(E > 0.0f) || !(G > 0.0f) || !Finite(E) || !Finite(G)) {
-        faults.Fail(kAllModes, ElementFault(i, "HAS NO SHEAR MODULUS", kAllModes));
-        return PileHeadImpedances{};
-      }
-      s = A > 0.0f ? fc.RigidityCoefficient / (G * A * factor) : kZero;
-    }
-    const Real m = unitWeight * A / g, jm = unitWeight * J / g;
-
-    if (!(A > 0.0f) || !Finite(A)) {
-      faults.Fail(kVertical | kBending, ElementFault(i, "HAS NO AREA", kVertical | kBending));
-    } else if (!(faults.failed & kVertical) &&
-               !RodElementStiffness(E * A * factor, w2 * m - GsEff * soil.Sw, L, axial[static_cast<size_t>(i - 1)])) {
-      faults.Fail(kVertical,
-                  FrequencyFault("VERTICAL PILE ELEMENT " + std::to_string(i) + " CANNOT BE FORMED", omega, kVertical));
-    }
-    if (!(J > 0.0f) || !Finite(J)) {
-      faults.Fail(kTorsion, ElementFault(i, "HAS NO TORSION CONSTANT", kTorsion));
-    } else if (!(faults.failed & kTorsion) && !RodElementStiffness(G * J * factor, w2 * jm - r * r * GsEff * soil.Spsi,
-                                                                   L, torsion[static_cast<size_t>(i - 1)])) {
-      faults.Fail(kTorsion,
-                  FrequencyFault("TORSIONAL PILE ELEMENT " + std::to_string(i) + " CANNOT BE FORMED", omega, kTorsion));
-    }
-    if (!(I > 0.0f) || !Finite(I)) {
-      faults.Fail(kBending, ElementFault(i, "HAS NO MOMENT OF INERTIA", kBending));
-    } else if (!(faults.failed & kBending)) {
-      BendingSegment seg;
-      seg.length = L;
-      seg.rigidity = E * I * factor;
-      seg.shearFlexibility = s;
-      seg.axialLoad = P;
-      seg.netInertia = w2 * m - GsEff * soil.Su;
-      seg.netRotaryInertia = w2 * m * I / A - r * r * GsEff * soil.SphiX;
-      if (!BendingElementStiffness(seg, bending[static_cast<size_t>(i - 1)]))
-        faults.Fail(kBending,
-                    FrequencyFault("BENDING PILE ELEMENT " + std::to_string(i) + " CANNOT BE FORMED", omega, kBending));
-    }
-  }
-
-  // soil below the tip: a rigid disc of the tip's radius on the half-space
-  Complex tipV = kZero, tipT = kZero, tipH = kZero, tipR = kZero;
-  const BaseSoil& b = p.base;
-  const Real Gb = b.BaseShearWaveVelocity * b.BaseShearWaveVelocity * b.BaseUnitWeight / g;
-  if (b.BaseShearWaveVelocity > 0.0f && Gb > 0.0f && Finite(Gb)) {
-    const std::array<Real, 4> radii{tipRadius, tipRadius, tipRadius, tipRadius};
-    const Real a0 = omega > 0.0f ? omega * tipRadius / b.BaseShearWaveVelocity : 0.0f;
-    HalfSpaceCoefficients c = HalfSpaceCoefficientsAt(a0, b.BasePoissonRatio, b.BaseDamping, radii);
-    if (belowCompression) {  // no radiation below the soil column's cut-off: material damping only
-      const HalfSpaceCoefficients st = HalfSpaceCoefficientsAt(0.0001f, b.BasePoissonRatio, b.BaseDamping, radii);
-      c.vertical.imag(b.BaseDamping * st.vertical.real());
-      if (belowShear) c.horizontal.imag(b.BaseDamping * st.horizontal.real());
-    }
-    const Real r3 = tipRadius * tipRadius * tipRadius;
-    tipV = Gb * tipRadius * c.vertical;
-    tipT = Gb * r3 * c.torsion;
-    tipH = Gb * tipRadius * c.horizontal;
-    tipR = Gb * r3 * c.rockingX;
-  }
-
-  // chains and head impedances
-  Complex z[6] = {kZero, kZero, kZero, kZero, kZero, kZero};
-  if (!(faults.failed & kVertical) && !SolveRodChain(axial.data(), n, tipV, z[0]))
-    faults.Fail(kVertical, FrequencyFault("SINGULAR VERTICAL PILE EQUATIONS", omega, kVertical));
-  if (!(faults.failed & kTorsion) && !SolveRodChain(torsion.data(), n, tipT, z[1]))
-    faults.Fail(kTorsion, FrequencyFault("SINGULAR TORSIONAL PILE EQUATIONS", omega, kTorsion));
-  if (!(faults.failed & kBending)) {
-    BendingHead h;
-    bool freeHeadFailed = false;
-    if (!SolveBendingChain(bending.data(), n, tipH, tipR, h, freeHeadFailed)) {
-      faults.Fail(kBending, FrequencyFault("SINGULAR HORIZONTAL PILE EQUATIONS", omega, kBending));
-    } else {
-      z[2] = h.horizontal;
-      z[3] = h.rocking;
-      z[4] = h.coupling;
-      z[5] = h.free;
-      if (freeHeadFailed) Out().Line(FrequencyFault("NO ROCKING IMPEDANCE AT THE PILE HEAD", omega, kFreeHead));
-    }
-  }
-  if (faults.failed & kVertical) z[0] = kZero;
-  if (faults.failed & kTorsion) z[1] = kZero;
-  if (faults.failed & kBending) z[2] = z[3] = z[4] = z[5] = kZero;
-
-  for (int k = 0; k < 6; ++k) {
-    out.k[static_cast<size_t>(k)] = z[k].real();
-    out.c[static_cast<size_t>(k)] = omega > 0.0f ? z[k].imag() / omega : 0.0f;
-  }
-  // damping constants of a nearly static frequency may still overflow
-  const int modeOf[6] = {kVertical, kTorsion, kBending, kBending, kBending, kBending};
-  int overflow = 0;
-  for (size_t k = 0; k < 6; ++k)
-    if (!Finite(out.k[k]) || !Finite(out.c[k])) overflow |= modeOf[k];
-  for (const int mode : {kVertical, kTorsion, kBending}) {
-    if (!(overflow & mode)) continue;
-    Out().Line(FrequencyFault("PILE IMPEDANCE TOO LARGE", omega, mode));
-    for (size_t k = 0; k < 6; ++k)
-      if (modeOf[k] == mode) out.k[k] = out.c[k] = 0.0f;
-  }
-  return out;
+PileHeadImpedances SinglePileImpedances(const ProblemData& p, Real omega, const PileModel& model, PileRun run,
+                                        Report& report) {
+  Faults faults{report};
+  ChainElements elements;
+  if (!FormElements(p, omega, model, run, faults, elements)) return PileHeadImpedances{};
+  const TipImpedances tip = TipSoil(p.base, p.Gravity, omega, elements.tipRadius, omega <= model.shearCutOff,
+                                    omega <= model.compressionCutOff);
+  return HeadImpedances(SolveChains(elements, model.layers, tip, omega, faults), omega, report);
 }
 
 }  // namespace terva

@@ -5,7 +5,8 @@
 
 #include <array>
 
-#include "engine/input/problem_data.hpp"
+#include "engine/core/problem_data.hpp"
+#include "engine/report/report.hpp"
 
 namespace terva {
 
@@ -22,11 +23,18 @@ struct PileModel {
   Real compressionCutOff = 0.0f;  // ωp
 };
 
-// Stiffnesses k and damping constants c (impedance k + i·ω·c), in the order
-// vertical, torsion, horizontal, rocking, coupling of horizontal and rocking,
-// horizontal with the head free to rotate.
+// The head impedances of one run: vertical, torsion, horizontal, rocking,
+// coupling of horizontal and rocking, horizontal with the head free to rotate.
+enum class HeadMode : int { kVertical, kTorsion, kHorizontal, kRocking, kCoupling, kFreeHead };
+inline constexpr size_t kHeadModes = 6;
+
+// Stiffnesses k and damping constants c (impedance k + i·ω·c), in HeadMode order.
 struct PileHeadImpedances {
-  std::array<Real, 6> k{}, c{};
+  std::array<Real, kHeadModes> k{}, c{};
+  Real K(HeadMode m) const { return k[static_cast<size_t>(m)]; }
+  Real C(HeadMode m) const { return c[static_cast<size_t>(m)]; }
+  // k + i·ω·c
+  Complex At(HeadMode m, Real omega) const { return Complex(K(m), omega * C(m)); }
 };
 
 // Faults of the data or of the model (an element without length, area, moment
@@ -35,7 +43,8 @@ struct PileHeadImpedances {
 // equations) write a line to the report and leave the affected modes'
 // impedances at zero. Soil without shear modulus, around an element or below
 // the tip, simply gives no reaction.
-PileHeadImpedances SinglePileImpedances(const ProblemData& p, Real omega, const PileModel& model, PileRun run);
+PileHeadImpedances SinglePileImpedances(const ProblemData& p, Real omega, const PileModel& model, PileRun run,
+                                        Report& report);
 
 // One element of the chain in an axial or torsional mode: end forces for unit
 // end motions, k11 = k22 and k12 = k21.

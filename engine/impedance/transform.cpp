@@ -14,7 +14,9 @@ RealMatrix6 RigidBodyTransformation(Real xcg, Real ycg, Real h, Real z) {
   return t;
 }
 
-void TransformImpedance(const ComplexMatrix6& E, const RealMatrix6& T, ComplexMatrix6& out) {
+void TransformImpedance(const ComplexMatrix6& E, const RealMatrix6& T, ComplexMatrix6& out,
+                        TransformedEntries entries) {
+  const bool mirrored = entries == TransformedEntries::kUpperMirrored;
   ComplexMatrix6 w;  // W = E·T
   for (int i = 1; i <= 6; ++i)
     for (int j = 1; j <= 6; ++j) {
@@ -23,11 +25,11 @@ void TransformImpedance(const ComplexMatrix6& E, const RealMatrix6& T, ComplexMa
       w(i, j) = sum;
     }
   for (int i = 1; i <= 6; ++i)
-    for (int j = i; j <= 6; ++j) {
+    for (int j = mirrored ? i : 1; j <= 6; ++j) {
       Complex sum(0.0f, 0.0f);  // (Tᵀ·W)(i, j)
       for (int k = 1; k <= 6; ++k) sum += T(k, i) * w(k, j);
       out(i, j) = sum;
-      out(j, i) = sum;
+      if (mirrored) out(j, i) = sum;
     }
 }
 

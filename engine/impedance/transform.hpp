@@ -1,7 +1,8 @@
-// Rigid-body transformation of an element impedance to the footing's centre of gravity.
+// Transformations of an element impedance: rigid-body moves to the footing's
+// centre of gravity, and rotations into other axes.
 #pragma once
 
-#include "engine/matrix6.hpp"
+#include "engine/core/matrix6.hpp"
 
 namespace terva {
 
@@ -10,8 +11,13 @@ namespace terva {
 // base to the centre of gravity at (Xcg, Ycg) and height h.
 RealMatrix6 RigidBodyTransformation(Real xcg, Real ycg, Real h, Real z);
 
-// out = Tᵀ·E·T, formed as W = E·T and then the upper triangle of Tᵀ·W,
-// mirrored to the lower one. out is overwritten.
-void TransformImpedance(const ComplexMatrix6& E, const RealMatrix6& T, ComplexMatrix6& out);
+// Which entries of Tᵀ·W are formed: the upper triangle, mirrored to the lower
+// one (out exactly symmetric), or every entry (the lower triangle then
+// carries its own rounding).
+enum class TransformedEntries { kUpperMirrored, kAll };
+
+// out = Tᵀ·E·T, formed as W = E·T and then Tᵀ·W. out is overwritten.
+void TransformImpedance(const ComplexMatrix6& E, const RealMatrix6& T, ComplexMatrix6& out,
+                        TransformedEntries entries = TransformedEntries::kUpperMirrored);
 
 }  // namespace terva

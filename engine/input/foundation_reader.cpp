@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "engine/input/keywords.hpp"
-#include "engine/input/problem_data.hpp"
+#include "engine/core/problem_data.hpp"
 #include "engine/input/record_reader.hpp"
-#include "engine/input/report.hpp"
+#include "engine/report/report.hpp"
 #include "engine/input/section_readers.hpp"
 
 namespace terva {
@@ -19,113 +19,115 @@ using detail::ReadNumbers;
 namespace {
 
 // One echo line: a 32-character label, the value and, after a blank, its unit.
-void ValueLine(std::string_view label, Real value, bool exponent, std::string_view unit = {}) {
+void ValueLine(ReaderContext& ctx, std::string_view label, Real value, bool exponent, std::string_view unit = {}) {
   fmt::Line line(label);
   if (exponent) line.PE(value, 12, 5); else line.F(value, 12, 5);
   if (!unit.empty()) line.X(1).A(unit);
-  Out().Line(line);
+  ctx.report.Line(line);
 }
 
-bool IsPileOrMultilayer(Int type) { return type == kPile || type == kMultilayer; }
+bool IsPileOrMultilayer(EngineFoundation type) {
+  return type == EngineFoundation::Pile || type == EngineFoundation::Multilayer;
+}
 
 }  // namespace
 
-void ReadFoundation() {
-  ProblemData& p = Problem();
+void ReadFoundation(ReaderContext& ctx) {
+  ProblemData& p = ctx.problem;
   KeywordRecord kw;
 
   // 1. foundation type
   ReadKeyword(kw);
-  switch (LookupKeyword(kw.Key())) {
-    case kPileKey: p.status.FoundationType = kPile; break;
-    case kHalfKey: p.status.FoundationType = kHalfSpace; break;
-    case kStratumKey: p.status.FoundationType = kStratum; break;
-    case kMultilayerKey: p.status.FoundationType = kMultilayer; break;
-    default: InvalidKeyword(kw.Key(), " FOR FOUNDATION TYPE"); return;
+  switch (LookupKeyword(kw.Key(), &ctx.report)) {
+    case kPileKey: p.status.FoundationType = EngineFoundation::Pile; break;
+    case kHalfKey: p.status.FoundationType = EngineFoundation::HalfSpace; break;
+    case kStratumKey: p.status.FoundationType = EngineFoundation::Stratum; break;
+    case kMultilayerKey: p.status.FoundationType = EngineFoundation::Multilayer; break;
+    default: InvalidKeyword(ctx, kw.Key(), " FOR FOUNDATION TYPE"); return;
   }
-  const Int type = p.status.FoundationType;
-  if (Echo()) {
+  const EngineFoundation type = p.status.FoundationType;
+  if (Echo(ctx)) {
     static constexpr std::string_view kNames[] = {"", "PILE", "HALF-SPACE", "STRATUM", "MULTILAYER"};
-    Out().Blank(2);
-    Out().Line("FOUNDATION TYPE - " + std::string(kNames[type]));
-    Out().Line(fmt::Line().Stars(15));
+    ctx.report.Blank(2);
+    ctx.report.Line("FOUNDATION TYPE - " + std::string(kNames[static_cast<size_t>(type)]));
+    ctx.report.Line(fmt::Line().Stars(15));
   }
 
   // 2. footing shape
   ReadKeyword(kw);
-  switch (LookupKeyword(kw.Key())) {
+  switch (LookupKeyword(kw.Key(), &ctx.report)) {
     case kCircularKey: p.status.FootingShape = kCircular; break;
     case kRectangularKey: p.status.FootingShape = kRectangular; break;
-    default: InvalidKeyword(kw.Key(), " FOR GEOMETRY TYPE"); return;
+    default: InvalidKeyword(ctx, kw.Key(), " FOR GEOMETRY TYPE"); return;
   }
-  ReadGeometry();  // its errors do not end the section
-  if (type == kHalfSpace || type == kStratum) p.status.SoilMedia = kLayered;
+  ReadGeometry(ctx);  // its errors do not end the section
+  if (type == EngineFoundation::HalfSpace || type == EngineFoundation::Stratum) p.status.SoilMedia = kLayered;
 
   // 3. mass
   ReadKeyword(kw);
-  if (LookupKeyword(kw.Key()) != kMassKey) {
-    InvalidKeyword(kw.Key(), " FOR MASS INFORMATION");
+  if (LookupKeyword(kw.Key(), &ctx.report) != kMassKey) {
+    InvalidKeyword(ctx, kw.Key(), " FOR MASS INFORMATION");
     return;
   }
-  if (!ReadMass()) return;
+  if (!ReadMass(ctx)) return;
 
   // 4. soil media, layer count, pile head and coordinates
   if (IsPileOrMultilayer(type)) {
-    if (!ReadSoilMedia()) return;
-    if (type == kMultilayer) {
+    if (!ReadSoilMedia(ctx)) return;
+    if (type == EngineFoundation::Multilayer) {
       p.piles.PileHeadFixed = true;
       p.piles.HeadFixity = 1.0f;
-    } else if (!ReadPileCoordinates()) {
+    } else if (!ReadPileCoordinates(ctx)) {
       return;
     }
   }
 
   // 5. foundation constants
   ReadKeyword(kw);
-  if (LookupKeyword(kw.Key()) != kConstantsKey) {
-    InvalidKeyword(kw.Key(), " FOR CONSTANT INFORMATION");
+  if (LookupKeyword(kw.Key(), &ctx.report) != kConstantsKey) {
+    InvalidKeyword(ctx, kw.Key(), " FOR CONSTANT INFORMATION");
     return;
   }
-  if (!ReadFoundationConstants()) return;
+  if (!ReadFoundationConstants(ctx)) return;
 
   // 6. half-space and stratum sections end here
   if (!IsPileOrMultilayer(type)) return;
 
   // 7. pile elements
   ReadKeyword(kw);
-  if (LookupKeyword(kw.Key()) != kElementKey) {
-    InvalidKeyword(kw.Key(), " FOR ELEMENT INFORMATION");
+  if (LookupKeyword(kw.Key(), &ctx.report) != kElementKey) {
+    InvalidKeyword(ctx, kw.Key(), " FOR ELEMENT INFORMATION");
     return;
   }
-  if (!ReadElements()) return;
+  if (!ReadElements(ctx)) return;
 
   // 8. tip condition (optional)
   ReadKeyword(kw);
-  const int tip = LookupKeyword(kw.Key());
+  const int tip = LookupKeyword(kw.Key(), &ctx.report);
   if (tip == kEndBearingKey) {
     p.status.EndBearing = true;
-    if (Echo()) EchoHeading("PILE TIP CONDITION : END-BEARING");
+    if (Echo(ctx)) EchoHeading(ctx, "PILE TIP CONDITION : END-BEARING");
   } else if (tip != kFloatingKey) {
     PushBack();
   }
-  if (type == kMultilayer) return;
+  if (type == EngineFoundation::Multilayer) return;
 
   // 9. battered piles and interaction, in either order (optional)
   bool battered = false;
   bool interaction = false;
   while (!(battered && interaction)) {
     ReadKeyword(kw);
-    const int index = LookupKeyword(kw.Key());
+    const int index = LookupKeyword(kw.Key(), &ctx.report);
     if (index == kBatteredKey && !battered) {
       battered = true;
       p.status.BatteredOn = true;
-      ReadBatteredPiles();
+      ReadBatteredPiles(ctx);
     } else if (index == kInteractionKey && !interaction) {
       interaction = true;
       p.status.InteractionOn = true;
       // a tip condition directly after INTERACTION is read and has no effect
       ReadKeyword(kw);
-      const int next = LookupKeyword(kw.Key());
+      const int next = LookupKeyword(kw.Key(), &ctx.report);
       if (next != kFloatingKey && next != kEndBearingKey) PushBack();
     } else {
       PushBack();
@@ -134,10 +136,10 @@ void ReadFoundation() {
   }
 }
 
-bool ReadGeometry() {
-  ProblemData& p = Problem();
+bool ReadGeometry(ReaderContext& ctx) {
+  ProblemData& p = ctx.problem;
   FootingGeometry& g = p.geometry;
-  const bool stratum = p.status.FoundationType == kStratum;
+  const bool stratum = p.status.FoundationType == EngineFoundation::Stratum;
   bool ok = true;
   if (p.status.FootingShape == kCircular) {
     Real radius = 0;
@@ -173,56 +175,56 @@ bool ReadGeometry() {
   if (ok && p.status.FootingShape == kRectangular && !(g.FootingDim1 > 0.0f && g.FootingDim2 > 0.0f)) ok = false;
   if (!ok) {
     p.run.InputErrorIndicator = true;
-    Out().Blank(2);
-    Out().Line(" *** BAD DATA IN GEOMETRY DESCRIPTION ***");
-    Out().Line("        - WILL CONTINUE TO PROCESS DATA");
-    Out().Line("     - CANNOT EXECUTE THIS PROBLEM SET");
+    ctx.report.Blank(2);
+    ctx.report.Line(" *** BAD DATA IN GEOMETRY DESCRIPTION ***");
+    ctx.report.Line("        - WILL CONTINUE TO PROCESS DATA");
+    ctx.report.Line("     - CANNOT EXECUTE THIS PROBLEM SET");
   }
-  if (Echo()) {
+  if (Echo(ctx)) {
     const std::string& len = p.labels.length;
-    Out().Blank(2);
+    ctx.report.Blank(2);
     if (p.status.FootingShape == kCircular) {
-      Out().Line(fmt::Line("CIRCULAR FOUNDATION  -  RADIUS = ").F(g.NominalRadius, 8, 3).X(1).A(len));
-      Out().Line(fmt::Line().Stars(19));
+      ctx.report.Line(fmt::Line("CIRCULAR FOUNDATION  -  RADIUS = ").F(g.NominalRadius, 8, 3).X(1).A(len));
+      ctx.report.Line(fmt::Line().Stars(19));
     } else {
-      Out().Line(fmt::Line("RECTANGULAR FOUNDATION  -  ")
+      ctx.report.Line(fmt::Line("RECTANGULAR FOUNDATION  -  ")
                      .F(g.FootingDim1, 8, 3).X(1).A(len).X(2).A("BY ")
                      .F(g.FootingDim2, 8, 3).X(1).A(len));
-      Out().Line(fmt::Line().Stars(22));
+      ctx.report.Line(fmt::Line().Stars(22));
     }
   }
   return ok;
 }
 
-bool ReadMass() {
-  ProblemData& p = Problem();
+bool ReadMass(ReaderContext& ctx) {
+  ProblemData& p = ctx.problem;
   MassConstants& m = p.mass;
   const bool ok = ReadNumbers(
       {&m.FootingMass, &m.MassMomentX, &m.MassMomentY, &m.MassMomentZ, &m.ProductXY, &m.ProductXZ, &m.ProductYZ});
-  if (!ok) Fatal("ERROR ENCOUNTERED IN FOUNDATION MASS DESCRIPTION");
-  if (Echo()) {
-    EchoHeading("MASS CONSTANTS");
-    Out().Blank();
+  if (!ok) Fatal(ctx, "ERROR ENCOUNTERED IN FOUNDATION MASS DESCRIPTION");
+  if (Echo(ctx)) {
+    EchoHeading(ctx, "MASS CONSTANTS");
+    ctx.report.Blank();
     const std::string& mm = p.labels.massMoment;
-    ValueLine("TOTAL MASS OF FOOTING  .........", m.FootingMass, true, p.labels.mass);
-    ValueLine("MASS MOMENT ABOUT X-AXIS  ......", m.MassMomentX, true, mm);
-    ValueLine("MASS MOMENT ABOUT Y-AXIS  ......", m.MassMomentY, true, mm);
-    ValueLine("MASS MOMENT ABOUT Z-AXIS  ......", m.MassMomentZ, true, mm);
-    ValueLine("CROSS PRODUCT X-Y  .............", m.ProductXY, true, mm);
-    ValueLine("CROSS PRODUCT X-Z  .............", m.ProductXZ, true, mm);
-    ValueLine("CROSS PRODUCT Y-Z  .............", m.ProductYZ, true, mm);
+    ValueLine(ctx, "TOTAL MASS OF FOOTING  .........", m.FootingMass, true, p.labels.mass);
+    ValueLine(ctx, "MASS MOMENT ABOUT X-AXIS  ......", m.MassMomentX, true, mm);
+    ValueLine(ctx, "MASS MOMENT ABOUT Y-AXIS  ......", m.MassMomentY, true, mm);
+    ValueLine(ctx, "MASS MOMENT ABOUT Z-AXIS  ......", m.MassMomentZ, true, mm);
+    ValueLine(ctx, "CROSS PRODUCT X-Y  .............", m.ProductXY, true, mm);
+    ValueLine(ctx, "CROSS PRODUCT X-Z  .............", m.ProductXZ, true, mm);
+    ValueLine(ctx, "CROSS PRODUCT Y-Z  .............", m.ProductYZ, true, mm);
   }
   return ok;
 }
 
-bool ReadFoundationConstants() {
-  ProblemData& p = Problem();
+bool ReadFoundationConstants(ReaderContext& ctx) {
+  ProblemData& p = ctx.problem;
   FoundationConstants& c = p.constants;
-  const Int type = p.status.FoundationType;
+  const EngineFoundation type = p.status.FoundationType;
   bool ok = ReadNumbers({&c.CentreOfGravityX, &c.CentreOfGravityY, &c.CentreOfGravityHeight});
   if (!ok) {
-    Fatal("ERROR ENCOUNTERED WHILE READING CENTRE OF GRAVITY VARIABLES");
-  } else if (type == kStratum) {
+    Fatal(ctx, "ERROR ENCOUNTERED WHILE READING CENTRE OF GRAVITY VARIABLES");
+  } else if (type == EngineFoundation::Stratum) {
     ok = ReadNumbers({&c.EmbedmentDepth, &c.StratumDepth});
     if (ok) {
       const Real e = c.EmbedmentDepth, h = c.StratumDepth, r = p.geometry.NominalRadius;
@@ -232,41 +234,43 @@ bool ReadFoundationConstants() {
       // the stratum formulas hold only for E/R <= 1.5 and E/H <= 0.75 (a 0/0 ratio is refused too)
       if (!(c.EmbedmentRatio <= 1.5f) || !(c.EmbedmentDepthRatio <= 0.75f)) {
         p.run.InputErrorIndicator = true;
-        Out().Blank(2);
-        Out().Line("THE STRATUM OPTION IS NOT GOOD FOR THIS CASE");
-        Out().Line("CHECK YOUR E/R,E/H,R/H VALUES");
+        ctx.report.Blank(2);
+        ctx.report.Line("THE STRATUM OPTION IS NOT GOOD FOR THIS CASE");
+        ctx.report.Line("CHECK YOUR E/R,E/H,R/H VALUES");
       }
     }
-    if (!ok) Fatal("ERROR ENCOUNTERED WHILE READING FOUNDATION CONSTANTS");
+    if (!ok) Fatal(ctx, "ERROR ENCOUNTERED WHILE READING FOUNDATION CONSTANTS");
   } else if (IsPileOrMultilayer(type)) {
     ok = ReadNumbers({&c.PileLength, &c.PileUnitWeight, &c.StaticLoad, &c.PilePoissonRatio, &c.PileDamping,
                       &c.RigidityCoefficient, &c.YoungsModulus});
-    if (!ok) Fatal("ERROR ENCOUNTERED WHILE READING FOUNDATION CONSTANTS");
+    if (!ok) Fatal(ctx, "ERROR ENCOUNTERED WHILE READING FOUNDATION CONSTANTS");
   }
-  if (Echo()) {
+  if (Echo(ctx)) {
     const UnitLabels& u = p.labels;
     static constexpr std::string_view kHeadings[] = {"", "PILE PROPERTIES", "HALF-SPACE FOUNDATION",
                                                      "STRATUM PROPERTIES", "FOUNDATION PROPERTIES"};
-    EchoHeading(type >= kPile && type <= kMultilayer ? kHeadings[type] : "FOUNDATION PROPERTIES");
-    Out().Blank();
+    EchoHeading(ctx, type >= EngineFoundation::Pile && type <= EngineFoundation::Multilayer
+                    ? kHeadings[static_cast<size_t>(type)]
+                    : "FOUNDATION PROPERTIES");
+    ctx.report.Blank();
     if (IsPileOrMultilayer(type)) {
-      ValueLine("X-LOCATION CENTRE OF GRAV.  ....", c.CentreOfGravityX, false, u.length);
-      ValueLine("Y-LOCATION CENTRE OF GRAV.  ....", c.CentreOfGravityY, false, u.length);
-      ValueLine("HEIGHT OF CENTRE OF GRAV.  .....", c.CentreOfGravityHeight, false, u.length);
-      ValueLine("TOTAL LENGTH  ..................", c.PileLength, false, u.length);
-      ValueLine("UNIT WEIGHT  ...................", c.PileUnitWeight, false, u.unitWeight);
-      ValueLine("STATIC LOAD ON BODY  ...........", c.StaticLoad, true, u.force);
-      ValueLine("POISSONS RATIO  ............... ", c.PilePoissonRatio, false);
-      ValueLine("MATERIAL DAMPING  ..............", c.PileDamping, false);
-      ValueLine("COEFF. OF RIGIDITY  ............", c.RigidityCoefficient, false);
-      ValueLine("YOUNGS MODULUS  ............... ", c.YoungsModulus, true, u.modulus);
+      ValueLine(ctx, "X-LOCATION CENTRE OF GRAV.  ....", c.CentreOfGravityX, false, u.length);
+      ValueLine(ctx, "Y-LOCATION CENTRE OF GRAV.  ....", c.CentreOfGravityY, false, u.length);
+      ValueLine(ctx, "HEIGHT OF CENTRE OF GRAV.  .....", c.CentreOfGravityHeight, false, u.length);
+      ValueLine(ctx, "TOTAL LENGTH  ..................", c.PileLength, false, u.length);
+      ValueLine(ctx, "UNIT WEIGHT  ...................", c.PileUnitWeight, false, u.unitWeight);
+      ValueLine(ctx, "STATIC LOAD ON BODY  ...........", c.StaticLoad, true, u.force);
+      ValueLine(ctx, "POISSONS RATIO  ............... ", c.PilePoissonRatio, false);
+      ValueLine(ctx, "MATERIAL DAMPING  ..............", c.PileDamping, false);
+      ValueLine(ctx, "COEFF. OF RIGIDITY  ............", c.RigidityCoefficient, false);
+      ValueLine(ctx, "YOUNGS MODULUS  ............... ", c.YoungsModulus, true, u.modulus);
     } else {
-      ValueLine("X-LOCATION CENTRE OF GRAV  .....", c.CentreOfGravityX, false, u.length);
-      ValueLine("Y-LOCATION CENTRE OF GRAV  .....", c.CentreOfGravityY, false, u.length);
-      ValueLine("HEIGHT OF CENTRE OF GRAV  ......", c.CentreOfGravityHeight, false, u.length);
-      if (type == kStratum) {
-        ValueLine("DEPTH OF EMBEDMENT  ............", c.EmbedmentDepth, false, u.length);
-        ValueLine("DEPTH OF LAYER  ................", c.StratumDepth, false, u.length);
+      ValueLine(ctx, "X-LOCATION CENTRE OF GRAV  .....", c.CentreOfGravityX, false, u.length);
+      ValueLine(ctx, "Y-LOCATION CENTRE OF GRAV  .....", c.CentreOfGravityY, false, u.length);
+      ValueLine(ctx, "HEIGHT OF CENTRE OF GRAV  ......", c.CentreOfGravityHeight, false, u.length);
+      if (type == EngineFoundation::Stratum) {
+        ValueLine(ctx, "DEPTH OF EMBEDMENT  ............", c.EmbedmentDepth, false, u.length);
+        ValueLine(ctx, "DEPTH OF LAYER  ................", c.StratumDepth, false, u.length);
       }
     }
   }

@@ -1,22 +1,22 @@
-#include "engine/input/problem_data.hpp"
+#include "engine/core/problem_data.hpp"
 #include "engine/input/record_reader.hpp"
-#include "engine/input/report.hpp"
+#include "engine/report/report.hpp"
 #include "engine/input/section_readers.hpp"
 
 namespace terva {
 
 namespace detail {
 
-bool Echo() { return Problem().run.EchoInput; }
+bool Echo(ReaderContext& ctx) { return ctx.problem.run.EchoInput; }
 
-void Fatal(std::string_view message) {
-  Problem().run.InputErrorIndicator = true;
-  Out().FatalMessage(message);
+void Fatal(ReaderContext& ctx, std::string_view message) {
+  ctx.problem.run.InputErrorIndicator = true;
+  ctx.report.FatalMessage(message);
 }
 
-void EchoHeading(std::string_view heading) {
-  Out().Blank(2);
-  Out().Heading(heading);
+void EchoHeading(ReaderContext& ctx, std::string_view heading) {
+  ctx.report.Blank(2);
+  ctx.report.Heading(heading);
 }
 
 bool ReadNumbers(std::initializer_list<Real*> targets) {
@@ -28,17 +28,17 @@ bool ReadNumbers(std::initializer_list<Real*> targets) {
   return true;
 }
 
-void InvalidKeyword(std::string_view key, std::string_view ending) {
-  Fatal("INVALID KEYWORD - " + std::string(key) + std::string(ending));
+void InvalidKeyword(ReaderContext& ctx, std::string_view key, std::string_view ending) {
+  Fatal(ctx, "INVALID KEYWORD - " + std::string(key) + std::string(ending));
 }
 
 }  // namespace detail
 
-void ReadGravity() {
-  ProblemData& p = Problem();
+void ReadGravity(ReaderContext& ctx) {
+  ProblemData& p = ctx.problem;
   Real g = 0;
   if (!ReadNumber(g)) {
-    detail::Fatal("ERROR ENCOUNTERED WHILE READING GRAV. CONSTANT");
+    detail::Fatal(ctx, "ERROR ENCOUNTERED WHILE READING GRAV. CONSTANT");
     p.status.GravitySet = 0;
     return;
   }
@@ -46,10 +46,10 @@ void ReadGravity() {
   if (p.run.InputErrorIndicator) return;
   p.UnitSystem = g > 10.0f ? 1 : 2;  // above 10 the constant is in ft/s**2
   p.labels = p.UnitSystem == 1 ? UnitLabels::English() : UnitLabels::SI();
-  if (!detail::Echo()) return;
-  Out().Blank(2);
-  Out().Line(fmt::Line("GRAVITATIONAL CONSTANT SET TO").F(g, 7, 2).X(1).A(p.labels.acceleration));
-  Out().Line(fmt::Line().Stars(44));
+  if (!detail::Echo(ctx)) return;
+  ctx.report.Blank(2);
+  ctx.report.Line(fmt::Line("GRAVITATIONAL CONSTANT SET TO").F(g, 7, 2).X(1).A(p.labels.acceleration));
+  ctx.report.Line(fmt::Line().Stars(44));
 }
 
 }  // namespace terva

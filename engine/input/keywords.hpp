@@ -5,6 +5,9 @@
 #include <array>
 #include <string_view>
 
+#include "engine/input/reader_context.hpp"
+#include "engine/report/report.hpp"
+
 namespace terva {
 
 inline constexpr int kKeywordCount = 52;
@@ -25,11 +28,11 @@ enum KeywordIndex : int {
 
 extern const std::array<std::string_view, kKeywordCount> KeywordTable;
 
-// The index of a word's first four characters, or 999. With report set, an
+// The index of a word's first four characters, or 999. With a report given, an
 // unknown word is reported as "UNRECOGNIZED KEYWORD - ".
-int LookupKeyword(std::string_view word, bool report = true);
+int LookupKeyword(std::string_view word, Report* report);
 
 // The main keyword loop: reads until RUN, STOP or the end of the input.
-void ReadKeywords();
+void ReadKeywords(ReaderContext& ctx);
 
 }  // namespace terva

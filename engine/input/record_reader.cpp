@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "engine/input/keywords.hpp"
-#include "engine/input/report.hpp"
+#include "engine/report/report.hpp"
 
 namespace terva {
 namespace {
@@ -114,11 +114,13 @@ bool IsNumberItem(std::string_view item) {
   return true;
 }
 
-// The token file that READIT reads, with its position.
+// The token file that READIT reads, with its position and the report that
+// its input errors go to.
 struct TokenFile {
   std::vector<std::string> records;
   size_t position = 0;
   bool pastEnd = false;  // the last read met the end of the file
+  Report* report = nullptr;
 };
 
 TokenFile& Tokens() {
@@ -145,8 +147,9 @@ const std::string* NextRecord() {
   return &t.records[t.position++];
 }
 
-void LoadTokens(std::vector<std::string> records) {
+void LoadTokens(std::vector<std::string> records, Report& report) {
   TokenFile& t = Tokens();
+  t.report = &report;
   t.records = std::move(records);
   t.position = 0;
   t.pastEnd = false;
@@ -246,7 +249,7 @@ std::vector<std::string> RewriteToTokens(const std::vector<std::string>& inputCo
 }
 
 void PrepareInputText(std::string_view text, Report& report) {
-  LoadTokens(RewriteToTokens(RewriteToInputCopy(SplitLines(text), report)));
+  LoadTokens(RewriteToTokens(RewriteToInputCopy(SplitLines(text), report)), report);
 }
 
 void PrepareInput(std::FILE* input, std::FILE* inputCopy, std::FILE* tokenFile, Report& report) {
@@ -270,7 +273,7 @@ void PrepareInput(std::FILE* input, std::FILE* inputCopy, std::FILE* tokenFile, 
     }
     std::fflush(tokenFile);
   }
-  LoadTokens(std::move(tokens));
+  LoadTokens(std::move(tokens), report);
 }
 
 bool ParseNumberField(std::string_view field, Real& value) {
@@ -303,7 +306,8 @@ bool ParseNumberField(std::string_view field, Real& value) {
 }
 
 void READIT(int request, Real& number, KeywordRecord& words, int& status) {
-  Report& out = Out();
+  Report unprepared;  // nothing prepared yet: nothing to report to
+  Report& out = Tokens().report ? *Tokens().report : unprepared;
   switch (request) {
     case kKeywordRequest: {
       words.text.replace(0, 4, "    ");
@@ -341,7 +345,7 @@ void READIT(int request, Real& number, KeywordRecord& words, int& status) {
       out.Line(fmt::Line("*** INPUT ERROR ***    ALPHANUMERIC ENCOUNTERED - \"")
                    .A(words.First(kNumberFieldLength))
                    .A("\","));
-      if (LookupKeyword(words.Key(), false) != kUnknownKeyword) Backspace();
+      if (LookupKeyword(words.Key(), nullptr) != kUnknownKeyword) Backspace();
       return;
     }
     case kPushBack:

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/scalar.hpp"
+#include "engine/core/scalar.hpp"
 
 namespace terva {
 
@@ -33,7 +33,8 @@ std::vector<std::string> RewriteToTokens(const std::vector<std::string>& inputCo
 
 // Reads the input to its end, writes the scratch files (when given: InputCopy is
 // left holding one blank record, the token file one item per line) and makes the
-// token records the ones READIT reads.
+// token records the ones READIT reads. READIT's input errors go to report from
+// then on.
 void PrepareInput(std::FILE* input, std::FILE* inputCopy, std::FILE* tokenFile, Report& report);
 // The same from text already in memory (tests).
 void PrepareInputText(std::string_view text, Report& report);

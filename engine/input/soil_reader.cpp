@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "engine/input/keywords.hpp"
-#include "engine/input/problem_data.hpp"
+#include "engine/core/problem_data.hpp"
 #include "engine/input/record_reader.hpp"
-#include "engine/input/report.hpp"
+#include "engine/report/report.hpp"
 #include "engine/input/section_readers.hpp"
 
 namespace terva {
@@ -34,32 +34,32 @@ fmt::Line UnitsLine(std::initializer_list<std::pair<std::string_view, int>> labe
   return line;
 }
 
-void LabelValue(std::string_view label, Real value, std::string_view unit = {}) {
+void LabelValue(ReaderContext& ctx, std::string_view label, Real value, std::string_view unit = {}) {
   fmt::Line line(label);
   line.F(value, 12, 5);
   if (!unit.empty()) line.X(1).A(unit);
-  Out().Line(line);
+  ctx.report.Line(line);
 }
 
 // A heading that carries a count, underlined over its whole length.
-void CountedHeading(const fmt::Line& heading) {
-  Out().Blank(2);
-  Out().Line(heading);
-  Out().Line(fmt::Line().Stars(static_cast<int>(heading.str().size())));
+void CountedHeading(ReaderContext& ctx, const fmt::Line& heading) {
+  ctx.report.Blank(2);
+  ctx.report.Line(heading);
+  ctx.report.Line(fmt::Line().Stars(static_cast<int>(heading.str().size())));
 }
 
 // A weak thickness ratio means nothing where the zone is not weaker.
 Real WeakThickness(Real shearRatio, Real thicknessRatio) { return shearRatio > 0.999f ? 0.0f : thicknessRatio; }
 
 // A count of soil rows: fatal when it cannot be read or exceeds the capacity.
-bool ReadRowCount(std::string_view capacityMessage, int& rows) {
+bool ReadRowCount(ReaderContext& ctx, std::string_view capacityMessage, int& rows) {
   Real count = 0;
   if (!ReadNumber(count)) {
-    Fatal(kSoilConstantsError);
+    Fatal(ctx, kSoilConstantsError);
     return false;
   }
   if (count > static_cast<Real>(kMaxLayers)) {
-    Fatal(capacityMessage);
+    Fatal(ctx, capacityMessage);
     return false;
   }
   rows = RowsOf(count, kMaxLayers);
@@ -74,43 +74,43 @@ void CapDefaults(SideLayers& s, int k) {
   s.CapThicknessRatio(k) = 0.0f;
 }
 
-void BlockA(Real velocity, Real unitWeight, Real poisson, Real damping) {
-  const UnitLabels& u = Problem().labels;
-  EchoHeading("SOIL CONSTANTS");
-  Out().Blank();
-  LabelValue("SHEAR WAVE VELOCITY  ...........", velocity, u.velocity);
-  LabelValue("UNIT WEIGHT  ...................", unitWeight, u.unitWeight);
-  LabelValue("POISSONS RATIO  ................", poisson);
-  LabelValue("MATERIAL DAMPING  ..............", damping);
+void BlockA(ReaderContext& ctx, Real velocity, Real unitWeight, Real poisson, Real damping) {
+  const UnitLabels& u = ctx.problem.labels;
+  EchoHeading(ctx, "SOIL CONSTANTS");
+  ctx.report.Blank();
+  LabelValue(ctx, "SHEAR WAVE VELOCITY  ...........", velocity, u.velocity);
+  LabelValue(ctx, "UNIT WEIGHT  ...................", unitWeight, u.unitWeight);
+  LabelValue(ctx, "POISSONS RATIO  ................", poisson);
+  LabelValue(ctx, "MATERIAL DAMPING  ..............", damping);
 }
 
 // Table C (layered pile soil) and F (adjacent layers of a multilayer system): rows from..to.
-void SoilRows(int from, int to) {
-  const SoilProfile& s = Problem().soil;
+void SoilRows(ReaderContext& ctx, int from, int to) {
+  const SoilProfile& s = ctx.problem.soil;
   for (int k = from; k <= to; ++k)
-    Out().Line(fmt::Line().I(k, 3).X(4).F(s.ShearWaveVelocity(k), 9, 3).X(1).F(s.SoilUnitWeight(k), 11, 3).X(3)
+    ctx.report.Line(fmt::Line().I(k, 3).X(4).F(s.ShearWaveVelocity(k), 9, 3).X(1).F(s.SoilUnitWeight(k), 11, 3).X(3)
                    .F(s.SoilPoissonRatio(k), 5, 3).X(3).F(s.SoilDamping(k), 7, 3));
 }
 
-void SoilUnits() {
-  const UnitLabels& u = Problem().labels;
-  Out().Line(fmt::Line().X(11).A(u.velocity).X(6).A(u.unitWeight));
+void SoilUnits(ReaderContext& ctx) {
+  const UnitLabels& u = ctx.problem.labels;
+  ctx.report.Line(fmt::Line().X(11).A(u.velocity).X(6).A(u.unitWeight));
 }
 
 // Table D: the shear modulus ratios of the weakened zone.
-void TableD(int n, const Rows<Real, kMaxLayers>& ratio) {
-  EchoHeading("NONLINEARITY OF SOIL (WEAKENED ZONE)");
-  Out().Blank();
-  Out().Line("LAYER  SHEAR MODULUS");
-  Out().Line(" NO.   RATIO");
-  Out().Blank();
-  for (int k = 1; k <= n; ++k) Out().Line(fmt::Line().I(k, 3).X(5).F(ratio(k), 7, 3));
+void TableD(ReaderContext& ctx, int n, const Rows<Real, kMaxLayers>& ratio) {
+  EchoHeading(ctx, "NONLINEARITY OF SOIL (WEAKENED ZONE)");
+  ctx.report.Blank();
+  ctx.report.Line("LAYER  SHEAR MODULUS");
+  ctx.report.Line(" NO.   RATIO");
+  ctx.report.Blank();
+  for (int k = 1; k <= n; ++k) ctx.report.Line(fmt::Line().I(k, 3).X(5).F(ratio(k), 7, 3));
 }
 
 // Rows 1..n of the layered soil: layer number, four soil values and, with
 // WEAK, four weak-zone values.
-bool ReadLayeredRows(int n) {
-  ProblemData& p = Problem();
+bool ReadLayeredRows(ReaderContext& ctx, int n) {
+  ProblemData& p = ctx.problem;
   SoilProfile& s = p.soil;
   WeakZone& w = p.weak;
   for (int k = 1; k <= n; ++k) {
@@ -132,36 +132,36 @@ bool ReadLayeredRows(int n) {
   return true;
 }
 
-void SolcstStratum() {
-  ProblemData& p = Problem();
+void SolcstStratum(ReaderContext& ctx) {
+  ProblemData& p = ctx.problem;
   BaseSoil& b = p.base;
   if (!ReadNumbers({&b.StratumShearWaveVelocity, &b.StratumUnitWeight, &b.StratumPoissonRatio, &b.StratumDamping})) {
-    Fatal(kSoilConstantsError);
+    Fatal(ctx, kSoilConstantsError);
     return;
   }
-  if (Echo()) BlockA(b.StratumShearWaveVelocity, b.StratumUnitWeight, b.StratumPoissonRatio, b.StratumDamping);
+  if (Echo(ctx)) BlockA(ctx, b.StratumShearWaveVelocity, b.StratumUnitWeight, b.StratumPoissonRatio, b.StratumDamping);
 }
 
-void SolcstParabolic() {
-  ProblemData& p = Problem();
+void SolcstParabolic(ReaderContext& ctx) {
+  ProblemData& p = ctx.problem;
   Real vt = 0, gamma = 0, nu = 0, d = 0;
   if (!ReadNumbers({&vt, &gamma, &nu, &d})) {
-    Fatal(kSoilConstantsError);
+    Fatal(ctx, kSoilConstantsError);
     return;
   }
-  if (Echo()) BlockA(vt, gamma, nu, d);
+  if (Echo(ctx)) BlockA(ctx, vt, gamma, nu, d);
   GenerateParabolicProfile(p, vt, gamma, nu, d);
   Real ratio = 0, weakNu = nu, weakD = d, thickness = 0;
   if (p.status.WeakZoneOn) {
     if (!ReadNumbers({&ratio, &weakNu, &weakD, &thickness})) {
-      Fatal(kSoilConstantsError);
+      Fatal(ctx, kSoilConstantsError);
       return;
     }
-    if (Echo()) {
-      LabelValue("WEAK SHEAR RATIO  ..............", ratio);
-      LabelValue("WEAKPOISSONS RATIO  ..........", weakNu);
-      LabelValue("WEAK MATERIAL DAMPING  .........", weakD);
-      LabelValue("WEAK THICKNESS RATIO  ..........", thickness);
+    if (Echo(ctx)) {
+      LabelValue(ctx, "WEAK SHEAR RATIO  ..............", ratio);
+      LabelValue(ctx, "WEAKPOISSONS RATIO  ..........", weakNu);
+      LabelValue(ctx, "WEAK MATERIAL DAMPING  .........", weakD);
+      LabelValue(ctx, "WEAK THICKNESS RATIO  ..........", thickness);
     }
   }
   for (int k = 1; k <= kMaxLayers; ++k) {
@@ -172,40 +172,40 @@ void SolcstParabolic() {
   }
 }
 
-void SolcstLayeredPile() {
-  ProblemData& p = Problem();
+void SolcstLayeredPile(ReaderContext& ctx) {
+  ProblemData& p = ctx.problem;
   const int n = RowsOf(p.piles.LayerCountValue, kMaxLayers);
-  if (!ReadLayeredRows(n)) {
-    Fatal(kSoilConstantsError);
+  if (!ReadLayeredRows(ctx, n)) {
+    Fatal(ctx, kSoilConstantsError);
     return;
   }
-  if (!Echo()) return;
-  EchoHeading("SOIL CONSTANTS");
-  Out().Blank();
-  Out().Line("LAYER  SHEAR WAVE    UNIT   POISSONS  MATERIAL");
-  Out().Line(" NO.    VELOCITY    WEIGHT    RATIO    DAMPING");
-  SoilUnits();
-  SoilRows(1, n);
-  if (p.status.WeakZoneOn) TableD(n, p.weak.WeakShearRatio);
+  if (!Echo(ctx)) return;
+  EchoHeading(ctx, "SOIL CONSTANTS");
+  ctx.report.Blank();
+  ctx.report.Line("LAYER  SHEAR WAVE    UNIT   POISSONS  MATERIAL");
+  ctx.report.Line(" NO.    VELOCITY    WEIGHT    RATIO    DAMPING");
+  SoilUnits(ctx);
+  SoilRows(ctx, 1, n);
+  if (p.status.WeakZoneOn) TableD(ctx, n, p.weak.WeakShearRatio);
 }
 
-void SolcstHalfSpace() {
-  ProblemData& p = Problem();
+void SolcstHalfSpace(ReaderContext& ctx) {
+  ProblemData& p = ctx.problem;
   SideLayers& s = p.side;
   int n = 0;
-  if (!ReadRowCount("ERROR - NUMBER OF SIDE LAYERS EXCEEDS 30", n)) return;
+  if (!ReadRowCount(ctx, "ERROR - NUMBER OF SIDE LAYERS EXCEEDS 30", n)) return;
   s.SideLayerCount = n;
   for (int k = 1; k <= n; ++k) {
     Real layer = 0;
     if (!ReadNumbers({&layer, &s.SideLayerDepth(k), &s.SideShearWaveVelocity(k), &s.SideUnitWeight(k),
                       &s.SidePoissonRatio(k), &s.SideDamping(k)})) {
-      Fatal(kSoilConstantsError);
+      Fatal(ctx, kSoilConstantsError);
       return;
     }
     if (p.status.WeakZoneOn) {
       // the weakened zone of a half-space lies around its side layers
       if (!ReadNumbers({&s.CapShearRatio(k), &s.CapPoissonRatio(k), &s.CapDamping(k), &s.CapThicknessRatio(k)})) {
-        Fatal(kSoilConstantsError);
+        Fatal(ctx, kSoilConstantsError);
         return;
       }
       s.CapThicknessRatio(k) = WeakThickness(s.CapShearRatio(k), s.CapThicknessRatio(k));
@@ -213,106 +213,106 @@ void SolcstHalfSpace() {
       CapDefaults(s, k);
     }
   }
-  if (!Echo()) return;
+  if (!Echo(ctx)) return;
   const UnitLabels& u = p.labels;
-  CountedHeading(fmt::Line("SOIL CONSTANTS  NUMBER OF SIDE LAYERS - ").I(n, 3));
-  Out().Blank();
-  Out().Line("LAYER  LAYER  SHEAR WAVE   UNIT   POISSON'S  MATERIAL");
-  Out().Line(" NO.   DEPTH   VELOCITY   WEIGHT    RATIO     DAMPING");
-  Out().Line(UnitsLine({{u.length, 12}, {u.velocity, 22}, {u.unitWeight, 33}}));
+  CountedHeading(ctx, fmt::Line("SOIL CONSTANTS  NUMBER OF SIDE LAYERS - ").I(n, 3));
+  ctx.report.Blank();
+  ctx.report.Line("LAYER  LAYER  SHEAR WAVE   UNIT   POISSON'S  MATERIAL");
+  ctx.report.Line(" NO.   DEPTH   VELOCITY   WEIGHT    RATIO     DAMPING");
+  ctx.report.Line(UnitsLine({{u.length, 12}, {u.velocity, 22}, {u.unitWeight, 33}}));
   for (int k = 1; k <= n; ++k)
-    Out().Line(fmt::Line().I(k, 3).X(1).F(s.SideLayerDepth(k), 9, 3).X(2).F(s.SideShearWaveVelocity(k), 7, 3).X(1)
+    ctx.report.Line(fmt::Line().I(k, 3).X(1).F(s.SideLayerDepth(k), 9, 3).X(2).F(s.SideShearWaveVelocity(k), 7, 3).X(1)
                    .F(s.SideUnitWeight(k), 10, 3).X(2).F(s.SidePoissonRatio(k), 7, 3).X(3)
                    .F(s.SideDamping(k), 7, 3));
-  if (p.status.WeakZoneOn) TableD(n, s.CapShearRatio);
+  if (p.status.WeakZoneOn) TableD(ctx, n, s.CapShearRatio);
 }
 
-void SolcstMultilayer() {
-  ProblemData& p = Problem();
+void SolcstMultilayer(ReaderContext& ctx) {
+  ProblemData& p = ctx.problem;
   SoilProfile& s = p.soil;
   int na = 0;
-  if (!ReadRowCount("ERROR - NUMBER OF ADJACENT LAYERS EXCEEDS 30", na)) return;
+  if (!ReadRowCount(ctx, "ERROR - NUMBER OF ADJACENT LAYERS EXCEEDS 30", na)) return;
   p.piles.AdjacentLayerCountValue = static_cast<Real>(na);
   const int n = RowsOf(p.piles.LayerCountValue, kMaxLayers);
-  if (!ReadLayeredRows(na)) {
-    Fatal(kSoilConstantsError);
+  if (!ReadLayeredRows(ctx, na)) {
+    Fatal(ctx, kSoilConstantsError);
     return;
   }
   for (int k = na + 1; k <= n; ++k) {
     Real layer = 0;
     if (!ReadNumbers({&layer, &s.ShearWaveVelocity(k), &s.SoilUnitWeight(k), &s.SoilPoissonRatio(k),
                       &s.SoilDamping(k), &s.ShearModulusRatio(k), &s.DampingRatio(k)})) {
-      Fatal(kSoilConstantsError);
+      Fatal(ctx, kSoilConstantsError);
       return;
     }
   }
-  if (!Echo()) return;
+  if (!Echo(ctx)) return;
   const UnitLabels& u = p.labels;
-  CountedHeading(fmt::Line("SOIL CONSTANTS").X(6).A("NUMBER OF ADJACENT LAYERS -  ").I(na, 3));
-  Out().Blank();
-  Out().Line("LAYER  SHEAR WAVE   UNIT    POISSONS  MATERIAL");
-  Out().Line(" NO.    VELOCITY   WEIGHT    RATIO     DAMPING");
-  SoilUnits();
-  SoilRows(1, na);
-  if (p.status.WeakZoneOn) TableD(na, p.weak.WeakShearRatio);
-  EchoHeading("SOIL PROPERTIES BELOW FOUNDATION");
-  Out().Blank();
-  Out().Line("LAYER  SHEAR WAVE   UNIT   POISSON'S  MATERIAL  SHEAR MODULUS  DAMPING RATIO");
-  Out().Line(" NO.    VELOCITY   WEIGHT    RATIO     DAMPING  RATIO(IN/OUT)      (IN/OUT)");
-  Out().Line(UnitsLine({{u.velocity, 15}, {u.unitWeight, 26}}));
+  CountedHeading(ctx, fmt::Line("SOIL CONSTANTS").X(6).A("NUMBER OF ADJACENT LAYERS -  ").I(na, 3));
+  ctx.report.Blank();
+  ctx.report.Line("LAYER  SHEAR WAVE   UNIT    POISSONS  MATERIAL");
+  ctx.report.Line(" NO.    VELOCITY   WEIGHT    RATIO     DAMPING");
+  SoilUnits(ctx);
+  SoilRows(ctx, 1, na);
+  if (p.status.WeakZoneOn) TableD(ctx, na, p.weak.WeakShearRatio);
+  EchoHeading(ctx, "SOIL PROPERTIES BELOW FOUNDATION");
+  ctx.report.Blank();
+  ctx.report.Line("LAYER  SHEAR WAVE   UNIT   POISSON'S  MATERIAL  SHEAR MODULUS  DAMPING RATIO");
+  ctx.report.Line(" NO.    VELOCITY   WEIGHT    RATIO     DAMPING  RATIO(IN/OUT)      (IN/OUT)");
+  ctx.report.Line(UnitsLine({{u.velocity, 15}, {u.unitWeight, 26}}));
   for (int k = na + 1; k <= n; ++k)
-    Out().Line(fmt::Line().I(k, 3).X(5).F(s.ShearWaveVelocity(k), 7, 3).X(2).F(s.SoilUnitWeight(k), 9, 3).X(1)
+    ctx.report.Line(fmt::Line().I(k, 3).X(5).F(s.ShearWaveVelocity(k), 7, 3).X(2).F(s.SoilUnitWeight(k), 9, 3).X(1)
                    .F(s.SoilPoissonRatio(k), 7, 3).X(3).F(s.SoilDamping(k), 7, 3).X(6)
                    .F(s.ShearModulusRatio(k), 7, 3).X(8).F(s.DampingRatio(k), 7, 3));
 }
 
 }  // namespace
 
-void ReadSoil() {
-  ProblemData& p = Problem();
+void ReadSoil(ReaderContext& ctx) {
+  ProblemData& p = ctx.problem;
   KeywordRecord kw;
   auto finish = [&] {
     if (p.status.SideCapOn && !p.status.EmbeddedOn) {
-      Out().Blank(2);
-      Out().Line("SIDE-CAP KEYWORD WAS INPUT WITHOUT THE EMBEDDED KEYWORD - THE SIDE-CAP OPTION WILL BE IGNORED");
+      ctx.report.Blank(2);
+      ctx.report.Line("SIDE-CAP KEYWORD WAS INPUT WITHOUT THE EMBEDDED KEYWORD - THE SIDE-CAP OPTION WILL BE IGNORED");
       p.status.SideCapOn = false;
     }
   };
 
   ReadKeyword(kw);
-  int index = LookupKeyword(kw.Key());
+  int index = LookupKeyword(kw.Key(), &ctx.report);
   while (index == kWeakKey) {
-    if (p.status.FoundationType == kStratum) {
-      Fatal("WEAK IS AN IMPROPER KEYWORD FOR THIS FOUNDATION TYPE");
+    if (p.status.FoundationType == EngineFoundation::Stratum) {
+      Fatal(ctx, "WEAK IS AN IMPROPER KEYWORD FOR THIS FOUNDATION TYPE");
       return finish();
     }
     p.status.WeakZoneOn = true;
     ReadKeyword(kw);
-    index = LookupKeyword(kw.Key());
+    index = LookupKeyword(kw.Key(), &ctx.report);
   }
   if (index != kConstantsKey) {
-    Fatal("WEAK OR CONSTANT SUBKEYWORDS ARE EXPECTED TO FOLLOW SOIL KEYWORD");
+    Fatal(ctx, "WEAK OR CONSTANT SUBKEYWORDS ARE EXPECTED TO FOLLOW SOIL KEYWORD");
     return finish();
   }
-  SOLCST();
-  if (p.status.FoundationType == kStratum) return finish();
+  SOLCST(ctx);
+  if (p.status.FoundationType == EngineFoundation::Stratum) return finish();
 
   ReadKeyword(kw);
-  if (LookupKeyword(kw.Key()) != kBelowKey) {
-    Fatal("BELOW SUBKEYWORD IS EXPECTED TO FOLLOW SOIL CONSTANT DATA");
+  if (LookupKeyword(kw.Key(), &ctx.report) != kBelowKey) {
+    Fatal(ctx, "BELOW SUBKEYWORD IS EXPECTED TO FOLLOW SOIL CONSTANT DATA");
     return finish();
   }
-  ReadBaseSoil();
+  ReadBaseSoil(ctx);
 
-  if (p.status.FoundationType == kPile) {
+  if (p.status.FoundationType == EngineFoundation::Pile) {
     for (;;) {
       ReadKeyword(kw);
-      const int next = LookupKeyword(kw.Key());
+      const int next = LookupKeyword(kw.Key(), &ctx.report);
       if (next == kSideCapKey) {
         p.status.SideCapOn = true;
       } else if (next == kEmbeddedKey) {
         p.status.EmbeddedOn = true;
-        ReadSideLayers();
+        ReadSideLayers(ctx);
         break;
       } else {
         PushBack();
@@ -323,52 +323,54 @@ void ReadSoil() {
   finish();
 }
 
-void SOLCST() {
-  ProblemData& p = Problem();
+void SOLCST(ReaderContext& ctx) {
+  ProblemData& p = ctx.problem;
   switch (p.status.FoundationType) {
-    case kStratum: return SolcstStratum();
-    case kPile: return p.status.SoilMedia == kParabolic ? SolcstParabolic() : SolcstLayeredPile();
-    case kHalfSpace: return SolcstHalfSpace();
-    case kMultilayer: return SolcstMultilayer();
+    case EngineFoundation::Stratum: return SolcstStratum(ctx);
+    case EngineFoundation::Pile:
+      return p.status.SoilMedia == kParabolic ? SolcstParabolic(ctx) : SolcstLayeredPile(ctx);
+    case EngineFoundation::HalfSpace: return SolcstHalfSpace(ctx);
+    case EngineFoundation::Multilayer: return SolcstMultilayer(ctx);
     default:
       p.run.InputErrorIndicator = true;
-      Out().Blank(2);
-      Out().Line("THE FOUNDATION TYPE HAS NOT BEEN ESTABLISHED");
-      Out().Line(fmt::Line().X(3).A("THE PROGRAM SHOULD NEVER ENCOUNTER THIS ERROR (SOLCST)"));
+      ctx.report.Blank(2);
+      ctx.report.Line("THE FOUNDATION TYPE HAS NOT BEEN ESTABLISHED");
+      ctx.report.Line(fmt::Line().X(3).A("THE PROGRAM SHOULD NEVER ENCOUNTER THIS ERROR (SOLCST)"));
   }
 }
 
-void ReadBaseSoil() {
-  ProblemData& p = Problem();
+void ReadBaseSoil(ReaderContext& ctx) {
+  ProblemData& p = ctx.problem;
   BaseSoil& b = p.base;
   if (!ReadNumbers({&b.BaseShearWaveVelocity, &b.BaseUnitWeight, &b.BasePoissonRatio, &b.BaseDamping})) {
     p.run.InputErrorIndicator = true;
-    Out().Blank();
-    Out().Line("*** BAD DATA IN SOIL DESCRIPTION BELOW PILE ***");
-    Out().Line("     - WILL CONTINUE TO PROCESS DATA");
-    Out().Line("     - CANNOT EXECUTE THIS PROBLEM SET");
+    ctx.report.Blank();
+    ctx.report.Line("*** BAD DATA IN SOIL DESCRIPTION BELOW PILE ***");
+    ctx.report.Line("     - WILL CONTINUE TO PROCESS DATA");
+    ctx.report.Line("     - CANNOT EXECUTE THIS PROBLEM SET");
     return;
   }
-  if (!Echo()) return;
+  if (!Echo(ctx)) return;
   const UnitLabels& u = p.labels;
-  const Int type = p.status.FoundationType;
-  EchoHeading(type == kHalfSpace ? "HALF-SPACE SOIL" : type == kMultilayer ? "SOIL BELOW MULTILAYER SYSTEM"
-                                                                           : "SOIL BELOW PILE");
-  Out().Blank();
-  Out().Line("SHEAR WAVE    UNIT    POISSON'S   MATERIAL");
-  Out().Line(" VELOCITY    WEIGHT     RATIO     DAMPING");
-  Out().Line(fmt::Line().X(4).A(u.velocity).X(6).A(u.unitWeight));
-  Out().Line(fmt::Line().E(b.BaseShearWaveVelocity, 9, 2).X(1).F(b.BaseUnitWeight, 11, 4).X(3)
+  const EngineFoundation type = p.status.FoundationType;
+  EchoHeading(ctx, type == EngineFoundation::HalfSpace    ? "HALF-SPACE SOIL"
+              : type == EngineFoundation::Multilayer ? "SOIL BELOW MULTILAYER SYSTEM"
+                                                     : "SOIL BELOW PILE");
+  ctx.report.Blank();
+  ctx.report.Line("SHEAR WAVE    UNIT    POISSON'S   MATERIAL");
+  ctx.report.Line(" VELOCITY    WEIGHT     RATIO     DAMPING");
+  ctx.report.Line(fmt::Line().X(4).A(u.velocity).X(6).A(u.unitWeight));
+  ctx.report.Line(fmt::Line().E(b.BaseShearWaveVelocity, 9, 2).X(1).F(b.BaseUnitWeight, 11, 4).X(3)
                  .F(b.BasePoissonRatio, 5, 3).X(3).F(b.BaseDamping, 7, 3));
 }
 
-void ReadSideLayers() {
-  ProblemData& p = Problem();
+void ReadSideLayers(ReaderContext& ctx) {
+  ProblemData& p = ctx.problem;
   SideLayers& s = p.side;
   auto ignore = [&](std::string_view message) {
-    Out().Blank(2);
-    Out().Line(message);
-    Out().Line("PROGRAM WILL IGNORE THESE OPTIONS");
+    ctx.report.Blank(2);
+    ctx.report.Line(message);
+    ctx.report.Line("PROGRAM WILL IGNORE THESE OPTIONS");
     p.status.EmbeddedOn = false;
     p.status.SideCapOn = false;
   };
@@ -389,26 +391,26 @@ void ReadSideLayers() {
       CapDefaults(s, k);
     }
   }
-  if (!Echo()) return;
+  if (!Echo(ctx)) return;
   const UnitLabels& u = p.labels;
-  EchoHeading("EMBEDDED OPTION");
-  Out().Blank();
-  Out().Line(fmt::Line("NUMBER OF SIDE LAYERS  -  ").I(n, 3));
-  Out().Blank();
-  Out().Line("LAYER  THICKNESS  SHEAR WAVE   UNIT    POISSONS  MATERIAL");
-  Out().Line(" NO.    OF LAYER   VELOCITY   WEIHT    RATIO     DAMPING");
-  Out().Line(UnitsLine({{u.length, 14}, {u.velocity, 24}, {u.unitWeight, 36}}));
+  EchoHeading(ctx, "EMBEDDED OPTION");
+  ctx.report.Blank();
+  ctx.report.Line(fmt::Line("NUMBER OF SIDE LAYERS  -  ").I(n, 3));
+  ctx.report.Blank();
+  ctx.report.Line("LAYER  THICKNESS  SHEAR WAVE   UNIT    POISSONS  MATERIAL");
+  ctx.report.Line(" NO.    OF LAYER   VELOCITY   WEIHT    RATIO     DAMPING");
+  ctx.report.Line(UnitsLine({{u.length, 14}, {u.velocity, 24}, {u.unitWeight, 36}}));
   for (int k = 1; k <= n; ++k)
-    Out().Line(fmt::Line().I(k, 3).X(4).F(s.SideThickness(k), 7, 3).X(3).F(s.SideShearWaveVelocity(k), 7, 2).X(3)
+    ctx.report.Line(fmt::Line().I(k, 3).X(4).F(s.SideThickness(k), 7, 3).X(3).F(s.SideShearWaveVelocity(k), 7, 2).X(3)
                    .F(s.SideUnitWeight(k), 9, 3).X(2).F(s.SidePoissonRatio(k), 7, 3).X(3)
                    .F(s.SideDamping(k), 7, 3));
   if (p.status.SideCapOn) {
-    EchoHeading("SIDE-CAP (WEAKENING) OF SIDE LAYERS");
-    Out().Blank();
-    Out().Line("LAYER  SHEAR MODULUS");
-    Out().Line(" NO.       RATIO");
-    Out().Blank();
-    for (int k = 1; k <= n; ++k) Out().Line(fmt::Line().I(k, 3).X(5).F(s.CapShearRatio(k), 7, 3));
+    EchoHeading(ctx, "SIDE-CAP (WEAKENING) OF SIDE LAYERS");
+    ctx.report.Blank();
+    ctx.report.Line("LAYER  SHEAR MODULUS");
+    ctx.report.Line(" NO.       RATIO");
+    ctx.report.Blank();
+    for (int k = 1; k <= n; ++k) ctx.report.Line(fmt::Line().I(k, 3).X(5).F(s.CapShearRatio(k), 7, 3));
   }
 }
 

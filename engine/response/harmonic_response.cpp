@@ -3,16 +3,9 @@
 #include <cmath>
 #include <cstdio>
 
-#include "engine/input/report.hpp"
-#include "engine/input/run_files.hpp"
-#include "engine/response/solvers.hpp"
+#include "engine/numerics/solvers.hpp"
 
 namespace terva {
-
-ResultStore& Results() {
-  static ResultStore* store = new ResultStore();
-  return *store;
-}
 
 void SubtractMass(ComplexMatrix6& A, Real omega, const MassConstants& m) {
   const Real s = omega * omega;
@@ -31,39 +24,33 @@ void SubtractMass(ComplexMatrix6& A, Real omega, const MassConstants& m) {
   addReal(6, 5, s * m.ProductYZ);
 }
 
-void SolveHarmonic(ComplexMatrix6& A, Real omega, int k) {
-  const ProblemData& p = Problem();
+void SolveHarmonic(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out) {
   SubtractMass(A, omega, p.mass);
   Vector6<Complex> b;
   const Real scale = p.status.HarmonicKind == kQuadratic ? omega * omega : 1.0f;  // quadratic: coefficient × ω²
   for (int d = 1; d <= kDof; ++d) b(d) = Complex(p.load.LoadAmplitude(d) * scale, 0.0f);
-  SolveFootingSystem(A, b);
-  ResultStore& r = Results();
+  SolveFootingSystem(A, b, out);
   for (int d = 1; d <= kDof; ++d) r.amplitude(d)(k) = std::abs(b(d));
 }
 
-void SolveFootingSystem(const ComplexMatrix6& A, Vector6<Complex>& b) {
+void SolveFootingSystem(const ComplexMatrix6& A, Vector6<Complex>& b, Report& out) {
   std::array<Complex, 36 + 6> wa{};
   std::array<Real, 6> wk{};
   int ier = 0;
-  LEQ2C(A.data(), 6, 6, b.data(), 1, 6, 0, wa.data(), wk.data(), ier);
+  LEQ2C(A.data(), 6, 6, b.data(), 1, 6, 0, wa.data(), wk.data(), ier, out);
 }
 
-void WriteResponseTitle() {
-  Report& out = Out();
-  WritePageHeader(2);
+void WriteResponseTitle(Report& out, std::string_view title) {
+  WritePageHeader(out, 2, title);
   out.Blank(2);
   out.Line(fmt::Line().X(23).A("FOOTING RESPONSE AMPLITUDES"));
   out.Line(fmt::Line().X(23).Repeat('-', 27));
   out.Blank();
 }
 
-void PrintHarmonicResults() {
-  const ProblemData& p = Problem();
-  const ResultStore& r = Results();
-  Report& out = Out();
+void PrintHarmonicResults(const ProblemData& p, const ResultStore& r, Report& out, std::FILE* graphic) {
   const std::string& len = p.labels.length;
-  WriteResponseTitle();
+  WriteResponseTitle(out, p.run.Title);
   out.Line(std::string("   FREQ.    FREQ.     TRANS. X    TRANS. Y    VERTICAL") +
            "   ROT ABOUT   ROT ABOUT   TORSIONAL");
   out.Line(std::string("    Hz    rad/sec    DIRECTION   DIRECTION            ") +
@@ -74,11 +61,10 @@ void PrintHarmonicResults() {
   out.Line(std::string("  ------  -------    ---------   ---------   ---------") +
            "   ---------   ---------   ---------");
   out.Blank();
-  std::FILE* graphic = GraphicFile();
   for (int k = 1; k <= r.count; ++k) {
     const Real omega = r.printedOmega(k);
     fmt::Line row;
-    row.X(1).F(omega * 0.5f / 3.14f, 7, 2).X(2).F(omega, 7, 2).X(2);
+    row.X(1).F(Hz(omega), 7, 2).X(2).F(omega, 7, 2).X(2);
     fmt::Line record(" ");
     record.F(omega, 7, 2).X(2);
     for (int d = 1; d <= kDof; ++d) {

@@ -3,23 +3,20 @@
 #include <cmath>
 #include <vector>
 
-#include "engine/input/report.hpp"
 #include "engine/response/harmonic_response.hpp"
-#include "engine/response/solvers.hpp"
+#include "engine/numerics/solvers.hpp"
 
 namespace terva {
 
-void SolveRandom(ComplexMatrix6& A, Real omega, int k) {
-  const ProblemData& p = Problem();
+void SolveRandom(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out) {
   SubtractMass(A, omega, p.mass);
   ComplexMatrix6 H;  // the identity, replaced by the inverse
   for (int i = 1; i <= kDof; ++i) H(i, i) = Complex(1.0f, 0.0f);
   std::array<Complex, 36 + 6> wa{};
   std::array<Real, 6> wk{};
   int ier = 0;
-  LEQ2C(A.data(), 6, 6, H.data(), 6, 6, 0, wa.data(), wk.data(), ier);  // singular: H keeps the identity
+  LEQ2C(A.data(), 6, 6, H.data(), 6, 6, 0, wa.data(), wk.data(), ier, out);  // singular: H keeps the identity
   const bool loaded = k <= p.load.PointCount && k <= kMaxFrequencies;
-  ResultStore& r = Results();
   for (int d = 1; d <= kDof; ++d) {
     Real sum = 0.0f;
     if (loaded)
@@ -38,9 +35,8 @@ Real SimpsonMoment(const Real* values, int n, Real h) {
 
 namespace {
 
-void SpectrumTable(const char* title, int dashes, const char* column, int gap, int d) {
-  const ResultStore& r = Results();
-  Report& out = Out();
+void SpectrumTable(const ResultStore& r, Report& out, const char* title, int dashes, const char* column, int gap,
+                   int d) {
   out.Blank(2);
   out.Line(fmt::Line().X(14).A(title));
   out.Line(fmt::Line().X(14).Repeat('-', dashes));
@@ -52,11 +48,8 @@ void SpectrumTable(const char* title, int dashes, const char* column, int gap, i
 
 }  // namespace
 
-void PrintRandomResults() {
-  const ProblemData& p = Problem();
-  const ResultStore& r = Results();
-  Report& out = Out();
-  WritePageHeader(2);
+void PrintRandomResults(const ProblemData& p, const ResultStore& r, Report& out) {
+  WritePageHeader(out, 2, p.run.Title);
   out.Blank(2);
   out.Line(fmt::Line().X(13).A("DEGREE OF"));
   out.Line(fmt::Line().X(14).A("FREEDOM").X(4).A("PEAK FACTOR (G)").X(3).A("MAXIMUM DISPLACEMENT"));
@@ -101,8 +94,8 @@ void PrintRandomResults() {
     out.Blank();
     out.Line("* PEAK FACTOR NOT DEFINED: MEAN FREQUENCY TIMES DURATION IS 1 OR LESS");
   }
-  SpectrumTable("RESPONSE SPECTRA CURVE OF TRANSLATION", 37, "IN X DIRECTION", 12, 1);
-  SpectrumTable("RESPONSE SPECTRA CURVE OF ROTATION", 34, "ABOUT Y AXIS", 14, 5);
+  SpectrumTable(r, out, "RESPONSE SPECTRA CURVE OF TRANSLATION", 37, "IN X DIRECTION", 12, 1);
+  SpectrumTable(r, out, "RESPONSE SPECTRA CURVE OF ROTATION", 34, "ABOUT Y AXIS", 14, 5);
 }
 
 }  // namespace terva

@@ -3,15 +3,18 @@
 // factors and expected maxima.
 #pragma once
 
-#include "engine/matrix6.hpp"
+#include "engine/core/matrix6.hpp"
+#include "engine/core/problem_data.hpp"
+#include "engine/report/report.hpp"
+#include "engine/response/results.hpp"
 
 namespace terva {
 
 // Frequency point k: H = (A − ω²·M)⁻¹ and Sx(k, d) = Σ Re[H(d,i)·conj(H(d,j))·S(i,j)].
-void SolveRandom(ComplexMatrix6& A, Real omega, int k);
+void SolveRandom(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out);
 
 // After the loop: the peak-factor table and the two response spectrum tables.
-void PrintRandomResults();
+void PrintRandomResults(const ProblemData& p, const ResultStore& r, Report& out);
 
 // Spectral moment by Simpson's rule with spacing h: interior weights 4, 2, 4, …
 // and weight 1 at both ends (n >= 3).

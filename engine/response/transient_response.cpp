@@ -3,26 +3,21 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/input/report.hpp"
-#include "engine/response/dft.hpp"
+#include "engine/numerics/dft.hpp"
 #include "engine/response/harmonic_response.hpp"
 
 namespace terva {
 
-void SolveTransient(ComplexMatrix6& A, Real omega, int k) {
-  const ProblemData& p = Problem();
+void SolveTransient(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out) {
   SubtractMass(A, omega, p.mass);
   Vector6<Complex> b;
   const int points = std::min<Int>(p.load.PointCount, kMaxTransientPoints);
   for (int d = 1; d <= kDof; ++d) b(d) = k <= points ? p.load.TransientSpectrum(k)(d) : Complex(0.0f, 0.0f);
-  SolveFootingSystem(A, b);  // a singular system keeps the load spectrum
-  ResultStore& r = Results();
+  SolveFootingSystem(A, b, out);  // a singular system keeps the load spectrum
   for (int d = 1; d <= kDof; ++d) r.spectrum(k)(d) = b(d);
 }
 
-void PrintTransientResults() {
-  const ProblemData& p = Problem();
-  ResultStore& r = Results();
+void PrintTransientResults(const ProblemData& p, ResultStore& r, Report& out) {
   const int n = std::clamp<Int>(p.load.PointCount, 0, kMaxTransientPoints);
   const int nf = n / 2 + 1;
   // the spectrum of a real history: the upper half mirrors the lower one
@@ -40,9 +35,8 @@ void PrintTransientResults() {
     for (int j = 0; j < n; ++j) history[static_cast<size_t>(j)][static_cast<size_t>(d - 1)] = work[static_cast<size_t>(j)].real();
   }
 
-  Report& out = Out();
   const std::string& len = p.labels.length;
-  WriteResponseTitle();
+  WriteResponseTitle(out, p.run.Title);
   out.Line(fmt::Line("          TRANS. X   TRANS. Y    VERTICAL").X(5).A("ROT ABOUT").X(5).A("ROT ABOUT").X(2)
                .A("TORSIONAL"));
   out.Line(std::string("  TIME    DIRECTION  DIRECTION         ") + "        X AXIS       Y AXIS            ");

@@ -2,15 +2,18 @@
 // then transformed back into displacement histories.
 #pragma once
 
-#include "engine/matrix6.hpp"
+#include "engine/core/matrix6.hpp"
+#include "engine/core/problem_data.hpp"
+#include "engine/report/report.hpp"
+#include "engine/response/results.hpp"
 
 namespace terva {
 
 // Frequency k of the transient list: solves (A − ω²·M)·X = F(k) and keeps X(k).
-void SolveTransient(ComplexMatrix6& A, Real omega, int k);
+void SolveTransient(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out);
 
-// After the loop: the spectra completed by symmetry, transformed to histories,
-// and the time table of the report.
-void PrintTransientResults();
+// After the loop: the spectra completed by symmetry (in r), transformed to
+// histories, and the time table of the report.
+void PrintTransientResults(const ProblemData& p, ResultStore& r, Report& out);
 
 }  // namespace terva

@@ -27,18 +27,19 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "gui/Table.hpp"
-#include "gui/TableForm.hpp"
+#include "gui/model/Table.hpp"
+#include "gui/widgets/TableForm.hpp"
 #include "gui/app/Options.hpp"
 #include "gui/app/RunAnalysis.hpp"
 #include "gui/app/Title.hpp"
 #include "gui/core/EngineRunner.hpp"
 #include "gui/core/Messages.hpp"
 #include "gui/model/ProgramData.hpp"
-#include "gui/model/ProjectReader.hpp"
+#include "gui/files/ProjectReader.hpp"
 #include "gui/model/ProjectTables.hpp"
-#include "gui/model/ProjectWriter.hpp"
+#include "gui/files/ProjectWriter.hpp"
 #include "gui/widgets/ChildForm.hpp"
+#include "gui/widgets/TableWindows.hpp"
 
 // The manual and its pictures live in a resource of the static library.
 static void InitResources() { Q_INIT_RESOURCE(manual); }
@@ -105,7 +106,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   connect(mdi_, &QMdiArea::subWindowActivated, this, &TMainForm::SubWindowActivated);
 
   // Table windows open as children of the main window.
-  TTableForm::SetWindowHost([this](TTableForm* form) {
+  InstallTableWindows().SetHost([this](TTableForm* form) {
     QMdiSubWindow* frame = mdi_->addSubWindow(form);
     frame->setWindowTitle(form->windowTitle());
     frame->setAttribute(Qt::WA_DeleteOnClose);
@@ -125,7 +126,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 }
 
 TMainForm::~TMainForm() {
-  TTableForm::SetWindowHost({});
+  InstallTableWindows().SetHost({});
   // Table windows go before their tables.
   mdi_->closeAllSubWindows();
   for (QMdiSubWindow* window : mdi_->subWindowList()) delete window;
@@ -187,7 +188,7 @@ void TMainForm::CreateActions() {
   MakeAction("DataPileProperties", "&Pile Properties", [this] { ShowChild(TChildId::PileProperties); });
   MakeAction("DataPileElements", "Pile Elements", [this] { ShowTable(tables_->PileData()); });
   MakeAction("DataSoilLayer", "Soil &Layer Data", [this] {
-    if (project_->FoundationCode == kPile) ShowTable(tables_->D());
+    if (project_->FoundationCode == TFoundationType::Pile) ShowTable(tables_->D());
   });
   MakeAction("DataSoilBelow", "Soil Data Below Footing/PileTip", [this] { ShowChild(TChildId::SoilBelow); });
   MakeAction("DataSideSoil", "Side Soil of Fondation", [this] { ShowSideSoil(); });
@@ -328,8 +329,8 @@ void TMainForm::CreateMenus() {
 }
 
 void TMainForm::UpdateDataMenu() {
-  const int code = project_->FoundationCode;
-  const bool pile = code == kPile;
+  const TFoundationType code = project_->FoundationCode;
+  const bool pile = code == TFoundationType::Pile;
   const bool footing = !pile;
   for (const char* name :
        {"DataPileProperties", "DataPileElements", "DataPileCoordinates", "DataPileCapMass", "DataPileCapShape",
@@ -337,39 +338,39 @@ void TMainForm::UpdateDataMenu() {
     Action(name)->setEnabled(pile);
   for (const char* name : {"DataFoundationDimension", "DataMass", "DataFoundationShape"})
     Action(name)->setEnabled(footing);
-  Action("DataFoundationLayer")->setEnabled(code == kMultilayer);
+  Action("DataFoundationLayer")->setEnabled(code == TFoundationType::Multilayer);
   Action("DataSoilBelow")->setEnabled(true);
   QAction* side = Action("DataSideSoil");
-  side->setEnabled(code != kStratum);
-  side->setText(code == kPile      ? QStringLiteral("Side Soil of Pile Cap")
-                : code == kStratum ? QStringLiteral("Side Soil")
+  side->setEnabled(code != TFoundationType::Stratum);
+  side->setText(code == TFoundationType::Pile      ? QStringLiteral("Side Soil of Pile Cap")
+                : code == TFoundationType::Stratum ? QStringLiteral("Side Soil")
                                    : QStringLiteral("Side Soil of Fondation"));
-  Action("DataSoilColumn")->setEnabled(code == kMultilayer);
-  if (code == kMultilayer && tables_->MultiElement()->RowCount() > 1)
+  Action("DataSoilColumn")->setEnabled(code == TFoundationType::Multilayer);
+  if (code == TFoundationType::Multilayer && tables_->MultiElement()->RowCount() > 1)
     tables_->Multisoil()->SetRowCount(tables_->MultiElement()->RowCount() - tables_->D()->RowCount());
 }
 
 void TMainForm::FoundationTypeChanged() {
-  const bool pile = project_->FoundationCode == kPile;
+  const bool pile = project_->FoundationCode == TFoundationType::Pile;
   for (const char* name : {"DataPileProperties", "DataPileElements", "DataPileCoordinates"})
     Action(name)->setEnabled(pile);
 }
 
 void TMainForm::UpdateLoadType(bool closeWindows) {
-  const int type = project_->LoadType;
-  if (type >= 1 && type <= 3) loadGroup_->actions()[type - 1]->setChecked(true);
-  harmonicMenu_->menuAction()->setEnabled(type == kHarmonicLoad);
-  Action("DataTransient")->setEnabled(type == kTransientLoad);
-  Action("DataRandom")->setEnabled(type == kRandomLoad);
+  const TLoadType type = project_->LoadType;
+  loadGroup_->actions()[static_cast<int>(type) - 1]->setChecked(true);
+  harmonicMenu_->menuAction()->setEnabled(type == TLoadType::Harmonic);
+  Action("DataTransient")->setEnabled(type == TLoadType::Transient);
+  Action("DataRandom")->setEnabled(type == TLoadType::Random);
   if (!closeWindows) return;
-  if (type != kHarmonicLoad) {
+  if (type != TLoadType::Harmonic) {
     CloseChild(TChildId::Quadratic);
     CloseChild(TChildId::NonQuadratic);
   } else {
     CloseChild(project_->Quadratic == 1 ? TChildId::NonQuadratic : TChildId::Quadratic);
   }
-  if (type != kTransientLoad) CloseChild(TChildId::Transient);
-  if (type != kRandomLoad) CloseChild(TChildId::Random);
+  if (type != TLoadType::Transient) CloseChild(TChildId::Transient);
+  if (type != TLoadType::Random) CloseChild(TChildId::Random);
 }
 
 void TMainForm::UpdateComputationMenu() {
@@ -506,16 +507,16 @@ void TMainForm::ShowTable(TGridTable* table) {
 
 void TMainForm::ShowSideSoil() {
   switch (project_->FoundationCode) {
-    case kHalfSpace: ShowTable(tables_->D1()); break;
-    case kPile: ShowTable(tables_->pilecapsoil()); break;
+    case TFoundationType::HalfSpace: ShowTable(tables_->D1()); break;
+    case TFoundationType::Pile: ShowTable(tables_->pilecapsoil()); break;
     default: ShowTable(tables_->D()); break;
   }
 }
 
 void TMainForm::ShowFoundationDimension() {
-  const int code = project_->FoundationCode;
-  if (code == kHalfSpace || code == kStratum) ShowChild(TChildId::FoundationData);
-  else if (code == kMultilayer) ShowChild(TChildId::FoundationProperties);
+  const TFoundationType code = project_->FoundationCode;
+  if (code == TFoundationType::HalfSpace || code == TFoundationType::Stratum) ShowChild(TChildId::FoundationData);
+  else if (code == TFoundationType::Multilayer) ShowChild(TChildId::FoundationProperties);
 }
 
 void TMainForm::ShowHarmonic(int quadratic) {
@@ -534,7 +535,7 @@ bool TMainForm::Modified() const { return modified_ || tables_->Modified(); }
 void TMainForm::CloseProjectWindows() {
   // The windows of the old project's values go; their values are not stored.
   for (int i = 0; i < kChildCount; ++i) CloseChild(static_cast<TChildId>(i));
-  tables_->CloseWindows();
+  tables_->CloseWindows(TCloseReason::TableGone);
 }
 
 void TMainForm::ReplaceProject(std::unique_ptr<TProgramData> project) {
@@ -644,8 +645,9 @@ QString TMainForm::ChooseFile(bool save, const QString& caption, const QString& 
 
 void TMainForm::SetLoadType(int loadType) {
   if (loadType < 1 || loadType > 3) return;
-  if (project_->LoadType != loadType) modified_ = true;
-  project_->LoadType = loadType;
+  const auto type = static_cast<TLoadType>(loadType);
+  if (project_->LoadType != type) modified_ = true;
+  project_->LoadType = type;
   UpdateLoadType();
 }
 
@@ -662,7 +664,8 @@ void TMainForm::SetUnits(int system) {
 void TMainForm::ReadPlots() {
   const QString graphic = WithExtension(project_->FileName, QStringLiteral(".tvp"));
   if (!QFileInfo::exists(graphic)) return;
-  plots_.ReadResultCurves(graphic, true, project_->Matrix == 1, project_->LoadType, project_->Units);
+  plots_.ReadResultCurves(graphic, true, project_->Matrix == 1, static_cast<int>(project_->LoadType),
+                          project_->Units);
 }
 
 // ---------------------------------------------------------------------------

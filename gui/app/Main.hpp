@@ -12,7 +12,7 @@
 #include <functional>
 #include <memory>
 
-#include "gui/PltData.hpp"
+#include "gui/model/PltData.hpp"
 
 class QAction;
 class QActionGroup;

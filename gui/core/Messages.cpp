@@ -1,26 +1,27 @@
 #include "gui/core/Messages.hpp"
 
 #include <cstdio>
+#include <utility>
 
 namespace terva::gui {
 
 namespace {
+
 TMessageSink& Sink() {
   static TMessageSink sink;
   return sink;
 }
+
 }  // namespace
 
-TMessageSink SetMessageSink(TMessageSink sink) {
-  TMessageSink previous = std::move(Sink());
-  Sink() = std::move(sink);
-  return previous;
-}
+TMessageSink SetMessageSink(TMessageSink sink) { return std::exchange(Sink(), std::move(sink)); }
 
 int ShowMessage(TMessageKind kind, const QString& title, const QString& text, int buttons) {
   if (Sink()) return Sink()(TMessage{kind, title, text, buttons});
-  std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-  return (buttons & MbOk) ? MbOk : MbCancel;
+  QString line = text;
+  line.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+  return (buttons & MbOk) != 0 ? MbOk : MbCancel;
 }
 
 }  // namespace terva::gui

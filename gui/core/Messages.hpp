@@ -1,8 +1,11 @@
-// The one message sink: every message the program shows the user goes
-// through ShowMessage, so that tests (and batch use) can read and answer them.
+// The one way the program tells the user something: every message of the
+// model, the file readers and the windows goes to the message sink. The
+// desktop program installs a sink that shows message boxes; tests install
+// one that records the messages.
 #pragma once
 
 #include <QString>
+
 #include <functional>
 
 namespace terva::gui {
@@ -13,18 +16,18 @@ enum TMessageButton { MbOk = 1, MbYes = 2, MbNo = 4, MbCancel = 8 };
 struct TMessage {
   TMessageKind kind;
   QString title;
-  QString text;
-  int buttons;
+  QString text;  // line breaks may be "\r" or "\n"
+  int buttons;   // TMessageButton values or'ed together
 };
 
-// Returns the button pressed.
+// Shows a message and returns the button pressed.
 using TMessageSink = std::function<int(const TMessage&)>;
 
-// Installs `sink`; returns the previous one.
+// Installs `sink` (an empty one removes it) and returns the previous sink.
 TMessageSink SetMessageSink(TMessageSink sink);
 
-// Without a sink the text goes to standard error and the answer is Ok (or
-// Cancel when Ok is not offered).
+// Hands the message to the sink. Without a sink the text goes to stderr and
+// the answer is MbOk, or MbCancel when OK is not offered.
 int ShowMessage(TMessageKind kind, const QString& title, const QString& text, int buttons = MbOk);
 
 }  // namespace terva::gui

@@ -20,29 +20,30 @@ constexpr long double kSlugsPerMegagram = 68.364249L;
 const QString TProgramData::kNewFileName = QStringLiteral("NewData.tvd");
 const QString TProgramData::kNewTitle = QStringLiteral("New Pile");
 
-QString FoundationWord(int code) {
-  switch (code) {
-    case kHalfSpace: return QStringLiteral("HALF-SPACE");
-    case kPile: return QStringLiteral("PILE");
-    case kStratum: return QStringLiteral("STRATUM");
-    case kMultilayer: return QStringLiteral("MULTILAYER");
-    default: return QString();
+QString FoundationWord(TFoundationType type) {
+  switch (type) {
+    case TFoundationType::HalfSpace: return QStringLiteral("HALF-SPACE");
+    case TFoundationType::Pile: return QStringLiteral("PILE");
+    case TFoundationType::Stratum: return QStringLiteral("STRATUM");
+    case TFoundationType::Multilayer: return QStringLiteral("MULTILAYER");
   }
+  return QString();
 }
 
-int FoundationCodeOf(const QString& word) {
-  for (int code = kHalfSpace; code <= kMultilayer; ++code)
-    if (word == FoundationWord(code)) return code;
-  return 0;
+std::optional<TFoundationType> FoundationTypeOf(const QString& word) {
+  for (TFoundationType type : {TFoundationType::HalfSpace, TFoundationType::Pile, TFoundationType::Stratum,
+                               TFoundationType::Multilayer})
+    if (word == FoundationWord(type)) return type;
+  return std::nullopt;
 }
 
 TProgramData::TProgramData() : FileName(kNewFileName), Title(kNewTitle) {}
 
-void TProgramData::SetFoundation(int code) {
-  const QString word = FoundationWord(code);
+void TProgramData::SetFoundation(TFoundationType type) {
+  const QString word = FoundationWord(type);
   if (word.isEmpty()) return;
   Foundation = word;
-  FoundationCode = code;
+  FoundationCode = type;
 }
 
 QString TProgramData::HarmonicLoadTemplate(int index, int quadratic) {

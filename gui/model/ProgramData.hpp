@@ -10,19 +10,21 @@
 #include <QString>
 
 #include <array>
+#include <optional>
 
 namespace terva::gui {
 
-// Foundation types: the word and its code are always set together.
-enum TFoundationCode : int { kHalfSpace = 1, kPile = 2, kStratum = 3, kMultilayer = 4 };
-// Load types.
-enum TLoadTypeCode : int { kHarmonicLoad = 1, kTransientLoad = 2, kRandomLoad = 3 };
+// The program's foundation types (the engine numbers its own differently).
+// The word and the type of a project are always set together.
+enum class TFoundationType : int { HalfSpace = 1, Pile = 2, Stratum = 3, Multilayer = 4 };
+// The program's load types.
+enum class TLoadType : int { Harmonic = 1, Transient = 2, Random = 3 };
 
-// The word of a foundation code ("HALF-SPACE", "PILE", "STRATUM",
-// "MULTILAYER"); empty for any other code.
-QString FoundationWord(int code);
-// The code of a foundation word (exact comparison); 0 for any other word.
-int FoundationCodeOf(const QString& word);
+// The word of a foundation type ("HALF-SPACE", "PILE", "STRATUM",
+// "MULTILAYER"); empty for a value outside the enumeration.
+QString FoundationWord(TFoundationType type);
+// The type of a foundation word (exact comparison); none for any other word.
+std::optional<TFoundationType> FoundationTypeOf(const QString& word);
 
 // Unit templates of the project values (see units.hpp).
 namespace field_units {
@@ -51,7 +53,7 @@ class TProgramData {
   QString GeometryFileName;
   QString Foundation = QStringLiteral("HALF-SPACE");
   QString LoadLine;
-  int FoundationCode = kHalfSpace;
+  TFoundationType FoundationCode = TFoundationType::HalfSpace;
   QString Title;
   int MassCount = 0;
   // Total mass, mass moments of inertia about X, Y, Z, products XY, XZ, YZ.
@@ -85,7 +87,7 @@ class TProgramData {
   long double Thickness = 0.0L;
   long double PileModulus = 0.0L;
   int Matrix = 1;
-  int LoadType = kHarmonicLoad;
+  TLoadType LoadType = TLoadType::Harmonic;
   int Interaction = 1;
   long double TimeStep = 0.0L;
   long double RandomFreqMax = 0.0L, RandomFreqMin = 0.0L;
@@ -99,8 +101,8 @@ class TProgramData {
 
   // Unnamed while FileName is "NewData.tvd" (exact comparison).
   bool IsUnnamed() const { return FileName == kNewFileName; }
-  // Sets the foundation word and code together; a code outside 1..4 is ignored.
-  void SetFoundation(int code);
+  // Sets the foundation word and type together.
+  void SetFoundation(TFoundationType type);
 
   // The unit template of HarmonicLoads[index] (0..5) for the quadratic flag.
   static QString HarmonicLoadTemplate(int index, int quadratic);

@@ -1,7 +1,6 @@
 #include "gui/model/ProjectTables.hpp"
 
-#include "gui/ColumnTypes.hpp"
-#include "gui/TableForm.hpp"
+#include "gui/model/ColumnTypes.hpp"
 #include "gui/model/ProgramData.hpp"
 
 #include <initializer_list>
@@ -205,6 +204,7 @@ TProjectTables::TProjectTables(QObject* parent) : QObject(parent) {
 }
 
 TProjectTables::~TProjectTables() {
+  CloseWindows(TCloseReason::TableGone);
   // The tables that hold nested copies go before their templates.
   for (TGridTable* table : tables_) table->SetRowCount(0);
 }
@@ -248,9 +248,8 @@ void TProjectTables::ClearModified() {
   for (TGridTable* table : tables_) table->ClearModified();
 }
 
-void TProjectTables::CloseWindows() {
-  for (TGridTable* table : AllWithNested())
-    if (TTableForm* form = table->Form()) form->close();
+void TProjectTables::CloseWindows(TCloseReason reason) {
+  for (TGridTable* table : AllWithNested()) table->CloseWindow(reason);
 }
 
 std::vector<TTableSnapshot> TProjectTables::Snapshot() const {
@@ -268,7 +267,9 @@ void TProjectTables::Restore(const std::vector<TTableSnapshot>& snapshot) {
 // Project creation and the unit switch
 
 std::unique_ptr<TProgramData> NewProject(TProjectTables& tables) {
-  tables.CloseWindows();
+  // The rows of the old project go: so do their windows, entries in
+  // progress included.
+  tables.CloseWindows(TCloseReason::TableGone);
   auto data = std::make_unique<TProgramData>();
   // A new project is always SI; the tables follow, whatever system the
   // previous project left them in.

@@ -8,7 +8,7 @@
 // a second set would take them over from the first.
 #pragma once
 
-#include "gui/Table.hpp"
+#include "gui/model/Table.hpp"
 
 #include <QObject>
 #include <QString>
@@ -52,19 +52,19 @@ class TProjectTables : public QObject {
   explicit TProjectTables(QObject* parent = nullptr);
   ~TProjectTables() override;
 
-  // The tables by component name.
-  TGridTable* D() const { return tables_[0]; }             // 1 soil properties along piles / beside layers
-  TGridTable* TLoadtype() const { return tables_[1]; }     // 2 transient loads
-  TGridTable* PileData() const { return tables_[2]; }      // 3 pile elements
-  TGridTable* pilecapsoil() const { return tables_[3]; }   // 4 side soil of the pile cap
-  TGridTable* Multisoil() const { return tables_[4]; }     // 5 soil layers below a multilayer foundation
-  TGridTable* MultiElement() const { return tables_[5]; }  // 6 multilayer foundation layers
-  TGridTable* Pilecoord() const { return tables_[6]; }     // 7 pile coordinates
-  TGridTable* Dtransient() const { return tables_[7]; }    // 8 template of the load histories
-  TGridTable* Trandom() const { return tables_[8]; }       // 9 random spectra
-  TGridTable* Tspectrum() const { return tables_[9]; }     // 10 template of the spectra
-  TGridTable* D1() const { return tables_[10]; }           // 11 soil layers of half-space and stratum
-  TGridTable* MassCal() const { return tables_[11]; }      // 12 mass components
+  // The tables by component name, each with its caption.
+  TGridTable* D() const { return tables_[0]; }             // 1 "Soil Properties" (along piles, beside layers)
+  TGridTable* TLoadtype() const { return tables_[1]; }     // 2 "Transient Loading Data"
+  TGridTable* PileData() const { return tables_[2]; }      // 3 "Pile Data" (pile elements)
+  TGridTable* pilecapsoil() const { return tables_[3]; }   // 4 "Side Weakened Soil Parameters" (pile cap)
+  TGridTable* Multisoil() const { return tables_[4]; }     // 5 "Soil Layers Below the Foundation"
+  TGridTable* MultiElement() const { return tables_[5]; }  // 6 "Multi-Layer Foundation"
+  TGridTable* Pilecoord() const { return tables_[6]; }     // 7 "Pile Coordinations"
+  TGridTable* Dtransient() const { return tables_[7]; }    // 8 "Load Amplitude" (template of the load histories)
+  TGridTable* Trandom() const { return tables_[8]; }       // 9 "Random Loading data"
+  TGridTable* Tspectrum() const { return tables_[9]; }     // 10 "Random Spectrum Data" (template of the spectra)
+  TGridTable* D1() const { return tables_[10]; }           // 11 "Soil Layer Data" (half-space and stratum)
+  TGridTable* MassCal() const { return tables_[11]; }      // 12 "Mass Components including equipment, ..."
 
   // In identifier order (1 to 12).
   const std::array<TGridTable*, kTableCount>& All() const { return tables_; }
@@ -82,8 +82,8 @@ class TProjectTables : public QObject {
   void EnsureMinRows();
   bool Modified() const;
   void ClearModified();
-  // Closes the open table windows of the tables.
-  void CloseWindows();
+  // Closes the open table windows of the tables (nested ones included).
+  void CloseWindows(TCloseReason reason);
 
   std::vector<TTableSnapshot> Snapshot() const;
   void Restore(const std::vector<TTableSnapshot>& snapshot);

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 
-#include "gui/DataEdit.hpp"
+#include "gui/widgets/DataEdit.hpp"
 
 namespace terva::gui {
 

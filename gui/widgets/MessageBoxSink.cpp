@@ -1,35 +1,45 @@
 #include "gui/widgets/MessageBoxSink.hpp"
 
+#include "gui/core/Messages.hpp"
+
 #include <QApplication>
 #include <QMessageBox>
 
-#include "gui/core/Messages.hpp"
-
 namespace terva::gui {
 
-void InstallMessageBoxSink() {
-  SetMessageSink([](const TMessage& message) {
-    QMessageBox::StandardButtons buttons;
-    if (message.buttons & MbOk) buttons |= QMessageBox::Ok;
-    if (message.buttons & MbYes) buttons |= QMessageBox::Yes;
-    if (message.buttons & MbNo) buttons |= QMessageBox::No;
-    if (message.buttons & MbCancel) buttons |= QMessageBox::Cancel;
-    if (!buttons) buttons = QMessageBox::Ok;
-    QMessageBox::Icon icon = QMessageBox::Information;
-    switch (message.kind) {
-      case TMessageKind::Information: icon = QMessageBox::Information; break;
-      case TMessageKind::Warning: icon = QMessageBox::Warning; break;
-      case TMessageKind::Error: icon = QMessageBox::Critical; break;
-      case TMessageKind::Question: icon = QMessageBox::Question; break;
-    }
-    QMessageBox box(icon, message.title, message.text, buttons, QApplication::activeWindow());
-    switch (box.exec()) {
-      case QMessageBox::Yes: return int(MbYes);
-      case QMessageBox::No: return int(MbNo);
-      case QMessageBox::Cancel: return int(MbCancel);
-      default: return int(MbOk);
-    }
-  });
+namespace {
+
+QMessageBox::Icon IconOf(TMessageKind kind) {
+  switch (kind) {
+    case TMessageKind::Information: return QMessageBox::Information;
+    case TMessageKind::Warning: return QMessageBox::Warning;
+    case TMessageKind::Error: return QMessageBox::Critical;
+    case TMessageKind::Question: return QMessageBox::Question;
+  }
+  return QMessageBox::NoIcon;
 }
+
+constexpr std::pair<int, QMessageBox::StandardButton> kButtons[] = {
+    {MbOk, QMessageBox::Ok}, {MbYes, QMessageBox::Yes}, {MbNo, QMessageBox::No}, {MbCancel, QMessageBox::Cancel}};
+
+int ShowBox(const TMessage& message) {
+  QMessageBox::StandardButtons buttons;
+  for (const auto& [mine, standard] : kButtons)
+    if ((message.buttons & mine) != 0) buttons |= standard;
+  if (buttons == QMessageBox::NoButton) buttons = QMessageBox::Ok;
+  QString text = message.text;
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  QWidget* parent = QApplication::activeModalWidget() != nullptr ? QApplication::activeModalWidget()
+                                                                  : QApplication::activeWindow();
+  QMessageBox box(IconOf(message.kind), message.title, text, buttons, parent);
+  const int pressed = box.exec();
+  for (const auto& [mine, standard] : kButtons)
+    if (pressed == standard) return mine;
+  return (message.buttons & MbCancel) != 0 || (message.buttons & MbOk) == 0 ? MbCancel : MbOk;
+}
+
+}  // namespace
+
+void InstallMessageBoxSink() { SetMessageSink(ShowBox); }
 
 }  // namespace terva::gui

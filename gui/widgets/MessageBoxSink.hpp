@@ -1,10 +1,9 @@
-// The message sink of the running program: message boxes.
+// The message sink of the desktop program: every message in a message box.
 #pragma once
 
 namespace terva::gui {
 
-// Shows every message of the program in a message box (information,
-// warning, error, or a question with the buttons asked for).
+// Installs the message-box sink (see core/Messages.hpp).
 void InstallMessageBoxSink();
 
 }  // namespace terva::gui

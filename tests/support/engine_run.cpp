@@ -8,7 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "engine/input/iterva.h"
+#include "engine/analysis/iterva.h"
 
 namespace terva::test {
 

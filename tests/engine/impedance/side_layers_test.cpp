@@ -9,7 +9,8 @@
 #include <complex>
 #include <numbers>
 
-#include "engine/impedance/bessel.hpp"
+#include "engine/analysis/records.hpp"
+#include "engine/numerics/bessel.hpp"
 
 namespace terva {
 namespace {
@@ -20,7 +21,7 @@ constexpr Real kNu = 0.3f, kD = 0.05f;
 
 SideReactions Homogeneous(Real a0, bool shear = false, bool compression = false,
                           const std::array<Real, 4>& radii = kUnit) {
-  return SideLayerReactions(a0, kNu, kD, {}, radii, shear, compression);
+  return SideLayerReactions(a0, kNu, kD, {}, radii, shear, compression, Out());
 }
 
 void ExpectClose(Complex got, Complex want, Real tol, const char* what) {
@@ -30,7 +31,7 @@ void ExpectClose(Complex got, Complex want, Real tol, const char* what) {
 // Unscaled homogeneous vertical reaction 2π(1 + iD)·z·K1(z)/K0(z) at z = i·a/c.
 Complex RawVertical(Real a) {
   const Complex z = Complex(0, a) / std::sqrt(Complex(1, kD));
-  return 2.0f * std::numbers::pi_v<Real> * Complex(1, kD) * z * BesselK1(z) / BesselK0(z);
+  return 2.0f * std::numbers::pi_v<Real> * Complex(1, kD) * z * BesselK1(z, Out()) / BesselK0(z, Out());
 }
 
 // −R0·u′/u at the footing (R0 = 1) for the zone's modulus G·(1 + iD)·(1 − ξ²),
@@ -40,7 +41,7 @@ W ZoneSlope(int order, Real aOuter, Real mu, Real Dw, Real rho) {
   const W one(1, kD), s = std::sqrt(W(1) - (long double)mu * W(1, Dw) / one);
   const Complex zf = Complex(0, aOuter) / std::sqrt(Complex(1, kD));
   const W z(zf.real(), zf.imag()), k = z / (long double)rho;
-  const BesselKPair kk = BesselK(zf);
+  const BesselKPair kk = BesselK(zf, Out());
   const W k0(kk.k0.real(), kk.k0.imag()), k1(kk.k1.real(), kk.k1.imag());
   const long double rl = rho;
   auto g = [&](long double r) { const W xi = s * (rl - r) / (rl - 1.0L); return W(1) - xi * xi; };
@@ -93,7 +94,7 @@ TEST(SideLayers, HomogeneousLowFrequencyAndCutOffRules) {
   // a horizontal spring with positive stiffness whose damping grows with frequency
   Real last = 0;
   for (Real a0 : {0.3f, 0.6f, 1.0f, 2.0f, 4.0f}) {
-    const Complex su = SideLayerReactions(a0, kNu, 0.0f, {}, kUnit, false, false).Su;
+    const Complex su = SideLayerReactions(a0, kNu, 0.0f, {}, kUnit, false, false, Out()).Su;
     EXPECT_GT(su.real(), 0.0f) << a0;
     EXPECT_GT(su.imag(), last) << a0;
     last = su.imag();
@@ -106,8 +107,8 @@ TEST(SideLayers, WeakenedZoneSeriesFollowTheZonesEquationsOfMotion) {
   const std::array<Real, 4> radii = {1.0f, 1.4f, 0.7f, 1.2f};
   for (Real a0 : {0.2f, 0.5f, 2.0f}) {
     const WeakenedZone soft{0.5f, 0.3f, 0.08f, rho - 1}, mild{0.75f, 0.3f, 0.08f, rho - 1};
-    const SideReactions r = SideLayerReactions(a0, kNu, kD, soft, radii, false, true);
-    const SideReactions m = SideLayerReactions(a0, kNu, kD, mild, radii, false, false);
+    const SideReactions r = SideLayerReactions(a0, kNu, kD, soft, radii, false, true, Out());
+    const SideReactions m = SideLayerReactions(a0, kNu, kD, mild, radii, false, false, Out());
     const W sw = 2 * pi * 0.5L * W(1, 0.08L) * ZoneSlope(0, a0 * rho, 0.5f, 0.08f, rho);
     const Real scale = a0 < 0.3f ? a0 / 0.3f : 1.0f;  // no compression cut-off with a zone
     ExpectClose(r.Sw, {Real(sw.real()), Real(sw.imag()) * scale}, 1e-4f, "Sw");
@@ -126,18 +127,19 @@ TEST(SideLayers, ZonesThatChangeNothingAndTheHorizontalLimits) {
     for (auto [g, w] : {std::pair{r.Su, h.Su}, {r.Sw, h.Sw}, {r.SphiX, h.SphiX}, {r.SphiY, h.SphiY}, {r.Spsi, h.Spsi}})
       ExpectClose(g, w, tol, "reaction");
   };
-  same(SideLayerReactions(0.8f, kNu, kD, {0.5f, kNu, 0.2f, 0.0f}, kUnit, false, false), 0);  // no thickness
-  same(SideLayerReactions(0.8f, kNu, kD, {1.0f, kNu, kD, 0.5f}, kUnit, false, false), 0);    // the layer's modulus
-  const SideReactions near = SideLayerReactions(0.8f, kNu, kD, {0.9999f, kNu, kD, 0.5f}, kUnit, false, false);
+  same(SideLayerReactions(0.8f, kNu, kD, {0.5f, kNu, 0.2f, 0.0f}, kUnit, false, false, Out()), 0);  // no thickness
+  same(SideLayerReactions(0.8f, kNu, kD, {1.0f, kNu, kD, 0.5f}, kUnit, false, false, Out()), 0);    // the layer's modulus
+  const SideReactions near = SideLayerReactions(0.8f, kNu, kD, {0.9999f, kNu, kD, 0.5f}, kUnit, false, false, Out());
   ExpectClose(near.Sw, h.Sw, 1e-3f, "Sw, ratio 0.9999");
   ExpectClose(near.SphiX, h.SphiX, 1e-3f, "SphiX, ratio 0.9999");
   ExpectClose(near.Spsi, h.Spsi, 1e-3f, "Spsi, ratio 0.9999");
   // horizontal: Su_out at a0·ρ for ν ≥ 0.5; a very stiff zone leaves Su_out, a soft one lowers it
-  const Complex out = SideLayerReactions(1.2f, kNu, kD, {}, kUnit, false, false).Su;
-  ExpectClose(SideLayerReactions(0.8f, 0.5f, kD, {0.5f, 0.5f, kD, 0.5f}, kUnit, false, false).Su,
-              SideLayerReactions(1.2f, 0.5f, kD, {}, kUnit, false, false).Su, 0, "Su, ν = 0.5");
-  ExpectClose(SideLayerReactions(0.8f, kNu, kD, {1e4f, kNu, kD, 0.5f}, kUnit, false, false).Su, out, 1e-3f, "Su, stiff");
-  EXPECT_LT(std::abs(SideLayerReactions(0.8f, kNu, kD, {0.05f, kNu, kD, 0.5f}, kUnit, false, false).Su),
+  const Complex out = SideLayerReactions(1.2f, kNu, kD, {}, kUnit, false, false, Out()).Su;
+  ExpectClose(SideLayerReactions(0.8f, 0.5f, kD, {0.5f, 0.5f, kD, 0.5f}, kUnit, false, false, Out()).Su,
+              SideLayerReactions(1.2f, 0.5f, kD, {}, kUnit, false, false, Out()).Su, 0, "Su, ν = 0.5");
+  ExpectClose(SideLayerReactions(0.8f, kNu, kD, {1e4f, kNu, kD, 0.5f}, kUnit, false, false, Out()).Su, out, 1e-3f,
+              "Su, stiff");
+  EXPECT_LT(std::abs(SideLayerReactions(0.8f, kNu, kD, {0.05f, kNu, kD, 0.5f}, kUnit, false, false, Out()).Su),
             0.5f * std::abs(out));
 }
 
@@ -149,7 +151,7 @@ TEST(SideLayers, NoInputLeavesAnUndefinedReaction) {
         for (WeakenedZone z : {WeakenedZone{}, {0.1f, nu, D, 0.5f}, {0.0f, nu, D, 0.5f}, {3.0f, nu, D, 0.5f},
                                {0.5f, nu, D, 1e-30f}, {0.5f, nu, D, 1e6f}})
           for (const auto& radii : {kUnit, std::array<Real, 4>{1, 0, 2, 0}}) {
-            const SideReactions r = SideLayerReactions(a0, nu, D, z, radii, a0 < 1, a0 < 1);
+            const SideReactions r = SideLayerReactions(a0, nu, D, z, radii, a0 < 1, a0 < 1, Out());
             for (Complex v : {r.Su, r.Sw, r.SphiX, r.SphiY, r.Spsi})
               ASSERT_TRUE(std::isfinite(v.real()) && std::isfinite(v.imag()))
                   << "a0 " << a0 << " nu " << nu << " D " << D << " ratio " << z.shearRatio << " t " << z.thickness;
@@ -180,10 +182,11 @@ TEST(SideLayers, AssemblyAtTheLayersHeights) {
   ComplexMatrix6 one, two;
   ProblemData p = Footing(1, 2 * h);
   p.constants.CentreOfGravityX = p.constants.CentreOfGravityY = 0.0f;
-  AddSideLayers(p, 1, omega, false, false, one);
+  AddSideLayers(p, 1, omega, false, false, one, Out());
   // one layer of thickness 2h: mid-height at the centre of gravity, no coupling, L = h²/3
   const std::array<Real, 4> radii = {1.2f, 1.4f, 1.6f, 1.8f};
-  const SideReactions s = SideLayerReactions(1.2f * omega / 150.0f, kNu, kD, {1, kNu, kD, 0}, radii, false, false);
+  const SideReactions s =
+      SideLayerReactions(1.2f * omega / 150.0f, kNu, kD, {1, kNu, kD, 0}, radii, false, false, Out());
   const Real tg = 2 * h * G;
   ExpectClose(one(1, 1), tg * s.Su, 1e-6f, "(1,1)");
   EXPECT_EQ(one(1, 5), Complex());
@@ -192,8 +195,8 @@ TEST(SideLayers, AssemblyAtTheLayersHeights) {
   ExpectClose(one(5, 5), h * h / 3 * tg * s.Su + tg * 1.6f * 1.6f * s.SphiY, 1e-6f, "(5,5)");
   // two equal layers of thickness t add up to one of 2t, off the centre of gravity too
   one.Zero();
-  AddSideLayers(Footing(1, 1.6f), 1, omega, false, false, one);
-  AddSideLayers(Footing(2, 0.8f), 2, omega, false, false, two);
+  AddSideLayers(Footing(1, 1.6f), 1, omega, false, false, one, Out());
+  AddSideLayers(Footing(2, 0.8f), 2, omega, false, false, two, Out());
   for (int i = 1; i <= 6; ++i)
     for (int j = 1; j <= 6; ++j) EXPECT_LE(std::abs(one(i, j) - two(i, j)), 1e-5f * std::abs(one(1, 1))) << i << j;
   // the cut-off reaches every layer; a layer without shear wave velocity adds nothing
@@ -201,13 +204,13 @@ TEST(SideLayers, AssemblyAtTheLayersHeights) {
   q.side.SideShearWaveVelocity(2) = 300.0f;
   q.side.SideShearWaveVelocity(3) = 0.0f;
   ComplexMatrix6 cut;
-  AddSideLayers(q, 3, omega, true, false, cut);
+  AddSideLayers(q, 3, omega, true, false, cut, Out());
   Complex want;
   for (Real vs : {150.0f, 300.0f})
-    want += 0.5f * vs * vs * 18.0f / 9.8f * SideLayerReactions(1.2f * omega / vs, kNu, kD, {1, kNu, kD, 0}, radii, true, false).Su;
+    want += 0.5f * vs * vs * 18.0f / 9.8f * SideLayerReactions(1.2f * omega / vs, kNu, kD, {1, kNu, kD, 0}, radii, true, false, Out()).Su;
   ExpectClose(cut(1, 1), want, 1e-6f, "(1,1) below the shear cut-off");
   ComplexMatrix6 none;
-  AddSideLayers(q, 99, omega, false, false, none);  // more layers than the table holds
+  AddSideLayers(q, 99, omega, false, false, none, Out());  // more layers than the table holds
   for (Complex v : none.a) EXPECT_TRUE(std::isfinite(v.real()) && std::isfinite(v.imag()));
 }
 

@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/input/report.hpp"
+#include "engine/analysis/records.hpp"
+#include "engine/report/report.hpp"
 #include "support/engine_run.hpp"
 #include "support/inputs.hpp"
 
@@ -14,19 +15,19 @@ namespace {
 TEST(Keywords, TableOrderAndFourCharacterMatching) {
   ASSERT_EQ(KeywordTable.size(), 52u);
   Out().OpenMemory();
-  EXPECT_EQ(LookupKeyword("    "), 1);
-  EXPECT_EQ(LookupKeyword("FOUNDATIONS"), kFoundationKey);
-  EXPECT_EQ(LookupKeyword("FOUN"), 24);
-  EXPECT_EQ(LookupKeyword("LAYER"), LookupKeyword("LAYERS"));
-  EXPECT_EQ(LookupKeyword("RUN "), 28);
-  EXPECT_EQ(LookupKeyword("END-BEARING"), 35);
-  EXPECT_EQ(LookupKeyword("PAD "), 45);
-  EXPECT_EQ(LookupKeyword("QUADRATIC"), 51);
-  EXPECT_EQ(LookupKeyword("NONQUADRATIC"), 52);
+  EXPECT_EQ(LookupKeyword("    ", &Out()), 1);
+  EXPECT_EQ(LookupKeyword("FOUNDATIONS", &Out()), kFoundationKey);
+  EXPECT_EQ(LookupKeyword("FOUN", &Out()), 24);
+  EXPECT_EQ(LookupKeyword("LAYER", &Out()), LookupKeyword("LAYERS", &Out()));
+  EXPECT_EQ(LookupKeyword("RUN ", &Out()), 28);
+  EXPECT_EQ(LookupKeyword("END-BEARING", &Out()), 35);
+  EXPECT_EQ(LookupKeyword("PAD ", &Out()), 45);
+  EXPECT_EQ(LookupKeyword("QUADRATIC", &Out()), 51);
+  EXPECT_EQ(LookupKeyword("NONQUADRATIC", &Out()), 52);
   EXPECT_EQ(Out().Captured(), "");
-  EXPECT_EQ(LookupKeyword("END "), kUnknownKeyword);
-  EXPECT_EQ(LookupKeyword("RUNNING"), kUnknownKeyword);  // "RUNN" is not "RUN "
-  EXPECT_EQ(LookupKeyword("PADS", false), kUnknownKeyword);
+  EXPECT_EQ(LookupKeyword("END ", &Out()), kUnknownKeyword);
+  EXPECT_EQ(LookupKeyword("RUNNING", &Out()), kUnknownKeyword);  // "RUNN" is not "RUN "
+  EXPECT_EQ(LookupKeyword("PADS", nullptr), kUnknownKeyword);
   EXPECT_EQ(Out().Captured(), "\n\n UNRECOGNIZED KEYWORD - END \n\n\n UNRECOGNIZED KEYWORD - RUNN\n");
   Out().Close();
 }

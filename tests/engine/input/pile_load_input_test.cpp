@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "engine/input/problem_data.hpp"
+#include "engine/analysis/records.hpp"
 #include "support/engine_run.hpp"
 
 namespace terva::test {

@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/input/report.hpp"
+#include "engine/analysis/records.hpp"
+#include "engine/report/report.hpp"
 
 namespace terva {
 namespace {

@@ -1,0 +1,157 @@
+// The engine's entry point: run files, the run's phases and its return code.
+#include "engine/analysis/iterva.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "engine/analysis/analysis_driver.hpp"
+#include "engine/analysis/records.hpp"
+#include "engine/analysis/run_files.hpp"
+#include "engine/input/keywords.hpp"
+#include "engine/core/problem_data.hpp"
+#include "engine/input/record_reader.hpp"
+#include "engine/report/report.hpp"
+
+namespace terva {
+namespace {
+
+constexpr int32_t kEntryKey = 13;
+constexpr size_t kFileNameLength = 256;
+
+// A file name as the run list holds it: at most 256 characters, trailing blanks not part of it.
+std::string CleanName(std::string name) {
+  if (name.size() > kFileNameLength) name.resize(kFileNameLength);
+  while (!name.empty() && (name.back() == ' ' || name.back() == '\r' || name.back() == '\n' || name.back() == '\t'))
+    name.pop_back();
+  return name;
+}
+
+bool ReadLine(std::FILE* f, std::string& line) {
+  line.clear();
+  int c;
+  bool any = false;
+  while ((c = std::fgetc(f)) != EOF) {
+    any = true;
+    if (c == '\n') return true;
+    line.push_back(static_cast<char>(c));
+  }
+  return any;
+}
+
+// Asks for one file name on the console; false when nothing can be read.
+bool Prompt(const char* question, std::string& name) {
+  std::printf("\n\n       %s\n ENTER >", question);
+  std::fflush(stdout);
+  return ReadLine(stdin, name);
+}
+
+void FatalErrorBlock(Report& r) {
+  r.NewPage();
+  r.Blank(2);
+  r.Column1("*** FATAL ERROR IN INPUT DATA ***");
+  r.Column1("*** EXECUTION TERMINATED ***");
+}
+
+int32_t Run() {
+  ProblemData& p = Problem();
+  RunFiles files;
+
+  // scratch files and the run list
+  files.tokenFile = std::fopen("TAPE7", "w+");
+  files.inputCopy = std::fopen("TAPE8", "w+");
+  std::string names[3];
+  bool listed = false;
+  if (std::FILE* list = std::fopen("names.dat", "r")) {
+    listed = ReadLine(list, names[0]) && ReadLine(list, names[1]) && ReadLine(list, names[2]);
+    std::fclose(list);
+  }
+  if (!listed) {
+    static const char* const kQuestions[3] = {"ENTER A FILE NAME FOR YOUR INPUT FILE.",
+                                              "ENTER A FILE NAME FOR YOUR OUTPUT FILE.",
+                                              "ENTER A FILE NAME FOR YOUR GRAPHIC DATA FILE."};
+    for (int i = 0; i < 3; ++i) {
+      if (!Prompt(kQuestions[i], names[i])) {
+        std::fprintf(stderr,
+                     "\n TERVA: \"names.dat\" is missing or incomplete and no file names could be read from the "
+                     "console - run not started\n");
+        return 3;
+      }
+    }
+  }
+  for (std::string& n : names) n = CleanName(n);
+
+  // the input is created empty when it does not exist
+  struct stat st {};
+  if (!names[0].empty() && ::stat(names[0].c_str(), &st) != 0) {
+    if (std::FILE* created = std::fopen(names[0].c_str(), "w")) std::fclose(created);
+  }
+  files.input = names[0].empty() ? nullptr : std::fopen(names[0].c_str(), "r");
+  Report& report = Out();
+  const bool reportOpen = !names[1].empty() && report.OpenFile(names[1]);
+  files.graphic = names[2].empty() ? nullptr : std::fopen(names[2].c_str(), "w");
+  if (!files.input || !reportOpen || !files.graphic) {
+    std::fprintf(stderr, "\n TERVA: cannot open the %s file \"%s\" - run not started\n",
+                 !files.input ? "input" : !reportOpen ? "report" : "graphic data",
+                 (!files.input ? names[0] : !reportOpen ? names[1] : names[2]).c_str());
+    report.Close();
+    return 3;
+  }
+
+  PrepareInput(files.input, files.inputCopy, files.tokenFile, report);
+  p.ResetRunState();
+  ReaderContext reader{p, report};
+  ReadKeywords(reader);
+
+  if (p.run.InputErrorIndicator) {
+    FatalErrorBlock(report);
+    return 3;
+  }
+  if (p.run.StopIndicator) {
+    report.NewPage();
+    report.Blank(2);
+    report.Line("*** RUN TERMINATED BY 'STOP' KEYWORD ***");
+    return 2;
+  }
+  if (p.status.FoundationType == EngineFoundation::None || p.status.LoadType == EngineLoad::None ||
+      p.status.FootingShape == kShapeNone) {
+    report.Blank(2);
+    report.Line("INSUFFICIENT INPUT DATA TO COMPLETE RUN");
+    report.Line("PROGRAM WILL TERMINATE");
+    p.run.InputErrorIndicator = true;
+  } else if (p.status.GravitySet == 0) {
+    report.Blank(2);
+    report.Line("GRAVITATIONAL CONSTANT NOT SET");
+    report.Line("PROGRAM WILL TERMINATE");
+    p.run.InputErrorIndicator = true;
+  }
+  if (p.run.InputErrorIndicator) {
+    FatalErrorBlock(report);
+    return 3;
+  }
+  RunAnalysis(p, report, files.graphic);
+  return 0;
+}
+
+}  // namespace
+}  // namespace terva
+
+extern "C" int32_t ITERVA(int32_t key) {
+  if (key != terva::kEntryKey) return 1;
+  int32_t code = 3;
+  try {
+    code = terva::Run();
+  } catch (const std::exception& e) {
+    terva::Out().Line(std::string("*** INTERNAL ERROR: ") + e.what() + " ***");
+    code = 3;
+  } catch (...) {
+    terva::Out().Line("*** INTERNAL ERROR ***");
+    code = 3;
+  }
+  terva::Out().Close();
+  return code;
+}
+
+extern "C" int32_t _ITERVA(int32_t key) { return ITERVA(key); }

@@ -1,0 +1,23 @@
+// The files of one run, closed together when the call ends.
+#pragma once
+
+#include <cstdio>
+#include <initializer_list>
+
+namespace terva {
+
+struct RunFiles {
+  std::FILE* tokenFile = nullptr;   // "TAPE7"
+  std::FILE* inputCopy = nullptr;   // "TAPE8"
+  std::FILE* input = nullptr;
+  std::FILE* graphic = nullptr;
+  RunFiles() = default;
+  RunFiles(const RunFiles&) = delete;
+  RunFiles& operator=(const RunFiles&) = delete;
+  ~RunFiles() {
+    for (std::FILE* f : {tokenFile, inputCopy, input, graphic})
+      if (f) std::fclose(f);
+  }
+};
+
+}  // namespace terva

@@ -1,0 +1,390 @@
+#include "engine/numerics/complex_symmetric_system.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace terva {
+
+namespace {
+
+#if defined(__GNUC__)
+typedef float Lane4 __attribute__((vector_size(16)));
+#else
+struct Lane4 {
+  float v[4];
+  friend Lane4 operator*(Lane4 a, Lane4 b) {
+    for (int i = 0; i < 4; ++i) a.v[i] *= b.v[i];
+    return a;
+  }
+  friend Lane4 operator+(Lane4 a, Lane4 b) {
+    for (int i = 0; i < 4; ++i) a.v[i] += b.v[i];
+    return a;
+  }
+  friend Lane4 operator-(Lane4 a, Lane4 b) {
+    for (int i = 0; i < 4; ++i) a.v[i] -= b.v[i];
+    return a;
+  }
+  Lane4& operator+=(Lane4 b) { return *this = *this + b; }
+};
+#endif
+
+inline Lane4 LoadLane(const float* p) {
+  Lane4 v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+inline float LaneSum(Lane4 v) {
+  float f[4];
+  std::memcpy(f, &v, sizeof f);
+  return (f[0] + f[1]) + (f[2] + f[3]);
+}
+
+// Σ a(i)·b(i), i < n, over split complex vectors (no conjugation).
+inline void SplitDot(const float* ar, const float* ai, const float* br, const float* bi, int n, float& sr, float& si) {
+  Lane4 accR{}, accI{};
+  int i = 0;
+  for (; i + 4 <= n; i += 4) {
+    const Lane4 xr = LoadLane(ar + i), xi = LoadLane(ai + i), yr = LoadLane(br + i), yi = LoadLane(bi + i);
+    accR += xr * yr - xi * yi;
+    accI += xr * yi + xi * yr;
+  }
+  sr = LaneSum(accR);
+  si = LaneSum(accI);
+  for (; i < n; ++i) {
+    sr += ar[i] * br[i] - ai[i] * bi[i];
+    si += ar[i] * bi[i] + ai[i] * br[i];
+  }
+}
+
+// 1/(r + i·m), formed in double so that neither square overflows.
+inline void Reciprocal(float r, float m, float& ir, float& im) {
+  const double dr = r, dm = m, den = dr * dr + dm * dm;
+  ir = static_cast<float>(dr / den);
+  im = static_cast<float>(-dm / den);
+}
+
+inline bool UsablePivot(float r, float m) {
+  const float size = std::abs(r) + std::abs(m);
+  return size > 0.0f && std::isfinite(size);
+}
+
+// L·U over one register tile of 4·MV × NR entries; L packed per inner index
+// as 4·MV real then 4·MV imaginary parts, U per inner index and column as the
+// real part four times, then the imaginary part four times.
+template <int MV, int NR>
+inline void TileProduct(int kb, const float* lp, const float* up, Lane4 (&accR)[NR][MV], Lane4 (&accI)[NR][MV]) {
+  for (int c = 0; c < NR; ++c)
+    for (int v = 0; v < MV; ++v) accR[c][v] = Lane4{}, accI[c][v] = Lane4{};
+  for (int k = 0; k < kb; ++k, lp += 8 * MV, up += 8 * NR) {
+    Lane4 lr[MV], li[MV];
+    for (int v = 0; v < MV; ++v) lr[v] = LoadLane(lp + 4 * v), li[v] = LoadLane(lp + 4 * (MV + v));
+    for (int c = 0; c < NR; ++c) {
+      const Lane4 ur = LoadLane(up + 8 * c), ui = LoadLane(up + 8 * c + 4);
+      for (int v = 0; v < MV; ++v) {
+        accR[c][v] += lr[v] * ur - li[v] * ui;
+        accI[c][v] += lr[v] * ui + li[v] * ur;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+void ComplexSymmetricSystem::SwapRows(int a, int b, int j0, int j1) {
+  for (int j = j0; j < j1; ++j) {
+    std::swap(Re(j)[a], Re(j)[b]);
+    std::swap(Im(j)[a], Im(j)[b]);
+  }
+}
+
+bool ComplexSymmetricSystem::PanelSymmetric(int k0, int kb) {
+  const int n = n_, kEnd = k0 + kb;
+  float wr[kBlock], wi[kBlock];
+  for (int k = k0; k < kEnd; ++k) {
+    float* cr = Re(k);
+    float* ci = Im(k);
+    if (!UsablePivot(cr[k], ci[k])) return false;
+    float ir, ii;
+    Reciprocal(cr[k], ci[k], ir, ii);
+    for (int j = k + 1; j < kEnd; ++j) wr[j - k - 1] = cr[j], wi[j - k - 1] = ci[j];  // d·L(j, k)
+    for (int i = k + 1; i < n; ++i) {
+      const float lr = cr[i] * ir - ci[i] * ii, li = cr[i] * ii + ci[i] * ir;
+      cr[i] = lr;
+      ci[i] = li;
+    }
+    for (int j = k + 1; j < kEnd; ++j) {  // the rest of the panel, lower part
+      float* ar = Re(j);
+      float* ai = Im(j);
+      const float ur = wr[j - k - 1], ui = wi[j - k - 1];
+      for (int i = j; i < n; ++i) {
+        ar[i] -= cr[i] * ur - ci[i] * ui;
+        ai[i] -= cr[i] * ui + ci[i] * ur;
+      }
+    }
+  }
+  return true;
+}
+
+bool ComplexSymmetricSystem::PanelPivoted(int k0, int kb) {
+  const int n = n_, kEnd = k0 + kb;
+  for (int k = k0; k < kEnd; ++k) {
+    float* cr = Re(k);
+    float* ci = Im(k);
+    int p = k;
+    float best = std::abs(cr[k]) + std::abs(ci[k]);
+    for (int i = k + 1; i < n; ++i) {
+      const float m = std::abs(cr[i]) + std::abs(ci[i]);
+      if (m > best) best = m, p = i;
+    }
+    if (!UsablePivot(cr[p], ci[p])) return false;
+    piv_[static_cast<size_t>(k)] = p;
+    if (p != k) SwapRows(k, p, k0, kEnd);
+    float ir, ii;
+    Reciprocal(cr[k], ci[k], ir, ii);
+    for (int i = k + 1; i < n; ++i) {
+      const float lr = cr[i] * ir - ci[i] * ii, li = cr[i] * ii + ci[i] * ir;
+      cr[i] = lr;
+      ci[i] = li;
+    }
+    for (int j = k + 1; j < kEnd; ++j) {
+      float* ar = Re(j);
+      float* ai = Im(j);
+      const float ur = ar[k], ui = ai[k];
+      if (ur == 0.0f && ui == 0.0f) continue;
+      for (int i = k + 1; i < n; ++i) {
+        ar[i] -= cr[i] * ur - ci[i] * ui;
+        ai[i] -= cr[i] * ui + ci[i] * ur;
+      }
+    }
+  }
+  return true;
+}
+
+
+void ComplexSymmetricSystem::UpdateTrailing(int k0, int kb, bool symmetric) {
+  const int j1 = k0 + kb, m = n_ - j1;
+  if (m <= 0) return;
+  if (!symmetric)  // U12 = L11⁻¹·A12 (unit lower triangle of the panel)
+    for (int j = j1; j < n_; ++j) ForwardUnitLower(k0, j1, Re(j), Im(j));
+  // L21 by row tiles
+  const int tiles = (m + kRows - 1) / kRows;
+  const size_t tileSize = static_cast<size_t>(kb) * 2 * kRows;
+  packL_.resize(static_cast<size_t>(tiles) * tileSize);
+  for (int t = 0; t < tiles; ++t) {
+    const int r0 = j1 + t * kRows, rows = std::min(kRows, n_ - r0);
+    float* d = packL_.data() + static_cast<size_t>(t) * tileSize;
+    for (int k = 0; k < kb; ++k, d += 2 * kRows) {
+      const float* lr = Re(k0 + k) + r0;
+      const float* li = Im(k0 + k) + r0;
+      for (int r = 0; r < kRows; ++r) {
+        d[r] = r < rows ? lr[r] : 0.0f;
+        d[kRows + r] = r < rows ? li[r] : 0.0f;
+      }
+    }
+  }
+  packU_.resize(static_cast<size_t>(kb) * 8 * kCols);
+  for (int c0 = j1; c0 < n_; c0 += kCols) {
+    const int cols = std::min(kCols, n_ - c0);
+    float* d = packU_.data();
+    for (int k = 0; k < kb; ++k)
+      for (int c = 0; c < kCols; ++c, d += 8) {
+        float ur = 0.0f, ui = 0.0f;
+        if (c < cols && symmetric) {  // D·Lᵀ: d_k·L(j, k)
+          const int kk = k0 + k, j = c0 + c;
+          const float dr = Re(kk)[kk], di = Im(kk)[kk], lr = Re(kk)[j], li = Im(kk)[j];
+          ur = dr * lr - di * li;
+          ui = dr * li + di * lr;
+        } else if (c < cols) {
+          ur = Re(c0 + c)[k0 + k];
+          ui = Im(c0 + c)[k0 + k];
+        }
+        for (int q = 0; q < 4; ++q) d[q] = ur, d[4 + q] = ui;
+      }
+    // the symmetric update keeps to the lower triangle
+    const int first = symmetric ? (c0 - j1) / kRows : 0;
+    for (int t = first; t < tiles; ++t) {
+      const int r0 = j1 + t * kRows, rows = std::min(kRows, n_ - r0);
+      Lane4 accR[kCols][kLanes], accI[kCols][kLanes];
+      TileProduct<kLanes, kCols>(kb, packL_.data() + static_cast<size_t>(t) * tileSize, packU_.data(), accR, accI);
+      for (int c = 0; c < cols; ++c) {
+        float* cr = Re(c0 + c) + r0;
+        float* ci = Im(c0 + c) + r0;
+        float sr[kRows], si[kRows];
+        std::memcpy(sr, &accR[c], sizeof sr);
+        std::memcpy(si, &accI[c], sizeof si);
+        const int from = symmetric ? std::max(0, c0 + c - r0) : 0;
+        for (int r = from; r < rows; ++r) cr[r] -= sr[r], ci[r] -= si[r];
+      }
+    }
+  }
+}
+
+bool ComplexSymmetricSystem::FactorSymmetric() {
+  for (int k0 = 0; k0 < n_; k0 += kBlock) {
+    const int kb = std::min(kBlock, n_ - k0);
+    if (!PanelSymmetric(k0, kb)) return false;
+    UpdateTrailing(k0, kb, true);
+  }
+  return true;
+}
+
+bool ComplexSymmetricSystem::FactorPivoted() {
+  for (int k0 = 0; k0 < n_; k0 += kBlock) {
+    const int kb = std::min(kBlock, n_ - k0), kEnd = k0 + kb;
+    if (!PanelPivoted(k0, kb)) return false;
+    for (int k = k0; k < kEnd; ++k) {
+      const int p = piv_[static_cast<size_t>(k)];
+      if (p == k) continue;
+      SwapRows(k, p, 0, k0);
+      SwapRows(k, p, kEnd, n_);
+    }
+    UpdateTrailing(k0, kb, false);
+  }
+  for (int k = 0; k < n_; ++k)
+    if (!UsablePivot(Re(k)[k], Im(k)[k])) return false;
+  return true;
+}
+
+void ComplexSymmetricSystem::ForwardUnitLower(int k0, int k1, float* br, float* bi) const {
+  for (int k = k0; k < k1; ++k) {
+    const float yr = br[k], yi = bi[k];
+    if (yr == 0.0f && yi == 0.0f) continue;
+    const float* lr = Re(k);
+    const float* li = Im(k);
+    for (int i = k + 1; i < k1; ++i) {
+      br[i] -= lr[i] * yr - li[i] * yi;
+      bi[i] -= lr[i] * yi + li[i] * yr;
+    }
+  }
+}
+
+void ComplexSymmetricSystem::SolveSymmetric(float* br, float* bi) const {
+  const int n = n_;
+  ForwardUnitLower(0, n, br, bi);  // L·y = b
+  for (int k = 0; k < n; ++k) {  // D·z = y
+    float ir, ii;
+    Reciprocal(Re(k)[k], Im(k)[k], ir, ii);
+    const float zr = br[k] * ir - bi[k] * ii, zi = br[k] * ii + bi[k] * ir;
+    br[k] = zr;
+    bi[k] = zi;
+  }
+  for (int k = n - 1; k >= 0; --k) {  // Lᵀ·x = z
+    float sr, si;
+    SplitDot(Re(k) + k + 1, Im(k) + k + 1, br + k + 1, bi + k + 1, n - k - 1, sr, si);
+    br[k] -= sr;
+    bi[k] -= si;
+  }
+}
+
+void ComplexSymmetricSystem::SolvePivoted(float* br, float* bi) const {
+  const int n = n_;
+  for (int k = 0; k < n; ++k) {
+    const int p = piv_[static_cast<size_t>(k)];
+    if (p != k) std::swap(br[k], br[p]), std::swap(bi[k], bi[p]);
+  }
+  ForwardUnitLower(0, n, br, bi);  // L·y = P·b
+  for (int k = n - 1; k >= 0; --k) {  // U·x = y
+    const float* ur = Re(k);
+    const float* ui = Im(k);
+    float ir, ii;
+    Reciprocal(ur[k], ui[k], ir, ii);
+    const float xr = br[k] * ir - bi[k] * ii, xi = br[k] * ii + bi[k] * ir;
+    br[k] = xr;
+    bi[k] = xi;
+    for (int i = 0; i < k; ++i) {
+      br[i] -= ur[i] * xr - ui[i] * xi;
+      bi[i] -= ur[i] * xi + ui[i] * xr;
+    }
+  }
+}
+
+// The lower triangle and the diagonal back from the untouched upper triangle
+// and the saved diagonal.
+void ComplexSymmetricSystem::RestoreLower() {
+  for (int j = 0; j < n_; ++j) {
+    Re(j)[j] = diagRe_[static_cast<size_t>(j)];
+    Im(j)[j] = diagIm_[static_cast<size_t>(j)];
+    for (int i = j + 1; i < n_; ++i) {
+      Re(j)[i] = Re(i)[j];
+      Im(j)[i] = Im(i)[j];
+    }
+  }
+}
+
+// max|w − A·u| / (‖A‖∞·max|u| + max|w|), A from its strict upper triangle
+// and the saved diagonal; |z| is taken as |Re z| + |Im z|.
+double ComplexSymmetricSystem::BackwardError(const float* w, const float* u) {
+  const size_t n = static_cast<size_t>(n_);
+  const float* ur = u;
+  const float* ui = u + n;
+  residual_.assign(w, w + 2 * n);
+  float* rr = residual_.data();
+  float* ri = rr + n;
+  for (size_t j = 0; j < n; ++j) {
+    const float* ar = Re(static_cast<int>(j));
+    const float* ai = Im(static_cast<int>(j));
+    const float dr = diagRe_[j], di = diagIm_[j];
+    for (size_t i = 0; i < j; ++i) {  // the upper part of column j: A(i, j)·u(j)
+      rr[i] -= ar[i] * ur[j] - ai[i] * ui[j];
+      ri[i] -= ar[i] * ui[j] + ai[i] * ur[j];
+    }
+    float sr, si;  // and, by symmetry, row j left of the diagonal: Σ A(i, j)·u(i)
+    SplitDot(ar, ai, ur, ui, static_cast<int>(j), sr, si);
+    rr[j] -= sr + (dr * ur[j] - di * ui[j]);
+    ri[j] -= si + (dr * ui[j] + di * ur[j]);
+  }
+  double r = 0, x = 0, b = 0, a = 0;
+  for (size_t i = 0; i < n; ++i) {
+    r = std::max(r, static_cast<double>(std::abs(rr[i]) + std::abs(ri[i])));
+    x = std::max(x, static_cast<double>(std::abs(ur[i]) + std::abs(ui[i])));
+    b = std::max(b, static_cast<double>(std::abs(w[i]) + std::abs(w[n + i])));
+    a = std::max(a, static_cast<double>(rowNorm_[i]));
+  }
+  const double scale = a * x + b;
+  return scale > 0.0 ? r / scale : (r > 0.0 ? 1.0 : 0.0);
+}
+
+bool ComplexSymmetricSystem::Solve(float* planes, int count) {
+  const size_t n = static_cast<size_t>(n_), total = 2 * n * static_cast<size_t>(count > 0 ? count : 0);
+  pivoted_ = false;
+  diagRe_.resize(n);
+  diagIm_.resize(n);
+  rowNorm_.assign(n, 0.0f);
+  for (size_t j = 0; j < n; ++j) {
+    const int jj = static_cast<int>(j);
+    diagRe_[j] = Re(jj)[j];
+    diagIm_[j] = Im(jj)[j];
+    rowNorm_[j] += std::abs(diagRe_[j]) + std::abs(diagIm_[j]);
+    for (size_t i = 0; i < j; ++i) {
+      const float a = std::abs(Re(jj)[i]) + std::abs(Im(jj)[i]);
+      rowNorm_[i] += a;
+      rowNorm_[j] += a;
+    }
+  }
+  original_.assign(planes, planes + total);
+
+  bool accepted = FactorSymmetric();
+  for (int c = 0; accepted && c < count; ++c) {
+    float* b = planes + 2 * n * static_cast<size_t>(c);
+    SolveSymmetric(b, b + n);
+    const double eta = BackwardError(original_.data() + 2 * n * static_cast<size_t>(c), b);
+    accepted = eta <= kBackwardTolerance;  // also false for NaN
+  }
+  if (!accepted) {
+    pivoted_ = true;
+    RestoreLower();
+    std::copy(original_.begin(), original_.end(), planes);
+    if (!FactorPivoted()) return false;
+    for (int c = 0; c < count; ++c) {
+      float* b = planes + 2 * n * static_cast<size_t>(c);
+      SolvePivoted(b, b + n);
+    }
+  }
+  for (size_t i = 0; i < total; ++i)
+    if (!std::isfinite(planes[i])) return false;
+  return true;
+}
+
+}  // namespace terva

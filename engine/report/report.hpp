@@ -1,0 +1,52 @@
+// The printed report: one place that writes every report line.
+//
+// Each line starts with a control character: a blank on ordinary lines, "1" on
+// the first line of a new page. Line() adds the blank; Column1() writes text
+// whose first character is meant for the control column. The report either
+// goes to the file named in the run list or, for tests, into memory.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "engine/report/report_format.hpp"
+
+namespace terva {
+
+class Report {
+ public:
+  Report() = default;
+  Report(const Report&) = delete;
+  Report& operator=(const Report&) = delete;
+  ~Report() { Close(); }
+
+  bool OpenFile(const std::string& path);  // truncates; false when it cannot be opened
+  void OpenMemory();                       // capture lines into a string
+  void Close();
+  bool IsOpen() const { return file_ != nullptr || memory_; }
+  const std::string& Captured() const { return captured_; }
+
+  void Line(std::string_view text);                      // " " + text
+  void Line(const fmt::Line& line) { Line(line.str()); }
+  void Column1(std::string_view text);                   // text as it stands
+  void Blank(int count = 1);                             // empty lines
+  void NewPage();                                        // "1" alone
+  // A heading and, on the next line, as many asterisks as it has characters.
+  void Heading(std::string_view text, int indent = 0);
+  // The usual pair of a fatal section error: the message, then "PROGRAM WILL NOT EXECUTE".
+  void FatalMessage(std::string_view message);
+
+ private:
+  void Write(std::string_view text);
+
+  std::FILE* file_ = nullptr;
+  bool memory_ = false;
+  std::string captured_;
+};
+
+// Page header: 1 starts the data echo, 2 the results, 3 a continuation page;
+// title is the run's title line.
+void WritePageHeader(Report& r, int mode, std::string_view title);
+
+}  // namespace terva

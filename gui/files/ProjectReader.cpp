@@ -1,0 +1,404 @@
+#include "gui/files/ProjectReader.hpp"
+
+#include "gui/model/Table.hpp"
+#include "gui/core/WordRead.hpp"
+#include "gui/model/ProgramData.hpp"
+#include "gui/model/ProjectTables.hpp"
+#include "gui/files/ProjectFormat.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+namespace terva::gui {
+
+using namespace project_file;
+
+namespace {
+
+// A value of a keyword line ("GRAVITY=", "CIRCULAR=", "BELOW=", a batter
+// angle), with "." as the decimal separator whatever the locale. A value
+// that does not convert is a conversion error, not an input/output error.
+long double TextToReal(const QString& text) {
+  const QString trimmed = text.trimmed();
+  const QByteArray bytes = trimmed.toLatin1();
+  const char* first = bytes.constData();
+  const char* last = first + bytes.size();
+  bool negative = false;
+  bool ok = bytes.size() == trimmed.size() && first != last;
+  if (ok && (*first == '+' || *first == '-')) {
+    negative = *first == '-';
+    ++first;
+  }
+  double value = 0.0;
+  if (ok) ok = first != last && ((*first >= '0' && *first <= '9') || *first == '.');
+  if (ok) {
+    const auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
+    ok = error == std::errc() && end == last && std::isfinite(value);
+  }
+  if (!ok) throw TError(QStringLiteral("'%1' is not a valid floating point value").arg(trimmed));
+  return negative ? -value : value;
+}
+
+// A count of a keyword line ("LAYERS=", "FIXED=", "CONSTANTS=", ...).
+int TextToInt(const QString& text) {
+  bool ok = false;
+  const int value = text.trimmed().toInt(&ok);
+  if (!ok) throw TError(QStringLiteral("'%1' is not a valid integer value").arg(text.trimmed()));
+  return value;
+}
+
+class TLoader {
+ public:
+  TLoader(TWordReader& reader, TProgramData& data, TProjectTables& tables)
+      : reader_(reader), d_(data), t_(tables) {}
+
+  void Run() {
+    Heading();
+    FoundationLayout();
+    FoundationConstants();
+    Elements();
+    if (Is(TFoundationType::Pile)) PileOptions();
+    Soil();
+    Below();
+    SideSoil();
+    Load();
+    Skip();  // RUN
+    Trailer();
+  }
+
+ private:
+  QString Line() { return reader_.ReadLine(); }
+  void Skip() { reader_.ReadLine(); }
+  // After the last number of a line: on to the next line.
+  void Finish() { reader_.ReadLine(); }
+  long double Real() { return reader_.ReadFloat(); }
+  int Int() { return reader_.ReadInt(); }
+  void Drop(int count) {
+    for (int i = 0; i < count; ++i) reader_.ReadFloat();
+  }
+  // The 1-based number of the line that the last Line() returned.
+  int LastLine() const { return reader_.LineIndex(); }
+  // No word left in the file (blank lines at its end do not count).
+  bool NoMoreWords() const {
+    for (int i = reader_.LineIndex(); i < reader_.LineCount(); ++i)
+      if (!reader_.Line(i).isEmpty()) return false;
+    return true;
+  }
+  bool Is(TFoundationType type) const { return d_.FoundationCode == type && known_; }
+  // What follows a keyword at the start of a line.
+  static QString After(const QString& line, QLatin1String keyword) { return line.mid(keyword.size()); }
+
+  // Sets the row count that the file gives for `table` (read on line
+  // `line`); a count beyond what a project file holds stops the load.
+  void SetRows(TGridTable* table, long long count, int line, int limit = kMaxFileRows) {
+    if (count > limit) {
+      throw TInOutError(QStringLiteral("Error on Line %1\r%2 rows were given for the table \"%3\"; a project file "
+                                       "holds at most %4.")
+                            .arg(line)
+                            .arg(count)
+                            .arg(table->Caption())
+                            .arg(limit));
+    }
+    table->SetRowCount(static_cast<int>(std::max(count, 0LL)));
+  }
+
+  // The row lines of a table section into rows 0 .. RowCount - 1.
+  void RowLines(const TRowLine& format, TGridTable* table) {
+    for (int r = 0; r < table->RowCount(); ++r) {
+      if (format.numbered) Int();
+      for (int c = 0; c < format.cells; ++c) table->Column(c)->SetReal(r, Real());
+      if (format.weak) Drop(TRowLine::kDerivedValues);
+      Finish();
+    }
+  }
+
+  void ReadPointCount() {
+    d_.PointCount = Int();
+    if (d_.PointCount > kMaxPointCount) {
+      throw TInOutError(QStringLiteral("Error on Line %1\r%2 points were given; a project file holds at most %3.")
+                            .arg(reader_.LineNumber())
+                            .arg(d_.PointCount)
+                            .arg(kMaxPointCount));
+    }
+  }
+
+  // The values of one load history or spectrum into the nested table of
+  // `row` (read and dropped when the row has no table).
+  void ReadHistory(TGridTable* table, int row) {
+    TGridTable* nested = table->Column(kLoadHistoryColumn)->NestedTable(row);
+    if (nested != nullptr) nested->SetRowCount(d_.PointCount);
+    for (int r = 0; r < d_.PointCount; ++r) {
+      const long double value = Real();
+      if (nested != nullptr) nested->Column(kHistoryValueColumn)->SetReal(r, value);
+    }
+  }
+
+  void Heading() {
+    d_.Title = Line().mid(kTitle.size(), kTitleLength);
+    QString line = Line();
+    d_.Matrix = line.trimmed() == kMatrix ? 1 : 0;
+    if (d_.Matrix == 1) line = Line();
+    // The unit system before any value is read: nothing is converted.
+    d_.Units = TextToReal(After(line, kGravity)) >= kEnglishGravity ? 1 : 2;
+    t_.SetUnits(d_.Units);
+
+    const std::optional<TFoundationType> type = FoundationTypeOf(After(Line().trimmed(), kFoundation));
+    known_ = type.has_value();
+    if (type) d_.SetFoundation(*type);
+
+    line = Line();
+    if (line.startsWith(kCircular.chopped(1))) {
+      d_.Circular = 1;
+      d_.Radius = TextToReal(After(line, kCircular));
+    } else {
+      d_.Circular = 0;
+      const QString dimensions = After(line, kRectangular);
+      const qsizetype comma = dimensions.indexOf(u',');
+      d_.Length = TextToReal(comma < 0 ? dimensions : dimensions.left(comma));
+      d_.Width = TextToReal(comma < 0 ? QString() : dimensions.mid(comma + 1));
+    }
+
+    Skip();  // MASS
+    for (long double& value : d_.MassConstants) value = Real();
+    Finish();
+  }
+
+  void FoundationLayout() {
+    if (Is(TFoundationType::Pile)) {
+      QString line = Line().trimmed();
+      SetRows(t_.PileData(), TextToInt(After(line, kPileLayers)), LastLine());
+      line = Line().trimmed();
+      d_.PileHeadFixed = line.startsWith(kFixed.chopped(1)) ? 1 : 0;
+      SetRows(t_.Pilecoord(), TextToInt(After(line, d_.PileHeadFixed == 1 ? kFixed : kPinned)), LastLine());
+      RowLines(kPileCoordinates, t_.Pilecoord());
+    }
+    if (Is(TFoundationType::Multilayer)) {
+      const QString line = Line().trimmed();
+      SetRows(t_.MultiElement(), TextToInt(After(line, kFoundationLayers)), LastLine());
+    }
+  }
+
+  void FoundationConstants() {
+    if (!known_) return;
+    Skip();  // CONSTANTS
+    if (Is(TFoundationType::Pile) || Is(TFoundationType::Multilayer)) {
+      for (long double* value : {&d_.Xc, &d_.Yc, &d_.Zc, &d_.PileLength, &d_.PileUnitWeight, &d_.StaticLoad,
+                                 &d_.PilePoisson, &d_.PileDamping, &d_.ShearCoefficient, &d_.PileModulus})
+        *value = Real();
+    } else if (Is(TFoundationType::HalfSpace)) {
+      for (long double* value : {&d_.Xc, &d_.Yc, &d_.Zc}) *value = Real();
+    } else {
+      for (long double* value : {&d_.Xc, &d_.Yc, &d_.Zc, &d_.BaseDepth, &d_.BedrockDepth}) *value = Real();
+    }
+    Finish();
+  }
+
+  void Elements() {
+    if (!Is(TFoundationType::Pile) && !Is(TFoundationType::Multilayer)) return;
+    Skip();  // ELEMENT
+    if (Is(TFoundationType::Pile))
+      RowLines(kPileElements, t_.PileData());
+    else
+      RowLines(kMultilayerElements, t_.MultiElement());
+  }
+
+  void PileOptions() {
+    QString X = Line().trimmed();
+    d_.EndBearing = X == kEndBearing ? 1 : 0;
+    if (X == kFloating || X == kEndBearing) X = Line().trimmed();
+    if (X == kBattered) {
+      TGridTable* piles = t_.Pilecoord();
+      for (int r = 0; r < piles->RowCount(); ++r) {
+        const QString planeLine = Line();
+        const QString plane = planeLine.mid(QString::number(r + 1).size() + 1, 2);
+        if (plane == kPlaneXZ) piles->Column(kBatterPlaneColumn)->SetInteger(r, 1);
+        if (plane == kPlaneYZ) piles->Column(kBatterPlaneColumn)->SetInteger(r, 2);
+        piles->Column(kBatterAngleColumn)->SetReal(r, TextToReal(Line()));
+      }
+      X = Line().trimmed();
+    }
+    if (X.startsWith(kInteraction)) {
+      d_.Interaction = 1;
+      Skip();  // SOIL
+    } else {
+      d_.Interaction = 0;  // X was the SOIL line
+    }
+  }
+
+  void Soil() {
+    if (Is(TFoundationType::Pile)) {
+      Skip();  // WEAK
+      Skip();  // CONSTANTS
+      // One soil row per pile layer: the file carries no count of its own.
+      t_.D()->SetRowCount(t_.PileData()->RowCount());
+      RowLines(kPileSoil, t_.D());
+    }
+    if (Is(TFoundationType::Multilayer)) {
+      Skip();  // SOIL
+      QString line = Line();
+      if (line.trimmed().startsWith(kWeak)) line = Line();
+      const int adjacent = TextToInt(After(line.trimmed(), kConstantsCount));
+      SetRows(t_.D(), adjacent, LastLine());
+      SetRows(t_.Multisoil(), static_cast<long long>(t_.MultiElement()->RowCount()) - adjacent, LastLine());
+      RowLines(kAdjacentSoil, t_.D());
+      RowLines(kSoilBelow, t_.Multisoil());
+    }
+    if (Is(TFoundationType::HalfSpace)) {
+      Skip();  // SOIL
+      QString line = Line();
+      const bool weak = line.trimmed().startsWith(kWeak);
+      if (weak) line = Line();
+      SetRows(t_.D1(), TextToInt(After(line.trimmed(), kConstantsCount)), LastLine());
+      if (t_.D1()->RowCount() > 0) d_.Weak = weak;
+      RowLines(weak ? kHalfSpaceWeakSoil : kHalfSpaceSoil, t_.D1());
+    }
+  }
+
+  void Below() {
+    long double* below[] = {&d_.BelowVs, &d_.BelowUnitWeight, &d_.BelowPoisson, &d_.BelowDamping};
+    if (!Is(TFoundationType::Stratum)) {
+      const QStringList values = After(Line().trimmed(), kBelow).split(u' ', Qt::SkipEmptyParts);
+      for (int i = 0; i < 4; ++i) *below[i] = TextToReal(values.value(i));
+    } else {
+      Skip();  // SOIL
+      Skip();  // CONSTANTS
+      for (long double* value : below) *value = Real();
+      Finish();
+    }
+  }
+
+  // The side soil of the pile cap after EMBEDDED: a count, then the rows.
+  void SideLayers(bool weak) {
+    TGridTable* table = t_.pilecapsoil();
+    const int count = Int();
+    SetRows(table, count, reader_.LineNumber());
+    RowLines(weak ? kSideCapSoil : kEmbeddedSoil, table);
+    if (table->RowCount() == 0) Finish();
+  }
+
+  void SideSoil() {
+    if (!Is(TFoundationType::Pile)) {
+      Skip();  // LOAD
+      return;
+    }
+    const QString X = Line().trimmed();
+    if (X.startsWith(kSideCap)) {
+      const QString Y = Line().trimmed();
+      if (Y.startsWith(kEmbedded)) {
+        SideLayers(true);
+        Skip();  // LOAD
+      }  // otherwise Y was the LOAD line
+    } else if (X.startsWith(kEmbedded)) {
+      SideLayers(false);
+      Skip();  // LOAD
+    }  // otherwise X was the LOAD line
+  }
+
+  void Load() {
+    d_.LoadLine = Line();
+    Skip();  // CONSTANTS
+    if (d_.LoadLine.startsWith(kTransient)) {
+      d_.LoadType = TLoadType::Transient;
+      ReadPointCount();
+      d_.TimeStep = Real();
+      Histories(t_.TLoadtype(), false);
+    } else if (d_.LoadLine.startsWith(kRandom)) {
+      d_.LoadType = TLoadType::Random;
+      d_.RandomFreqMax = Real();
+      d_.RandomFreqMin = Real();
+      ReadPointCount();
+      d_.ObservationPeriod = Real();
+      Histories(t_.Trandom(), true);
+    } else {
+      d_.Quadratic = Line().trimmed() == kQuadratic ? 1 : 0;
+      d_.FreqMax = Real() / kHertzToRadians;
+      d_.FreqMin = Real() / kHertzToRadians;
+      d_.FreqStep = Real() / kHertzToRadians;
+      for (long double& value : d_.HarmonicLoads) value = Real();
+      Finish();
+    }
+  }
+
+  // The count, then per load its direction (twice for a spectrum: the
+  // second location is the same direction) and its values.
+  void Histories(TGridTable* loads, bool spectra) {
+    d_.LoadCount = Int();
+    SetRows(loads, d_.LoadCount, reader_.LineNumber(), kMaxLoadRows);
+    for (int r = 0; r < loads->RowCount(); ++r) {
+      loads->Column(kLoadDirectionColumn)->SetInteger(r, Int());
+      if (spectra) Int();
+      ReadHistory(loads, r);
+    }
+    Finish();
+  }
+
+  void Trailer() {
+    d_.MassCount = 0;
+    if (NoMoreWords()) return;
+    d_.MassCount = Int();
+    if (d_.MassCount <= 0) return;
+    SetRows(t_.MassCal(), d_.MassCount, reader_.LineNumber());
+    RowLines(kMassComponent, t_.MassCal());
+    for (auto* triple : {&d_.CgLocal, &d_.CbLocal, &d_.CbGlobal}) {
+      if (NoMoreWords()) return;
+      for (long double& value : *triple) value = Real();
+      if (triple != &d_.CbGlobal) Finish();
+    }
+  }
+
+  TWordReader& reader_;
+  TProgramData& d_;
+  TProjectTables& t_;
+  bool known_ = false;  // the foundation word is one of the four
+};
+
+}  // namespace
+
+TLoadResult LoadProject(TWordReader& reader, const QString& path, TProjectTables& tables) {
+  TLoadResult result;
+  const std::vector<TTableSnapshot> previous = tables.Snapshot();
+  try {
+    auto data = NewProject(tables);
+    data->FileName = path;
+    for (TGridTable* table : tables.All()) table->SetRowCount(0);
+    TLoader loader(reader, *data, tables);
+    try {
+      loader.Run();
+      result.status = TLoadResult::kComplete;
+    } catch (const TInOutError& error) {
+      // The reading stops; what was read stays.
+      result.status = TLoadResult::kStopped;
+      result.message = error.Message();
+    }
+    tables.EnsureMinRows();
+    tables.ClearModified();
+    result.project = std::move(data);
+    return result;
+  } catch (const TError& error) {
+    result.message = error.Message();
+  } catch (const std::exception& error) {
+    result.message = QString::fromLocal8Bit(error.what());
+  }
+  // Any other failure: the tables go back to the project the caller keeps.
+  result.status = TLoadResult::kFailed;
+  result.project.reset();
+  tables.Restore(previous);
+  return result;
+}
+
+TLoadResult LoadProject(const QString& path, TProjectTables& tables) {
+  std::optional<TWordReader> reader;
+  try {
+    reader.emplace(path);
+  } catch (const TError& error) {
+    // Nothing was read: the caller keeps its project and its tables.
+    TLoadResult result;
+    result.message = error.Message();
+    return result;
+  }
+  return LoadProject(*reader, path, tables);
+}
+
+}  // namespace terva::gui

@@ -1,0 +1,169 @@
+// The entry point: its argument, the run files, the page header and how a run
+// ends; repeated calls in one process.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "engine/analysis/iterva.h"
+#include "support/engine_run.hpp"
+#include "support/inputs.hpp"
+
+namespace terva::test {
+namespace {
+
+const std::vector<std::string> kFatalBlock = {"1", "", "", "*** FATAL ERROR IN INPUT DATA ***",
+                                              "*** EXECUTION TERMINATED ***"};
+const std::vector<std::string> kStopBlock = {"1", "", "", " *** RUN TERMINATED BY 'STOP' KEYWORD ***"};
+
+TEST(Entry, WrongArgumentReturnsOneAndTouchesNothing) {
+  ScratchFolder folder;
+  folder.Write("names.dat", "in.tvd\nout.tvo\nout.tvp\n");
+  EXPECT_EQ(ITERVA(0), 1);
+  EXPECT_EQ(ITERVA(12), 1);
+  EXPECT_EQ(_ITERVA(14), 1);
+  EXPECT_FALSE(folder.Exists("TAPE7"));
+  EXPECT_FALSE(folder.Exists("TAPE8"));
+  EXPECT_FALSE(folder.Exists("out.tvo"));
+  EXPECT_FALSE(folder.Exists("in.tvd"));
+}
+
+TEST(Entry, CompleteInputReturnsZeroAndLeavesTheScratchFiles) {
+  ScratchFolder folder;
+  folder.Write("job.tvd", kHalfSpaceInput);
+  folder.Write("names.dat", "job.tvd   \njob.tvo\njob.tvp\njob.tvr\njob.tvt\njob.tvt\n");
+  EXPECT_EQ(_ITERVA(13), 0);
+  EXPECT_TRUE(folder.Exists("job.tvo"));
+  EXPECT_TRUE(folder.Exists("job.tvp"));
+  EXPECT_EQ(folder.Read("TAPE8"), " \n");  // InputCopy is left holding one blank record
+  EXPECT_NE(folder.Read("TAPE7").find("HALF-SPACE"), std::string::npos);
+}
+
+TEST(Entry, BannerAndDataEchoHeading) {
+  const EngineRun run = RunEngine(kHalfSpaceInput);
+  const std::string stars(49, '*');
+  const std::string empty = "*" + std::string(47, ' ') + "*";
+  std::string title = "HALF-SPACE TEST FOOTING";
+  title.resize(80, ' ');
+  EXPECT_TRUE(HasBlock(run.report, {"", "", "", " " + stars, " " + empty,
+                                    " *        S O I L - F O U N D A T I O N          *", " " + empty,
+                                    " *     D Y N A M I C   S I M U L A T I O N       *",
+                                    " *                    TERVA                      *", " " + empty,
+                                    " *             RUN DATE -  MM/DD/YYYY            *",
+                                    " *             TIME     -  HH:MM:SS              *", " " + empty, " " + stars, "",
+                                    " " + title, "", std::string(22, ' ') + "DATA ECHO",
+                                    std::string(22, ' ') + "*********"}))
+      << run.report;
+  EXPECT_EQ(run.report.rfind("\n\n\n ****", 0), 0u) << "the banner opens the report";
+}
+
+TEST(Entry, EndingsAndTheirCodes) {
+  struct Case {
+    const char* name;
+    std::string input;
+    int code;
+    std::vector<std::vector<std::string>> blocks;
+  };
+  const std::string noLoad =
+      "GRAVITY=32.2\nFOUNDATION=HALF-SPACE\nCIRCULAR=5.0\nMASS=1,2,3,4,0,0,0\nCONSTANTS=0,0,1\n";
+  const Case cases[] = {
+      {"run_without_load", noLoad + "RUN\n", 3,
+       {{"", "", " INSUFFICIENT INPUT DATA TO COMPLETE RUN", " PROGRAM WILL TERMINATE"}, kFatalBlock}},
+      {"no_gravity", noLoad.substr(13) + "LOAD=HARMONIC\nCONSTANTS=NONQUADRATIC,1,1,1,0,0,1,0,0,0\nRUN\n", 3,
+       {{"", "", " GRAVITATIONAL CONSTANT NOT SET", " PROGRAM WILL TERMINATE"}, kFatalBlock}},
+      {"end_without_run",
+       noLoad,
+       2,
+       {{" *** INPUT ERROR ***    END OF FILE ENCOUNTERED WHILE", "                        READING   1 ALPHANUMERIC WORDS",
+         "", "", " END OF FILE ENCOUNTERED - PROGRAM STOP EXECUTED"},
+        kStopBlock}},
+      {"stop", "STOP\nGRAVITY=ABC\n", 2, {kStopBlock}},
+      {"stop_after_fatal_error", "GRAVITY=ABC\nSTOP\n", 3, {kFatalBlock}},
+      {"empty_input", "", 2, {kStopBlock}},
+  };
+  for (const Case& c : cases) {
+    const EngineRun run = RunEngine(c.input);
+    EXPECT_EQ(run.code, c.code) << c.name << "\n" << run.report;
+    for (const auto& block : c.blocks) EXPECT_TRUE(HasBlock(run.report, block)) << c.name << "\n" << run.report;
+  }
+  // nothing after STOP is read
+  const EngineRun stopped = RunEngine("STOP\nGRAVITY=ABC\nPILE\n");
+  EXPECT_EQ(stopped.report.find("GRAV"), std::string::npos);
+  EXPECT_EQ(stopped.report.find("PILE"), std::string::npos);
+}
+
+TEST(Entry, MissingInputFileIsCreatedEmpty) {
+  ScratchFolder folder;
+  folder.Write("names.dat", "absent.tvd\nabsent.tvo\nabsent.tvp\n");
+  EXPECT_EQ(ITERVA(13), 2);
+  EXPECT_TRUE(folder.Exists("absent.tvd"));
+  EXPECT_TRUE(HasBlock(folder.Read("absent.tvo"), kStopBlock));
+}
+
+TEST(Entry, ShortRunListAsksForTheNamesOnTheConsole) {
+  ScratchFolder folder;
+  folder.Write("names.dat", "job.tvd\njob.tvo\n");
+  folder.Write("job.tvd", kHalfSpaceInput);
+  folder.Write("answers", "job.tvd\nconsole.tvo\nconsole.tvp\n");
+  ASSERT_NE(std::freopen((folder.path() + "/answers").c_str(), "r", stdin), nullptr);
+  ::testing::internal::CaptureStdout();
+  const int code = ITERVA(13);
+  const std::string prompts = ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(code, 0);
+  EXPECT_EQ(prompts,
+            "\n\n       ENTER A FILE NAME FOR YOUR INPUT FILE.\n ENTER >"
+            "\n\n       ENTER A FILE NAME FOR YOUR OUTPUT FILE.\n ENTER >"
+            "\n\n       ENTER A FILE NAME FOR YOUR GRAPHIC DATA FILE.\n ENTER >");
+  EXPECT_TRUE(folder.Exists("console.tvo"));
+  EXPECT_FALSE(folder.Exists("job.tvo"));
+}
+
+TEST(Entry, NoRunListAndNoConsoleEndsPromptlyWithACode) {
+  ScratchFolder folder;
+  ASSERT_NE(std::freopen("/dev/null", "r", stdin), nullptr);
+  ::testing::internal::CaptureStdout();
+  ::testing::internal::CaptureStderr();
+  const int code = ITERVA(13);
+  ::testing::internal::GetCapturedStdout();
+  const std::string message = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(code, 3);
+  EXPECT_NE(message.find("names.dat"), std::string::npos) << message;
+}
+
+TEST(Entry, UnwritableReportEndsWithACode) {
+  ScratchFolder folder;
+  folder.Write("job.tvd", kHalfSpaceInput);
+  folder.Write("names.dat", "job.tvd\n/nonexistent-folder/job.tvo\njob.tvp\n");
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(ITERVA(13), 3);
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find("report"), std::string::npos);
+}
+
+TEST(Entry, EachCallStartsFromTheResetState) {
+  // the first call switches echo off, asks for constants and sets SI units
+  const EngineRun first = RunEngine("NOECHO\nMATRIX\nWIDE\nGRAVITY=9.81\nSTOP\n");
+  EXPECT_EQ(first.code, 2);
+  const EngineRun again = RunEngine(kHalfSpaceInput);
+  const EngineRun twice = RunEngine(kHalfSpaceInput);
+  EXPECT_EQ(again.code, 0);
+  EXPECT_EQ(again.report, twice.report);
+  EXPECT_NE(again.report.find("DATA ECHO"), std::string::npos) << "echo is on again";
+  EXPECT_EQ(again.report.find("STIFFNESS AND DAMPING CONSTANTS TO BE PRINTED"), std::string::npos);
+
+  // value fields are kept: labels chosen by an earlier call's GRAVITY stay until GRAVITY is read again
+  const EngineRun si = RunEngine("GRAVITY=9.81\nSTOP\n");
+  const EngineRun labelsKept = RunEngine("FOUNDATION=HALF-SPACE\nCIRCULAR=2.0\nSTOP\n");
+  EXPECT_NE(labelsKept.report.find("RADIUS =    2.000 m "), std::string::npos) << labelsKept.report;
+  // the title returns to the identification line
+  EXPECT_EQ(labelsKept.report.find("HALF-SPACE TEST FOOTING"), std::string::npos);
+}
+
+TEST(Entry, EveryLineStartsWithAControlCharacter) {
+  const EngineRun run = RunEngine(kHalfSpaceInput + "GRAVITY=X\n");
+  for (const std::string& line : run.lines()) {
+    if (line.empty()) continue;
+    EXPECT_TRUE(line[0] == ' ' || line[0] == '1') << "|" << line << "|";
+  }
+}
+
+}  // namespace
+}  // namespace terva::test
