@@ -1,6 +1,6 @@
 # Fails when a source file includes a header of a higher layer.
 #
-#   cmake -DROOT=<source tree> [-DTREES=engine;gui] -P cmake/CheckLayers.cmake
+#   cmake -DROOT=<source tree> -P cmake/CheckLayers.cmake
 #
 # Each layer is a folder; its rank says what it may include: a file may
 # include headers of its own folder and of folders of lower rank. Folders of
@@ -35,9 +35,7 @@ function(rank_of tree layer out)
   endif()
 endfunction()
 
-if(NOT DEFINED TREES)
-  set(TREES engine gui)
-endif()
+set(TREES engine gui)
 
 set(violations "")
 foreach(tree ${TREES})
