@@ -120,8 +120,10 @@ bool RunProject(const TEngineRunner& runner, const QString& project) {
   }
   std::printf("%s\n  report: %s\n  engine returned %d: %s\n", Local(files.project).constData(),
               Local(files.report).constData(), result.code, Meaning(result.code));
+  if (result.errorFrequencies > 0)
+    std::printf("  completed with errors at %d frequencies (see the report)\n", result.errorFrequencies);
   if (result.code == 0) PrintResponseHead(files.report, 5);
-  return result.code == 0;
+  return result.code == 0 && result.errorFrequencies == 0;
 }
 
 }  // namespace

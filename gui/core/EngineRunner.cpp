@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <algorithm>
@@ -78,6 +79,17 @@ QFunctionPointer TLibraryLoader::Entry(const char* name) {
 
 void TLibraryLoader::Close() {
   if (IsOpen()) library_.unload();
+}
+
+int ErrorFrequencies(const QString& report) {
+  QFile file(report);
+  if (!file.open(QIODevice::ReadOnly)) return 0;
+  constexpr qint64 kTail = 4096;
+  if (file.size() > kTail) file.seek(file.size() - kTail);
+  const QString tail = QString::fromLatin1(file.read(kTail));
+  static const QRegularExpression closing(QStringLiteral("ANALYSIS COMPLETED WITH ERRORS AT +(\\d+) FREQUENC"));
+  const QRegularExpressionMatch match = closing.match(tail);
+  return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
 QString WithExtension(const QString& path, const QString& extension) {
@@ -257,6 +269,7 @@ TRunResult TEngineSession::Deliver() {
     return result_;
   }
   if (!hasGraphic) QFile::remove(files_.graphic);  // an old one would not belong to this report
+  result_.errorFrequencies = ErrorFrequencies(files_.report);
   result_.status = TRunResult::kDelivered;
   result_.message.clear();
   return result_;

@@ -79,6 +79,11 @@ struct TRunFiles {
   QByteArray NamesDat() const;
 };
 
+// The number of frequencies at which the analysis failed, from the closing
+// line "*** ANALYSIS COMPLETED WITH ERRORS AT n FREQUENCIES ***" of a
+// report; 0 when the report has no such line. Reads only the report's end.
+int ErrorFrequencies(const QString& report);
+
 // `path` with its extension (from the last "." of the file name) replaced by
 // `extension` (".tvo"); appended when the name has none.
 QString WithExtension(const QString& path, const QString& extension);
@@ -102,6 +107,7 @@ struct TRunResult {
   };
   Status status = kNotRun;
   int code = -1;    // the engine's code: 0 analysed, 1 wrong argument, 2 stopped, 3 fatal input error
+  int errorFrequencies = 0;  // frequencies at which the engine could not compute the response
   QString message;  // what went wrong (empty when delivered)
   bool Delivered() const { return status == kDelivered; }
 };

@@ -45,6 +45,15 @@ std::int32_t Analyses(std::int32_t argument) {
   return 0;
 }
 
+// Analyses, but not at two frequencies.
+std::int32_t AnalysesWithErrors(std::int32_t) {
+  ReadNames();
+  Write(namesSeen.value(1), "REPORT\n ERROR ENCOUNTERED IN LEQ2C SUBROUTINE\n\n"
+                            " *** ANALYSIS COMPLETED WITH ERRORS AT 2 FREQUENCIES ***\n");
+  Write(namesSeen.value(2), "GRAPHIC\n");
+  return 0;
+}
+
 // Leaves the report empty, as an engine that could not write it does.
 std::int32_t WritesNothing(std::int32_t) {
   ReadNames();
@@ -99,6 +108,15 @@ class EngineRunnerTest : public QObject {
     ExpectNoWorkingFolders();
     QVERIFY(!QFile::exists(Path("a/names.dat")));
     QCOMPARE(QDir(Path("a")).entryList(QDir::Files).size(), 3);  // no temporary files left
+  }
+
+  void errorFrequenciesAreCounted() {
+    const QString project = ProjectWithResults(Path("g"), "plant");
+    const TRunResult result = TEngineRunner(&AnalysesWithErrors, Runs()).Run(project);
+    QVERIFY(result.Delivered());
+    QCOMPARE(result.code, 0);
+    QCOMPARE(result.errorFrequencies, 2);
+    QCOMPARE(TEngineRunner(&Analyses, Runs()).Run(project).errorFrequencies, 0);
   }
 
   void noReportKeepsTheOldResults() {
