@@ -130,6 +130,9 @@ bool RunProject(const TEngineRunner& runner, const QString& project) {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  // Working folders go where the desktop program's go.
+  QCoreApplication::setOrganizationName(QStringLiteral("Halvit"));
+  QCoreApplication::setApplicationName(QStringLiteral("TERVA"));
   if (argc < 2) {
     std::fprintf(stderr, "usage: terva-batch PROJECT.tvd [PROJECT.tvd ...]\n");
     return 2;

@@ -7,6 +7,7 @@
 
 #include "gui/core/WordRead.hpp"
 #include "gui/files/ProjectReader.hpp"
+#include "gui/model/ProgramData.hpp"
 #include "gui/model/ProjectTables.hpp"
 
 using namespace terva::gui;

@@ -9,7 +9,7 @@ examples="$2"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
-runs="$XDG_DATA_HOME/terva-batch/runs"
+runs="$XDG_DATA_HOME/Halvit/TERVA/runs"
 fail() { echo "FAILED: $*"; exit 1; }
 no_working_folders() {
   [ -z "$(ls -A "$runs" 2>/dev/null)" ] || fail "working folder left: $(ls "$runs")"
