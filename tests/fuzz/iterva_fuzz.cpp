@@ -1,22 +1,34 @@
 // Fuzz target: any text as the engine's input, through the record reader,
 // the keyword loop, the section readers and, when the input gets that far,
-// the analysis. Runs in a private folder made once for the process.
+// the analysis. Runs in a private folder made once for the process in the
+// current folder, removed when the process ends.
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "engine/analysis/iterva.h"
 
 namespace {
 
+std::filesystem::path scratch;
+
+void RemoveScratchFolder() {
+  std::error_code ignored;
+  if (!scratch.empty()) std::filesystem::remove_all(scratch, ignored);
+}
+
 bool EnterScratchFolder() {
-  char pattern[] = "/tmp/terva-fuzz-XXXXXX";
+  char pattern[] = "terva-fuzz-XXXXXX";
   const char* folder = ::mkdtemp(pattern);
-  if (!folder || ::chdir(folder) != 0) return false;
+  if (!folder) return false;
+  scratch = std::filesystem::absolute(folder);
+  std::atexit(RemoveScratchFolder);
+  if (::chdir(folder) != 0) return false;
   std::FILE* names = std::fopen("names.dat", "w");
   if (!names) return false;
   std::fputs("job.tvd\njob.tvo\njob.tvp\n", names);
