@@ -56,8 +56,6 @@ bool Stage(const QString& source, QSaveFile& target) {
 
 }  // namespace
 
-TLibraryError::TLibraryError(QString message) : message_(std::move(message)), utf8_(message_.toUtf8()) {}
-
 const QString TLibraryLoader::kInitFailed = QStringLiteral("Library failed to properly initialize");
 const QString TLibraryLoader::kNotFound = QStringLiteral("Library could not be located");
 const QString TLibraryLoader::kNotOpen = QStringLiteral("Library is not open");

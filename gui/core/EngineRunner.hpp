@@ -24,21 +24,16 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <cstdint>
-#include <exception>
 #include <memory>
+
+#include "gui/core/Errors.hpp"
 
 namespace terva::gui {
 
 // The one error class of the library loader.
-class TLibraryError : public std::exception {
+class TLibraryError : public TError {
  public:
-  explicit TLibraryError(QString message);
-  const QString& Message() const { return message_; }
-  const char* what() const noexcept override { return utf8_.constData(); }
-
- private:
-  QString message_;
-  QByteArray utf8_;
+  using TError::TError;
 };
 
 // Holds a library path and, while open, the loaded module.
