@@ -19,23 +19,32 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
 xvfb-run -a -s "-screen 0 1280x800x24" bash -euo pipefail -c '
   terva="$1"; work="$2"
+  visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
+  wait_for() {  # wait_for NAME SECONDS: the id of the visible window NAME
+    local id="" i
+    for ((i = 0; i < $2 * 10; ++i)); do id="$(visible "$1")"; [ -n "$id" ] && break; sleep 0.1; done
+    [ -n "$id" ] || { echo "no window \"$1\" after $2 s" >&2; return 1; }
+    echo "$id"
+  }
   "$terva" "$work/e2e.tvd" & pid=$!
-  main=$(timeout 30 xdotool search --sync --onlyvisible --name "^TERVA 3.0.5 - E2e$" | head -1)
+  main=$(wait_for "^TERVA 3.0.5 - E2e$" 60)
+  sleep 1
   xdotool windowfocus --sync "$main"
-  sleep 0.5
   xdotool key --clearmodifiers alt+c
-  sleep 0.5
+  sleep 1
   xdotool key r
-  box=$(timeout 120 xdotool search --sync --onlyvisible --name "^TERVA$" | head -1)
-  xdotool windowfocus --sync "$box"
-  sleep 0.3
-  xdotool key Return
+  box=$(wait_for "^TERVA$" 300)
   sleep 0.5
+  xdotool windowfocus --sync "$box"
+  xdotool key Return
+  for ((i = 0; i < 100; ++i)); do [ -z "$(visible "^TERVA$")" ] && break; sleep 0.1; done
+  sleep 1
   xdotool windowfocus --sync "$main"
   xdotool key --clearmodifiers alt+f
-  sleep 0.3
+  sleep 1
   xdotool key x
-  timeout 30 tail --pid="$pid" -f /dev/null
+  for ((i = 0; i < 600; ++i)); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$pid" 2>/dev/null; then echo "terva did not close through File > Exit" >&2; kill "$pid"; exit 1; fi
 ' _ "$terva" "$work"
 
 grep -q "FOOTING RESPONSE AMPLITUDES" "$work/e2e.tvo"
