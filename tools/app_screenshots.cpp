@@ -16,6 +16,7 @@
 #include <functional>
 
 #include "gui/app/Main.hpp"
+#include "gui/app/RunAnalysis.hpp"
 #include "gui/model/ProjectTables.hpp"
 #include "gui/widgets/AppIcon.hpp"
 #include "gui/widgets/MessageBoxSink.hpp"
@@ -85,6 +86,27 @@ int main(int argc, char* argv[]) {
   Shoot(&main, QStringLiteral("data-menu"));
   data->close();
   main.menuBar()->setActiveAction(nullptr);
+  Settle();
+
+  main.ShowChild(TChildId::ControlOptions);
+  Settle();
+  Shoot(&main, QStringLiteral("control-options"));
+  main.CloseChild(TChildId::ControlOptions);
+
+  main.RunDialog()->Start();
+  Settle();
+  Shoot(&main, QStringLiteral("run-dialog"));
+  main.RunDialog()->Finish();
+
+  main.ShowManual();
+  Settle(800);
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window->isVisible() && window->windowTitle() == QStringLiteral("TERVA User's Manual")) {
+      window->move(120, 60);
+      Settle();
+      Shoot(window, QStringLiteral("manual-window"));
+      window->close();
+    }
   Settle();
 
   ShootModal(&main, QStringLiteral("run-completed"), [&] { main.RunAnalysis(); });

@@ -23,6 +23,9 @@
 #include <QSettings>
 #include <QStatusBar>
 #include <QTextBrowser>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QThread>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -833,6 +836,21 @@ void TMainForm::ShowManual() {
   browser->setOpenExternalLinks(true);
   browser->setSearchPaths({QStringLiteral(":/docs")});
   browser->setSource(QUrl(QStringLiteral("qrc:/docs/manual.md")), QTextDocument::MarkdownResource);
+  // The pictures are screenshots of the whole window: shown at a width that fits.
+  for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next())
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      if (!fragment.charFormat().isImageFormat()) continue;
+      QTextImageFormat image = fragment.charFormat().toImageFormat();
+      const QImage picture = browser->document()->resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
+      if (picture.isNull() || picture.width() <= 780) continue;
+      image.setWidth(780);
+      image.setHeight(780.0 * picture.height() / picture.width());
+      QTextCursor cursor(browser->document());
+      cursor.setPosition(fragment.position());
+      cursor.setPosition(fragment.position() + fragment.length(), QTextCursor::KeepAnchor);
+      cursor.setCharFormat(image);
+    }
   auto* layout = new QVBoxLayout(window);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(browser);

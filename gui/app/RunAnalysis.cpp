@@ -27,6 +27,7 @@ TDlgRunAnalysis::TDlgRunAnalysis(QWidget* parent) : QDialog(parent) {
   layout->addSpacing(8);
   layout->addWidget(bar_);
   setMinimumWidth(360);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
   timer_ = new QTimer(this);
   timer_->setInterval(kTickMs);
   connect(timer_, &QTimer::timeout, this, &TDlgRunAnalysis::Tick);
