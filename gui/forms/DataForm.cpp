@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMdiSubWindow>
+#include <QPalette>
 
 #include <cmath>
 #include <limits>
@@ -69,7 +70,13 @@ void TDataForm::AddFields(QFormLayout* form, const std::vector<TFieldSpec>& spec
     field->setMaxVal(spec.max);
     field->setMinVal(spec.min);
     field->setReadOnly(spec.readOnly);
-    if (spec.readOnly) field->setFocusPolicy(Qt::ClickFocus);
+    if (spec.readOnly) {
+      // Computed values: not in the tab order, and on the window's colour.
+      field->setFocusPolicy(Qt::ClickFocus);
+      QPalette palette = field->palette();
+      palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+      field->setPalette(palette);
+    }
     field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("-0.000000000000E+000")));
     field->setAlignment(Qt::AlignRight);
     connect(field, &QLineEdit::textEdited, this, [this] { MarkModified(); });

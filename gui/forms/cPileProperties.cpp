@@ -32,16 +32,17 @@ TfrmCPileProperties::TfrmCPileProperties(const TFormContext& context, QWidget* p
                                {Real("Xc", "X Coordinate (Xc) ", kLength, &P::Xc),
                                 Real("Yc", "Y Coordinate (Yc)", kLength, &P::Yc),
                                 Real("Zc", "Z Coordinate (Zc)", kLength, &P::Zc)});
-  QFormLayout* constants = MakeForm();
-  AddFields(constants,
-            {Real("PileUnitWeight", "Unit weight of pile", kUnitWeight, &P::PileUnitWeight),
-             Real("PilePoisson", "Poisson's ratio of the pile", "", &P::PilePoisson),
-             Real("PileDamping", "Material damping of the pile", "", &P::PileDamping),
-             Real("PileModulus", "Elastic modulus of the pile ", kModulus, &P::PileModulus),
-             Real("PileLength", "Total length of pile", kLength, &P::PileLength),
-             Real("ShearCoefficient", "Cross-sectional coefficient of rigidity for the effect of shear", "",
-                  &P::ShearCoefficient)});
-  auto* note = new QLabel(QStringLiteral("(use 1.334 for solid circular sections; use 1.52 for rectangular sections)"), this);
+  QGroupBox* pile = AddGroup(
+      QStringLiteral("Pile constants"),
+      {Real("PileUnitWeight", "Unit weight of pile", kUnitWeight, &P::PileUnitWeight),
+       Real("PilePoisson", "Poisson's ratio of the pile", "", &P::PilePoisson),
+       Real("PileDamping", "Material damping of the pile", "", &P::PileDamping),
+       Real("PileModulus", "Elastic modulus of the pile ", kModulus, &P::PileModulus),
+       Real("PileLength", "Total length of pile", kLength, &P::PileLength),
+       Real("ShearCoefficient", "Cross-sectional coefficient of rigidity for the effect of shear", "",
+            &P::ShearCoefficient)});
+  auto* constants = qobject_cast<QFormLayout*>(pile->layout());
+  auto* note = new QLabel(QStringLiteral("(use 1.334 for solid circular sections;\nuse 1.52 for rectangular sections)"), this);
   note->setObjectName(QStringLiteral("ShearNote"));
   constants->addRow(QString(), note);
   AddFields(constants, {Real("StaticLoad", "Static load on foundation", kForce, &P::StaticLoad).Max(kMaxStaticLoad)});
@@ -63,7 +64,7 @@ TfrmCPileProperties::TfrmCPileProperties(const TFormContext& context, QWidget* p
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(global);
-  layout->addLayout(constants);
+  layout->addWidget(pile);
   layout->addWidget(options);
   FinishLayout();
 }
