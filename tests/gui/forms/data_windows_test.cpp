@@ -481,6 +481,60 @@ class DataWindowsTest : public QObject {
     QCOMPARE(RoundCount(-1e12L), std::numeric_limits<int>::min());
   }
 
+  // The table commands of the Data menu by foundation type (the command is
+  // triggered whether or not the menu enables it).
+  void tableCommandsByFoundationType_data() {
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("table");  // caption; empty: nothing opens
+    const char* types[] = {"", "half-space", "pile", "stratum", "multilayer"};
+    for (int type = 1; type <= 4; ++type) {
+      const auto row = [&](const char* command, const char* table) {
+        QTest::addRow("%s %s", types[type], command) << type << QString::fromLatin1(command) << QString::fromLatin1(table);
+      };
+      row("DataSoilLayer", type == 2 ? "Soil Properties" : "");
+      row("DataSideSoil", type == 1 ? "Soil Layer Data" : type == 2 ? "Side Weakened Soil Parameters" : "Soil Properties");
+      row("DataSoilColumn", "Soil Layers Below the Foundation");
+      row("DataFoundationLayer", "Multi-Layer Foundation");
+      row("DataPileCoordinates", "Pile Coordinations");
+      row("DataPileElements", "Pile Data");
+    }
+  }
+  void tableCommandsByFoundationType() {
+    QFETCH(int, type);
+    QFETCH(QString, command);
+    QFETCH(QString, table);
+    TMainForm main;
+    main.Start();
+    main.Project().SetFoundation(static_cast<TFoundationType>(type));
+    main.Action(command)->trigger();
+    QStringList open;
+    for (TGridTable* t : main.Tables().All())
+      if (InstallTableWindows().Form(*t)) open << t->Caption();
+    QCOMPARE(open, table.isEmpty() ? QStringList() : QStringList{table});
+  }
+
+  // Tab goes through a window's fields in their order; computed fields are
+  // passed over.
+  void keyboardOrder() {
+    TMainForm main;
+    main.Start();
+    main.show();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    for (TChildId id : {TChildId::PileProperties, TChildId::MassData, TChildId::NonQuadratic, TChildId::Random}) {
+      TDataForm* form = Open(main, id);
+      std::vector<TDataEdit*> editable;
+      for (TDataEdit* field : form->Fields())
+        if (!field->isReadOnly()) editable.push_back(field);
+      editable.front()->setFocus();
+      for (std::size_t i = 1; i < editable.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(editable[i]));
+      }
+      QVERIFY(main.DeactivateActiveChild());
+    }
+  }
+
   void harmonicWindowsSetTheirKind() {
     TMainForm main;
     main.Start();
