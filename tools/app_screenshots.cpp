@@ -1,6 +1,8 @@
 // Takes the desktop program's screenshots for the manual and the README: the
 // main window with an example open and a table window, its Data menu open,
-// the completion message of a run, and the About box. Meant to run on an X
+// the completion message of a run, the About box, and four data windows
+// (Foundation Options, Foundation Shape, Mass Data after a calculation, Pile
+// Properties). Meant to run on an X
 // display (Xvfb with a window manager, see scripts/screenshots.sh); each
 // picture is the screen area of the main window.
 //
@@ -15,8 +17,13 @@
 #include <cstdio>
 #include <functional>
 
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
 #include "gui/app/Main.hpp"
 #include "gui/app/RunAnalysis.hpp"
+#include "gui/forms/Massdata.hpp"
+#include "gui/model/ProgramData.hpp"
 #include "gui/model/ProjectTables.hpp"
 #include "gui/widgets/AppIcon.hpp"
 #include "gui/widgets/MessageBoxSink.hpp"
@@ -50,6 +57,27 @@ void ShootModal(QWidget* window, const QString& name, const std::function<void()
     if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
   });
   open();
+}
+
+// A child window of the main window, with its frame, saved as NAME.png.
+void ShootChild(TMainForm& main, TChildId id, const QString& name) {
+  QWidget* form = main.ShowChild(id);
+  auto* frame = form ? qobject_cast<QMdiSubWindow*>(form->parentWidget()) : nullptr;
+  if (!frame) {
+    std::printf("%s: no window\n", qPrintable(name));
+    return;
+  }
+  frame->move(16, 16);
+  frame->adjustSize();
+  Settle();
+  QApplication::processEvents();
+  const QRect area(frame->mapToGlobal(QPoint(0, 0)), frame->size());
+  const QPixmap shot =
+      QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+  const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
+  std::printf("%s: %s\n", qPrintable(path), shot.save(path) ? "saved" : "NOT saved");
+  main.DeactivateActiveChild();
+  main.CloseChild(id);
 }
 
 }  // namespace
@@ -113,6 +141,25 @@ int main(int argc, char* argv[]) {
   Settle();
   ShootModal(&main, QStringLiteral("about"), [&] { main.ShowAbout(); });
   Settle();
+
+  // The data windows, one at a time, over an empty frame.
+  main.MdiArea()->closeAllSubWindows();
+  Settle();
+  ShootChild(main, TChildId::FoundationOptions, QStringLiteral("window-foundation-options"));
+  ShootChild(main, TChildId::FoundationShape, QStringLiteral("window-foundation-shape"));
+  {
+    // Two blocks: a pedestal and the machine on it.
+    TGridTable* blocks = main.Tables().MassCal();
+    blocks->SetRowCount(2);
+    const long double rows[2][7] = {{120, 0, 0, 0.75, 6, 4, 1.5}, {18, 0.4, 0, 2.1, 2.5, 1.2, 1.2}};
+    for (int row = 0; row < 2; ++row)
+      for (int column = 0; column < 7; ++column) blocks->Cell(column, row).SetReal(rows[row][column]);
+    auto* mass = qobject_cast<TMassForm*>(main.ShowChild(TChildId::MassData));
+    if (mass) mass->Calculate();
+    ShootChild(main, TChildId::MassData, QStringLiteral("window-mass-data"));
+  }
+  ShootChild(main, TChildId::PileProperties, QStringLiteral("window-pile-properties"));
   main.SetModified(false);
+  for (TGridTable* table : main.Tables().All()) table->SetModified(false);
   return 0;
 }

@@ -41,6 +41,18 @@
 #include "gui/files/ProjectReader.hpp"
 #include "gui/model/ProjectTables.hpp"
 #include "gui/files/ProjectWriter.hpp"
+#include "gui/forms/Foundations.hpp"
+#include "gui/forms/Layout.hpp"
+#include "gui/forms/Massdata.hpp"
+#include "gui/forms/Multimat.hpp"
+#include "gui/forms/Quadratic.hpp"
+#include "gui/forms/SoilParams.hpp"
+#include "gui/forms/Tipsoil.hpp"
+#include "gui/forms/cPileProperties.hpp"
+#include "gui/forms/harmonic.hpp"
+#include "gui/forms/ncPileProperties.hpp"
+#include "gui/forms/random.hpp"
+#include "gui/forms/transient.hpp"
 #include "gui/widgets/ChildForm.hpp"
 #include "gui/widgets/TableWindows.hpp"
 
@@ -89,6 +101,32 @@ QString ChildCaption(QMdiSubWindow* window) {
   return title.isEmpty() && window->widget() ? window->widget()->windowTitle() : title;
 }
 
+// The data windows, each made for the main window's project and tables.
+void RegisterDataWindows(TMainForm& main) {
+  auto context = [](TMainForm& m) {
+    TFormContext c;
+    c.project = [&m]() -> TProgramData& { return m.Project(); };
+    c.tables = &m.Tables();
+    c.foundationTypeChanged = [&m] { m.FoundationTypeChanged(); };
+    return c;
+  };
+  auto form = [&main, context](TChildId id, auto make) {
+    main.RegisterChild(id, [context, make](TMainForm& m) -> QWidget* { return make(context(m)); });
+  };
+  form(TChildId::FoundationOptions, [](const TFormContext& c) { return new TfrmLayout(c); });
+  form(TChildId::FoundationShape, [](const TFormContext& c) { return new TfrmShape(c); });
+  form(TChildId::MassData, [](const TFormContext& c) { return new TfrmMassdata(c); });
+  form(TChildId::PileCapProperties, [](const TFormContext& c) { return new TfrmNCPileProperties(c); });
+  form(TChildId::FoundationData, [](const TFormContext& c) { return new TfrmFoundations(c); });
+  form(TChildId::FoundationProperties, [](const TFormContext& c) { return new TfrmMultimat(c); });
+  form(TChildId::PileProperties, [](const TFormContext& c) { return new TfrmCPileProperties(c); });
+  form(TChildId::SoilBelow, [](const TFormContext& c) { return new TfrmTipsoil(c); });
+  form(TChildId::NonQuadratic, [](const TFormContext& c) { return new Tfrmharmonic(c); });
+  form(TChildId::Quadratic, [](const TFormContext& c) { return new TfrmQuad(c); });
+  form(TChildId::Transient, [](const TFormContext& c) { return new Tfrmtransient(c); });
+  form(TChildId::Random, [](const TFormContext& c) { return new Tfrmrandom(c); });
+}
+
 }  // namespace
 
 void TMainForm::SetFileDialogHook(FileDialogHook hook) { DialogHook() = std::move(hook); }
@@ -120,6 +158,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 
   RegisterChild(TChildId::Title, [](TMainForm& main) { return new TdlgTitle(main); });
   RegisterChild(TChildId::ControlOptions, [](TMainForm& main) { return new TDlgOptions(main); });
+  RegisterDataWindows(*this);
 
   CreateActions();
   CreateMenus();

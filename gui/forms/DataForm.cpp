@@ -1,0 +1,179 @@
+#include "gui/forms/DataForm.hpp"
+
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QMdiSubWindow>
+#include <QPalette>
+
+#include <cmath>
+#include <limits>
+
+#include "gui/model/ProgramData.hpp"
+#include "gui/widgets/DataEdit.hpp"
+
+namespace terva::gui {
+
+TFieldSpec Real(const char* name, const QString& caption, const QString& unitTemplate,
+                long double TProgramData::*member) {
+  TFieldSpec spec;
+  spec.name = name;
+  spec.caption = caption;
+  spec.unitTemplate = unitTemplate;
+  spec.get = [member](const TProgramData& p) { return p.*member; };
+  spec.set = [member](TProgramData& p, long double v) { p.*member = v; };
+  return spec;
+}
+
+TFieldSpec Count(const char* name, const QString& caption, int TProgramData::*member) {
+  TFieldSpec spec;
+  spec.name = name;
+  spec.caption = caption;
+  spec.count = true;
+  spec.get = [member](const TProgramData& p) { return static_cast<long double>(p.*member); };
+  spec.set = [member](TProgramData& p, long double v) { p.*member = RoundCount(v); };
+  return spec;
+}
+
+int RoundCount(long double value) {
+  if (std::isnan(value)) return 0;
+  const long double rounded = std::round(value);
+  if (rounded >= static_cast<long double>(std::numeric_limits<int>::max())) return std::numeric_limits<int>::max();
+  if (rounded <= static_cast<long double>(std::numeric_limits<int>::min())) return std::numeric_limits<int>::min();
+  return static_cast<int>(rounded);
+}
+
+TDataForm::TDataForm(const TFormContext& context, const QString& caption, QWidget* parent)
+    : TChildForm(parent), context_(context) {
+  setWindowTitle(caption);
+}
+
+QFormLayout* TDataForm::MakeForm() {
+  auto* form = new QFormLayout;
+  form->setLabelAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+  form->setRowWrapPolicy(QFormLayout::DontWrapRows);
+  return form;
+}
+
+void TDataForm::AddFields(QFormLayout* form, const std::vector<TFieldSpec>& specs) {
+  for (const TFieldSpec& spec : specs) {
+    auto* label = new QLabel(this);
+    auto* field = new TDataEdit(this);
+    field->setObjectName(QString::fromLatin1(spec.name));
+    field->setIntegerOnly(spec.count);
+    field->setCaption(spec.caption.trimmed());
+    field->setUnitsString(spec.unitTemplate);
+    field->setEditLabel(label);
+    field->setMaxVal(spec.max);
+    field->setMinVal(spec.min);
+    field->setReadOnly(spec.readOnly);
+    if (spec.readOnly) {
+      // Computed values: not in the tab order, and on the window's colour.
+      field->setFocusPolicy(Qt::ClickFocus);
+      QPalette palette = field->palette();
+      palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+      field->setPalette(palette);
+    }
+    field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("-0.000000000000E+000")));
+    field->setAlignment(Qt::AlignRight);
+    connect(field, &QLineEdit::textEdited, this, [this] { MarkModified(); });
+    form->addRow(label, field);
+    specs_.push_back(spec);
+    fields_.push_back(field);
+    shownValues_.push_back(0.0L);
+    shownTexts_.push_back(field->text());
+  }
+}
+
+QGroupBox* TDataForm::AddGroup(const QString& title, const std::vector<TFieldSpec>& specs) {
+  auto* group = new QGroupBox(title.trimmed(), this);
+  QFormLayout* form = MakeForm();
+  group->setLayout(form);
+  AddFields(form, specs);
+  return group;
+}
+
+QComboBox* TDataForm::AddChoice(QFormLayout* form, const char* name, const QString& caption,
+                                const QStringList& items) {
+  auto* choice = new QComboBox(this);
+  choice->setObjectName(QString::fromLatin1(name));
+  choice->addItems(items);
+  choice->setEditable(false);
+  auto* label = new QLabel(caption.simplified() + QLatin1Char(':'), this);
+  label->setBuddy(choice);
+  connect(choice, &QComboBox::currentTextChanged, this, [this] { MarkModified(); });
+  form->addRow(label, choice);
+  return choice;
+}
+
+void TDataForm::FinishLayout() {
+  if (layout()) layout()->setSizeConstraint(QLayout::SetFixedSize);
+  adjustSize();
+}
+
+void TDataForm::MarkModified() {
+  if (!loading_) emit Modified();
+}
+
+void TDataForm::ShowValue(TDataEdit* field, long double value) {
+  field->setNumber(value);  // clamped into the field's bounds
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    if (fields_[i] != field) continue;
+    shownTexts_[i] = field->text();
+    shownValues_[i] = field->text() == field->displayText(value) ? value : field->number();
+  }
+}
+
+long double TDataForm::FieldValue(const TDataEdit* field) const {
+  for (std::size_t i = 0; i < fields_.size(); ++i)
+    if (fields_[i] == field && field->text() == shownTexts_[i]) return shownValues_[i];
+  const Evaluation value = field->evaluate();
+  return value.ok ? value.value : 0.0L;
+}
+
+TDataEdit* TDataForm::Field(const QString& name) const {
+  for (TDataEdit* field : fields_)
+    if (field->objectName() == name) return field;
+  return nullptr;
+}
+
+void TDataForm::ActivateForm() {
+  loading_ = true;
+  TProgramData& project = Project();
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    fields_[i]->setUnits(project.Units);
+    ShowValue(fields_[i], specs_[i].get(project));
+  }
+  LoadExtras();
+  loading_ = false;
+}
+
+bool TDataForm::DeactivateForm() {
+  // The focused field first (its message names the entry the user is on),
+  // then every other field: nothing is stored unless all of them hold values.
+  if (FocusedFieldInvalid()) {
+    raise();
+    return false;
+  }
+  for (TDataEdit* field : fields_) {
+    if (field->isReadOnly()) continue;
+    if (!field->Validate()) {
+      if (field->isVisible()) field->setFocus();
+      raise();
+      return false;
+    }
+  }
+  TProgramData& project = Project();
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    // A field whose text is as it was shown keeps the exact value: leaving
+    // a window never rounds values to the digits on the screen.
+    specs_[i].set(project, FieldValue(fields_[i]));
+  }
+  StoreExtras();
+  return true;
+}
+
+}  // namespace terva::gui

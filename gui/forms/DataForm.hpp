@@ -1,0 +1,139 @@
+// TDataForm: the base of the data windows. A window declares its numeric
+// fields as data (caption, unit template, bounds, the project value it
+// edits); the base builds the labelled fields and carries the reactions that
+// every data window shares:
+//
+//   activation    every field takes the project's unit system and its value;
+//   deactivation  refused while a field does not validate (nothing stored),
+//                 otherwise every field is stored, counts rounded;
+//   close         the deactivation step, then the window goes (TChildForm);
+//   any change    by the user marks the project modified (signal Modified).
+//
+// Choice lists, radio buttons and buttons are the windows' own; they take
+// part through LoadExtras / StoreExtras and MarkModified.
+#pragma once
+
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <limits>
+#include <vector>
+
+#include "gui/model/ProgramData.hpp"
+#include "gui/widgets/ChildForm.hpp"
+
+class QComboBox;
+class QFormLayout;
+class QGroupBox;
+class QLabel;
+
+namespace terva::gui {
+
+class TDataEdit;
+class TProjectTables;
+
+// How a data window reaches the project, its tables and the main window
+// (the windows do not know the main window itself).
+struct TFormContext {
+  std::function<TProgramData&()> project;
+  TProjectTables* tables = nullptr;
+  // The main window re-evaluates its menus after a change of foundation type.
+  std::function<void()> foundationTypeChanged;
+};
+
+// One numeric field of a window and the project value behind it.
+struct TFieldSpec {
+  const char* name = "";     // object name of the field
+  QString caption;           // label text; the unit follows in parentheses
+  QString unitTemplate;      // empty: dimensionless
+  std::function<long double(const TProgramData&)> get;
+  std::function<void(TProgramData&, long double)> set;
+  bool count = false;        // a whole number: integer-only, rounded when stored
+  long double min = -std::numeric_limits<long double>::max();
+  long double max = std::numeric_limits<long double>::max();
+  bool readOnly = false;     // shows a computed value; still stored
+
+  TFieldSpec& Min(long double value) { min = value; return *this; }
+  TFieldSpec& Max(long double value) { max = value; return *this; }
+  TFieldSpec& ReadOnly() { readOnly = true; return *this; }
+};
+
+// Field of a real project value.
+TFieldSpec Real(const char* name, const QString& caption, const QString& unitTemplate,
+                long double TProgramData::*member);
+// Field of one element of an array of reals (MassConstants[2], CbLocal[0] ...).
+template <std::size_t N>
+TFieldSpec Element(const char* name, const QString& caption, const QString& unitTemplate,
+                   std::array<long double, N> TProgramData::*member, std::size_t index) {
+  TFieldSpec spec;
+  spec.name = name;
+  spec.caption = caption;
+  spec.unitTemplate = unitTemplate;
+  spec.get = [member, index](const TProgramData& p) { return (p.*member)[index]; };
+  spec.set = [member, index](TProgramData& p, long double v) { (p.*member)[index] = v; };
+  return spec;
+}
+// Field of a count (an int project value).
+TFieldSpec Count(const char* name, const QString& caption, int TProgramData::*member);
+
+// A count as stored: rounded to the nearest whole number, within int range.
+int RoundCount(long double value);
+
+class TDataForm : public TChildForm {
+  Q_OBJECT
+
+ public:
+  TDataForm(const TFormContext& context, const QString& caption, QWidget* parent = nullptr);
+
+  void ActivateForm() final;
+  bool DeactivateForm() final;
+
+  // The field with the given object name (tests, screenshots); null if none.
+  TDataEdit* Field(const QString& name) const;
+  const std::vector<TFieldSpec>& Specs() const { return specs_; }
+  const std::vector<TDataEdit*>& Fields() const { return fields_; }
+
+ protected:
+  TProgramData& Project() const { return context_.project(); }
+  TProjectTables* Tables() const { return context_.tables; }
+  const TFormContext& Context() const { return context_; }
+
+  // Adds the fields to a form layout, each on a row with its label.
+  void AddFields(QFormLayout* form, const std::vector<TFieldSpec>& specs);
+  // A group box with a form layout of the given fields.
+  QGroupBox* AddGroup(const QString& title, const std::vector<TFieldSpec>& specs);
+  // A non-editable choice list with its label on a row of `form`; a change by
+  // the user marks the project modified.
+  QComboBox* AddChoice(QFormLayout* form, const char* name, const QString& caption, const QStringList& items);
+  // A form layout with the look every data window shares.
+  static QFormLayout* MakeForm();
+  // Sizes the window to its content.
+  void FinishLayout();
+
+  // Reactions of the window's own controls, after the fields were loaded and
+  // stored. StoreExtras runs only when every field validated.
+  virtual void LoadExtras() {}
+  virtual void StoreExtras() {}
+  // Shows a value in a field. The field shows it to 8 significant digits;
+  // as long as its text is not changed, storing gives back the value itself.
+  void ShowValue(TDataEdit* field, long double value);
+  // The value of a field: the value shown while its text is unchanged,
+  // otherwise its text evaluated (0 when it does not evaluate).
+  long double FieldValue(const TDataEdit* field) const;
+
+  // True while the window loads the project's values (no Modified then).
+  bool Loading() const { return loading_; }
+  void MarkModified();
+
+ private:
+  TFormContext context_;
+  std::vector<TFieldSpec> specs_;
+  std::vector<TDataEdit*> fields_;
+  // Per field: the value shown last and the text it was shown with.
+  std::vector<long double> shownValues_;
+  std::vector<QString> shownTexts_;
+  bool loading_ = false;
+};
+
+}  // namespace terva::gui

@@ -1,0 +1,30 @@
+#include "gui/forms/Multimat.hpp"
+
+#include <QFormLayout>
+#include <QVBoxLayout>
+
+namespace terva::gui {
+
+using namespace field_units;
+using P = TProgramData;
+
+TfrmMultimat::TfrmMultimat(const TFormContext& context, QWidget* parent)
+    : TDataForm(context, QStringLiteral("Foundation Properties"), parent) {
+  QFormLayout* form = MakeForm();
+  AddFields(form,
+            {Real("Xc", "Distance from center of foundation base to center of gravity (Xc) ", kLength, &P::Xc),
+             Real("Yc", "Distance from center of foundation base to center of gravity (Yc)", kLength, &P::Yc),
+             Real("Zc", "Height of center of gravity of foundation from the base (Zc)", kLength, &P::Zc),
+             Real("PileUnitWeight", "Unit weight of pile", kUnitWeight, &P::PileUnitWeight),
+             Real("PilePoisson", "Poisson's ratio of the pile", "", &P::PilePoisson),
+             Real("PileDamping", "Material damping of the pile", "", &P::PileDamping),
+             Real("PileModulus", "Elastic modulus of the pile ", kModulus, &P::PileModulus),
+             Real("PileLength", "Total length of pile", kLength, &P::PileLength),
+             Real("ShearCoefficient", "Cross-sectional coefficient of rigidity", "F/L2", &P::ShearCoefficient),
+             Real("StaticLoad", "Static load on foundation", kForce, &P::StaticLoad).Max(kMaxStaticLoad)});
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  FinishLayout();
+}
+
+}  // namespace terva::gui

@@ -1,0 +1,68 @@
+#include "gui/forms/SoilParams.hpp"
+
+#include <QButtonGroup>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "gui/widgets/DataEdit.hpp"
+
+namespace terva::gui {
+
+using namespace field_units;
+using P = TProgramData;
+
+TfrmShape::TfrmShape(const TFormContext& context, QWidget* parent)
+    : TDataForm(context, QStringLiteral("Foundation Shape"), parent) {
+  auto* shape = new QGroupBox(QStringLiteral("Shape"), this);
+  rectangular_ = new QRadioButton(QStringLiteral("&Rectangular"), shape);
+  rectangular_->setObjectName(QStringLiteral("Rectangular"));
+  circular_ = new QRadioButton(QStringLiteral("&Circular"), shape);
+  circular_->setObjectName(QStringLiteral("Circular"));
+  auto* buttons = new QButtonGroup(this);
+  buttons->addButton(rectangular_);
+  buttons->addButton(circular_);
+  rectangular_->setChecked(true);
+  auto* row = new QHBoxLayout(shape);
+  row->addWidget(rectangular_);
+  row->addWidget(circular_);
+  row->addStretch(1);
+
+  auto* dimensions = new QGroupBox(QStringLiteral("Dimensions"), this);
+  form_ = MakeForm();
+  dimensions->setLayout(form_);
+  AddFields(form_, {Real("Radius", "Radius", kLength, &P::Radius), Real("Length", "Length x, ", kLength, &P::Length),
+                    Real("Width", "Width y, ", kLength, &P::Width),
+                    Real("Thickness", "Thickness z, ", kLength, &P::Thickness)});
+  for (TDataEdit* field : Fields()) field->setCaption(field->caption().remove(QLatin1Char(',')).trimmed());
+
+  connect(buttons, &QButtonGroup::buttonClicked, this, [this] {
+    ShowDimensions();
+    MarkModified();
+  });
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(shape);
+  layout->addWidget(dimensions);
+  ShowDimensions();
+  FinishLayout();
+}
+
+void TfrmShape::ShowDimensions() {
+  const bool circular = circular_->isChecked();
+  form_->setRowVisible(Field(QStringLiteral("Radius")), circular);
+  form_->setRowVisible(Field(QStringLiteral("Length")), !circular);
+  form_->setRowVisible(Field(QStringLiteral("Width")), !circular);
+  if (layout()) layout()->activate();
+  adjustSize();
+}
+
+void TfrmShape::LoadExtras() {
+  (Project().Circular == 1 ? circular_ : rectangular_)->setChecked(true);
+  ShowDimensions();
+}
+
+void TfrmShape::StoreExtras() { Project().Circular = circular_->isChecked() ? 1 : 0; }
+
+}  // namespace terva::gui

@@ -1,0 +1,38 @@
+#include "gui/forms/random.hpp"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "gui/model/ProjectTables.hpp"
+
+namespace terva::gui {
+
+using namespace field_units;
+using P = TProgramData;
+
+Tfrmrandom::Tfrmrandom(const TFormContext& context, QWidget* parent)
+    : TDataForm(context, QStringLiteral("Random Loading Data"), parent) {
+  QFormLayout* form = MakeForm();
+  AddFields(form, {Real("RandomFreqMax", "Maximum frequency", kFrequency, &P::RandomFreqMax),
+                   Real("RandomFreqMin", "Minimum frequency", kFrequency, &P::RandomFreqMin),
+                   Count("PointCount", "Number of points to be read", &P::PointCount),
+                   Real("ObservationPeriod", "Observation period", "", &P::ObservationPeriod),
+                   Count("LoadCount", "Number of spectrum", &P::LoadCount).Min(1)});
+  data_ = new QPushButton(QStringLiteral("&Data Button"), this);
+  data_->setObjectName(QStringLiteral("DataButton"));
+  data_->setToolTip(QStringLiteral("Enter the spectrum coordinates and their spectra"));
+  connect(data_, &QPushButton::clicked, this, [this] {
+    if (Tables()) Tables()->Trandom()->Show();
+  });
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(data_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addLayout(buttons);
+  FinishLayout();
+}
+
+}  // namespace terva::gui
