@@ -118,6 +118,7 @@ bool IsNumberItem(std::string_view item) {
 // its input errors go to.
 struct TokenFile {
   std::vector<std::string> records;
+  std::vector<int> cutLines;  // input lines with text beyond column 80, from 1
   size_t position = 0;
   bool pastEnd = false;  // the last read met the end of the file
   Report* report = nullptr;
@@ -147,15 +148,34 @@ const std::string* NextRecord() {
   return &t.records[t.position++];
 }
 
-void LoadTokens(std::vector<std::string> records, Report& report) {
+// Lines (numbered from 1) whose text goes on beyond column 80: blanks and a
+// comment begun within the 80 columns lose nothing when cut.
+std::vector<int> CutLines(const std::vector<std::string>& lines) {
+  std::vector<int> cut;
+  for (size_t n = 0; n < lines.size(); ++n) {
+    const std::string& line = lines[n];
+    if (line.size() <= static_cast<size_t>(kInputLineLength)) continue;
+    if (line.find('$') < static_cast<size_t>(kInputLineLength)) continue;
+    if (line.find_first_not_of(" \t\r", kInputLineLength) == std::string::npos) continue;
+    cut.push_back(static_cast<int>(n + 1));
+  }
+  return cut;
+}
+
+void LoadTokens(std::vector<std::string> records, const std::vector<std::string>& lines, Report& report) {
   TokenFile& t = Tokens();
+  t.cutLines = CutLines(lines);
   t.report = &report;
   t.records = std::move(records);
   t.position = 0;
   t.pastEnd = false;
 }
 
+// A UTF-8 byte-order mark, as some editors put at the start of a text file.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 std::vector<std::string> SplitLines(std::string_view text) {
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
   std::vector<std::string> lines;
   size_t start = 0;
   while (start < text.size()) {
@@ -249,7 +269,16 @@ std::vector<std::string> RewriteToTokens(const std::vector<std::string>& inputCo
 }
 
 void PrepareInputText(std::string_view text, Report& report) {
-  LoadTokens(RewriteToTokens(RewriteToInputCopy(SplitLines(text), report)), report);
+  const std::vector<std::string> lines = SplitLines(text);
+  LoadTokens(RewriteToTokens(RewriteToInputCopy(lines, report)), lines, report);
+}
+
+void ReportCutInputLines(Report& report) {
+  const std::vector<int>& cut = Tokens().cutLines;
+  if (cut.empty()) return;
+  report.Blank(2);
+  for (const int n : cut)
+    report.Line("*** NOTE - CHARACTERS BEYOND COLUMN 80 IGNORED IN INPUT LINE " + std::to_string(n) + " ***");
 }
 
 void PrepareInput(std::FILE* input, std::FILE* inputCopy, std::FILE* tokenFile, Report& report) {
@@ -259,7 +288,8 @@ void PrepareInput(std::FILE* input, std::FILE* inputCopy, std::FILE* tokenFile, 
     size_t got;
     while ((got = std::fread(buf, 1, sizeof buf, input)) > 0) text.append(buf, got);
   }
-  const std::vector<std::string> copy = RewriteToInputCopy(SplitLines(text), report);
+  const std::vector<std::string> lines = SplitLines(text);
+  const std::vector<std::string> copy = RewriteToInputCopy(lines, report);
   std::vector<std::string> tokens = RewriteToTokens(copy);
   if (inputCopy) {
     // InputCopy ends the rewrite overwritten by a single blank record.
@@ -273,7 +303,7 @@ void PrepareInput(std::FILE* input, std::FILE* inputCopy, std::FILE* tokenFile, 
     }
     std::fflush(tokenFile);
   }
-  LoadTokens(std::move(tokens), report);
+  LoadTokens(std::move(tokens), lines, report);
 }
 
 bool ParseNumberField(std::string_view field, Real& value) {

@@ -31,13 +31,18 @@ std::vector<std::string> RewriteToInputCopy(const std::vector<std::string>& line
 // Pass 2: InputCopy records to token records (word records padded to 80 characters).
 std::vector<std::string> RewriteToTokens(const std::vector<std::string>& inputCopy);
 
-// Reads the input to its end, writes the scratch files (when given: InputCopy is
+// Reads the input to its end (a UTF-8 byte-order mark at its start is no part
+// of it), writes the scratch files (when given: InputCopy is
 // left holding one blank record, the token file one item per line) and makes the
 // token records the ones READIT reads. READIT's input errors go to report from
 // then on.
 void PrepareInput(std::FILE* input, std::FILE* inputCopy, std::FILE* tokenFile, Report& report);
 // The same from text already in memory (tests).
 void PrepareInputText(std::string_view text, Report& report);
+// Only the first 80 columns of an input line are read (stored inputs rely on
+// it); for every line of the prepared input that had text beyond them, one
+// line "*** NOTE - CHARACTERS BEYOND COLUMN 80 IGNORED IN INPUT LINE n ***".
+void ReportCutInputLines(Report& report);
 
 // A keyword record: 20 words of four characters (80 characters).
 struct KeywordRecord {
