@@ -307,7 +307,8 @@ void PrepareInput(std::FILE* input, std::FILE* inputCopy, std::FILE* tokenFile, 
 }
 
 bool ParseNumberField(std::string_view field, Real& value) {
-  field = field.substr(0, kNumberFieldLength);
+  // The whole item is read, not only its first 20 columns: a long number cut
+  // there would read as a different, plausible value (41 digits as 20).
   const size_t b = field.find_first_not_of(' ');
   if (b == std::string_view::npos) return false;
   const size_t e = field.find_last_not_of(' ');

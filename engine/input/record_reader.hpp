@@ -21,7 +21,7 @@ class Report;
 inline constexpr int kInputLineLength = 80;     // characters of an input line that are read
 inline constexpr int kWorkingLineLength = 500;  // a line after repeat expansion
 inline constexpr int kRecordLength = 80;        // a token record
-inline constexpr int kNumberFieldLength = 20;   // characters a number request reads
+inline constexpr int kNumberFieldLength = 20;   // width of an exponent number record; of the echo in input errors
 
 // Single letters standing alone are replaced by these numbers.
 int LetterCode(char letter, bool& isCode);
@@ -63,7 +63,10 @@ bool ReadNumber(Real& value);           // true on status 1
 int ReadKeyword(KeywordRecord& words);  // the status
 void PushBack();
 
-// Parses a number field as the number request does; false when it is not a number.
+// Parses a number record as the number request does: the whole record, blanks
+// around it aside, must be one number that a single-precision real holds;
+// false otherwise (then it is "not a number", whatever its form: 1E39 or a
+// 41-digit integer alike).
 bool ParseNumberField(std::string_view field, Real& value);
 
 }  // namespace terva
