@@ -40,8 +40,9 @@ void PrepareInput(std::FILE* input, std::FILE* inputCopy, std::FILE* tokenFile, 
 // The same from text already in memory (tests).
 void PrepareInputText(std::string_view text, Report& report);
 // Only the first 80 columns of an input line are read (stored inputs rely on
-// it); for every line of the prepared input that had text beyond them, one
-// line "*** NOTE - CHARACTERS BEYOND COLUMN 80 IGNORED IN INPUT LINE n ***".
+// it); for every line of the prepared input that had text beyond them, up to
+// the last line the keywords were read from, one line
+// "*** NOTE - CHARACTERS BEYOND COLUMN 80 IGNORED IN INPUT LINE n ***".
 void ReportCutInputLines(Report& report);
 
 // A keyword record: 20 words of four characters (80 characters).

@@ -147,6 +147,22 @@ TEST_F(Readit, NumbersKeywordsAndPushBack) {
   EXPECT_EQ(Out().Captured(), "");
 }
 
+TEST_F(Readit, NumberCrossingColumn80IsCutAndNotedOnlyForLinesRead) {
+  // "500.0" in columns 79 to 83: stored inputs rely on the cut, so it reads as 50
+  Load("\xEF\xBB\xBFGRAVITY\n" + std::string(78, ' ') + "500.0\nRUN\n" + std::string(90, 'X') + "\n");
+  KeywordRecord w;
+  EXPECT_EQ(ReadKeyword(w), kReadOk);
+  EXPECT_EQ(w.Key(), "GRAV") << "the byte-order mark is no part of the keyword";
+  Real v = 0;
+  EXPECT_TRUE(ReadNumber(v));
+  EXPECT_FLOAT_EQ(v, 50.0f);
+  EXPECT_EQ(ReadKeyword(w), kReadOk);
+  EXPECT_EQ(w.Key(), "RUN ");
+  ReportCutInputLines(Out());
+  // line 4 lies beyond RUN, where a project file keeps data of its own
+  EXPECT_EQ(Out().Captured(), "\n\n *** NOTE - CHARACTERS BEYOND COLUMN 80 IGNORED IN INPUT LINE 2 ***\n");
+}
+
 TEST_F(Readit, AlphanumericKeywordIsPushedBackForTheNextKeywordRequest) {
   Load("1.0\nCONSTANTS\n");
   Real v = 0;
