@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "engine/analysis/records.hpp"
 #include "engine/core/matrix6.hpp"
@@ -130,6 +131,25 @@ void ReportConstants(const ProblemData& p, Report& out, std::FILE* graphic, cons
   }
 }
 
+// The reported terms (KXX ... CYP) of the impedance at the centre of gravity
+// that are no finite number, blank-separated, each after a blank; "OTHER
+// TERMS" for the entries that are not reported. Empty when all are finite.
+std::string NonFiniteTerms(const ComplexMatrix6& A) {
+  static const char* const kNames[8] = {"XX", "YY", "WW", "PPX", "PPY", "ZT", "XP", "YP"};
+  std::string k, c;
+  bool allFinite = true;
+  for (int e = 0; e < 8; ++e) {
+    const Complex a = A(kReported[e].i, kReported[e].j);
+    if (!Finite(a.real())) k.append(" K").append(kNames[e]);
+    if (!Finite(a.imag())) c.append(" C").append(kNames[e]);  // Im/ω alone overflowing is only a full field
+  }
+  for (int i = 1; i <= 6; ++i)
+    for (int j = 1; j <= 6; ++j) allFinite = allFinite && Finite(A(i, j));
+  std::string terms = k + c;
+  if (!allFinite && terms.empty()) terms = " OTHER TERMS";  // coupling terms the report does not show
+  return terms;
+}
+
 // Half-space footing: the element at the base, moved to the centre of gravity.
 bool HalfSpaceImpedance(const ProblemData& p, Report& out, Real omega, const RealMatrix6& base, ComplexMatrix6& A) {
   const BaseSoil& soil = p.base;
@@ -250,7 +270,7 @@ ComplexMatrix6 PileElement(const ProblemData& p, const PilePreparation& prep, Re
 
 }  // namespace
 
-void RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
+bool RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
   const EngineFoundation type = p.status.FoundationType;
 
   // 1. the gravitational constant
@@ -258,7 +278,7 @@ void RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
     out.Blank(2);
     out.Line(fmt::Line("*** INADMISSABLE VALUE FOR GRAVITATIONAL ").A("CONSTANT (").PE(p.Gravity, 10, 3).A(") ***"));
     NotExecuted(out);
-    return;
+    return false;
   }
 
   // 2. weak-zone thickness of side layers as a length
@@ -279,7 +299,7 @@ void RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
     out.Blank(2);
     out.Line(fmt::Line("*** NUMBER OF FREQUENCIES (").I(list.count, 10).A(") EXCEEDS THE CAPACITY OF 1024 ***"));
     NotExecuted(out);
-    return;
+    return false;
   }
   results.count = std::max(list.count, 0);
 
@@ -293,12 +313,13 @@ void RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
 
   const RealMatrix6 base = RigidBodyTransformation(p.constants.CentreOfGravityX, p.constants.CentreOfGravityY,
                                                    p.constants.CentreOfGravityHeight, 0.0f);
+  int failedFrequencies = 0;
   for (int k = 1; k <= results.count; ++k) {
     const Real omega = results.omega(k);
     ComplexMatrix6 A;
     // 7. impedance at the centre of gravity
     if (type == EngineFoundation::HalfSpace) {
-      if (!HalfSpaceImpedance(p, out, omega, base, A)) return;
+      if (!HalfSpaceImpedance(p, out, omega, base, A)) return false;
     } else if (type == EngineFoundation::Stratum) {
       StratumImpedance(p, omega, base, A);
     } else if (type == EngineFoundation::Multilayer) {
@@ -315,13 +336,23 @@ void RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
     // 8. damping factor and the constants report
     ApplyDampingFactor(A);
     ReportConstants(p, out, graphic, A, omega, k);
+    const std::string notFinite = NonFiniteTerms(A);
+    if (!notFinite.empty()) {
+      // no response can come of it: the frequency's response is unknown
+      ReportNotFinite(out, "IMPEDANCE", k, omega, notFinite);
+      results.MarkUnknown(k);
+      ++failedFrequencies;
+      continue;
+    }
     // 9. response
+    bool solved = true;
     switch (p.status.LoadType) {
-      case EngineLoad::Harmonic: SolveHarmonic(p, A, omega, k, results, out); break;
-      case EngineLoad::Transient: SolveTransient(p, A, omega, k, results, out); break;
-      case EngineLoad::Random: SolveRandom(p, A, omega, k, results, out); break;
+      case EngineLoad::Harmonic: solved = SolveHarmonic(p, A, omega, k, results, out); break;
+      case EngineLoad::Transient: solved = SolveTransient(p, A, omega, k, results, out); break;
+      case EngineLoad::Random: solved = SolveRandom(p, A, omega, k, results, out); break;
       default: break;
     }
+    if (!solved) ++failedFrequencies;
   }
   switch (p.status.LoadType) {
     case EngineLoad::Harmonic: PrintHarmonicResults(p, results, out, graphic); break;
@@ -329,6 +360,11 @@ void RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
     case EngineLoad::Random: PrintRandomResults(p, results, out); break;
     default: break;
   }
+  if (failedFrequencies > 0) {
+    out.Blank(2);
+    out.Line("*** ANALYSIS COMPLETED WITH ERRORS AT " + std::to_string(failedFrequencies) + " FREQUENCIES ***");
+  }
+  return true;
 }
 
 }  // namespace terva

@@ -3,7 +3,9 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <string>
 
@@ -55,9 +57,44 @@ void FatalErrorBlock(Report& r) {
   r.Column1("*** EXECUTION TERMINATED ***");
 }
 
-int32_t Run() {
+// Removes a file the run was writing, but only an ordinary file: a report
+// sent to a device or a pipe is left alone.
+void RemoveOutput(const std::string& name) {
+  struct stat st {};
+  if (!name.empty() && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode)) std::remove(name.c_str());
+}
+
+// The end of every call that opened its outputs: closes the report and the
+// graphic data file and checks that every byte reached them. An incomplete
+// file must never be taken for a result, so when either could not be written
+// both are removed and the run returns 3.
+int32_t FinishOutputs(RunFiles& files, int32_t code) {
+  Report& report = Out();
+  int graphicError = 0;
+  if (files.graphic) {
+    errno = 0;
+    if (std::fflush(files.graphic) != 0 || std::ferror(files.graphic)) graphicError = errno != 0 ? errno : EIO;
+    errno = 0;
+    if (std::fclose(files.graphic) != 0 && graphicError == 0) graphicError = errno != 0 ? errno : EIO;
+    files.graphic = nullptr;
+  }
+  report.Close();
+  if (!files.outputsOpened) return code;
+  if (report.WrittenCompletely() && graphicError == 0) return code;
+  const bool reportFailed = !report.WrittenCompletely();
+  std::fprintf(stderr,
+               "\n TERVA: the %s file \"%s\" could not be written completely (%s) - both output files removed, "
+               "no results\n",
+               reportFailed ? "report" : "graphic data",
+               (reportFailed ? files.reportName : files.graphicName).c_str(),
+               std::strerror(reportFailed ? report.writeError() : graphicError));
+  RemoveOutput(files.reportName);
+  RemoveOutput(files.graphicName);
+  return 3;
+}
+
+int32_t Run(RunFiles& files) {
   ProblemData& p = Problem();
-  RunFiles files;
 
   // scratch files and the run list
   files.tokenFile = std::fopen("TAPE7", "w+");
@@ -99,11 +136,15 @@ int32_t Run() {
     report.Close();
     return 3;
   }
+  files.outputsOpened = true;
+  files.reportName = names[1];
+  files.graphicName = names[2];
 
   PrepareInput(files.input, files.inputCopy, files.tokenFile, report);
   p.ResetRunState();
   ReaderContext reader{p, report};
   ReadKeywords(reader);
+  ReportCutInputLines(report);
 
   if (p.run.InputErrorIndicator) {
     FatalErrorBlock(report);
@@ -131,8 +172,8 @@ int32_t Run() {
     FatalErrorBlock(report);
     return 3;
   }
-  RunAnalysis(p, report, files.graphic);
-  return 0;
+  // a problem the driver refuses ("PROGRAM WILL NOT EXECUTE") has not been analysed
+  return RunAnalysis(p, report, files.graphic) ? 0 : 3;
 }
 
 }  // namespace
@@ -141,8 +182,9 @@ int32_t Run() {
 extern "C" int32_t ITERVA(int32_t key) {
   if (key != terva::kEntryKey) return 1;
   int32_t code = 3;
+  terva::RunFiles files;
   try {
-    code = terva::Run();
+    code = terva::Run(files);
   } catch (const std::exception& e) {
     terva::Out().Line(std::string("*** INTERNAL ERROR: ") + e.what() + " ***");
     code = 3;
@@ -150,8 +192,7 @@ extern "C" int32_t ITERVA(int32_t key) {
     terva::Out().Line("*** INTERNAL ERROR ***");
     code = 3;
   }
-  terva::Out().Close();
-  return code;
+  return terva::FinishOutputs(files, code);
 }
 
 extern "C" int32_t _ITERVA(int32_t key) { return ITERVA(key); }

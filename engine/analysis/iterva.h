@@ -7,10 +7,15 @@
  * It leaves the scratch files "TAPE7" and "TAPE8" in the working directory.
  *
  * The argument must be 13. Returns:
- *   0  the input was complete and the analysis ran (computation errors are in the report)
+ *   0  the input was complete and the analysis ran; frequencies where it
+ *      failed are reported, and the report then ends with the line
+ *      "*** ANALYSIS COMPLETED WITH ERRORS AT n FREQUENCIES ***"
  *   1  wrong argument; nothing was opened or written
  *   2  the input ended by STOP, or by its end without RUN
- *   3  a fatal input error was found (or the run files could not be had); no analysis
+ *   3  no analysis: a fatal input error was found, the analysis refused the
+ *      problem ("PROGRAM WILL NOT EXECUTE"), or the run files could not be had;
+ *      also when the report or the graphic data file could not be written
+ *      completely - both are then removed and a message goes to standard error
  *
  * The engine is single-threaded and not re-entrant: one call at a time per
  * process. _ITERVA is the same function under its second exported name.

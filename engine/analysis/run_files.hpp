@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <initializer_list>
+#include <string>
 
 namespace terva {
 
@@ -11,6 +12,8 @@ struct RunFiles {
   std::FILE* inputCopy = nullptr;   // "TAPE8"
   std::FILE* input = nullptr;
   std::FILE* graphic = nullptr;
+  bool outputsOpened = false;  // the report and the graphic data file were both opened
+  std::string reportName, graphicName;
   RunFiles() = default;
   RunFiles(const RunFiles&) = delete;
   RunFiles& operator=(const RunFiles&) = delete;

@@ -1,9 +1,11 @@
 #include "engine/input/record_reader.hpp"
 
+#include <algorithm>
 #include <cctype>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "engine/input/keywords.hpp"
 #include "engine/report/report.hpp"
@@ -118,7 +120,10 @@ bool IsNumberItem(std::string_view item) {
 // its input errors go to.
 struct TokenFile {
   std::vector<std::string> records;
+  std::vector<int> sourceLine;  // the input line (from 1) each record comes from
+  std::vector<int> cutLines;    // input lines with text beyond column 80
   size_t position = 0;
+  size_t furthest = 0;  // records read so far, at most
   bool pastEnd = false;  // the last read met the end of the file
   Report* report = nullptr;
 };
@@ -144,18 +149,57 @@ const std::string* NextRecord() {
     t.pastEnd = true;
     return nullptr;
   }
-  return &t.records[t.position++];
+  const std::string* record = &t.records[t.position++];
+  t.furthest = std::max(t.furthest, t.position);
+  return record;
 }
 
-void LoadTokens(std::vector<std::string> records, Report& report) {
+// Lines (numbered from 1) whose text goes on beyond column 80: blanks and a
+// comment begun within the 80 columns lose nothing when cut.
+std::vector<int> CutLines(const std::vector<std::string>& lines) {
+  std::vector<int> cut;
+  for (size_t n = 0; n < lines.size(); ++n) {
+    const std::string& line = lines[n];
+    if (line.size() <= static_cast<size_t>(kInputLineLength)) continue;
+    if (line.find('$') < static_cast<size_t>(kInputLineLength)) continue;
+    if (line.find_first_not_of(" \t\r", kInputLineLength) == std::string::npos) continue;
+    cut.push_back(static_cast<int>(n + 1));
+  }
+  return cut;
+}
+
+// Both passes, line by line (neither carries anything from one line to the
+// next), so that every token record knows the line it comes from.
+struct Rewritten {
+  std::vector<std::string> tokens;
+  std::vector<int> sourceLine;
+};
+Rewritten RewriteLines(const std::vector<std::string>& lines, Report& report) {
+  Rewritten r;
+  for (size_t n = 0; n < lines.size(); ++n) {
+    const std::vector<std::string> tokens = RewriteToTokens(RewriteToInputCopy({lines[n]}, report));
+    r.tokens.insert(r.tokens.end(), tokens.begin(), tokens.end());
+    r.sourceLine.insert(r.sourceLine.end(), tokens.size(), static_cast<int>(n + 1));
+  }
+  return r;
+}
+
+void LoadTokens(Rewritten rewritten, const std::vector<std::string>& lines, Report& report) {
   TokenFile& t = Tokens();
+  t.cutLines = CutLines(lines);
+  t.sourceLine = std::move(rewritten.sourceLine);
   t.report = &report;
-  t.records = std::move(records);
+  t.records = std::move(rewritten.tokens);
   t.position = 0;
+  t.furthest = 0;
   t.pastEnd = false;
 }
 
+// A UTF-8 byte-order mark, as some editors put at the start of a text file.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
 std::vector<std::string> SplitLines(std::string_view text) {
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) text.remove_prefix(kByteOrderMark.size());
   std::vector<std::string> lines;
   size_t start = 0;
   while (start < text.size()) {
@@ -249,7 +293,23 @@ std::vector<std::string> RewriteToTokens(const std::vector<std::string>& inputCo
 }
 
 void PrepareInputText(std::string_view text, Report& report) {
-  LoadTokens(RewriteToTokens(RewriteToInputCopy(SplitLines(text), report)), report);
+  const std::vector<std::string> lines = SplitLines(text);
+  LoadTokens(RewriteLines(lines, report), lines, report);
+}
+
+void ReportCutInputLines(Report& report) {
+  const TokenFile& t = Tokens();
+  // lines after the last one read (the data a project file keeps after RUN) are no input
+  int lastRead = 0;
+  if (t.furthest >= t.records.size()) lastRead = std::numeric_limits<int>::max();  // read to the end
+  else if (t.furthest > 0) lastRead = t.sourceLine[t.furthest - 1];
+  bool first = true;
+  for (const int n : t.cutLines) {
+    if (n > lastRead) break;
+    if (first) report.Blank(2);
+    first = false;
+    report.Line("*** NOTE - CHARACTERS BEYOND COLUMN 80 IGNORED IN INPUT LINE " + std::to_string(n) + " ***");
+  }
 }
 
 void PrepareInput(std::FILE* input, std::FILE* inputCopy, std::FILE* tokenFile, Report& report) {
@@ -259,25 +319,26 @@ void PrepareInput(std::FILE* input, std::FILE* inputCopy, std::FILE* tokenFile, 
     size_t got;
     while ((got = std::fread(buf, 1, sizeof buf, input)) > 0) text.append(buf, got);
   }
-  const std::vector<std::string> copy = RewriteToInputCopy(SplitLines(text), report);
-  std::vector<std::string> tokens = RewriteToTokens(copy);
+  const std::vector<std::string> lines = SplitLines(text);
+  Rewritten rewritten = RewriteLines(lines, report);
   if (inputCopy) {
     // InputCopy ends the rewrite overwritten by a single blank record.
     std::fputs(" \n", inputCopy);
     std::fflush(inputCopy);
   }
   if (tokenFile) {
-    for (const std::string& r : tokens) {
+    for (const std::string& r : rewritten.tokens) {
       std::fwrite(r.data(), 1, r.size(), tokenFile);
       std::fputc('\n', tokenFile);
     }
     std::fflush(tokenFile);
   }
-  LoadTokens(std::move(tokens), report);
+  LoadTokens(std::move(rewritten), lines, report);
 }
 
 bool ParseNumberField(std::string_view field, Real& value) {
-  field = field.substr(0, kNumberFieldLength);
+  // The whole item is read, not only its first 20 columns: a long number cut
+  // there would read as a different, plausible value (41 digits as 20).
   const size_t b = field.find_first_not_of(' ');
   if (b == std::string_view::npos) return false;
   const size_t e = field.find_last_not_of(' ');

@@ -21,7 +21,7 @@ class Report;
 inline constexpr int kInputLineLength = 80;     // characters of an input line that are read
 inline constexpr int kWorkingLineLength = 500;  // a line after repeat expansion
 inline constexpr int kRecordLength = 80;        // a token record
-inline constexpr int kNumberFieldLength = 20;   // characters a number request reads
+inline constexpr int kNumberFieldLength = 20;   // width of an exponent number record; of the echo in input errors
 
 // Single letters standing alone are replaced by these numbers.
 int LetterCode(char letter, bool& isCode);
@@ -31,13 +31,19 @@ std::vector<std::string> RewriteToInputCopy(const std::vector<std::string>& line
 // Pass 2: InputCopy records to token records (word records padded to 80 characters).
 std::vector<std::string> RewriteToTokens(const std::vector<std::string>& inputCopy);
 
-// Reads the input to its end, writes the scratch files (when given: InputCopy is
+// Reads the input to its end (a UTF-8 byte-order mark at its start is no part
+// of it), writes the scratch files (when given: InputCopy is
 // left holding one blank record, the token file one item per line) and makes the
 // token records the ones READIT reads. READIT's input errors go to report from
 // then on.
 void PrepareInput(std::FILE* input, std::FILE* inputCopy, std::FILE* tokenFile, Report& report);
 // The same from text already in memory (tests).
 void PrepareInputText(std::string_view text, Report& report);
+// Only the first 80 columns of an input line are read (stored inputs rely on
+// it); for every line of the prepared input that had text beyond them, up to
+// the last line the keywords were read from, one line
+// "*** NOTE - CHARACTERS BEYOND COLUMN 80 IGNORED IN INPUT LINE n ***".
+void ReportCutInputLines(Report& report);
 
 // A keyword record: 20 words of four characters (80 characters).
 struct KeywordRecord {
@@ -58,7 +64,10 @@ bool ReadNumber(Real& value);           // true on status 1
 int ReadKeyword(KeywordRecord& words);  // the status
 void PushBack();
 
-// Parses a number field as the number request does; false when it is not a number.
+// Parses a number record as the number request does: the whole record, blanks
+// around it aside, must be one number that a single-precision real holds;
+// false otherwise (then it is "not a number", whatever its form: 1E39 or a
+// 41-digit integer alike).
 bool ParseNumberField(std::string_view field, Real& value);
 
 }  // namespace terva

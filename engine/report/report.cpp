@@ -1,5 +1,6 @@
 #include "engine/report/report.hpp"
 
+#include <cerrno>
 #include <ctime>
 
 #include "engine/core/problem_data.hpp"  // kTitleLength
@@ -8,26 +9,39 @@ namespace terva {
 
 bool Report::OpenFile(const std::string& path) {
   Close();
+  writeError_ = 0;
   file_ = std::fopen(path.c_str(), "w");
   return file_ != nullptr;
 }
 
 void Report::OpenMemory() {
   Close();
+  writeError_ = 0;
   memory_ = true;
   captured_.clear();
 }
 
+void Report::Failed(int error) {
+  if (writeError_ == 0) writeError_ = error != 0 ? error : EIO;
+}
+
 void Report::Close() {
-  if (file_) std::fclose(file_);
+  if (file_) {
+    errno = 0;
+    if (std::fflush(file_) != 0 || std::ferror(file_)) Failed(errno);
+    errno = 0;
+    if (std::fclose(file_) != 0) Failed(errno);
+  }
   file_ = nullptr;
   memory_ = false;
 }
 
 void Report::Write(std::string_view text) {
   if (file_) {
-    std::fwrite(text.data(), 1, text.size(), file_);
-    std::fputc('\n', file_);
+    if (writeError_ != 0) return;  // the file is lost already: write no more into it
+    errno = 0;
+    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size() || std::fputc('\n', file_) == EOF)
+      Failed(errno);
   } else if (memory_) {
     captured_.append(text);
     captured_.push_back('\n');

@@ -25,6 +25,11 @@ class Report {
   void OpenMemory();                       // capture lines into a string
   void Close();
   bool IsOpen() const { return file_ != nullptr || memory_; }
+  // False once a write, the flush or the close of the file has failed (a full
+  // disk, a file-size limit): the file on disk is then incomplete. Stays set
+  // after Close() until the next Open; writeError() is the errno of the first failure.
+  bool WrittenCompletely() const { return writeError_ == 0; }
+  int writeError() const { return writeError_; }
   const std::string& Captured() const { return captured_; }
 
   void Line(std::string_view text);                      // " " + text
@@ -39,8 +44,10 @@ class Report {
 
  private:
   void Write(std::string_view text);
+  void Failed(int error);
 
   std::FILE* file_ = nullptr;
+  int writeError_ = 0;
   bool memory_ = false;
   std::string captured_;
 };

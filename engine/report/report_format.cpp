@@ -14,13 +14,6 @@ std::string RightJustify(const std::string& body, int w) {
   return std::string(static_cast<size_t>(w) - body.size(), ' ') + body;
 }
 
-// Infinity as a Fortran compiler writes it: the long form when it fits.
-std::string NonFinite(double v, int w) {
-  const std::string sign = v < 0 ? "-" : "";
-  const std::string full = sign + "Infinity";
-  if (static_cast<int>(full.size()) <= w) return RightJustify(full, w);
-  return RightJustify(sign + "Inf", w);
-}
 
 }  // namespace
 
@@ -28,8 +21,7 @@ std::string I(long long value, int w) { return RightJustify(std::to_string(value
 
 std::string F(Real value, int w, int d) {
   const double v = static_cast<double>(value);
-  if (std::isnan(v)) return RightJustify("NaN", w);
-  if (std::isinf(v)) return NonFinite(v, w);
+  if (!std::isfinite(v)) return Stars(w);  // a value that is no number fits no field
   char buf[400];
   std::snprintf(buf, sizeof buf, "%.*f", d, std::fabs(v));
   std::string digits(buf);
@@ -47,8 +39,7 @@ std::string F(Real value, int w, int d) {
 
 std::string E(Real value, int w, int d, int scale) {
   const double v = static_cast<double>(value);
-  if (std::isnan(v)) return RightJustify("NaN", w);
-  if (std::isinf(v)) return NonFinite(v, w);
+  if (!std::isfinite(v)) return Stars(w);  // a value that is no number fits no field
   const bool negative = std::signbit(v);
   const double a = std::fabs(v);
 

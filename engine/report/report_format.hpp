@@ -4,7 +4,8 @@
 // layout in the code reads like the layout it prints:
 //   Line().A("GRAVITATIONAL CONSTANT SET TO").F(g, 7, 2).X(1).A(label)
 // A value that does not fit its field prints as w asterisks, as a Fortran
-// compiler does. Output matches gfortran for single-precision values.
+// compiler does. Output matches gfortran for single-precision values, except
+// that NaN and infinity also print as w asterisks: the report never shows them.
 #pragma once
 
 #include <string>

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 #include "engine/numerics/solvers.hpp"
 
@@ -24,20 +25,44 @@ void SubtractMass(ComplexMatrix6& A, Real omega, const MassConstants& m) {
   addReal(6, 5, s * m.ProductYZ);
 }
 
-void SolveHarmonic(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out) {
+bool SolveHarmonic(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out) {
   SubtractMass(A, omega, p.mass);
   Vector6<Complex> b;
   const Real scale = p.status.HarmonicKind == kQuadratic ? omega * omega : 1.0f;  // quadratic: coefficient × ω²
   for (int d = 1; d <= kDof; ++d) b(d) = Complex(p.load.LoadAmplitude(d) * scale, 0.0f);
-  SolveFootingSystem(A, b, out);
-  for (int d = 1; d <= kDof; ++d) r.amplitude(d)(k) = std::abs(b(d));
+  if (!SolveFootingSystem(A, b, out)) {
+    r.MarkUnknown(k);  // b still holds the loads: they are no displacements
+    return false;
+  }
+  Vector6<Complex> amplitude;
+  for (int d = 1; d <= kDof; ++d) amplitude(d) = std::abs(b(d));
+  if (!CheckResponse(out, k, omega, amplitude, r)) return false;
+  for (int d = 1; d <= kDof; ++d) r.amplitude(d)(k) = amplitude(d).real();
+  return true;
 }
 
-void SolveFootingSystem(const ComplexMatrix6& A, Vector6<Complex>& b, Report& out) {
+bool SolveFootingSystem(const ComplexMatrix6& A, Vector6<Complex>& b, Report& out) {
   std::array<Complex, 36 + 6> wa{};
   std::array<Real, 6> wk{};
   int ier = 0;
   LEQ2C(A.data(), 6, 6, b.data(), 1, 6, 0, wa.data(), wk.data(), ier, out);
+  return ier != 129;  // 130: the refinement did not settle; its last iterate stands
+}
+
+void ReportNotFinite(Report& out, std::string_view what, int k, Real omega, std::string_view terms) {
+  out.Blank();
+  out.Line(fmt::Line("*** ").A(what).A(" NOT FINITE AT FREQUENCY").I(k, 5).A(" (").F(Hz(omega), 10, 4).A(" Hz) -")
+               .A(terms).A(" ***"));
+}
+
+bool CheckResponse(Report& out, int k, Real omega, const Vector6<Complex>& response, ResultStore& r) {
+  std::string terms;
+  for (int d = 1; d <= kDof; ++d)
+    if (!Finite(response(d))) terms.append(" ").append(kDofNames[d - 1]);
+  if (terms.empty()) return true;
+  ReportNotFinite(out, "RESPONSE", k, omega, terms);
+  r.MarkUnknown(k);
+  return false;
 }
 
 void WriteResponseTitle(Report& out, std::string_view title) {

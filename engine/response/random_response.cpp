@@ -1,6 +1,7 @@
 #include "engine/response/random_response.hpp"
 
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "engine/response/harmonic_response.hpp"
@@ -8,22 +9,30 @@
 
 namespace terva {
 
-void SolveRandom(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out) {
+bool SolveRandom(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out) {
   SubtractMass(A, omega, p.mass);
   ComplexMatrix6 H;  // the identity, replaced by the inverse
   for (int i = 1; i <= kDof; ++i) H(i, i) = Complex(1.0f, 0.0f);
   std::array<Complex, 36 + 6> wa{};
   std::array<Real, 6> wk{};
   int ier = 0;
-  LEQ2C(A.data(), 6, 6, H.data(), 6, 6, 0, wa.data(), wk.data(), ier, out);  // singular: H keeps the identity
+  LEQ2C(A.data(), 6, 6, H.data(), 6, 6, 0, wa.data(), wk.data(), ier, out);
+  if (ier == 129) {  // singular: H still holds the identity, which is no response
+    r.MarkUnknown(k);
+    return false;
+  }
   const bool loaded = k <= p.load.PointCount && k <= kMaxFrequencies;
+  Vector6<Complex> response;
   for (int d = 1; d <= kDof; ++d) {
     Real sum = 0.0f;
     if (loaded)
       for (int i = 1; i <= kDof; ++i)
         for (int j = 1; j <= kDof; ++j) sum += (H(d, i) * std::conj(H(d, j)) * p.load.Spectral(k, i, j)).real();
-    r.amplitude(d)(k) = sum;
+    response(d) = sum;
   }
+  if (!CheckResponse(out, k, omega, response, r)) return false;
+  for (int d = 1; d <= kDof; ++d) r.amplitude(d)(k) = response(d).real();
+  return true;
 }
 
 Real SimpsonMoment(const Real* values, int n, Real h) {
@@ -67,6 +76,13 @@ void PrintRandomResults(const ProblemData& p, const ResultStore& r, Report& out)
     }
     const Real m0 = SimpsonMoment(s.data(), r.count, h);
     const Real m2 = SimpsonMoment(v.data(), r.count, h);
+    fmt::Line row;
+    row.X(16).I(d, 2).X(12);
+    if (!Finite(m0) || !Finite(m2)) {  // a spectrum with unknown points has no moments: asterisks
+      const Real unknown = std::numeric_limits<Real>::quiet_NaN();
+      out.Line(row.F(unknown, 4, 1).X(9).E(unknown, 14, 4));
+      continue;
+    }
     // a spectrum that is nowhere positive has no mean frequency
     const Real nu = m0 > 0.0f && m2 > 0.0f ? std::sqrt(m2 / m0) / twoPi : 0.0f;
     Real g = 0.0f;
@@ -80,8 +96,6 @@ void PrintRandomResults(const ProblemData& p, const ResultStore& r, Report& out)
         defined = false;  // too few expected crossings in the duration for the peak factor
       }
     }
-    fmt::Line row;
-    row.X(16).I(d, 2).X(12);
     if (defined) {
       row.F(g, 4, 1).X(9).E(g * std::sqrt(m0 > 0.0f ? m0 : 0.0f), 14, 4);
     } else {

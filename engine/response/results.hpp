@@ -2,6 +2,8 @@
 // footing's response at each of them.
 #pragma once
 
+#include <limits>
+
 #include "engine/core/problem_data.hpp"
 
 namespace terva {
@@ -13,6 +15,17 @@ struct ResultStore {
   Rows<Real, kMaxFrequencies> printedOmega;  // the running frequency the tables print
   Rows<Rows<Real, kMaxFrequencies>, kDof> amplitude;  // harmonic amplitudes; random: response spectra
   Rows<Rows<Complex, kDof>, kMaxTransientPoints> spectrum;  // transient response spectra X(k, d)
+
+  // No response is known at index k (its equations could not be solved, or its
+  // impedance is no number): NaN, which the report prints as asterisks and
+  // which makes the transient history unknown as well.
+  void MarkUnknown(int k) {
+    const Real nan = std::numeric_limits<Real>::quiet_NaN();
+    for (int d = 1; d <= kDof; ++d) {
+      if (k >= 1 && k <= kMaxFrequencies) amplitude(d)(k) = nan;
+      if (k >= 1 && k <= kMaxTransientPoints) spectrum(k)(d) = Complex(nan, nan);
+    }
+  }
 };
 
 }  // namespace terva

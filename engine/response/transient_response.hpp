@@ -10,7 +10,7 @@
 namespace terva {
 
 // Frequency k of the transient list: solves (A − ω²·M)·X = F(k) and keeps X(k).
-void SolveTransient(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out);
+bool SolveTransient(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out);
 
 // After the loop: the spectra completed by symmetry (in r), transformed to
 // histories, and the time table of the report.

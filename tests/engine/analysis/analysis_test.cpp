@@ -141,6 +141,7 @@ TEST(Analysis, FrequencyRules) {
   EXPECT_TRUE(HasBlock(many.report, {"", "", " *** NUMBER OF FREQUENCIES (      1025) EXCEEDS THE CAPACITY OF 1024 ***",
                                      " ***PROGRAM WILL NOT EXECUTE***"}))
       << many.report;
+  EXPECT_EQ(many.code, 3);  // nothing was analysed
   EXPECT_EQ(many.graphic, "");
   EXPECT_EQ(ResponseRows(RunEngine(HalfSpace("1,1,1,1,0,0,0", 0.3, 0.05, "1024,1,1", load, false)).report).size(),
             1024u);
@@ -162,6 +163,7 @@ TEST(Analysis, InadmissibleValues) {
                                         " ***PROGRAM WILL NOT EXECUTE***"}))
       << gravity.report;
   EXPECT_EQ(gravity.graphic, "");
+  EXPECT_EQ(gravity.code, 3);
   const EngineRun velocity = RunEngine(
       "MATRIX\nGRAVITY=9.81\nFOUNDATION=HALF-SPACE\nCIRCULAR=5.0\nMASS=1,1,1,1,0,0,0\nCONSTANTS=0,0,0\nSOIL\nCONSTANTS\n0\n"
       "BELOW=-50,20,0.3,0.05\nLOAD=HARMONIC\nCONSTANTS=NONQUADRATIC\n10,1,1\n0,0,1,0,0,0\nRUN\n");
@@ -169,7 +171,13 @@ TEST(Analysis, InadmissibleValues) {
                                          " ***PROGRAM WILL NOT EXECUTE***"}))
       << velocity.report;
   EXPECT_EQ(Lines(velocity.graphic), std::vector<std::string>{"          10"});
-  EXPECT_EQ(velocity.code, 0);
+  EXPECT_EQ(velocity.code, 3);
+  // SOIL misspelt: the half-space keeps the velocity 0 it started with, and is refused the same way
+  const EngineRun unset = RunEngine(
+      "GRAVITY=9.81\nFOUNDATION=HALF-SPACE\nCIRCULAR=5.0\nMASS=1,1,1,1,0,0,0\nCONSTANTS=0,0,0\nSIOL\nCONSTANTS\n0\n"
+      "BELOW=500,20,0.3,0.05\nLOAD=HARMONIC\nCONSTANTS=NONQUADRATIC\n10,1,1\n0,0,1,0,0,0\nRUN\n");
+  EXPECT_NE(unset.report.find(" ***PROGRAM WILL NOT EXECUTE***"), std::string::npos) << unset.report;
+  EXPECT_EQ(unset.code, 3);
 }
 
 TEST(Analysis, GraphicDataFile) {

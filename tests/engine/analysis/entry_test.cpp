@@ -2,7 +2,14 @@
 // ends; repeated calls in one process.
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 #include "engine/analysis/iterva.h"
 #include "support/engine_run.hpp"
@@ -136,6 +143,91 @@ TEST(Entry, UnwritableReportEndsWithACode) {
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(ITERVA(13), 3);
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("report"), std::string::npos);
+}
+
+// ITERVA in a child process whose files may grow to at most limit bytes (the
+// signal a larger write raises is ignored, so the write fails as on a full
+// disk); standard error goes to "stderr.txt". The child's exit code.
+int RunWithFileSizeLimit(rlim_t limit) {
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    if (!std::freopen("stderr.txt", "w", stderr)) ::_exit(100);
+    const rlimit r{limit, limit};
+    if (::setrlimit(RLIMIT_FSIZE, &r) != 0) ::_exit(101);
+    const int code = ITERVA(13);
+    std::fflush(stderr);
+    ::_exit(code);
+  }
+  int status = 0;
+  if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+TEST(Entry, OutputsThatCannotBeWrittenCompletelyAreRemoved) {
+  ScratchFolder folder;
+  folder.Write("job.tvd", kHalfSpaceInput);
+  folder.Write("names.dat", "job.tvd\njob.tvo\njob.tvp\n");
+  // the report is cut early; the graphic data file, far smaller, is complete
+  EXPECT_EQ(RunWithFileSizeLimit(3000), 3);
+  EXPECT_FALSE(folder.Exists("job.tvo"));
+  EXPECT_FALSE(folder.Exists("job.tvp"));
+  const std::string message = folder.Read("stderr.txt");
+  EXPECT_NE(message.find("TERVA: the report file \"job.tvo\" could not be written completely"), std::string::npos)
+      << message;
+  // a run that would end with code 2 fails the same way
+  std::string stop = kHalfSpaceInput;
+  stop.replace(stop.find("RUN\n"), 4, "STOP\n");
+  folder.Write("job.tvd", stop);
+  EXPECT_EQ(RunWithFileSizeLimit(1000), 3);
+  EXPECT_FALSE(folder.Exists("job.tvo"));
+  // with room enough the run is complete
+  folder.Write("job.tvd", kHalfSpaceInput);
+  EXPECT_EQ(RunWithFileSizeLimit(1 << 20), 0);
+  EXPECT_TRUE(folder.Exists("job.tvo"));
+  EXPECT_EQ(folder.Read("stderr.txt"), "");
+}
+
+TEST(Entry, GraphicDataFileThatCannotBeWrittenRemovesBothAndSparesWhatIsNoFile) {
+  ScratchFolder folder;
+  if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  std::filesystem::create_symlink("/dev/full", folder.path() + "/job.tvp");
+  folder.Write("job.tvd", kHalfSpaceInput);
+  folder.Write("names.dat", "job.tvd\njob.tvo\njob.tvp\n");
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(ITERVA(13), 3);
+  const std::string message = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(message.find("the graphic data file \"job.tvp\" could not be written completely"), std::string::npos)
+      << message;
+  EXPECT_FALSE(folder.Exists("job.tvo"));
+  EXPECT_TRUE(std::filesystem::is_symlink(folder.path() + "/job.tvp")) << "only ordinary files are removed";
+  EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+}
+
+TEST(Entry, InputAsEditorsWriteIt) {
+  // a UTF-8 byte-order mark before the first keyword
+  const EngineRun bom = RunEngine("\xEF\xBB\xBF" + kHalfSpaceInput);
+  EXPECT_EQ(bom.code, 0);
+  EXPECT_EQ(bom.report, RunEngine(kHalfSpaceInput).report);
+
+  // text beyond column 80 is ignored, as stored inputs expect, and noted once per line
+  std::string input = kHalfSpaceInput;
+  const std::string circular = "CIRCULAR=5.0\n";
+  input.replace(input.find(circular), circular.size(), "CIRCULAR=5.0" + std::string(70, ' ') + "500.0\n");
+  input.replace(input.find("GRAVITY=32.2\n"), 13, "GRAVITY=32.2" + std::string(80, ' ') + "\r\n");  // blanks lose nothing
+  input.replace(input.find("SOIL\n"), 5, "SOIL $" + std::string(80, '-') + "\r\n");           // nor does a comment
+  input += "STOP" + std::string(100, ' ') + "X\n";
+  const EngineRun cut = RunEngine(input);
+  EXPECT_EQ(cut.code, 0) << cut.report;
+  EXPECT_NE(cut.report.find("RADIUS =    5.000 ft"), std::string::npos) << cut.report;
+  EXPECT_EQ(CountLines(cut.report, " *** NOTE - CHARACTERS BEYOND COLUMN 80 IGNORED IN INPUT LINE 5 ***"), 1)
+      << cut.report;
+  EXPECT_EQ(cut.report.find("IGNORED IN INPUT LINE 3 "), std::string::npos);
+  EXPECT_EQ(cut.report.find("IGNORED IN INPUT LINE 8 "), std::string::npos);
+  EXPECT_EQ(cut.report.find("IGNORED IN INPUT LINE 18 "), std::string::npos) << "the input ends at RUN";
+  // the notes follow the data echo
+  EXPECT_GT(cut.report.find("*** NOTE"), cut.report.find("MASS CONSTANTS"));
 }
 
 TEST(Entry, EachCallStartsFromTheResetState) {

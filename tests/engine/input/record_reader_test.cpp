@@ -103,7 +103,20 @@ TEST(RecordReader, NumberFieldParsing) {
   EXPECT_FLOAT_EQ(v, -0.5f);
   EXPECT_TRUE(ParseNumberField("7.", v));
   EXPECT_FLOAT_EQ(v, 7.0f);
-  for (const char* bad : {"1-2", "ABC", "+.", ".", "1.2.3", "5E", "E5", "1E39", "-1E39", "NaN", "INF", ""}) {
+  // a number is read whole, however long: not its first 20 columns
+  EXPECT_TRUE(ParseNumberField("0.0000000000000000000001234 ", v));
+  EXPECT_FLOAT_EQ(v, 1.234e-22f);
+  EXPECT_TRUE(ParseNumberField("3E38", v));
+  EXPECT_FLOAT_EQ(v, 3e38f);
+  // too large for a single-precision real in any form: not a number
+  const std::string digits41 = "1" + std::string(40, '0') + ".";
+  for (const std::string& bad : {std::string("1E39"), std::string("-1E39"), digits41, "-" + digits41,
+                                 std::string("12345678901234567890ABC")}) {
+    v = 42;
+    EXPECT_FALSE(ParseNumberField(bad, v)) << bad;
+    EXPECT_EQ(v, 42) << bad;
+  }
+  for (const char* bad : {"1-2", "ABC", "+.", ".", "1.2.3", "5E", "E5", "NaN", "INF", ""}) {
     v = 42;
     EXPECT_FALSE(ParseNumberField(bad, v)) << bad;
     EXPECT_EQ(v, 42) << bad;
@@ -132,6 +145,22 @@ TEST_F(Readit, NumbersKeywordsAndPushBack) {
   EXPECT_EQ(ReadKeyword(w), kReadOk);
   EXPECT_EQ(w.Key(), "RUN ");
   EXPECT_EQ(Out().Captured(), "");
+}
+
+TEST_F(Readit, NumberCrossingColumn80IsCutAndNotedOnlyForLinesRead) {
+  // "500.0" in columns 79 to 83: stored inputs rely on the cut, so it reads as 50
+  Load("\xEF\xBB\xBFGRAVITY\n" + std::string(78, ' ') + "500.0\nRUN\n" + std::string(90, 'X') + "\n");
+  KeywordRecord w;
+  EXPECT_EQ(ReadKeyword(w), kReadOk);
+  EXPECT_EQ(w.Key(), "GRAV") << "the byte-order mark is no part of the keyword";
+  Real v = 0;
+  EXPECT_TRUE(ReadNumber(v));
+  EXPECT_FLOAT_EQ(v, 50.0f);
+  EXPECT_EQ(ReadKeyword(w), kReadOk);
+  EXPECT_EQ(w.Key(), "RUN ");
+  ReportCutInputLines(Out());
+  // line 4 lies beyond RUN, where a project file keeps data of its own
+  EXPECT_EQ(Out().Captured(), "\n\n *** NOTE - CHARACTERS BEYOND COLUMN 80 IGNORED IN INPUT LINE 2 ***\n");
 }
 
 TEST_F(Readit, AlphanumericKeywordIsPushedBackForTheNextKeywordRequest) {
