@@ -8,7 +8,10 @@
 #include <sstream>
 #include <stdexcept>
 
+#include <QString>
+
 #include "engine/analysis/iterva.h"
+#include "gui/core/EngineRunner.hpp"
 
 namespace terva::test {
 
@@ -45,11 +48,14 @@ std::string ScratchFolder::Read(const std::string& name) const { return ReadFile
 bool ScratchFolder::Exists(const std::string& name) const { return fs::exists(path_ + "/" + name); }
 
 EngineRun RunEngine(const std::string& input) {
+  // The runner that the program and terva-batch use, with the engine linked
+  // into the test: a private working folder, results delivered beside job.tvd.
   ScratchFolder folder;
   folder.Write("job.tvd", input);
-  folder.Write("names.dat", "job.tvd\njob.tvo\njob.tvp\njob.tvr\njob.tvt\njob.tvt\n");
+  const gui::TEngineRunner runner(&ITERVA, QString::fromStdString(folder.path() + "/runs"));
+  const gui::TRunResult result = runner.Run(QString::fromStdString(folder.path() + "/job.tvd"));
   EngineRun run;
-  run.code = ITERVA(13);
+  run.code = result.code;
   std::string report = folder.Read("job.tvo");
   static const std::regex date(R"(RUN DATE -  \d\d/\d\d/\d{4})");
   static const std::regex time(R"(TIME     -  \d\d:\d\d:\d\d)");

@@ -14,7 +14,8 @@ struct EngineRun {
   std::vector<std::string> lines() const;
 };
 
-// Runs ITERVA(13) on the given input text, names.dat listing input, report and graphic file.
+// Runs ITERVA(13) on the given input text through the engine runner (as the
+// program does) and reads back the report and graphic file beside the input.
 EngineRun RunEngine(const std::string& input);
 
 // A scratch folder made current for the life of the object.
