@@ -1,5 +1,7 @@
 #include "gui/app/Main.hpp"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
@@ -388,8 +390,14 @@ void TMainForm::UpdateDataMenu() {
                 : code == TFoundationType::Stratum ? QStringLiteral("Side Soil")
                                    : QStringLiteral("Side Soil of Fondation"));
   Action("DataSoilColumn")->setEnabled(code == TFoundationType::Multilayer);
-  if (code == TFoundationType::Multilayer && tables_->MultiElement()->RowCount() > 1)
-    tables_->Multisoil()->SetRowCount(tables_->MultiElement()->RowCount() - tables_->D()->RowCount());
+  // The soil column below a multilayer foundation has a layer for each of
+  // its elements not already beside a soil layer; never fewer rows than the
+  // table's minimum (a difference of zero or less would empty it).
+  if (code == TFoundationType::Multilayer && tables_->MultiElement()->RowCount() > 1) {
+    TGridTable* column = tables_->Multisoil();
+    column->SetRowCount(
+        std::max(column->MinRows(), tables_->MultiElement()->RowCount() - tables_->D()->RowCount()));
+  }
 }
 
 void TMainForm::FoundationTypeChanged() {

@@ -273,6 +273,9 @@ class MainWindowTest : public QObject {
     main.Tables().D()->SetRowCount(2);
     main.UpdateDataMenu();
     QCOMPARE(main.Tables().Multisoil()->RowCount(), 3);
+    main.Tables().D()->SetRowCount(7);  // more soil layers than elements: the table keeps its minimum
+    main.UpdateDataMenu();
+    QCOMPARE(main.Tables().Multisoil()->RowCount(), main.Tables().Multisoil()->MinRows());
   }
 
   void loadTypeClosesOtherLoadWindows() {
