@@ -1,4 +1,11 @@
 #include "gui/forms/DataForm.hpp"
+#include "gui/model/ProjectTables.hpp"
+
+#include <QVBoxLayout>
+
+#include <QHBoxLayout>
+
+#include <QPushButton>
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -112,6 +119,25 @@ QComboBox* TDataForm::AddChoice(QFormLayout* form, const char* name, const QStri
 void TDataForm::FinishLayout() {
   if (layout()) layout()->setSizeConstraint(QLayout::SetFixedSize);
   adjustSize();
+}
+
+QPushButton* TDataForm::LayOutWithDataButton(QFormLayout* form, const QString& toolTip,
+                                             std::function<TGridTable*(TProjectTables&)> table) {
+  auto* button = new QPushButton(QStringLiteral("&Data Button"), this);
+  button->setObjectName(QStringLiteral("DataButton"));
+  button->setToolTip(toolTip);
+  connect(button, &QPushButton::clicked, this, [this, table = std::move(table)] {
+    if (Tables())
+      if (TGridTable* shown = table(*Tables())) shown->Show();
+  });
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch(1);
+  buttons->addWidget(button);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addLayout(buttons);
+  FinishLayout();
+  return button;
 }
 
 void TDataForm::MarkModified() {

@@ -25,12 +25,14 @@
 
 class QComboBox;
 class QFormLayout;
+class QPushButton;
 class QGroupBox;
 class QLabel;
 
 namespace terva::gui {
 
 class TDataEdit;
+class TGridTable;
 class TProjectTables;
 
 // How a data window reaches the project, its tables and the main window
@@ -110,6 +112,10 @@ class TDataForm : public TChildForm {
   static QFormLayout* MakeForm();
   // Sizes the window to its content.
   void FinishLayout();
+  // Lays out `form` above a right-aligned "Data Button" that opens the
+  // table `table` gives (the load windows' way to their load tables).
+  QPushButton* LayOutWithDataButton(QFormLayout* form, const QString& toolTip,
+                                    std::function<TGridTable*(TProjectTables&)> table);
 
   // Reactions of the window's own controls, after the fields were loaded and
   // stored. StoreExtras runs only when every field validated.

@@ -20,19 +20,8 @@ Tfrmrandom::Tfrmrandom(const TFormContext& context, QWidget* parent)
                    Count("PointCount", "Number of points to be read", &P::PointCount),
                    Real("ObservationPeriod", "Observation period", "", &P::ObservationPeriod),
                    Count("LoadCount", "Number of spectrum", &P::LoadCount).Min(1)});
-  data_ = new QPushButton(QStringLiteral("&Data Button"), this);
-  data_->setObjectName(QStringLiteral("DataButton"));
-  data_->setToolTip(QStringLiteral("Enter the spectrum coordinates and their spectra"));
-  connect(data_, &QPushButton::clicked, this, [this] {
-    if (Tables()) Tables()->Trandom()->Show();
-  });
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(data_);
-  auto* layout = new QVBoxLayout(this);
-  layout->addLayout(form);
-  layout->addLayout(buttons);
-  FinishLayout();
+  data_ = LayOutWithDataButton(form, QStringLiteral("Enter the spectrum coordinates and their spectra"),
+                               [](TProjectTables& tables) { return tables.Trandom(); });
 }
 
 }  // namespace terva::gui
