@@ -56,7 +56,9 @@ void FinishDepths(TFoundationModel& m) {
   if (!m.column.empty()) deepest = std::max(deepest, m.column.back().bottom);
   if (m.rockDepth) deepest = std::max(deepest, *m.rockDepth);
   if (deepest <= 0) deepest = 1.0;
-  m.soilDepth = std::max(m.soilDepth, 1.2 * deepest);
+  // Room below for what lies there: a fifth of the depth, at least half the plan's size.
+  const QRectF plan = m.PlanExtent();
+  m.soilDepth = std::max({m.soilDepth, 1.2 * deepest, deepest + 0.5 * std::max(plan.width(), plan.height())});
 }
 
 }  // namespace

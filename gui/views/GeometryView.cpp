@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QMap>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -235,6 +236,8 @@ void TGeometryCanvas::RenderSide(QPainter& p, const TViewTransform& t) const {
     return QRectF(t.ToPixel({u0, -top}), t.ToPixel({u1, -bottom}));
   };
   QFontMetricsF fm(p.font());
+  // Band labels are written last, over the piles, on a light box.
+  std::vector<std::pair<QRectF, QString>> labels;
   // The soil: layers as bands, then what lies below them.
   const double bottomOfSoil = m.soilDepth;
   const double belowEnd = m.rockDepth ? std::min(*m.rockDepth, bottomOfSoil) : bottomOfSoil;
@@ -251,21 +254,17 @@ void TGeometryCanvas::RenderSide(QPainter& p, const TViewTransform& t) const {
     p.setBrush(kLayerColors[i % 2]);
     const QRectF r = band(layer.top, layer.bottom);
     p.drawRect(r);
-    if (r.height() >= fm.height()) {
-      p.setPen(Qt::black);
-      const QString text = QStringLiteral("h = %1   %2").arg(G5(layer.bottom - layer.top), layer.label);
-      p.drawText(QRectF(r.right() - fm.horizontalAdvance(text) - 6, r.top(), fm.horizontalAdvance(text) + 4, r.height()),
-                 Qt::AlignVCenter | Qt::AlignRight, text);
-    }
+    if (r.height() >= fm.height()) labels.push_back({r, QStringLiteral("h = %1   %2").arg(G5(layer.bottom - layer.top), layer.label)});
   }
-  p.setPen(Qt::black);
   if (!m.belowLabel.isEmpty()) {
     const QRectF r = band(m.belowTop, belowEnd);
-    p.drawText(r.adjusted(6, 2, -6, -2), Qt::AlignRight | Qt::AlignTop, m.belowLabel);
+    labels.push_back({QRectF(r.left(), r.bottom() - fm.height() - 4, r.width(), fm.height() + 2), m.belowLabel});
   }
-  if (m.rockDepth && *m.rockDepth < bottomOfSoil)
-    p.drawText(band(*m.rockDepth, bottomOfSoil).adjusted(6, 2, -6, -2), Qt::AlignRight | Qt::AlignTop,
-               QStringLiteral("Bed rock at %1").arg(G5(*m.rockDepth)));
+  if (m.rockDepth && *m.rockDepth < bottomOfSoil) {
+    const QRectF r = band(*m.rockDepth, bottomOfSoil);
+    labels.push_back({QRectF(r.left(), r.top() + 2, r.width(), fm.height() + 2),
+                      QStringLiteral("Bed rock at %1").arg(G5(*m.rockDepth))});
+  }
 
   // The multilayer column.
   const double uc = plane_ == TViewPlane::SideXZ ? m.centreX : m.centreY;
@@ -281,9 +280,14 @@ void TGeometryCanvas::RenderSide(QPainter& p, const TViewTransform& t) const {
   p.setBrush(kFooting);
   const QRectF footing(t.ToPixel({uc - half, -m.top}), t.ToPixel({uc + half, -m.base}));
   p.drawRect(footing);
-  p.drawText(footing.adjusted(4, 2, -4, -2), Qt::AlignCenter,
-             QStringLiteral("t = %1\nembedment %2").arg(G5(m.base - m.top), G5(m.base)));
+  const QString size = QStringLiteral("t = %1, embedment %2").arg(G5(m.base - m.top), G5(m.base));
+  if (footing.height() >= fm.height() + 4 && footing.width() >= fm.horizontalAdvance(size) + 8)
+    p.drawText(footing, Qt::AlignCenter, size);
+  else  // too small to hold it: above the ground, over the footing
+    p.drawText(QRectF(footing.center().x() - 200, footing.top() - 2 * fm.height() - 4, 400, fm.height()),
+               Qt::AlignCenter, size);
   // The piles, with their element divisions.
+  QMap<std::pair<int, int>, QStringList> tipLabels;
   for (const TFoundationModel::Pile& pile : m.piles) {
     const QPointF a = t.ToPixel(PlaneOf(pile.head)), b = t.ToPixel(PlaneOf(pile.Tip()));
     const QPointF d = b - a;
@@ -299,8 +303,19 @@ void TGeometryCanvas::RenderSide(QPainter& p, const TViewTransform& t) const {
       const QPointF q = t.ToPixel(PlaneOf(pile.At(s)));
       p.drawLine(q + n * r, q - n * r);
     }
-    p.setPen(Qt::black);
-    p.drawText(b + QPointF(-4, 14), QString::number(pile.number));
+    tipLabels[{qRound(b.x()), qRound(b.y())}].append(QString::number(pile.number));
+  }
+  // Piles whose tips meet in this view share one label ("2, 5").
+  p.setPen(Qt::black);
+  for (auto it = tipLabels.cbegin(); it != tipLabels.cend(); ++it) {
+    const QString text = it.value().join(QStringLiteral(", "));
+    p.drawText(QPointF(it.key().first - fm.horizontalAdvance(text) / 2, it.key().second + fm.ascent() + 3), text);
+  }
+  for (const auto& [r, text] : labels) {
+    const double w = fm.horizontalAdvance(text) + 6;
+    const QRectF box(r.right() - w - 4, r.center().y() - fm.height() / 2 - 1, w, fm.height() + 2);
+    p.fillRect(box, QColor(255, 255, 255, 190));
+    p.drawText(box, Qt::AlignCenter, text);
   }
   // The ground surface.
   p.setPen(QPen(QColor(60, 120, 40), 2));

@@ -151,7 +151,12 @@ void TViewer3D::Render(QPainter& p, const QRectF& area) const {
     }
     drawn.push_back(std::move(d));
   }
-  std::stable_sort(drawn.begin(), drawn.end(), [](const Drawn& a, const Drawn& b) { return a.nearness < b.nearness; });
+  // The solids first, far to near; then the translucent soil and ground over
+  // them, so that what is buried shows through the soil.
+  std::stable_sort(drawn.begin(), drawn.end(), [](const Drawn& a, const Drawn& b) {
+    const bool ta = a.color.alpha() < 255, tb = b.color.alpha() < 255;
+    return ta != tb ? tb : a.nearness < b.nearness;
+  });
   TViewTransform t;
   t.Fit(bounds, area.size(), 30.0);
   t.ZoomAbout(QPointF(area.width() / 2, area.height() / 2), zoom_);

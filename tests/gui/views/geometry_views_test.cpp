@@ -127,6 +127,22 @@ class GeometryViewsTest : public QObject {
     }
   }
 
+  // The battered example as saved and loaded again: the batter and its plane survive.
+  void BatteredExample() {
+    test::TMessageRecorder messages;
+    TMainForm main;
+    QVERIFY(main.OpenProject(Example(QStringLiteral("pile-group-battered.tvd")), false));
+    auto* view = qobject_cast<TGeometryView*>(main.ShowChild(TChildId::TopView));
+    const TFoundationModel& m = view->Canvas()->Model();
+    QCOMPARE(int(m.piles.size()), 6);
+    QCOMPARE(int(std::count_if(m.piles.begin(), m.piles.end(), [](const auto& p) { return p.Battered(); })), 4);
+    QCOMPARE(m.piles[0].plane, 1);
+    QVERIFY(m.piles[0].Tip().x < m.piles[0].head.x);  // -12 degrees in XZ: outward toward -X
+    QCOMPARE(m.piles[3].plane, 2);
+    QVERIFY(m.piles[3].Tip().y > m.piles[3].head.y);
+    QVERIFY(qAbs(m.base - 1.2) < 1e-9);
+  }
+
   void CaptionZoomAndFit() {
     test::TMessageRecorder messages;
     TMainForm main;
