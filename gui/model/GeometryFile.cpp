@@ -74,7 +74,8 @@ TGeometryFile Read(TLineReader& in) {
   if (g.length < 0 || g.width < 0 || g.thickness < 0) in.Fail(QStringLiteral("negative footing dimension"), -1);
 
   const int piles = in.Count(kMaxPiles, "the pile count");
-  if (piles > 0) {
+  // A pile foundation writes its pile block even without piles.
+  if (piles > 0 || in.Peek() != QLatin1String("SOIL")) {
     g.pileLength = in.Numbers(1, "the pile length")[0];
     for (int i = 0; i < piles; ++i) {
       const std::vector<double> p = in.Numbers(3, "a pile's number and coordinates");

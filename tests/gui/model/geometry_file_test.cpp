@@ -70,6 +70,21 @@ class GeometryFileTest : public QObject {
     QCOMPARE(g->soilDepth, 12.0);
   }
 
+  // A pile foundation whose pile table is empty still writes its pile block.
+  void PileFoundationWithoutPiles() {
+    auto data = NewProject(tables_);
+    data->SetFoundation(TFoundationType::Pile);
+    data->Length = 2;
+    data->Width = 2;
+    tables_.Pilecoord()->SetRowCount(0);
+    QString error;
+    const auto g = ReadGeometryFile(GeometryFileText(*data, tables_), &error);
+    QVERIFY2(g, qPrintable(error));
+    QVERIFY(g->piles.empty());
+    QCOMPARE(g->foundation, QStringLiteral("PILE"));
+    QCOMPARE(g->pileLength, 4.0);  // the default: twice the length
+  }
+
   void OtherTypes_data() {
     QTest::addColumn<int>("type");
     QTest::addColumn<bool>("circular");
