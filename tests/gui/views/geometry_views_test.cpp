@@ -9,6 +9,7 @@
 #include "gui/model/Table.hpp"
 #include "gui/views/GeometryView.hpp"
 #include "gui/views/Viewer3D.hpp"
+#include "gui/widgets/ChildForm.hpp"
 #include "support/MessageRecorder.hpp"
 
 #include <QAction>
@@ -117,6 +118,13 @@ class GeometryViewsTest : public QObject {
     main.Tables().Pilecoord()->Column(2)->SetReal(0, 20);
     QVERIFY(canvas->Model().piles[0].Battered());
     QVERIFY(canvas->Model().piles[0].Tip().x > canvas->Model().piles[0].head.x);
+    // A data window that stores a value: the view follows.
+    auto* shape = qobject_cast<TChildForm*>(main.ShowChild(TChildId::PileCapProperties));
+    if (!shape) shape = qobject_cast<TChildForm*>(main.ShowChild(TChildId::FoundationShape));
+    QVERIFY(shape);
+    main.Project().Length = 9;
+    emit shape->Modified();
+    QCOMPARE(canvas->Model().length, 9.0);
     // Another project replaces the drawing.
     main.SetModified(false);
     main.Tables().ClearModified();
