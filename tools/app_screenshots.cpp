@@ -2,7 +2,8 @@
 // main window with an example open and a table window, its Data menu open,
 // the completion message of a run, the About box, and four data windows
 // (Foundation Options, Foundation Shape, Mass Data after a calculation, Pile
-// Properties). Meant to run on an X
+// Properties); the geometry views of a battered pile group and of a
+// half-space footing, and the 3D viewer on the pile group. Meant to run on an X
 // display (Xvfb with a window manager, see scripts/screenshots.sh); each
 // picture is the screen area of the main window.
 //
@@ -12,7 +13,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QFile>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
 #include <functional>
@@ -25,6 +28,7 @@
 #include "gui/forms/Massdata.hpp"
 #include "gui/model/ProgramData.hpp"
 #include "gui/model/ProjectTables.hpp"
+#include "gui/views/Viewer3D.hpp"
 #include "gui/widgets/AppIcon.hpp"
 #include "gui/widgets/MessageBoxSink.hpp"
 
@@ -77,6 +81,31 @@ void ShootChild(TMainForm& main, TChildId id, const QString& name) {
   const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
   std::printf("%s: %s\n", qPrintable(path), shot.save(path) ? "saved" : "NOT saved");
   main.DeactivateActiveChild();
+  main.CloseChild(id);
+}
+
+// A geometry view of the project at `path`, in a frame of a fixed size.
+void ShootView(TMainForm& main, const QString& path, TChildId id, const QString& name) {
+  main.SetModified(false);
+  for (TGridTable* table : main.Tables().All()) table->SetModified(false);
+  if (!main.OpenProject(path, false)) {
+    std::printf("%s: cannot open %s\n", qPrintable(name), qPrintable(path));
+    return;
+  }
+  main.MdiArea()->closeAllSubWindows();
+  QWidget* view = main.ShowChild(id);
+  auto* frame = view ? qobject_cast<QMdiSubWindow*>(view->parentWidget()) : nullptr;
+  if (!frame) {
+    std::printf("%s: no window\n", qPrintable(name));
+    return;
+  }
+  frame->setGeometry(10, 10, 900, 600);
+  Settle();
+  const QRect area(frame->mapToGlobal(QPoint(0, 0)), frame->size());
+  const QPixmap shot =
+      QGuiApplication::primaryScreen()->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+  const QString file = QDir(folder).filePath(name + QStringLiteral(".png"));
+  std::printf("%s: %s\n", qPrintable(file), shot.save(file) ? "saved" : "NOT saved");
   main.CloseChild(id);
 }
 
@@ -159,6 +188,29 @@ int main(int argc, char* argv[]) {
     ShootChild(main, TChildId::MassData, QStringLiteral("window-mass-data"));
   }
   ShootChild(main, TChildId::PileProperties, QStringLiteral("window-pile-properties"));
+  // The geometry views on copies of two example projects (a save writes them).
+  QTemporaryDir examples;
+  const QString group = examples.filePath(QStringLiteral("pile-group-battered.tvd"));
+  const QString halfSpace = examples.filePath(QStringLiteral("compressor-half-space.tvd"));
+  if (QFile::copy(QStringLiteral(TERVA_EXAMPLES_DIR "/projects/pile-group-battered.tvd"), group) &&
+      QFile::copy(QStringLiteral(TERVA_EXAMPLES_DIR "/projects/compressor-half-space.tvd"), halfSpace)) {
+    for (const QString& copy : {group, halfSpace}) QFile(copy).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    ShootView(main, group, TChildId::TopView, QStringLiteral("geometry-top-pile-group"));
+    ShootView(main, group, TChildId::SideViewXZ, QStringLiteral("geometry-side-xz-pile-group"));
+    ShootView(main, halfSpace, TChildId::TopView, QStringLiteral("geometry-top-half-space"));
+    ShootView(main, halfSpace, TChildId::SideViewXZ, QStringLiteral("geometry-side-xz-half-space"));
+    // The 3D viewer on the pile group's geometry file, written by a save.
+    main.OpenProject(group, false);
+    main.FileSave();
+    TViewerWindow viewer;
+    viewer.resize(900, 640);
+    viewer.move(60, 40);
+    viewer.show();
+    viewer.LoadGeometryFile(main.Project().GeometryFileName);
+    Settle(800);
+    Shoot(&viewer, QStringLiteral("viewer-3d-pile-group"));
+    viewer.close();
+  }
   main.SetModified(false);
   for (TGridTable* table : main.Tables().All()) table->SetModified(false);
   return 0;

@@ -101,6 +101,56 @@ void PileGroup(TProjectTables& tables, const QString& path) {
   Save(*data, tables, path);
 }
 
+// A cap 6 m by 4 m on six piles 15 m long: the four corner piles battered
+// at 12 degrees, the two on the Y < 0 side outward in the XZ plane, the two
+// on the Y > 0 side toward +Y in the YZ plane; the two middle ones vertical. Soil in three layers along the piles, a stiff layer
+// below their tips.
+void BatteredPileGroup(TProjectTables& tables, const QString& path) {
+  auto data = NewProject(tables);
+  data->SetFoundation(TFoundationType::Pile);
+  data->Title = QStringLiteral("Compressor on a battered pile group");
+  data->MassConstants = {180, 400, 600, 900, 0, 0, 0};
+  data->Zc = 1.1L;
+  data->PileLength = 15;
+  data->PileUnitWeight = 24;
+  data->StaticLoad = 500;
+  data->PilePoisson = 0.25L;
+  data->PileDamping = 0.02L;
+  data->ShearCoefficient = 1.2L;
+  data->PileModulus = 3e7L;
+  data->Interaction = 1;
+  data->Length = 6;
+  data->Width = 4;
+  for (int r = 0; r < 3; ++r)
+    SetRow(tables.PileData(), r, {5, 0.25L, 0.25L, 0.19634954L, 0.0030679616L, 0.0030679616L, 0.0061359232L});
+  SetRow(tables.Pilecoord(), 0, {-2.2L, -1.4L, -12});
+  SetRow(tables.Pilecoord(), 1, {0, -1.4L, 0});
+  SetRow(tables.Pilecoord(), 2, {2.2L, -1.4L, 12});
+  SetRow(tables.Pilecoord(), 3, {-2.2L, 1.4L, 12});
+  SetRow(tables.Pilecoord(), 4, {0, 1.4L, 0});
+  SetRow(tables.Pilecoord(), 5, {2.2L, 1.4L, 12});
+  // Plane 1 batters toward +X for a positive angle, plane 2 toward +Y.
+  tables.Pilecoord()->Column(3)->SetInteger(0, 1);
+  tables.Pilecoord()->Column(3)->SetInteger(2, 1);
+  tables.Pilecoord()->Column(3)->SetInteger(3, 2);
+  tables.Pilecoord()->Column(3)->SetInteger(5, 2);
+  SetRow(tables.D(), 0, {140, 17.5L, 0.35L, 0.05L, 0});
+  SetRow(tables.D(), 1, {190, 18.5L, 0.35L, 0.05L, 0});
+  SetRow(tables.D(), 2, {260, 19.5L, 0.33L, 0.04L, 0});
+  SetRow(tables.pilecapsoil(), 0, {1.2L, 120, 17, 0.35L, 0.05L, 0});
+  data->BelowVs = 450;
+  data->BelowUnitWeight = 20.5L;
+  data->BelowPoisson = 0.3L;
+  data->BelowDamping = 0.03L;
+  data->LoadType = TLoadType::Harmonic;
+  data->FreqMax = 25;
+  data->FreqMin = 1;
+  data->FreqStep = 1;
+  data->HarmonicLoads = {20, 0, 60, 0, 30, 5};
+  data->CgLocal = {0, 0, 1.1L};
+  Save(*data, tables, path);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -114,6 +164,7 @@ int main(int argc, char* argv[]) {
   try {
     HalfSpace(tables, folder.absoluteFilePath(QStringLiteral("compressor-half-space.tvd")));
     PileGroup(tables, folder.absoluteFilePath(QStringLiteral("pile-group-4.tvd")));
+    BatteredPileGroup(tables, folder.absoluteFilePath(QStringLiteral("pile-group-battered.tvd")));
   } catch (const TError& error) {
     std::fprintf(stderr, "make_example_projects: %s\n", qPrintable(error.Message()));
     return 1;

@@ -42,6 +42,7 @@
 #include "gui/model/ProgramData.hpp"
 #include "gui/files/ProjectReader.hpp"
 #include "gui/model/ProjectTables.hpp"
+#include "gui/views/GeometryView.hpp"
 #include "gui/files/ProjectWriter.hpp"
 #include "gui/forms/Foundations.hpp"
 #include "gui/forms/Layout.hpp"
@@ -129,6 +130,22 @@ void RegisterDataWindows(TMainForm& main) {
   form(TChildId::Random, [](const TFormContext& c) { return new Tfrmrandom(c); });
 }
 
+// The geometry views follow the project: a new or opened project and every
+// value a data window stores redraw them (the tables tell them themselves).
+void RegisterGeometryViews(TMainForm& main) {
+  auto view = [&main](TChildId id, TViewPlane plane) {
+    main.RegisterChild(id, [plane](TMainForm& m) -> QWidget* {
+      auto* v = new TGeometryView(plane, [&m]() -> const TProgramData& { return m.Project(); }, m.Tables());
+      QObject::connect(&m, &TMainForm::ProjectReplaced, v, &TGeometryView::Refresh);
+      QObject::connect(&m, &TMainForm::ProjectEdited, v, &TGeometryView::Refresh);
+      return v;
+    });
+  };
+  view(TChildId::TopView, TViewPlane::Top);
+  view(TChildId::SideViewXZ, TViewPlane::SideXZ);
+  view(TChildId::SideViewYZ, TViewPlane::SideYZ);
+}
+
 }  // namespace
 
 void TMainForm::SetFileDialogHook(FileDialogHook hook) { DialogHook() = std::move(hook); }
@@ -161,6 +178,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   RegisterChild(TChildId::Title, [](TMainForm& main) { return new TdlgTitle(main); });
   RegisterChild(TChildId::ControlOptions, [](TMainForm& main) { return new TDlgOptions(main); });
   RegisterDataWindows(*this);
+  RegisterGeometryViews(*this);
 
   CreateActions();
   CreateMenus();
@@ -505,7 +523,10 @@ QWidget* TMainForm::ShowChild(TChildId id) {
 
 void TMainForm::AddChildWindow(TChildId id, QWidget* widget) {
   if (auto* form = qobject_cast<TChildForm*>(widget))
-    connect(form, &TChildForm::Modified, this, [this] { modified_ = true; });
+    connect(form, &TChildForm::Modified, this, [this] {
+      modified_ = true;
+      emit ProjectEdited();
+    });
   QMdiSubWindow* frame = mdi_->addSubWindow(widget);
   frame->setAttribute(Qt::WA_DeleteOnClose);
   frame->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

@@ -144,6 +144,8 @@ class TMainForm : public QMainWindow {
 
  signals:
   void ProjectReplaced();
+  // A data window stored a value into the project (the geometry views follow).
+  void ProjectEdited();
   void RunFinished(int code);
 
  protected:

@@ -1,0 +1,259 @@
+// The geometry views in the main window: opened from the menu with their
+// flags, following table changes and opened projects, the pointer's
+// coordinates in the caption, zoom, print and picture; and the 3D viewer's
+// window on written, damaged and missing files.
+#include "gui/app/Main.hpp"
+#include "gui/files/ProjectWriter.hpp"
+#include "gui/model/ProgramData.hpp"
+#include "gui/model/ProjectTables.hpp"
+#include "gui/model/Table.hpp"
+#include "gui/views/GeometryView.hpp"
+#include "gui/views/Viewer3D.hpp"
+#include "gui/widgets/ChildForm.hpp"
+#include "support/MessageRecorder.hpp"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QWheelEvent>
+#include <QtTest>
+
+using namespace terva::gui;
+
+namespace {
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool WriteAll(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Pixels that differ from the first one.
+int Drawn(const QImage& image) {
+  int n = 0;
+  const QRgb first = image.pixel(0, 0);
+  for (int y = 0; y < image.height(); y += 3)
+    for (int x = 0; x < image.width(); x += 3) n += image.pixel(x, y) != first;
+  return n;
+}
+
+void Move(QWidget* w, const QPointF& at) {
+  QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(w, &move);
+}
+
+}  // namespace
+
+class GeometryViewsTest : public QObject {
+  Q_OBJECT
+
+  QTemporaryDir dir_;
+
+  QString Example(const QString& name) {
+    const QString target = dir_.filePath(name);
+    QFile::remove(target);
+    if (!QFile::copy(QStringLiteral(TERVA_EXAMPLES_DIR "/projects/") + name, target)) return {};
+    QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    return target;
+  }
+
+ private slots:
+  void initTestCase() {
+    QVERIFY(dir_.isValid());
+    QLocale::setDefault(QLocale::c());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.filePath("config"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.filePath("config"));
+    QCoreApplication::setOrganizationName(QStringLiteral("TervaTest"));
+    QCoreApplication::setApplicationName(QStringLiteral("geometry_views_test"));
+  }
+
+  void OpenFromTheMenu_data() {
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<int>("id");
+    QTest::newRow("top") << "ViewTop" << int(TChildId::TopView);
+    QTest::newRow("XZ") << "ViewSideXZ" << int(TChildId::SideViewXZ);
+    QTest::newRow("YZ") << "ViewSideYZ" << int(TChildId::SideViewYZ);
+  }
+  void OpenFromTheMenu() {
+    QFETCH(QString, action);
+    QFETCH(int, id);
+    test::TMessageRecorder messages;
+    TMainForm main;
+    main.show();
+    QVERIFY(!main.ChildOpen(TChildId(id)));
+    main.Action(action)->trigger();
+    QVERIFY(main.ChildOpen(TChildId(id)));
+    auto* view = qobject_cast<TGeometryView*>(main.MdiArea()->activeSubWindow()->widget());
+    QVERIFY(view);
+    QCOMPARE(view->windowTitle(), main.Action(action)->text());
+    main.Action(action)->trigger();  // the flag: the same window again
+    QCOMPARE(main.MdiArea()->subWindowList().size(), 1);
+    main.CloseChild(TChildId(id));
+    QVERIFY(!main.ChildOpen(TChildId(id)));
+    QVERIFY(messages.texts.isEmpty());
+  }
+
+  void FollowsTheProject() {
+    test::TMessageRecorder messages;
+    TMainForm main;
+    main.show();
+    QVERIFY(main.OpenProject(Example(QStringLiteral("pile-group-4.tvd")), false));
+    auto* view = qobject_cast<TGeometryView*>(main.ShowChild(TChildId::SideViewXZ));
+    QVERIFY(view);
+    const TGeometryCanvas* canvas = view->Canvas();
+    QCOMPARE(int(canvas->Model().piles.size()), 4);
+    QCOMPARE(canvas->Model().foundation, QStringLiteral("PILE"));
+    // A table change: a fifth pile, then a batter of the first one.
+    main.Tables().Pilecoord()->SetRowCount(5);
+    QCOMPARE(int(canvas->Model().piles.size()), 5);
+    main.Tables().Pilecoord()->Column(2)->SetReal(0, 20);
+    QVERIFY(canvas->Model().piles[0].Battered());
+    QVERIFY(canvas->Model().piles[0].Tip().x > canvas->Model().piles[0].head.x);
+    // A data window that stores a value: the view follows.
+    auto* shape = qobject_cast<TChildForm*>(main.ShowChild(TChildId::PileCapProperties));
+    if (!shape) shape = qobject_cast<TChildForm*>(main.ShowChild(TChildId::FoundationShape));
+    QVERIFY(shape);
+    main.Project().Length = 9;
+    emit shape->Modified();
+    QCOMPARE(canvas->Model().length, 9.0);
+    // Another project replaces the drawing.
+    main.SetModified(false);
+    main.Tables().ClearModified();
+    QVERIFY(main.OpenProject(Example(QStringLiteral("compressor-half-space.tvd")), false));
+    if (main.ChildOpen(TChildId::SideViewXZ)) {  // views that stay open follow the new project
+      QCOMPARE(canvas->Model().foundation, QStringLiteral("HALF-SPACE"));
+      QVERIFY(canvas->Model().piles.empty());
+    }
+  }
+
+  // The battered example as saved and loaded again: the batter and its plane survive.
+  void BatteredExample() {
+    test::TMessageRecorder messages;
+    TMainForm main;
+    QVERIFY(main.OpenProject(Example(QStringLiteral("pile-group-battered.tvd")), false));
+    auto* view = qobject_cast<TGeometryView*>(main.ShowChild(TChildId::TopView));
+    const TFoundationModel& m = view->Canvas()->Model();
+    QCOMPARE(int(m.piles.size()), 6);
+    QCOMPARE(int(std::count_if(m.piles.begin(), m.piles.end(), [](const auto& p) { return p.Battered(); })), 4);
+    QCOMPARE(m.piles[0].plane, 1);
+    QVERIFY(m.piles[0].Tip().x < m.piles[0].head.x);  // -12 degrees in XZ: outward toward -X
+    QCOMPARE(m.piles[3].plane, 2);
+    QVERIFY(m.piles[3].Tip().y > m.piles[3].head.y);
+    QVERIFY(qAbs(m.base - 1.2) < 1e-9);
+  }
+
+  void CaptionZoomAndFit() {
+    test::TMessageRecorder messages;
+    TMainForm main;
+    main.resize(900, 700);
+    main.show();
+    QVERIFY(main.OpenProject(Example(QStringLiteral("pile-group-4.tvd")), false));
+    auto* view = qobject_cast<TGeometryView*>(main.ShowChild(TChildId::TopView));
+    TGeometryCanvas* canvas = view->Canvas();
+    canvas->resize(500, 400);
+    QApplication::processEvents();
+    // The pointer over the head of pile 4 at (1, 1).
+    const QPointF at = canvas->Transform().ToPixel({1, 1});
+    Move(canvas, at);
+    QVERIFY2(view->windowTitle().startsWith(QStringLiteral("Top View  X: 1")), qPrintable(view->windowTitle()));
+    QVERIFY(view->windowTitle().contains(QStringLiteral(" Y: 1")));
+    Move(canvas, canvas->Transform().ToPixel({-0.123456, 2.5}));
+    QCOMPARE(view->windowTitle(), QStringLiteral("Top View  X: -0.12346 Y: 2.5"));
+    // The wheel zooms about the pointer; a double-click fits again.
+    const double fitted = canvas->Transform().Scale();
+    QWheelEvent wheel(at, canvas->mapToGlobal(at), {}, QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(canvas, &wheel);
+    QVERIFY(canvas->Transform().Scale() > fitted * 1.1);
+    const QPointF still = canvas->Transform().ToPlane(at);
+    QVERIFY(qAbs(still.x() - 1) < 1e-9 && qAbs(still.y() - 1) < 1e-9);
+    QMouseEvent twice(QEvent::MouseButtonDblClick, at, canvas->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(canvas, &twice);
+    QVERIFY(qAbs(canvas->Transform().Scale() - fitted) < 1e-9);
+
+    auto* side = qobject_cast<TGeometryView*>(main.ShowChild(TChildId::SideViewYZ));
+    Move(side->Canvas(), side->Canvas()->Transform().ToPixel({0.5, -3}));
+    QCOMPARE(side->windowTitle(), QStringLiteral("Side View (YZ-Plane)  Y: 0.5 Z: 3"));
+  }
+
+  void PrintAndPicture() {
+    test::TMessageRecorder messages;
+    TMainForm main;
+    main.show();
+    QVERIFY(main.OpenProject(Example(QStringLiteral("pile-group-4.tvd")), false));
+    for (TChildId id : {TChildId::TopView, TChildId::SideViewXZ}) {
+      auto* view = qobject_cast<TGeometryView*>(main.ShowChild(id));
+      const QString pdf = dir_.filePath(QStringLiteral("view%1.pdf").arg(int(id)));
+      QPrinter printer(QPrinter::HighResolution);
+      printer.setOutputFormat(QPrinter::PdfFormat);
+      printer.setOutputFileName(pdf);
+      view->PrintTo(printer);
+      const QByteArray bytes = ReadAll(pdf);
+      QVERIFY(bytes.startsWith("%PDF"));
+      const qsizetype pages = QString::fromLatin1(bytes).count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b")));
+      QCOMPARE(pages, qsizetype(1));
+      QVERIFY(bytes.size() > 3000);  // a drawing, not an empty page
+      const QString png = dir_.filePath(QStringLiteral("view%1.png").arg(int(id)));
+      QVERIFY(view->SavePicture(png));
+      QImage image(png);
+      QVERIFY(!image.isNull());
+      QVERIFY(Drawn(image) > 200);
+    }
+    auto* view = qobject_cast<TGeometryView*>(main.ShowChild(TChildId::TopView));
+    QVERIFY(!view->SavePicture(dir_.filePath(QStringLiteral("no-such-folder/view.png"))));
+    QCOMPARE(messages.texts.size(), 1);
+  }
+
+  void Viewer() {
+    TProjectTables tables;
+    auto data = NewProject(tables);
+    data->SetFoundation(TFoundationType::Pile);
+    data->Length = 4;
+    data->Width = 4;
+    tables.Pilecoord()->SetRowCount(2);
+    tables.Pilecoord()->Column(0)->SetReal(1, 2);
+    tables.Pilecoord()->Column(2)->SetReal(1, 15);
+    data->Battered = true;
+    QTemporaryDir folder;
+    const QString tvt = folder.filePath(QStringLiteral("p.tvt"));
+    QVERIFY(WriteAll(tvt, GeometryFileText(*data, tables)));
+    const QString names = folder.filePath(QStringLiteral("names.dat"));
+    QVERIFY(WriteAll(names, "p.tvd\r\np.tvo\r\np.tvp\r\np.tvr\r\n" + tvt.toLocal8Bit() + "\r\n" + tvt.toLocal8Bit() + "\r\n"));
+
+    TViewerWindow window;
+    window.resize(500, 400);
+    window.show();
+    QVERIFY(window.Load(folder.path()));
+    QVERIFY(window.Message().isEmpty());
+    QVERIFY(window.windowTitle().contains(QStringLiteral("p.tvt")));
+    QImage shot(window.View()->size(), QImage::Format_ARGB32);
+    window.View()->render(&shot);
+    QVERIFY(Drawn(shot) > 200);
+    // Damaged, then missing: a message and an empty view, never a crash.
+    QVERIFY(WriteAll(tvt, "RECTANGULAR \r\n 4 4 0.6\r\n2\r\n"));
+    QVERIFY(!window.Load(folder.path()));
+    QVERIFY2(window.Message().contains(QStringLiteral("damaged")), qPrintable(window.Message()));
+    QFile::remove(tvt);
+    QVERIFY(!window.Load(folder.path()));
+    QVERIFY(window.Message().contains(QStringLiteral("p.tvt")));
+    QFile::remove(names);
+    QVERIFY(!window.Load(folder.path()));
+    QVERIFY(window.Message().contains(QStringLiteral("names.dat")));
+    QVERIFY(WriteAll(names, "p.tvd\r\np.tvo\r\n"));
+    QVERIFY(!window.Load(folder.path()));
+    QVERIFY(window.Message().contains(QStringLiteral("fifth line")));
+  }
+};
+
+QTEST_MAIN(GeometryViewsTest)
+#include "geometry_views_test.moc"
