@@ -2,7 +2,8 @@
 // main window with an example open and a table window, its Data menu open,
 // the completion message of a run, the About box, and four data windows
 // (Foundation Options, Foundation Shape, Mass Data after a calculation, Pile
-// Properties). Meant to run on an X
+// Properties), the result plots of the run (the four constant plots, the two
+// response plots, a zoomed plot) and the amplitude plot. Meant to run on an X
 // display (Xvfb with a window manager, see scripts/screenshots.sh); each
 // picture is the screen area of the main window.
 //
@@ -25,6 +26,7 @@
 #include "gui/forms/Massdata.hpp"
 #include "gui/model/ProgramData.hpp"
 #include "gui/model/ProjectTables.hpp"
+#include "gui/plots/PlotForm.hpp"
 #include "gui/widgets/AppIcon.hpp"
 #include "gui/widgets/MessageBoxSink.hpp"
 
@@ -60,7 +62,8 @@ void ShootModal(QWidget* window, const QString& name, const std::function<void()
 }
 
 // A child window of the main window, with its frame, saved as NAME.png.
-void ShootChild(TMainForm& main, TChildId id, const QString& name) {
+void ShootChild(TMainForm& main, TChildId id, const QString& name,
+                const std::function<void(QWidget*)>& prepare = {}) {
   QWidget* form = main.ShowChild(id);
   auto* frame = form ? qobject_cast<QMdiSubWindow*>(form->parentWidget()) : nullptr;
   if (!frame) {
@@ -69,6 +72,7 @@ void ShootChild(TMainForm& main, TChildId id, const QString& name) {
   }
   frame->move(16, 16);
   frame->adjustSize();
+  if (prepare) prepare(form);
   Settle();
   QApplication::processEvents();
   const QRect area(frame->mapToGlobal(QPoint(0, 0)), frame->size());
@@ -159,6 +163,26 @@ int main(int argc, char* argv[]) {
     ShootChild(main, TChildId::MassData, QStringLiteral("window-mass-data"));
   }
   ShootChild(main, TChildId::PileProperties, QStringLiteral("window-pile-properties"));
+
+  // The result plots of the run above.
+  const std::pair<TChildId, const char*> plots[] = {
+      {TChildId::PlotTranslationalStiffness, "plot-translational-stiffness"},
+      {TChildId::PlotRotationalStiffness, "plot-rotational-stiffness"},
+      {TChildId::PlotTranslationalDamping, "plot-translational-damping"},
+      {TChildId::PlotRotationalDamping, "plot-rotational-damping"},
+      {TChildId::PlotDisplacement, "plot-response-displacement"},
+      {TChildId::PlotRotation, "plot-response-rotation"}};
+  for (const auto& [id, name] : plots) ShootChild(main, id, QString::fromLatin1(name));
+  ShootChild(main, TChildId::PlotTranslationalStiffness, QStringLiteral("plot-zoomed"), [](QWidget* widget) {
+    auto* form = qobject_cast<TPlotForm*>(widget);
+    if (!form) return;
+    // The first fifth of the frequencies, as a drag over the plot would.
+    const TView full = form->FullRange();
+    const double width = full.X.Length() / 5;
+    form->SetView(ZoomIn(full, full, QRectF(QPointF(full.X.Min, full.Y.Min), QPointF(full.X.Min + width, full.Y.Max))));
+  });
+  ShootModal(&main, QStringLiteral("amplitude-plot"), [&] { main.ShowAmplitudePlot(); });
+  Settle();
   main.SetModified(false);
   for (TGridTable* table : main.Tables().All()) table->SetModified(false);
   return 0;

@@ -129,10 +129,13 @@ QRectF TPlotPainter::Draw(QPainter& painter, const QRectF& client, const TView& 
 void TPlotPainter::DrawCurves(QPainter& painter, const QRectF& rect, const TView& view) const {
   painter.save();
   painter.setClipRect(rect.adjusted(-1, -1, 1, 1));
-  painter.setRenderHint(QPainter::Antialiasing, true);
   const double sx = rect.width() / view.X.Length();
   const double sy = rect.height() / view.Y.Length();
   const double penWidth = std::max(1.0, ppiX_ / 96.0);
+  // One-pixel curves on the screen are drawn plainly: smoothing them costs
+  // four times the drawing and gains little; wide pens (pages, bitmaps of
+  // high resolution) are smoothed.
+  painter.setRenderHint(QPainter::Antialiasing, penWidth > 1.5);
   int curve = 0;
   QPolygonF polyline;
   for (int i = 0; i < plot_.LineCount(); ++i) {
@@ -147,10 +150,31 @@ void TPlotPainter::DrawCurves(QPainter& painter, const QRectF& rect, const TView
     painter.setPen(QPen(CurveColour(slot), penWidth));
     painter.setBrush(Qt::NoBrush);
     painter.drawPolyline(polyline);
-    for (int k : MarkerIndices(line.PointCount(), plot_.Markers()))
-      if (rect.adjusted(-2, -2, 2, 2).contains(polyline[k])) DrawMarker(painter, polyline[k], slot);
+    const std::vector<int> marked = MarkerIndices(line.PointCount(), plot_.Markers());
+    if (marked.empty()) continue;
+    const QRectF inside = rect.adjusted(-2, -2, 2, 2);
+    if (painter.device()->devType() == QInternal::Image || painter.device()->devType() == QInternal::Widget ||
+        painter.device()->devType() == QInternal::Pixmap) {
+      // Pixels: the marker is drawn once and stamped at every marked point.
+      const QImage stamp = MarkerStamp(slot);
+      const QPointF centre(stamp.width() / 2.0, stamp.height() / 2.0);
+      for (int k : marked)
+        if (inside.contains(polyline[k])) painter.drawImage(polyline[k] - centre, stamp);
+    } else {
+      for (int k : marked)
+        if (inside.contains(polyline[k])) DrawMarker(painter, polyline[k], slot);
+    }
   }
   painter.restore();
+}
+
+QImage TPlotPainter::MarkerStamp(int curve) const {
+  const int size = static_cast<int>(std::ceil(ppiX_ / 16.0)) + 4;
+  QImage stamp(size | 1, size | 1, QImage::Format_ARGB32_Premultiplied);
+  stamp.fill(Qt::transparent);
+  QPainter painter(&stamp);
+  DrawMarker(painter, QPointF(stamp.width() / 2.0, stamp.height() / 2.0), curve);
+  return stamp;
 }
 
 void TPlotPainter::DrawMarker(QPainter& painter, const QPointF& at, int curve) const {

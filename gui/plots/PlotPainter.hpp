@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QFont>
+#include <QImage>
 #include <QPainter>
 #include <QRectF>
 #include <QStringList>
@@ -45,6 +46,7 @@ class TPlotPainter {
  private:
   void DrawCurves(QPainter& painter, const QRectF& rect, const TView& view) const;
   void DrawMarker(QPainter& painter, const QPointF& at, int curve) const;
+  QImage MarkerStamp(int curve) const;
   double LegendLineHeight() const;
 
   const TGraphPlot& plot_;
