@@ -26,6 +26,7 @@
 #include "gui/forms/Massdata.hpp"
 #include "gui/model/ProgramData.hpp"
 #include "gui/model/ProjectTables.hpp"
+#include "gui/model/PltData.hpp"
 #include "gui/plots/PlotForm.hpp"
 #include "gui/widgets/AppIcon.hpp"
 #include "gui/widgets/MessageBoxSink.hpp"
@@ -176,12 +177,25 @@ int main(int argc, char* argv[]) {
   ShootChild(main, TChildId::PlotTranslationalStiffness, QStringLiteral("plot-zoomed"), [](QWidget* widget) {
     auto* form = qobject_cast<TPlotForm*>(widget);
     if (!form) return;
-    // The first fifth of the frequencies, as a drag over the plot would.
+    // The lower frequencies around the last curve, as a drag over the plot would.
     const TView full = form->FullRange();
-    const double width = full.X.Length() / 5;
-    form->SetView(ZoomIn(full, full, QRectF(QPointF(full.X.Min, full.Y.Min), QPointF(full.X.Min + width, full.Y.Max))));
+    const double x1 = full.X.Min + full.X.Length() * 0.4;
+    const TLine& last = form->Plot().Line(form->Plot().LineCount() - 1);
+    double lo = full.Y.Max, hi = full.Y.Min;
+    for (const TFloatPoint& p : last.Points)
+      if (p.X <= x1) lo = std::min(lo, double(p.Y)), hi = std::max(hi, double(p.Y));
+    const double pad = (hi - lo) * 0.5 + full.Y.Length() / 100;
+    form->SetView(ZoomIn(full, full, QRectF(QPointF(full.X.Min, lo - pad), QPointF(x1, hi + pad))));
   });
-  ShootModal(&main, QStringLiteral("amplitude-plot"), [&] { main.ShowAmplitudePlot(); });
+  QTimer::singleShot(900, [] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      modal->move(60, 40);
+      Settle();
+      Shoot(modal, QStringLiteral("amplitude-plot"));
+      modal->close();
+    }
+  });
+  main.ShowAmplitudePlot();
   Settle();
   main.SetModified(false);
   for (TGridTable* table : main.Tables().All()) table->SetModified(false);

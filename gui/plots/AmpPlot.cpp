@@ -129,6 +129,7 @@ TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project,
   const QColor colours[3] = {Qt::black, Qt::red, QColor(0x00, 0x80, 0xC0)};
   axisX_ = new QValueAxis;
   axisX_->setTitleText(QStringLiteral("Frequency (Hz)"));
+  axisX_->setLabelFormat(QStringLiteral("%g"));
   axisY_ = new QValueAxis;
   // "##,###,##0.########": grouped thousands, up to eight decimals.
   axisY_->setLabelFormat(QStringLiteral("%'.8g"));
@@ -137,11 +138,11 @@ TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project,
   for (int k = 0; k < 3; ++k) {
     series_[k] = new QLineSeries;
     series_[k]->setName(titles[k]);
+    chart_->addSeries(series_[k]);  // applies the theme's colours: ours come after
     series_[k]->setColor(colours[k]);
     series_[k]->setPointsVisible(true);
     series_[k]->setLightMarker(Marker(k, colours[k]));
     series_[k]->setMarkerSize(7);
-    chart_->addSeries(series_[k]);
     series_[k]->attachAxis(axisX_);
     series_[k]->attachAxis(axisY_);
     connect(series_[k], &QLineSeries::clicked, this, [this, k](const QPointF& point) {
@@ -336,7 +337,10 @@ void TDlgAmpPlot::Draw() {
       any = true;
     }
   }
-  if (!s.Frequency.empty()) axisX_->setRange(s.Frequency.front(), s.Frequency.back());
+  if (!s.Frequency.empty()) {
+    axisX_->setRange(s.Frequency.front(), s.Frequency.back());
+    axisX_->applyNiceNumbers();
+  }
   if (any) {
     if (hi == lo) hi = lo + 1;
     axisY_->setRange(lo, hi);

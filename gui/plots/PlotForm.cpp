@@ -260,13 +260,37 @@ bool TPlotForm::LegendVisible() const { return plot_.ShowLegend() && plot_.LineC
 QRectF TPlotForm::LegendBox() const {
   TPlotPainter painter(plot_, canvas_->logicalDpiX(), canvas_->logicalDpiY());
   const QSizeF size = painter.LegendSize(LegendItems(plot_));
-  QPointF at = legendPos_;
-  if (at.x() < 0) {
-    // First placed in the upper right corner of the plot.
-    const QRectF r = PlotRect();
-    at = QPointF(r.right() - size.width() - 4, r.top() + 4);
+  if (legendPos_.x() >= 0) return QRectF(legendPos_, size);
+  // Until the user moves it: the corner of the plot that hides the fewest
+  // points of the drawn curves, the upper right one when that is free.
+  const QRectF r = PlotRect();
+  const double gap = 4;
+  const QPointF corners[4] = {{r.right() - size.width() - gap, r.top() + gap},
+                              {r.left() + gap, r.top() + gap},
+                              {r.right() - size.width() - gap, r.bottom() - size.height() - gap},
+                              {r.left() + gap, r.bottom() - size.height() - gap}};
+  int best = 0;
+  long bestCount = -1;
+  for (int c = 0; c < 4; ++c) {
+    const QRectF box = QRectF(corners[c], size).adjusted(-gap, -gap, gap, gap);
+    // The box in axis values.
+    const double x0 = view_.X.Min + (box.left() - r.left()) / r.width() * view_.X.Length();
+    const double x1 = view_.X.Min + (box.right() - r.left()) / r.width() * view_.X.Length();
+    const double y0 = view_.Y.Min + (r.bottom() - box.bottom()) / r.height() * view_.Y.Length();
+    const double y1 = view_.Y.Min + (r.bottom() - box.top()) / r.height() * view_.Y.Length();
+    long count = 0;
+    for (int i = 0; i < plot_.LineCount(); ++i) {
+      const TLine& line = plot_.Line(i);
+      if (!line.Included || !line.Shown) continue;
+      for (const TFloatPoint& p : line.Points) {
+        const double x = static_cast<double>(p.X), y = static_cast<double>(p.Y);
+        count += x >= x0 && x <= x1 && y >= y0 && y <= y1;
+      }
+    }
+    if (bestCount < 0 || count < bestCount) best = c, bestCount = count;
+    if (count == 0) break;
   }
-  return QRectF(at, size);
+  return QRectF(corners[best], size);
 }
 
 void TPlotForm::MoveLegend(const QPointF& topLeft) {

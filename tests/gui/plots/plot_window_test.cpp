@@ -109,6 +109,21 @@ class PlotWindowTest : public QObject {
     QCOMPARE(form.LegendBox().bottom(), double(form.Canvas()->height()));
   }
 
+  void legendAvoidsTheCurves() {
+    // One rising curve from the lower left to the upper right corner.
+    TGraphPlot plot;
+    TLine& line = plot.AddLine();
+    for (int i = 0; i <= 40; ++i) line.Points.push_back({i / 4.0, i / 4.0});
+    TPlotForm form(plot);
+    form.resize(800, 600);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const QRectF r = form.PlotRect(), box = form.LegendBox();
+    const bool upperLeft = box.right() < r.center().x() && box.bottom() < r.center().y();
+    const bool lowerRight = box.left() > r.center().x() && box.top() > r.center().y();
+    QVERIFY(upperLeft || lowerRight);
+  }
+
   void mouseZoomAndCaption() {
     auto plot = MakePlot(2);
     TPlotForm form(*plot);
@@ -124,9 +139,10 @@ class PlotWindowTest : public QObject {
     QCoreApplication::sendEvent(form.Canvas(), &move);
     QVERIFY2(form.windowTitle().startsWith(plot->Caption() + " X: "), qPrintable(form.windowTitle()));
     QVERIFY(form.windowTitle().contains(" Y: "));
-    // Drag the left half of the plot (away from the legend).
-    const QPoint a = QPointF(r.left() + 5, r.top() + 5).toPoint();
+    // Drag over the lower left quarter of the plot, away from the legend.
+    const QPoint a = QPointF(r.left() + 5, r.center().y()).toPoint();
     const QPoint b = QPointF(r.center().x(), r.bottom() - 5).toPoint();
+    QVERIFY(!form.LegendBox().contains(a));
     QTest::mousePress(form.Canvas(), Qt::LeftButton, {}, a);
     QTest::mouseMove(form.Canvas(), b);
     QTest::mouseRelease(form.Canvas(), Qt::LeftButton, {}, b);
