@@ -2,6 +2,7 @@
 // items, zooming with the mouse, Active Plots, Edit Legend, Save
 // Attributes, printing to a PDF file and saving pictures.
 #include "gui/model/PltData.hpp"
+#include "gui/plots/Caption.hpp"
 #include "gui/plots/ChangeActiveLines.hpp"
 #include "gui/plots/ChangeLineNames.hpp"
 #include "gui/plots/PlotForm.hpp"
@@ -11,6 +12,9 @@
 #include "support/MessageRecorder.hpp"
 
 #include <QAction>
+#include <QApplication>
+#include <QRadioButton>
+#include <QTimer>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
@@ -275,6 +279,49 @@ class PlotWindowTest : public QObject {
     QVERIFY(!form.SaveBitmap(huge, 1000, 1000, 1000));
     QCOMPARE(messages.texts, QStringList{"There is not enough memory to complete this task."});
     QVERIFY(!QFile::exists(huge));
+  }
+
+  void saveToDiskCommand() {
+    QTemporaryDir dir;
+    auto plot = MakePlot(2);
+    TPlotForm form(*plot);
+    const QString path = dir.filePath("picture.png");
+    QString filter;
+    TPlotForm::SetSaveDialogHook([&](const QString&, const QString& offered) {
+      filter = offered;
+      return path;
+    });
+    // The Save Attributes dialog comes up modal: 3 inches by 2 at 100 ppi.
+    QTimer::singleShot(0, [] {
+      auto* dialog = qobject_cast<TDlgSaveAttb*>(QApplication::activeModalWidget());
+      QVERIFY(dialog);
+      dialog->WidthEdit()->setText("3");
+      dialog->HeightEdit()->setText("2");
+      dialog->PpiEdit()->setText("100");
+      dialog->accept();
+    });
+    form.Action("PlotSaveToDisk")->trigger();
+    TPlotForm::SetSaveDialogHook({});
+    QVERIFY(filter.startsWith(QLatin1String("Bitmap (*.bmp)")) && filter.contains(QLatin1String("*.png")));
+    QCOMPARE(QImage(path).size(), QSize(300, 200));
+  }
+
+  void graphTitleMovesThePlot() {
+    auto plot = MakePlot(1);
+    TPlotForm form(*plot);
+    form.resize(800, 600);
+    const double top = form.PlotRect().top();
+    TDlgCaption dialog(*plot);
+    dialog.CaptionEdit()->setText(QStringLiteral("Pedestal, four piles"));
+    dialog.Apply();
+    QCOMPARE(plot->GraphTitle(), QStringLiteral("Pedestal, four piles"));
+    QCOMPARE(form.PlotRect().top(), top + form.Canvas()->logicalDpiY() / 4.0);
+    TDlgCaption below(*plot);
+    QVERIFY(below.TopButton()->isChecked());
+    below.BottomButton()->setChecked(true);
+    below.Apply();
+    QCOMPARE(plot->TitleLocation(), TTitleLocation::Bottom);
+    QCOMPARE(form.PlotRect().top(), top);
   }
 
   void newDataReplaceTheRange() {
