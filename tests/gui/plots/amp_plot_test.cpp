@@ -6,6 +6,8 @@
 #include "gui/widgets/DataEdit.hpp"
 #include "support/MessageRecorder.hpp"
 
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
 #include <QFile>
 #include <QLabel>
@@ -132,6 +134,22 @@ class AmpPlotTest : public QObject {
     QCOMPARE(messages.texts[0].split('\n'),
              (QStringList{"Y-Dir", "Point: 1", "Freq: 5", "X: 0.125", "Y: 0.25", "Z: 0.375", "Xo: 0.125",
                           "Yo: 0.25", "Zo: 0.375", "Rx: 0.0078125", "Ry: 0.015625", "Rz: 0.0390625"}));
+  }
+
+  void hoverStatus() {
+    TDlgAmpPlot dialog(plots, project);
+    dialog.resize(900, 600);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QPointF inside = dialog.ChartView()->mapFromScene(dialog.Chart()->mapToPosition(QPointF(5, 0.25)));
+    dialog.ShowPosition(inside);
+    const QString text = dialog.StatusLabel()->text();
+    QVERIFY2(text.startsWith('(') && text.endsWith(')') && text.contains(','), qPrintable(text));
+    const QStringList values = text.mid(1, text.size() - 2).split(',');
+    QVERIFY(std::abs(values[0].toDouble() - 5) < 0.1);
+    QVERIFY(std::abs(values[1].toDouble() - 0.25) < 0.01);
+    dialog.ShowPosition(QPointF(1, 1));  // the chart's margin, outside the axes
+    QCOMPARE(dialog.StatusLabel()->text(), QString());
   }
 
   void noHarmonicResults() {
