@@ -2,8 +2,10 @@
 // main window with an example open and a table window, its Data menu open,
 // the completion message of a run, the About box, and four data windows
 // (Foundation Options, Foundation Shape, Mass Data after a calculation, Pile
-// Properties); the geometry views of a battered pile group and of a
-// half-space footing, and the 3D viewer on the pile group. Meant to run on an X
+// Properties), the result plots of the run (the four constant plots, the two
+// response plots, a zoomed plot) and the amplitude plot; the geometry views of a
+// battered pile group and of a half-space footing, and the 3D viewer on the pile
+// group. Meant to run on an X
 // display (Xvfb with a window manager, see scripts/screenshots.sh); each
 // picture is the screen area of the main window.
 //
@@ -29,6 +31,8 @@
 #include "gui/model/ProgramData.hpp"
 #include "gui/model/ProjectTables.hpp"
 #include "gui/views/Viewer3D.hpp"
+#include "gui/model/PltData.hpp"
+#include "gui/plots/PlotForm.hpp"
 #include "gui/widgets/AppIcon.hpp"
 #include "gui/widgets/MessageBoxSink.hpp"
 
@@ -64,7 +68,8 @@ void ShootModal(QWidget* window, const QString& name, const std::function<void()
 }
 
 // A child window of the main window, with its frame, saved as NAME.png.
-void ShootChild(TMainForm& main, TChildId id, const QString& name) {
+void ShootChild(TMainForm& main, TChildId id, const QString& name,
+                const std::function<void(QWidget*)>& prepare = {}) {
   QWidget* form = main.ShowChild(id);
   auto* frame = form ? qobject_cast<QMdiSubWindow*>(form->parentWidget()) : nullptr;
   if (!frame) {
@@ -73,6 +78,7 @@ void ShootChild(TMainForm& main, TChildId id, const QString& name) {
   }
   frame->move(16, 16);
   frame->adjustSize();
+  if (prepare) prepare(form);
   Settle();
   QApplication::processEvents();
   const QRect area(frame->mapToGlobal(QPoint(0, 0)), frame->size());
@@ -188,6 +194,39 @@ int main(int argc, char* argv[]) {
     ShootChild(main, TChildId::MassData, QStringLiteral("window-mass-data"));
   }
   ShootChild(main, TChildId::PileProperties, QStringLiteral("window-pile-properties"));
+
+  // The result plots of the run above.
+  const std::pair<TChildId, const char*> plots[] = {
+      {TChildId::PlotTranslationalStiffness, "plot-translational-stiffness"},
+      {TChildId::PlotRotationalStiffness, "plot-rotational-stiffness"},
+      {TChildId::PlotTranslationalDamping, "plot-translational-damping"},
+      {TChildId::PlotRotationalDamping, "plot-rotational-damping"},
+      {TChildId::PlotDisplacement, "plot-response-displacement"},
+      {TChildId::PlotRotation, "plot-response-rotation"}};
+  for (const auto& [id, name] : plots) ShootChild(main, id, QString::fromLatin1(name));
+  ShootChild(main, TChildId::PlotTranslationalStiffness, QStringLiteral("plot-zoomed"), [](QWidget* widget) {
+    auto* form = qobject_cast<TPlotForm*>(widget);
+    if (!form) return;
+    // The lower frequencies around the last curve, as a drag over the plot would.
+    const TView full = form->FullRange();
+    const double x1 = full.X.Min + full.X.Length() * 0.4;
+    const TLine& last = form->Plot().Line(form->Plot().LineCount() - 1);
+    double lo = full.Y.Max, hi = full.Y.Min;
+    for (const TFloatPoint& p : last.Points)
+      if (p.X <= x1) lo = std::min(lo, double(p.Y)), hi = std::max(hi, double(p.Y));
+    const double pad = (hi - lo) * 0.5 + full.Y.Length() / 100;
+    form->SetView(ZoomIn(full, full, QRectF(QPointF(full.X.Min, lo - pad), QPointF(x1, hi + pad))));
+  });
+  QTimer::singleShot(900, [] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      modal->move(60, 40);
+      Settle();
+      Shoot(modal, QStringLiteral("amplitude-plot"));
+      modal->close();
+    }
+  });
+  main.ShowAmplitudePlot();
+  Settle();
   // The geometry views on copies of two example projects (a save writes them).
   QTemporaryDir examples;
   const QString group = examples.filePath(QStringLiteral("pile-group-battered.tvd"));

@@ -33,6 +33,8 @@
 #include <QVBoxLayout>
 
 #include "gui/model/Table.hpp"
+#include "gui/plots/AmpPlot.hpp"
+#include "gui/plots/PlotForm.hpp"
 #include "gui/widgets/TableForm.hpp"
 #include "gui/app/Options.hpp"
 #include "gui/app/RunAnalysis.hpp"
@@ -179,6 +181,16 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   RegisterChild(TChildId::ControlOptions, [](TMainForm& main) { return new TDlgOptions(main); });
   RegisterDataWindows(*this);
   RegisterGeometryViews(*this);
+  // The result plot windows, one per plot of the Graphics menu.
+  const std::pair<TChildId, TGraphPlot TResultPlots::*> plotWindows[] = {
+      {TChildId::PlotTranslationalStiffness, &TResultPlots::pltRealKXX},
+      {TChildId::PlotRotationalStiffness, &TResultPlots::pltRealKPPX},
+      {TChildId::PlotTranslationalDamping, &TResultPlots::pltDampCXX},
+      {TChildId::PlotRotationalDamping, &TResultPlots::pltDampCPPX},
+      {TChildId::PlotDisplacement, &TResultPlots::pltDxyzR},
+      {TChildId::PlotRotation, &TResultPlots::pltMxyzR}};
+  for (const auto& [id, member] : plotWindows)
+    RegisterChild(id, [member](TMainForm& main) -> QWidget* { return new TPlotForm(main.Plots().*member); });
 
   CreateActions();
   CreateMenus();
@@ -274,6 +286,19 @@ void TMainForm::CreateActions() {
   MakeAction("ViewSideYZ", "Side View (YZ-Plane)", [this] { ShowChild(TChildId::SideViewYZ); });
   MakeAction("View3D", "3D View", [this] { View3D(); });
 
+  MakeAction("GraphicsTranslationalStiffness", "&Translational Stiffness (Kxx, Kyy, Kww)",
+             [this] { ShowChild(TChildId::PlotTranslationalStiffness); });
+  MakeAction("GraphicsRotationalStiffness", "Rotational Stiffness (Kppx, Kppy, Kzt)",
+             [this] { ShowChild(TChildId::PlotRotationalStiffness); });
+  MakeAction("GraphicsTranslationalDamping", "Translational Damping (Cxx, Cyy, Cww)",
+             [this] { ShowChild(TChildId::PlotTranslationalDamping); });
+  MakeAction("GraphicsRotationalDamping", "Rotational Damping (Cppx, Cppy, Czt)",
+             [this] { ShowChild(TChildId::PlotRotationalDamping); });
+  MakeAction("GraphicsDisplacement", "Footing Response Amplitude (Displacement)",
+             [this] { ShowChild(TChildId::PlotDisplacement); });
+  MakeAction("GraphicsRotation", "Footing Response Amplitude (Rotation)", [this] { ShowChild(TChildId::PlotRotation); });
+  MakeAction("GraphicsAmplitude", "Interactive Footing Response Amplitude ", [this] { ShowAmplitudePlot(); });
+
   MakeAction("WindowCascade", "&Cascade", [this] { mdi_->cascadeSubWindows(); });
   MakeAction("WindowArrange", "&Arrange Icons", [this] {
     // Minimised children in a row along the bottom edge.
@@ -361,6 +386,16 @@ void TMainForm::CreateMenus() {
   viewMenu_->addSeparator();
   viewMenu_->addAction(Action("View3D"));
 
+  graphicsMenu_ = menuBar()->addMenu("&Graphics");
+  for (const char* name : {"GraphicsTranslationalStiffness", "GraphicsRotationalStiffness",
+                           "GraphicsTranslationalDamping", "GraphicsRotationalDamping"})
+    graphicsMenu_->addAction(Action(name));
+  graphicsMenu_->addSeparator();
+  graphicsMenu_->addAction(Action("GraphicsDisplacement"));
+  graphicsMenu_->addAction(Action("GraphicsRotation"));
+  graphicsMenu_->addSeparator();
+  graphicsMenu_->addAction(Action("GraphicsAmplitude"));
+
   windowMenu_ = menuBar()->addMenu("&Window");
   windowMenu_->addAction(Action("WindowCascade"));
   windowMenu_->addAction(Action("WindowArrange"));
@@ -375,12 +410,13 @@ void TMainForm::CreateMenus() {
   helpMenu_->addAction(Action("HelpUpdates"));
 
   // The active child stores its values before any menu opens.
-  for (QMenu* menu : {fileMenu_, dataMenu_, computationMenu_, viewMenu_, windowMenu_, helpMenu_})
+  for (QMenu* menu : {fileMenu_, dataMenu_, computationMenu_, viewMenu_, graphicsMenu_, windowMenu_, helpMenu_})
     connect(menu, &QMenu::aboutToShow, this, [this] { DeactivateActiveChild(); });
   connect(fileMenu_, &QMenu::aboutToShow, this, &TMainForm::UpdateFileMenu);
   connect(dataMenu_, &QMenu::aboutToShow, this, &TMainForm::UpdateDataMenu);
   connect(computationMenu_, &QMenu::aboutToShow, this, &TMainForm::UpdateComputationMenu);
   connect(windowMenu_, &QMenu::aboutToShow, this, &TMainForm::UpdateWindowMenu);
+  connect(graphicsMenu_, &QMenu::aboutToShow, this, &TMainForm::UpdateGraphicsMenu);
   connect(unitsMenu_, &QMenu::aboutToShow, this, [this] {
     Action(project_->Units == 1 ? "UnitsEnglish" : "UnitsSI")->setChecked(true);
   });
@@ -446,6 +482,24 @@ void TMainForm::UpdateComputationMenu() {
   Action("EditInput")->setEnabled(QFileInfo::exists(file));
   Action("EditNotes")->setEnabled(QFileInfo::exists(WithExtension(file, QStringLiteral(".tvr"))));
   Action("EditOutput")->setEnabled(QFileInfo::exists(WithExtension(file, QStringLiteral(".tvo"))));
+}
+
+void TMainForm::UpdateGraphicsMenu() {
+  const bool results =
+      resultsAvailable_ && QFileInfo::exists(WithExtension(project_->FileName, QStringLiteral(".tvp")));
+  const bool constants = results && project_->Matrix == 1;
+  const bool responses = constants && project_->LoadType == TLoadType::Harmonic;
+  for (const char* name : {"GraphicsTranslationalStiffness", "GraphicsRotationalStiffness",
+                           "GraphicsTranslationalDamping", "GraphicsRotationalDamping"})
+    Action(name)->setEnabled(constants);
+  Action("GraphicsDisplacement")->setEnabled(responses);
+  Action("GraphicsRotation")->setEnabled(responses);
+  Action("GraphicsAmplitude")->setEnabled(results);
+}
+
+void TMainForm::ShowAmplitudePlot() {
+  TDlgAmpPlot dialog(plots_, *project_, this);
+  dialog.exec();
 }
 
 void TMainForm::UpdateFileMenu() {
@@ -612,6 +666,7 @@ void TMainForm::CloseProjectWindows() {
 void TMainForm::ReplaceProject(std::unique_ptr<TProgramData> project) {
   project_ = std::move(project);
   modified_ = false;
+  resultsAvailable_ = false;
   for (TGraphPlot* plot : plots_.All()) {
     plot->Reset(0);
     plot->NotifyChanged();
@@ -734,8 +789,9 @@ void TMainForm::SetUnits(int system) {
 
 void TMainForm::ReadPlots() {
   const QString graphic = WithExtension(project_->FileName, QStringLiteral(".tvp"));
+  resultsAvailable_ = false;
   if (!QFileInfo::exists(graphic)) return;
-  plots_.ReadResultCurves(graphic, true, project_->Matrix == 1, static_cast<int>(project_->LoadType),
+  resultsAvailable_ = plots_.ReadResultCurves(graphic, true, project_->Matrix == 1, static_cast<int>(project_->LoadType),
                           project_->Units);
 }
 

@@ -47,8 +47,14 @@ enum class TChildId : int {
   TopView,
   SideViewXZ,
   SideViewYZ,
+  PlotTranslationalStiffness,
+  PlotRotationalStiffness,
+  PlotTranslationalDamping,
+  PlotRotationalDamping,
+  PlotDisplacement,
+  PlotRotation,
 };
-inline constexpr int kChildCount = 17;
+inline constexpr int kChildCount = 23;
 
 class TMainForm : public QMainWindow {
   Q_OBJECT
@@ -121,6 +127,11 @@ class TMainForm : public QMainWindow {
   void UpdateDataMenu();          // by foundation type
   void UpdateLoadType(bool closeWindows = true);
   void UpdateComputationMenu();   // by the files that exist
+  void UpdateGraphicsMenu();      // by the results, MATRIX and the load type
+  // The graphic data file was read completely after the last run or open.
+  bool ResultsAvailable() const { return resultsAvailable_; }
+  // The modal amplitude plot of the Graphics menu.
+  void ShowAmplitudePlot();
   void UpdateFileMenu();          // the recent-file items
   void UpdateWindowMenu();        // the window list
   void UpdateCaption();
@@ -182,6 +193,7 @@ class TMainForm : public QMainWindow {
   QString editorPath_;
   QStringList recent_;
   bool running_ = false;
+  bool resultsAvailable_ = false;
 
   QMdiArea* mdi_ = nullptr;
   TDlgRunAnalysis* runDialog_ = nullptr;
@@ -195,6 +207,7 @@ class TMainForm : public QMainWindow {
   QMenu* dataMenu_ = nullptr;
   QMenu* computationMenu_ = nullptr;
   QMenu* viewMenu_ = nullptr;
+  QMenu* graphicsMenu_ = nullptr;
   QMenu* windowMenu_ = nullptr;
   QMenu* helpMenu_ = nullptr;
   QMenu* unitsMenu_ = nullptr;

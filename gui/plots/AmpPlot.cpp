@@ -1,0 +1,447 @@
+#include "gui/plots/AmpPlot.hpp"
+
+#include "gui/core/Messages.hpp"
+#include "gui/core/NumberFormat.hpp"
+#include "gui/model/PltData.hpp"
+#include "gui/model/ProgramData.hpp"
+#include "gui/widgets/DataEdit.hpp"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineSeries>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTextStream>
+#include <QValueAxis>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace terva::gui {
+
+namespace {
+
+TDlgAmpPlot::SaveDialogHook saveHook;
+
+constexpr double kFeetToMetres = 0.3048;
+constexpr double kMetresToFeet = 3.2808398950131233596;
+
+// The marker pictures of the series: a filled square, triangle or star of
+// five pixels.
+QImage Marker(int shape, const QColor& colour) {
+  const int size = 7;
+  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  p.setPen(QPen(colour, 1));
+  p.setBrush(colour);
+  const double c = size / 2.0, r = 2.5;
+  if (shape == 0) {
+    p.drawRect(QRectF(c - r, c - r, 2 * r, 2 * r));
+  } else if (shape == 1) {
+    p.drawPolygon(QPolygonF({QPointF(c, c - r), QPointF(c + r, c + r), QPointF(c - r, c + r)}));
+  } else {
+    p.setBrush(Qt::NoBrush);
+    p.drawLine(QPointF(c - r, c), QPointF(c + r, c));
+    p.drawLine(QPointF(c, c - r), QPointF(c, c + r));
+    p.drawLine(QPointF(c - r * 0.7, c - r * 0.7), QPointF(c + r * 0.7, c + r * 0.7));
+    p.drawLine(QPointF(c - r * 0.7, c + r * 0.7), QPointF(c + r * 0.7, c - r * 0.7));
+  }
+  return image;
+}
+
+// The chart view that reports the mouse position to the dialog.
+class TAmpChartView : public QChartView {
+ public:
+  TAmpChartView(QChart* chart, std::function<void(const QPointF&)> moved, QWidget* parent)
+      : QChartView(chart, parent), moved_(std::move(moved)) {
+    setMouseTracking(true);
+  }
+
+ protected:
+  void mouseMoveEvent(QMouseEvent* event) override {
+    moved_(event->position());
+    QChartView::mouseMoveEvent(event);
+  }
+
+ private:
+  std::function<void(const QPointF&)> moved_;
+};
+
+QString Number(double value) { return QString::number(value, 'g', QLocale::FloatingPointShortest); }
+QString Six(double value) { return QString::number(value, 'g', 6); }
+
+}  // namespace
+
+void TDlgAmpPlot::SetSaveDialogHook(SaveDialogHook hook) { saveHook = std::move(hook); }
+
+TAmplitudeSeries AmplitudeSeries(const TGraphPlot& translation, const TGraphPlot& rotation, bool rotationMode,
+                                 double c, double x, double y, double z, double xc, double yc, double zc) {
+  TAmplitudeSeries s;
+  if (translation.LineCount() < 3 || rotation.LineCount() < 3) return s;
+  const int n = std::min({translation.Line(0).PointCount(), translation.Line(1).PointCount(),
+                          translation.Line(2).PointCount(), rotation.Line(0).PointCount(),
+                          rotation.Line(1).PointCount(), rotation.Line(2).PointCount()});
+  const double dx = x - c * xc, dy = y - c * yc, dz = z - c * zc;
+  for (int i = 0; i < n; ++i) {
+    auto at = [i](const TGraphPlot& p, int line) { return static_cast<double>(p.Line(line).Points[i].Y); };
+    const double ux = at(translation, 0), uy = at(translation, 1), uz = at(translation, 2);
+    const double rx = at(rotation, 0), ry = at(rotation, 1), rz = at(rotation, 2);
+    s.Frequency.push_back(static_cast<double>(translation.Line(0).Points[i].X));
+    if (rotationMode) {
+      s.X.push_back(rx);
+      s.Y.push_back(ry);
+      s.Z.push_back(rz);
+    } else {
+      s.X.push_back(c * ux + dy * rz - dz * ry);
+      s.Y.push_back(c * uy + dz * rx - dx * rz);
+      s.Z.push_back(c * uz + dx * ry - dy * rx);
+    }
+  }
+  return s;
+}
+
+TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project, QWidget* parent)
+    : QDialog(parent), plots_(plots), project_(project) {
+  setWindowTitle(QStringLiteral("Footing Amplitude Plot"));
+
+  // The chart.
+  chart_ = new QChart;
+  chart_->legend()->setVisible(true);
+  chart_->legend()->setAlignment(Qt::AlignBottom);
+  const QString titles[3] = {QStringLiteral("X-Dir"), QStringLiteral("Y-Dir"), QStringLiteral("Z-dir")};
+  const QColor colours[3] = {Qt::black, Qt::red, QColor(0x00, 0x80, 0xC0)};
+  axisX_ = new QValueAxis;
+  axisX_->setTitleText(QStringLiteral("Frequency (Hz)"));
+  axisX_->setLabelFormat(QStringLiteral("%g"));
+  axisY_ = new QValueAxis;
+  // "##,###,##0.########": grouped thousands, up to eight decimals.
+  axisY_->setLabelFormat(QStringLiteral("%'.8g"));
+  chart_->addAxis(axisX_, Qt::AlignBottom);
+  chart_->addAxis(axisY_, Qt::AlignLeft);
+  for (int k = 0; k < 3; ++k) {
+    series_[k] = new QLineSeries;
+    series_[k]->setName(titles[k]);
+    chart_->addSeries(series_[k]);  // applies the theme's colours: ours come after
+    series_[k]->setColor(colours[k]);
+    series_[k]->setPointsVisible(true);
+    series_[k]->setLightMarker(Marker(k, colours[k]));
+    series_[k]->setMarkerSize(7);
+    series_[k]->attachAxis(axisX_);
+    series_[k]->attachAxis(axisY_);
+    connect(series_[k], &QLineSeries::clicked, this, [this, k](const QPointF& point) {
+      // The point of the series nearest the click.
+      int best = -1;
+      double distance = 0;
+      const QList<QPointF> points = series_[k]->points();
+      for (int i = 0; i < points.size(); ++i) {
+        const double d = std::abs(points[i].x() - point.x());
+        if (best < 0 || d < distance) best = i, distance = d;
+      }
+      if (best >= 0) PointClicked(k, best);
+    });
+  }
+  view_ = new TAmpChartView(chart_, [this](const QPointF& p) { ShowPosition(p); }, this);
+  view_->setRenderHint(QPainter::Antialiasing);
+  view_->setMinimumSize(560, 380);
+
+  // The controls.
+  auto* point = new QGroupBox(QStringLiteral("Reference Point"), this);
+  auto* pointLayout = new QGridLayout(point);
+  TDataEdit** fields[3] = {&x_, &y_, &z_};
+  const char* captions[3] = {"X", "Y", "Z"};
+  for (int k = 0; k < 3; ++k) {
+    auto* label = new QLabel(point);
+    auto* edit = new TDataEdit(point);
+    edit->setObjectName(QString::fromLatin1(captions[k]));
+    edit->setUnitsString(QStringLiteral("L2"));
+    edit->setCaption(QString::fromLatin1(captions[k]));
+    edit->setEditLabel(label);
+    pointLayout->addWidget(label, k, 0);
+    pointLayout->addWidget(edit, k, 1);
+    *fields[k] = edit;
+  }
+  auto* defaultButton = new QPushButton(QStringLiteral("Default (C.G.)"), point);
+  auto* updateButton = new QPushButton(QStringLiteral("Update Graph"), point);
+  defaultButton->setObjectName("Default");
+  updateButton->setObjectName("Update");
+  pointLayout->addWidget(defaultButton, 3, 0);
+  pointLayout->addWidget(updateButton, 3, 1);
+
+  auto group = [this](const QString& title, const QString& a, const QString& b, QRadioButton*& first,
+                      QRadioButton*& second) {
+    auto* box = new QGroupBox(title, this);
+    auto* layout = new QVBoxLayout(box);
+    first = new QRadioButton(a, box);
+    second = new QRadioButton(b, box);
+    layout->addWidget(first);
+    layout->addWidget(second);
+    first->setChecked(true);
+    return box;
+  };
+  QGroupBox* units = group(QStringLiteral("Units"), QStringLiteral("English Units (ft)"),
+                           QStringLiteral("SI Units (m)"), english_, si_);
+  QGroupBox* type = group(QStringLiteral("Type"), QStringLiteral("Displacement"), QStringLiteral("Rotation"),
+                          displacement_, rotation_);
+  QGroupBox* printing = group(QStringLiteral("Printing"), QStringLiteral("Portrait"), QStringLiteral("LandScape"),
+                              portrait_, landscape_);
+
+  auto* viewBox = new QGroupBox(QStringLiteral("View"), this);
+  auto* viewLayout = new QGridLayout(viewBox);
+  const char* checkTexts[3] = {"X dir", "Y dir", "Z dir"};
+  for (int k = 0; k < 3; ++k) {
+    checks_[k] = new QCheckBox(QString::fromLatin1(checkTexts[k]), viewBox);
+    checks_[k]->setChecked(true);
+    auto* only = new QPushButton(QStringLiteral("Only"), viewBox);
+    only->setObjectName(QStringLiteral("Only%1").arg(QChar('X' + k)));
+    viewLayout->addWidget(checks_[k], k, 0);
+    viewLayout->addWidget(only, k, 1);
+    connect(only, &QPushButton::clicked, this, [this, k] { SetChecks(k == 0, k == 1, k == 2); });
+    connect(checks_[k], &QCheckBox::toggled, this, [this] { Draw(); });
+  }
+  auto* all = new QPushButton(QStringLiteral("All"), viewBox);
+  auto* none = new QPushButton(QStringLiteral("Unselect All"), viewBox);
+  all->setObjectName("All");
+  none->setObjectName("UnselectAll");
+  viewLayout->addWidget(all, 3, 0);
+  viewLayout->addWidget(none, 3, 1);
+
+  auto* exportButton = new QPushButton(QStringLiteral("Export Data"), this);
+  auto* goButton = new QPushButton(QStringLiteral("Go"), printing);
+  auto* closeButton = new QPushButton(QStringLiteral("CLOSE"), this);
+  exportButton->setObjectName("Export");
+  goButton->setObjectName("Go");
+  closeButton->setObjectName("Close");
+  printing->layout()->addWidget(goButton);
+  status_ = new QLabel(this);
+  status_->setMinimumWidth(200);
+
+  auto* side = new QVBoxLayout;
+  for (QWidget* w : {static_cast<QWidget*>(point), static_cast<QWidget*>(units), static_cast<QWidget*>(type),
+                     static_cast<QWidget*>(viewBox), static_cast<QWidget*>(printing)})
+    side->addWidget(w);
+  side->addWidget(exportButton);
+  side->addStretch();
+  side->addWidget(closeButton);
+  auto* main = new QHBoxLayout;
+  main->addWidget(view_, 1);
+  main->addLayout(side);
+  auto* outer = new QVBoxLayout(this);
+  outer->addLayout(main, 1);
+  outer->addWidget(status_);
+  for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(false);
+
+  connect(defaultButton, &QPushButton::clicked, this, &TDlgAmpPlot::DefaultPoint);
+  connect(updateButton, &QPushButton::clicked, this, &TDlgAmpPlot::Draw);
+  connect(all, &QPushButton::clicked, this, [this] { SetChecks(true, true, true); });
+  connect(none, &QPushButton::clicked, this, [this] { SetChecks(false, false, false); });
+  connect(exportButton, &QPushButton::clicked, this, &TDlgAmpPlot::Export);
+  connect(goButton, &QPushButton::clicked, this, &TDlgAmpPlot::Print);
+  connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
+  connect(english_, &QRadioButton::toggled, this, [this] { UnitsChanged(); });
+  connect(rotation_, &QRadioButton::toggled, this, [this] { Draw(); });
+  for (TDataEdit* edit : {x_, y_, z_}) connect(edit, &QLineEdit::editingFinished, this, &TDlgAmpPlot::Draw);
+
+  // Opening: the project's units and its centre of gravity.
+  const int system = project_.Units == 1 ? 1 : 2;
+  drawing_ = true;
+  (system == 1 ? english_ : si_)->setChecked(true);
+  drawing_ = false;
+  for (TDataEdit* edit : {x_, y_, z_}) edit->setUnits(system);
+  remembered_ = system;
+  x_->setNumber(project_.Xc);
+  y_->setNumber(project_.Yc);
+  z_->setNumber(project_.Zc);
+  Draw();
+}
+
+TDlgAmpPlot::~TDlgAmpPlot() = default;
+
+QPushButton* TDlgAmpPlot::Button(const QString& name) const { return findChild<QPushButton*>(name); }
+
+int TDlgAmpPlot::UnitSystem() const { return english_->isChecked() ? 1 : 2; }
+
+double TDlgAmpPlot::UnitFactor() const {
+  const int project = project_.Units == 1 ? 1 : 2;
+  if (project == UnitSystem()) return 1.0;
+  return project == 1 ? kFeetToMetres : 1.0 / kFeetToMetres;
+}
+
+void TDlgAmpPlot::UnitsChanged() {
+  if (drawing_) return;
+  const int system = UnitSystem();
+  for (TDataEdit* edit : {x_, y_, z_}) edit->setUnits(system);
+  if (system != remembered_) {
+    const double factor = system == 1 ? kMetresToFeet : kFeetToMetres;
+    for (TDataEdit* edit : {x_, y_, z_}) edit->setNumber(edit->evaluate().value * factor);
+    remembered_ = system;
+  }
+  Draw();
+}
+
+void TDlgAmpPlot::SetChecks(bool x, bool y, bool z) {
+  drawing_ = true;
+  checks_[0]->setChecked(x);
+  checks_[1]->setChecked(y);
+  checks_[2]->setChecked(z);
+  drawing_ = false;
+  Draw();
+}
+
+void TDlgAmpPlot::DefaultPoint() {
+  const double c = UnitFactor();
+  x_->setNumber(c * static_cast<double>(project_.Xc));
+  y_->setNumber(c * static_cast<double>(project_.Yc));
+  z_->setNumber(c * static_cast<double>(project_.Zc));
+  Draw();
+}
+
+void TDlgAmpPlot::Draw() {
+  if (drawing_) return;
+  const bool rotationMode = rotation_->isChecked();
+  axisY_->setTitleText(rotationMode ? QStringLiteral("Rotational Amplitude (rad)")
+                                    : UnitSystem() == 1 ? QStringLiteral("Translational Amplitude (ft)")
+                                                        : QStringLiteral("Translational Amplitude (m)"));
+  const TAmplitudeSeries s = AmplitudeSeries(
+      plots_.pltDxyzR, plots_.pltMxyzR, rotationMode, UnitFactor(), static_cast<double>(x_->evaluate().value),
+      static_cast<double>(y_->evaluate().value), static_cast<double>(z_->evaluate().value),
+      static_cast<double>(project_.Xc), static_cast<double>(project_.Yc), static_cast<double>(project_.Zc));
+  const std::vector<double>* values[3] = {&s.X, &s.Y, &s.Z};
+  double lo = 0, hi = 0;
+  bool any = false;
+  for (int k = 0; k < 3; ++k) {
+    QList<QPointF> points;
+    for (size_t i = 0; i < s.Frequency.size(); ++i) points.append({s.Frequency[i], (*values[k])[i]});
+    series_[k]->replace(points);
+    series_[k]->setVisible(checks_[k]->isChecked());
+    if (!checks_[k]->isChecked()) continue;
+    for (const QPointF& p : points) {
+      lo = any ? std::min(lo, p.y()) : p.y();
+      hi = any ? std::max(hi, p.y()) : p.y();
+      any = true;
+    }
+  }
+  if (!s.Frequency.empty()) {
+    axisX_->setRange(s.Frequency.front(), s.Frequency.back());
+    axisX_->applyNiceNumbers();
+  }
+  if (any) {
+    if (hi == lo) hi = lo + 1;
+    axisY_->setRange(lo, hi);
+    axisY_->applyNiceNumbers();
+  }
+}
+
+void TDlgAmpPlot::ShowPosition(const QPointF& viewPosition) {
+  const QPointF value = chart_->mapToValue(view_->mapToScene(viewPosition.toPoint()));
+  const bool inside = value.x() >= axisX_->min() && value.x() <= axisX_->max() && value.y() >= axisY_->min() &&
+                      value.y() <= axisY_->max();
+  status_->setText(inside ? QStringLiteral("(") + Six(value.x()) + QStringLiteral(",") + Six(value.y()) +
+                                QStringLiteral(")")
+                          : QString());
+}
+
+void TDlgAmpPlot::PointClicked(int axis, int n) {
+  const QList<QPointF> points = series_[axis]->points();
+  if (n < 0 || n >= points.size()) return;
+  view_->setToolTip(QStringLiteral(" Clicked Series: ") + series_[axis]->name() + QStringLiteral(" at point: ") +
+                    QString::number(n));
+  const double c = UnitFactor();
+  auto at = [n](const TGraphPlot& p, int line) {
+    return line < p.LineCount() && n < p.Line(line).PointCount() ? static_cast<double>(p.Line(line).Points[n].Y)
+                                                                  : 0.0;
+  };
+  QStringList lines{series_[axis]->name(), QStringLiteral("Point: ") + QString::number(n),
+                    QStringLiteral("Freq: ") + Six(points[n].x())};
+  const char* names[3] = {"X: ", "Y: ", "Z: "};
+  for (int k = 0; k < 3; ++k) {
+    const QList<QPointF> own = series_[k]->points();
+    lines << QString::fromLatin1(names[k]) + Six(n < own.size() ? own[n].y() : 0.0);
+  }
+  lines << QStringLiteral("Xo: ") + Six(c * at(plots_.pltDxyzR, 0))
+        << QStringLiteral("Yo: ") + Six(c * at(plots_.pltDxyzR, 1))
+        << QStringLiteral("Zo: ") + Six(c * at(plots_.pltDxyzR, 2))
+        << QStringLiteral("Rx: ") + Six(at(plots_.pltMxyzR, 0)) << QStringLiteral("Ry: ") + Six(at(plots_.pltMxyzR, 1))
+        << QStringLiteral("Rz: ") + Six(at(plots_.pltMxyzR, 2));
+  ShowMessage(TMessageKind::Information, windowTitle(), lines.join(QLatin1Char('\n')));
+}
+
+bool TDlgAmpPlot::ExportTo(const QString& path) const {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) return false;
+  QTextStream out(&file);
+  const QString unit = UnitSystem() == 1 ? QStringLiteral("ft") : QStringLiteral("m");
+  out << "Reference Point\n";
+  out << "X= " << FormatGeneral(x_->evaluate().value) << ' ' << unit << ", Y= " << FormatGeneral(y_->evaluate().value)
+      << ' ' << unit << ", Z= " << FormatGeneral(z_->evaluate().value) << ' ' << unit << '\n';
+  out << "n,Frequency,Disp_x,Disp_y,Disp_z\n";
+  out << ",Hz," << unit << ',' << unit << ',' << unit << '\n';
+  const QList<QPointF> xs = series_[0]->points(), ys = series_[1]->points(), zs = series_[2]->points();
+  for (int i = 0; i < xs.size(); ++i)
+    out << i + 1 << ',' << Number(xs[i].x()) << ',' << Number(xs[i].y()) << ',' << Number(ys.value(i).y()) << ','
+        << Number(zs.value(i).y()) << '\n';
+  out.flush();
+  return file.error() == QFile::NoError;
+}
+
+void TDlgAmpPlot::Export() {
+  QString path;
+  if (saveHook) {
+    path = saveHook();
+  } else {
+    QFileDialog dialog(this, QStringLiteral("Export Data"), QString(), QStringLiteral("Text files (*.txt *.TXT)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);  // asked below, in the program's words
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) path = dialog.selectedFiles().first();
+  }
+  if (path.isEmpty()) return;
+  if (QFileInfo::exists(path) &&
+      ShowMessage(TMessageKind::Question, windowTitle(),
+                  QStringLiteral("File already exists, do you want to overwrite it?"), MbYes | MbNo) != MbYes)
+    return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const bool written = ExportTo(path);
+  QApplication::restoreOverrideCursor();
+  if (!written)
+    ShowMessage(TMessageKind::Error, windowTitle(), QStringLiteral("The file ") + path +
+                                                        QStringLiteral(" could not be written."));
+}
+
+void TDlgAmpPlot::PrintTo(QPrinter& printer, bool landscape) const {
+  printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+  printer.setDocName(windowTitle());
+  QPainter painter(&printer);
+  if (!painter.isActive()) return;
+  const QRectF page = printer.pageRect(QPrinter::DevicePixel);
+  // The chart on the page's width, at its on-screen proportions.
+  const QSizeF source = view_->size();
+  const double height = std::min(page.height(), page.width() * source.height() / std::max(1.0, source.width()));
+  view_->render(&painter, QRectF(0, 0, page.width(), height), view_->rect());
+}
+
+void TDlgAmpPlot::Print() {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setPageOrientation(landscape_->isChecked() ? QPageLayout::Landscape : QPageLayout::Portrait);
+  QPrintDialog dialog(&printer, this);
+  if (dialog.exec() != QDialog::Accepted) return;
+  PrintTo(printer, printer.pageLayout().orientation() == QPageLayout::Landscape);
+}
+
+}  // namespace terva::gui

@@ -1,0 +1,114 @@
+// TDlgAmpPlot, "Footing Amplitude Plot": the response amplitudes, against
+// frequency, of a point of the rigid footing that the user picks (the
+// reference point), or the footing's rotations, drawn from the harmonic
+// response curves of the main window's result plots.
+#pragma once
+
+#include <QDialog>
+#include <QPointF>
+
+#include <functional>
+#include <vector>
+
+class QButtonGroup;
+class QCheckBox;
+class QLabel;
+class QPrinter;
+class QPushButton;
+class QRadioButton;
+
+class QChart;
+class QChartView;
+class QLineSeries;
+class QValueAxis;
+
+namespace terva::gui {
+
+class TDataEdit;
+class TGraphPlot;
+class TProgramData;
+class TResultPlots;
+
+// The three curves of the dialog, one value per frequency point.
+struct TAmplitudeSeries {
+  std::vector<double> Frequency, X, Y, Z;
+};
+
+// Displacement mode: the rigid-body rule u + θ × r at the reference point
+// (x, y, z) with r measured from the centre of gravity, amplitudes taken as
+// in phase; c converts the project's lengths into the dialog's. Rotation
+// mode: the three rotation amplitudes. Empty without response curves.
+TAmplitudeSeries AmplitudeSeries(const TGraphPlot& translation, const TGraphPlot& rotation, bool rotationMode,
+                                 double c, double x, double y, double z, double xc, double yc, double zc);
+
+class TDlgAmpPlot : public QDialog {
+  Q_OBJECT
+
+ public:
+  TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project, QWidget* parent = nullptr);
+  ~TDlgAmpPlot() override;
+
+  // The widgets, for the tests and the screenshots.
+  TDataEdit* XEdit() const { return x_; }
+  TDataEdit* YEdit() const { return y_; }
+  TDataEdit* ZEdit() const { return z_; }
+  QRadioButton* EnglishButton() const { return english_; }
+  QRadioButton* SIButton() const { return si_; }
+  QRadioButton* DisplacementButton() const { return displacement_; }
+  QRadioButton* RotationButton() const { return rotation_; }
+  QCheckBox* Check(int axis) const { return checks_[axis]; }
+  QLineSeries* Series(int axis) const { return series_[axis]; }
+  QChart* Chart() const { return chart_; }
+  QChartView* ChartView() const { return view_; }
+  QLabel* StatusLabel() const { return status_; }
+  QPushButton* Button(const QString& name) const;
+
+  // The dialog's unit system (1 English, 2 SI) and the factor c from the
+  // project's lengths to the dialog's.
+  int UnitSystem() const;
+  double UnitFactor() const;
+
+  // Redraws the three series from the fields, the type and the checks.
+  void Draw();
+  // The status text for a position of the chart view.
+  void ShowPosition(const QPointF& viewPosition);
+  // A click on point n of a series: the hint and the message.
+  void PointClicked(int axis, int n);
+  // Writes the curves as text; false when the file cannot be written.
+  bool ExportTo(const QString& path) const;
+  void PrintTo(QPrinter& printer, bool landscape) const;
+
+  // Replaces the save dialog of Export Data (tests): the chosen path.
+  using SaveDialogHook = std::function<QString()>;
+  static void SetSaveDialogHook(SaveDialogHook hook);
+
+ private:
+  void UnitsChanged();
+  void SetChecks(bool x, bool y, bool z);
+  void DefaultPoint();
+  void Export();
+  void Print();
+
+  const TResultPlots& plots_;
+  const TProgramData& project_;
+  TDataEdit* x_;
+  TDataEdit* y_;
+  TDataEdit* z_;
+  QRadioButton* english_;
+  QRadioButton* si_;
+  QRadioButton* displacement_;
+  QRadioButton* rotation_;
+  QRadioButton* portrait_;
+  QRadioButton* landscape_;
+  QCheckBox* checks_[3];
+  QLineSeries* series_[3];
+  QValueAxis* axisX_;
+  QValueAxis* axisY_;
+  QChart* chart_;
+  QChartView* view_;
+  QLabel* status_;
+  int remembered_ = 1;
+  bool drawing_ = false;
+};
+
+}  // namespace terva::gui

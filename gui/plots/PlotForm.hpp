@@ -1,0 +1,109 @@
+// TPlotForm: the window of one result plot. It draws the plot's curves
+// itself (PlotPainter.hpp), shows the mouse position in its caption, zooms
+// with the mouse (drag a rectangle to zoom in, right-click to zoom out),
+// carries a movable legend whose entries toggle their curves on a
+// double-click, and offers the Plot menu: legend, markers, print, page
+// setup, save to disk, graph title, edit legend, active graphs and one
+// check item per listed curve.
+#pragma once
+
+#include <QMarginsF>
+#include <QPointer>
+#include <QWidget>
+
+#include <functional>
+
+#include "gui/plots/PlotScale.hpp"
+
+class QAction;
+class QActionGroup;
+class QMenu;
+class QMenuBar;
+class QPrinter;
+class QRubberBand;
+
+namespace terva::gui {
+
+class TGraphPlot;
+class TPlotCanvas;
+
+class TPlotForm : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit TPlotForm(TGraphPlot& plot, QWidget* parent = nullptr);
+  ~TPlotForm() override;
+
+  TGraphPlot& Plot() const { return plot_; }
+  QWidget* Canvas() const;
+  QMenu* PlotMenu() const { return plotMenu_; }
+  // The Plot menu's commands by object name ("PlotShowLegend",
+  // "PlotMarkers3", "PlotPrint", ..., "PlotLine<index>" for the curves).
+  QAction* Action(const QString& name) const;
+
+  // The view: the full range of the data and the part shown now.
+  TView FullRange() const { return full_; }
+  TView View() const { return view_; }
+  void SetView(const TView& view);
+  // Zoom by a rectangle or a point of the canvas (device pixels).
+  void ZoomToPixels(const QRect& area);
+  void ZoomOutAt(const QPoint& point);
+  // Axis values at a canvas point, clamped to the plot rectangle.
+  QPointF ValueAt(const QPoint& point) const;
+  QRectF PlotRect() const;
+
+  // Legend: its box on the canvas, moving it, toggling an entry.
+  bool LegendVisible() const;
+  QRectF LegendBox() const;
+  void MoveLegend(const QPointF& topLeft);
+  void ToggleLegendEntry(int item);
+
+  // Page-setup margins in thousandths of an inch (left, top, right, bottom).
+  QMarginsF PageMargins() const { return margins_; }
+  void SetPageMargins(const QMarginsF& margins) { margins_ = margins; }
+  // Prints the plot on one page of `printer`: inside the page margins (never
+  // less than the printer's own), the framed legend in the lower right, the
+  // job named after the plot's caption.
+  void PrintTo(QPrinter& printer) const;
+  // Draws the plot into a bitmap of ppi·width by ppi·height pixels and
+  // saves it (the format from the extension, .bmp when none); false with
+  // the message when the bitmap cannot be made or written.
+  bool SaveBitmap(const QString& path, double widthInches, double heightInches, int ppi) const;
+
+  // Rebuilds legend and per-curve menu items from the plot's included
+  // lines, after names or flags changed.
+  void RebuildLines();
+  // The data were replaced: new limits, full view, lines rebuilt.
+  void Reload();
+
+  // Replaces the save dialog (tests): returns the chosen path.
+  using SaveDialogHook = std::function<QString(const QString& caption, const QString& filter)>;
+  static void SetSaveDialogHook(SaveDialogHook hook);
+
+  QSize sizeHint() const override { return {720, 520}; }
+
+ private:
+  friend class TPlotCanvas;
+  void CreateMenu();
+  void Paint(QPainter& painter);
+  void UpdateCaption(const QPoint* mouse);
+  void PrintCommand();
+  void PageSetupCommand();
+  void SaveCommand();
+  void TitleCommand();
+  void EditLegendCommand();
+  void ActiveGraphsCommand();
+
+  TGraphPlot& plot_;
+  TPlotCanvas* canvas_ = nullptr;
+  QMenuBar* menuBar_ = nullptr;
+  QMenu* plotMenu_ = nullptr;
+  QActionGroup* markerGroup_ = nullptr;
+  QList<QAction*> lineActions_;
+  TView full_;
+  TView view_;
+  QPointF legendPos_{-1, -1};  // top left on the canvas; negative: not placed yet
+  QMarginsF margins_{1000, 1000, 1000, 1000};
+};
+
+}  // namespace terva::gui

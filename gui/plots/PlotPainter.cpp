@@ -1,0 +1,225 @@
+#include "gui/plots/PlotPainter.hpp"
+
+#include "gui/model/PltData.hpp"
+
+#include <QFontMetricsF>
+#include <QPainterPath>
+#include <QPolygonF>
+
+#include <cmath>
+
+namespace terva::gui {
+
+std::vector<TLegendItem> LegendItems(const TGraphPlot& plot) {
+  std::vector<TLegendItem> items;
+  int curve = 0;
+  for (int i = 0; i < plot.LineCount(); ++i) {
+    const TLine& line = plot.Line(i);
+    if (!line.Included) continue;
+    items.push_back({i, curve++, plot.DisplayName(i) + (line.Shown ? QStringLiteral(" *") : QString())});
+  }
+  return items;
+}
+
+TPlotPainter::TPlotPainter(const TGraphPlot& plot, double ppiX, double ppiY)
+    : plot_(plot), ppiX_(ppiX), ppiY_(ppiY) {}
+
+// Fonts are sized in pixels of the device so that a bitmap of any
+// resolution, a page and the screen carry the same picture.
+QFont TPlotPainter::LabelFont() const {
+  QFont font(QStringLiteral("Times New Roman"));
+  font.setStyleHint(QFont::Serif);
+  font.setPixelSize(std::max(6, static_cast<int>(std::lround(ppiY_ * 9.0 / 72.0))));
+  return font;
+}
+
+QFont TPlotPainter::TitleFont() const {
+  QFont font(QStringLiteral("Arial"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(std::max(6, static_cast<int>(std::lround(ppiY_ * 10.0 / 72.0))));
+  return font;
+}
+
+QRectF TPlotPainter::Draw(QPainter& painter, const QRectF& client, const TView& view,
+                          const TPlotMargins& margins) const {
+  const bool hasTitle = !plot_.GraphTitle().isEmpty();
+  const bool titleTop = plot_.TitleLocation() == TTitleLocation::Top;
+  const bool xOnTop = plot_.XOnTop();
+  const QRectF rect = PlotRectangle(client, ppiX_, ppiY_, xOnTop, hasTitle, titleTop, margins);
+  if (rect.isEmpty()) return rect;
+
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  const double tick = ppiY_ / 16.0;
+  const QFont labelFont = LabelFont();
+  const QFontMetricsF labels(labelFont, painter.device());
+  painter.setFont(labelFont);
+  QPen grid(Qt::gray, 0, Qt::DotLine);
+  const QPen axis(Qt::black, 0);
+
+  auto toX = [&](double x) { return rect.left() + (x - view.X.Min) / view.X.Length() * rect.width(); };
+  auto toY = [&](double y) { return rect.bottom() - (y - view.Y.Min) / view.Y.Length() * rect.height(); };
+
+  // x axis: ticks inwards from the axis side, labels outside it.
+  const double xStep = TickStep(view.X, rect.width(), ppiX_);
+  const double xEdge = xOnTop ? rect.top() : rect.bottom();
+  for (const TTick& t : Ticks(view.X, xStep)) {
+    const double x = toX(t.Value);
+    painter.setPen(axis);
+    painter.drawLine(QPointF(x, xEdge), QPointF(x, xEdge + (xOnTop ? tick : -tick)));
+    if (!t.Major) continue;
+    painter.setPen(grid);
+    painter.drawLine(QPointF(x, rect.top()), QPointF(x, rect.bottom()));
+    painter.setPen(axis);
+    const QString text = FormatDigits(t.Value, 4);
+    const double w = labels.horizontalAdvance(text);
+    const double y = xOnTop ? xEdge - tick / 2 - labels.descent() : xEdge + tick / 2 + labels.ascent();
+    painter.drawText(QPointF(x - w / 2, y), text);
+  }
+  // y axis: labels rotated, left of the axis.
+  const double yStep = TickStep(view.Y, rect.height(), ppiY_);
+  for (const TTick& t : Ticks(view.Y, yStep)) {
+    const double y = toY(t.Value);
+    painter.setPen(axis);
+    painter.drawLine(QPointF(rect.left(), y), QPointF(rect.left() + tick, y));
+    if (!t.Major) continue;
+    painter.setPen(grid);
+    painter.drawLine(QPointF(rect.left(), y), QPointF(rect.right(), y));
+    painter.setPen(axis);
+    const QString text = FormatDigits(t.Value, 4);
+    painter.save();
+    painter.translate(rect.left() - tick / 2 - labels.descent(), y + labels.horizontalAdvance(text) / 2);
+    painter.rotate(-90);
+    painter.drawText(QPointF(0, 0), text);
+    painter.restore();
+  }
+
+  // Axis titles and the graph title.
+  const QFont titleFont = TitleFont();
+  const QFontMetricsF titles(titleFont, painter.device());
+  painter.setFont(titleFont);
+  painter.setPen(axis);
+  const QString xTitle = plot_.XAxisTitle();
+  const double xTitleW = titles.horizontalAdvance(xTitle);
+  const double labelBand = tick / 2 + labels.height();
+  const double xTitleY = xOnTop ? rect.top() - labelBand - titles.descent() - 1
+                                : rect.bottom() + labelBand + titles.ascent();
+  painter.drawText(QPointF(rect.center().x() - xTitleW / 2, xTitleY), xTitle);
+  const QString yTitle = plot_.YAxisTitle();
+  painter.save();
+  painter.translate(rect.left() - labelBand - titles.descent() - 1, rect.center().y() + titles.horizontalAdvance(yTitle) / 2);
+  painter.rotate(-90);
+  painter.drawText(QPointF(0, 0), yTitle);
+  painter.restore();
+  if (hasTitle) {
+    const QString title = plot_.GraphTitle();
+    const double w = titles.horizontalAdvance(title);
+    const double y = titleTop ? client.top() + titles.ascent() + 1 : client.bottom() - titles.descent() - 1;
+    painter.drawText(QPointF(client.center().x() - w / 2, y), title);
+  }
+
+  DrawCurves(painter, rect, view);
+  painter.setPen(axis);
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(rect);
+  painter.restore();
+  return rect;
+}
+
+void TPlotPainter::DrawCurves(QPainter& painter, const QRectF& rect, const TView& view) const {
+  painter.save();
+  painter.setClipRect(rect.adjusted(-1, -1, 1, 1));
+  const double sx = rect.width() / view.X.Length();
+  const double sy = rect.height() / view.Y.Length();
+  const double penWidth = std::max(1.0, ppiX_ / 96.0);
+  // One-pixel curves on the screen are drawn plainly: smoothing them costs
+  // four times the drawing and gains little; wide pens (pages, bitmaps of
+  // high resolution) are smoothed.
+  painter.setRenderHint(QPainter::Antialiasing, penWidth > 1.5);
+  int curve = 0;
+  QPolygonF polyline;
+  for (int i = 0; i < plot_.LineCount(); ++i) {
+    const TLine& line = plot_.Line(i);
+    if (!line.Included) continue;
+    const int slot = curve++;
+    if (!line.Shown || line.PointCount() < 2) continue;
+    polyline.resize(line.PointCount());
+    for (int k = 0; k < line.PointCount(); ++k)
+      polyline[k] = QPointF(rect.left() + (static_cast<double>(line.Points[k].X) - view.X.Min) * sx,
+                            rect.bottom() - (static_cast<double>(line.Points[k].Y) - view.Y.Min) * sy);
+    painter.setPen(QPen(CurveColour(slot), penWidth));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolyline(polyline);
+    const std::vector<int> marked = MarkerIndices(line.PointCount(), plot_.Markers());
+    if (marked.empty()) continue;
+    const QRectF inside = rect.adjusted(-2, -2, 2, 2);
+    if (painter.device()->devType() == QInternal::Image || painter.device()->devType() == QInternal::Widget ||
+        painter.device()->devType() == QInternal::Pixmap) {
+      // Pixels: the marker is drawn once and stamped at every marked point.
+      const QImage stamp = MarkerStamp(slot);
+      const QPointF centre(stamp.width() / 2.0, stamp.height() / 2.0);
+      for (int k : marked)
+        if (inside.contains(polyline[k])) painter.drawImage(polyline[k] - centre, stamp);
+    } else {
+      for (int k : marked)
+        if (inside.contains(polyline[k])) DrawMarker(painter, polyline[k], slot);
+    }
+  }
+  painter.restore();
+}
+
+QImage TPlotPainter::MarkerStamp(int curve) const {
+  const int size = static_cast<int>(std::ceil(ppiX_ / 16.0)) + 4;
+  QImage stamp(size | 1, size | 1, QImage::Format_ARGB32_Premultiplied);
+  stamp.fill(Qt::transparent);
+  QPainter painter(&stamp);
+  DrawMarker(painter, QPointF(stamp.width() / 2.0, stamp.height() / 2.0), curve);
+  return stamp;
+}
+
+void TPlotPainter::DrawMarker(QPainter& painter, const QPointF& at, int curve) const {
+  QPolygonF shape;
+  for (const QPointF& p : MarkerShape(curve, ppiX_ / 32.0)) shape << at + p;
+  painter.setPen(QPen(CurveColour(curve), std::max(1.0, ppiX_ / 96.0)));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawPolygon(shape);
+}
+
+double TPlotPainter::LegendLineHeight() const { return QFontMetricsF(LabelFont()).height() * 1.1; }
+
+QSizeF TPlotPainter::LegendSize(const std::vector<TLegendItem>& items) const {
+  const QFontMetricsF metrics(LabelFont());
+  double widest = 0;
+  for (const TLegendItem& item : items) {
+    QString text = item.Text;
+    if (!text.endsWith(QStringLiteral(" *"))) text += QStringLiteral(" *");
+    widest = std::max(widest, metrics.horizontalAdvance(text));
+  }
+  return {widest + ppiX_ / 4.0, items.size() * LegendLineHeight() + 4};
+}
+
+void TPlotPainter::DrawLegend(QPainter& painter, const QRectF& box, const std::vector<TLegendItem>& items) const {
+  painter.save();
+  painter.setFont(LabelFont());
+  painter.setPen(QPen(Qt::black, 0));
+  painter.setBrush(Qt::white);
+  painter.drawRect(box);
+  const QFontMetricsF metrics(LabelFont(), painter.device());
+  const double h = LegendLineHeight();
+  for (size_t k = 0; k < items.size(); ++k) {
+    const double top = box.top() + 2 + k * h;
+    DrawMarker(painter, QPointF(box.left() + ppiX_ / 8.0, top + h / 2), items[k].Curve);
+    painter.setPen(CurveColour(items[k].Curve));
+    painter.drawText(QPointF(box.left() + ppiX_ / 4.0 - 2, top + (h + metrics.ascent() - metrics.descent()) / 2),
+                     items[k].Text);
+  }
+  painter.restore();
+}
+
+int TPlotPainter::LegendItemAt(const QRectF& box, const std::vector<TLegendItem>& items, const QPointF& point) const {
+  if (!box.contains(point)) return -1;
+  const int k = static_cast<int>((point.y() - box.top() - 2) / LegendLineHeight());
+  return k >= 0 && k < static_cast<int>(items.size()) ? k : -1;
+}
+
+}  // namespace terva::gui
