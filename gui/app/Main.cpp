@@ -791,8 +791,10 @@ void TMainForm::ReadPlots() {
   const QString graphic = WithExtension(project_->FileName, QStringLiteral(".tvp"));
   resultsAvailable_ = false;
   if (!QFileInfo::exists(graphic)) return;
-  resultsAvailable_ = plots_.ReadResultCurves(graphic, true, project_->Matrix == 1, static_cast<int>(project_->LoadType),
-                          project_->Units);
+  // Quietly: a graphic data file the plots cannot use (an older run, rows of
+  // asterisks where the analysis failed) leaves the Graphics menu off.
+  resultsAvailable_ = plots_.ReadResultCurves(graphic, false, project_->Matrix == 1,
+                                              static_cast<int>(project_->LoadType), project_->Units);
 }
 
 // ---------------------------------------------------------------------------
