@@ -55,6 +55,37 @@ void BM_PaintPlot(benchmark::State& state) {
 }
 BENCHMARK(BM_PaintPlot)->Unit(benchmark::kMillisecond);
 
+// The baseline: the same curves and markers drawn the straightforward way,
+// every curve an antialiased polyline and every marker its own polygon, as
+// the plot drew them before it was made fast.
+void BM_PaintPlotStraightforward(benchmark::State& state) {
+  auto plot = MakePlot();
+  QImage image(1280, 800, QImage::Format_ARGB32_Premultiplied);
+  const TAxisLimits limits = AxisLimits(*plot);
+  const QRectF area(80, 40, 1160, 700);
+  auto map = [&](const TFloatPoint& p) {
+    return QPointF(area.left() + (double(p.X) - limits.X.Min) / limits.X.Length() * area.width(),
+                   area.bottom() - (double(p.Y) - limits.Y.Min) / limits.Y.Length() * area.height());
+  };
+  for (auto _ : state) {
+    QPainter painter(&image);
+    painter.fillRect(image.rect(), Qt::white);
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (int k = 0; k < plot->LineCount(); ++k) {
+      const TLine& line = plot->Line(k);
+      QPolygonF curve;
+      for (const TFloatPoint& p : line.Points) curve << map(p);
+      painter.setPen(QPen(QColor::fromHsv(k * 17 % 360, 255, 200), 1));
+      painter.drawPolyline(curve);
+      for (const QPointF& c : curve)
+        painter.drawPolygon(QPolygonF({c + QPointF(0, -3), c + QPointF(3, 3), c + QPointF(-3, 3)}));
+    }
+    painter.end();
+    benchmark::DoNotOptimize(image.constBits());
+  }
+}
+BENCHMARK(BM_PaintPlotStraightforward)->Unit(benchmark::kMillisecond);
+
 void BM_RenderPlotWindow(benchmark::State& state) {
   auto plot = MakePlot();
   TPlotForm form(*plot);
