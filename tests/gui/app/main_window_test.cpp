@@ -32,6 +32,7 @@
 #include "gui/core/Messages.hpp"
 #include "gui/model/ProgramData.hpp"
 #include "gui/model/ProjectTables.hpp"
+#include "support/TestFolder.hpp"
 
 using namespace terva::gui;
 
@@ -51,23 +52,15 @@ class MainWindowTest : public QObject {
   Q_OBJECT
 
  private:
-  QTemporaryDir dir_;
+  test::TTestFolder folder_;
   QStringList messages_;
   std::deque<int> answers_;      // message box answers, Ok when empty
   std::deque<QString> chosen_;   // file dialog answers, cancel when empty
   QStringList dialogCaptions_;
   QStringList launched_;
 
-  QString Path(const QString& name) const { return dir_.filePath(name); }
-
-  // A copy of an example project in the test folder.
-  QString Example(const QString& example, const QString& as) {
-    const QString target = Path(as);
-    QFile::remove(target);
-    if (!QFile::copy(QStringLiteral(TERVA_EXAMPLES_DIR "/projects/") + example, target)) return {};
-    QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    return target;
-  }
+  QString Path(const QString& name) const { return folder_.Path(name); }
+  QString Example(const QString& example, const QString& as) { return folder_.Example(example, as); }
 
   QStringList RunFolders() const {
     return QDir(TEngineRunner().WorkRoot()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
@@ -75,13 +68,7 @@ class MainWindowTest : public QObject {
 
  private slots:
   void initTestCase() {
-    QVERIFY(dir_.isValid());
-    qputenv("XDG_CONFIG_HOME", Path("config").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", Path("data").toLocal8Bit());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Path("config"));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Path("config"));
-    QCoreApplication::setOrganizationName(QStringLiteral("Halvit"));
-    QCoreApplication::setApplicationName(QStringLiteral("TERVA"));
+    QVERIFY(folder_.Isolate());
     SetMessageSink([this](const TMessage& message) {
       messages_.append(message.text);
       if (answers_.empty()) return int(MbOk);

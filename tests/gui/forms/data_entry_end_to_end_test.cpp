@@ -22,6 +22,7 @@
 #include "gui/widgets/TableForm.hpp"
 #include "gui/widgets/TableModel.hpp"
 #include "gui/widgets/TableWindows.hpp"
+#include "support/TestFolder.hpp"
 #include "support/MessageRecorder.hpp"
 
 using namespace terva::gui;
@@ -86,12 +87,12 @@ class DataEntryEndToEndTest : public QObject {
   Q_OBJECT
 
  private:
-  QTemporaryDir dir_;
+  test::TTestFolder folder_;
   QString saveAs_;
 
   // Saves under `name`, runs the engine, and returns the report.
   QByteArray SaveAndRun(TMainForm& main, const QString& name) {
-    saveAs_ = dir_.filePath(name);
+    saveAs_ = folder_.Path(name);
     main.SetModified();
     main.Action(QStringLiteral("RunAnalysis"))->trigger();
     return ReadAll(QFileInfo(saveAs_).path() + QLatin1Char('/') + QFileInfo(saveAs_).completeBaseName() + ".tvo");
@@ -99,13 +100,8 @@ class DataEntryEndToEndTest : public QObject {
 
  private slots:
   void initTestCase() {
-    QVERIFY(dir_.isValid());
+    QVERIFY(folder_.Isolate(QStringLiteral("TERVA-entry-test")));
     QLocale::setDefault(QLocale::c());
-    qputenv("XDG_CONFIG_HOME", dir_.filePath("config").toLocal8Bit());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.filePath("config"));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.filePath("config"));
-    QCoreApplication::setOrganizationName(QStringLiteral("Halvit"));
-    QCoreApplication::setApplicationName(QStringLiteral("TERVA-entry-test"));
     TMainForm::SetFileDialogHook([this](bool, const QString&, const QString&) { return saveAs_; });
   }
 

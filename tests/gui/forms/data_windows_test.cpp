@@ -29,6 +29,7 @@
 #include "gui/model/ProjectTables.hpp"
 #include "gui/widgets/DataEdit.hpp"
 #include "gui/widgets/TableWindows.hpp"
+#include "support/TestFolder.hpp"
 #include "support/MessageRecorder.hpp"
 
 using namespace terva::gui;
@@ -144,16 +145,12 @@ class DataWindowsTest : public QObject {
   Q_OBJECT
 
  private:
-  QTemporaryDir dir_;
+  test::TTestFolder folder_;
 
  private slots:
   void initTestCase() {
-    QVERIFY(dir_.isValid());
+    QVERIFY(folder_.Isolate(QStringLiteral("TERVA-forms-test")));
     QLocale::setDefault(QLocale::c());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.filePath("config"));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.filePath("config"));
-    QCoreApplication::setOrganizationName(QStringLiteral("Halvit"));
-    QCoreApplication::setApplicationName(QStringLiteral("TERVA-forms-test"));
   }
 
   // Every field of every window: the label in the project's units, the

@@ -16,6 +16,7 @@
 #include "gui/model/ProjectTables.hpp"
 #include "gui/widgets/DataEdit.hpp"
 #include "gui/widgets/TableWindows.hpp"
+#include "support/TestFolder.hpp"
 #include "support/MessageRecorder.hpp"
 
 using namespace terva::gui;
@@ -38,15 +39,12 @@ class MassCalculatorTest : public QObject {
   Q_OBJECT
 
  private:
-  QTemporaryDir dir_;
+  test::TTestFolder folder_;
 
  private slots:
   void initTestCase() {
-    QVERIFY(dir_.isValid());
+    QVERIFY(folder_.Isolate(QStringLiteral("TERVA-mass-test")));
     QLocale::setDefault(QLocale::c());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.filePath("config"));
-    QCoreApplication::setOrganizationName(QStringLiteral("Halvit"));
-    QCoreApplication::setApplicationName(QStringLiteral("TERVA-mass-test"));
   }
 
   void oneBlock() {

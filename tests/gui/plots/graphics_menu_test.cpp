@@ -4,6 +4,7 @@
 #include "gui/app/Main.hpp"
 #include "gui/model/ProgramData.hpp"
 #include "gui/plots/PlotForm.hpp"
+#include "support/TestFolder.hpp"
 #include "support/MessageRecorder.hpp"
 
 #include <QAction>
@@ -40,18 +41,12 @@ QString Enabled(TMainForm& main) {
 class GraphicsMenuTest : public QObject {
   Q_OBJECT
 
-  QTemporaryDir dir_;
-  QString Path(const QString& name) const { return dir_.filePath(name); }
+  test::TTestFolder folder_;
+  QString Path(const QString& name) const { return folder_.Path(name); }
 
  private slots:
   void initTestCase() {
-    QVERIFY(dir_.isValid());
-    qputenv("XDG_CONFIG_HOME", Path("config").toLocal8Bit());
-    qputenv("XDG_DATA_HOME", Path("data").toLocal8Bit());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, Path("config"));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, Path("config"));
-    QCoreApplication::setOrganizationName(QStringLiteral("Halvit"));
-    QCoreApplication::setApplicationName(QStringLiteral("TERVA"));
+    QVERIFY(folder_.Isolate(QStringLiteral("TERVA")));
   }
 
   void menuAfterARun() {

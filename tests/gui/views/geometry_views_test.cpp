@@ -10,6 +10,7 @@
 #include "gui/views/GeometryView.hpp"
 #include "gui/views/Viewer3D.hpp"
 #include "gui/widgets/ChildForm.hpp"
+#include "support/TestFolder.hpp"
 #include "support/MessageRecorder.hpp"
 
 #include <QAction>
@@ -56,24 +57,14 @@ void Move(QWidget* w, const QPointF& at) {
 class GeometryViewsTest : public QObject {
   Q_OBJECT
 
-  QTemporaryDir dir_;
+  test::TTestFolder folder_;
 
-  QString Example(const QString& name) {
-    const QString target = dir_.filePath(name);
-    QFile::remove(target);
-    if (!QFile::copy(QStringLiteral(TERVA_EXAMPLES_DIR "/projects/") + name, target)) return {};
-    QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-    return target;
-  }
+  QString Example(const QString& name) { return folder_.Example(name); }
 
  private slots:
   void initTestCase() {
-    QVERIFY(dir_.isValid());
+    QVERIFY(folder_.Isolate(QStringLiteral("geometry_views_test")));
     QLocale::setDefault(QLocale::c());
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir_.filePath("config"));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir_.filePath("config"));
-    QCoreApplication::setOrganizationName(QStringLiteral("TervaTest"));
-    QCoreApplication::setApplicationName(QStringLiteral("geometry_views_test"));
   }
 
   void OpenFromTheMenu_data() {
@@ -193,7 +184,7 @@ class GeometryViewsTest : public QObject {
     QVERIFY(main.OpenProject(Example(QStringLiteral("pile-group-4.tvd")), false));
     for (TChildId id : {TChildId::TopView, TChildId::SideViewXZ}) {
       auto* view = qobject_cast<TGeometryView*>(main.ShowChild(id));
-      const QString pdf = dir_.filePath(QStringLiteral("view%1.pdf").arg(int(id)));
+      const QString pdf = folder_.Path(QStringLiteral("view%1.pdf").arg(int(id)));
       QPrinter printer(QPrinter::HighResolution);
       printer.setOutputFormat(QPrinter::PdfFormat);
       printer.setOutputFileName(pdf);
@@ -203,14 +194,14 @@ class GeometryViewsTest : public QObject {
       const qsizetype pages = QString::fromLatin1(bytes).count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b")));
       QCOMPARE(pages, qsizetype(1));
       QVERIFY(bytes.size() > 3000);  // a drawing, not an empty page
-      const QString png = dir_.filePath(QStringLiteral("view%1.png").arg(int(id)));
+      const QString png = folder_.Path(QStringLiteral("view%1.png").arg(int(id)));
       QVERIFY(view->SavePicture(png));
       QImage image(png);
       QVERIFY(!image.isNull());
       QVERIFY(Drawn(image) > 200);
     }
     auto* view = qobject_cast<TGeometryView*>(main.ShowChild(TChildId::TopView));
-    QVERIFY(!view->SavePicture(dir_.filePath(QStringLiteral("no-such-folder/view.png"))));
+    QVERIFY(!view->SavePicture(folder_.Path(QStringLiteral("no-such-folder/view.png"))));
     QCOMPARE(messages.texts.size(), 1);
   }
 
