@@ -23,25 +23,25 @@
 
 namespace terva::gui {
 
-TFieldSpec Real(const char* name, const QString& caption, const QString& unitTemplate,
+TFieldDecl Real(const char* name, const QString& caption, const QString& unitTemplate,
                 long double TProgramData::*member) {
-  TFieldSpec spec;
-  spec.name = name;
-  spec.caption = caption;
-  spec.unitTemplate = unitTemplate;
-  spec.get = [member](const TProgramData& p) { return p.*member; };
-  spec.set = [member](TProgramData& p, long double v) { p.*member = v; };
-  return spec;
+  TFieldDecl decl;
+  decl.name = name;
+  decl.caption = caption;
+  decl.unitTemplate = unitTemplate;
+  decl.get = [member](const TProgramData& p) { return p.*member; };
+  decl.set = [member](TProgramData& p, long double v) { p.*member = v; };
+  return decl;
 }
 
-TFieldSpec Count(const char* name, const QString& caption, int TProgramData::*member) {
-  TFieldSpec spec;
-  spec.name = name;
-  spec.caption = caption;
-  spec.count = true;
-  spec.get = [member](const TProgramData& p) { return static_cast<long double>(p.*member); };
-  spec.set = [member](TProgramData& p, long double v) { p.*member = RoundCount(v); };
-  return spec;
+TFieldDecl Count(const char* name, const QString& caption, int TProgramData::*member) {
+  TFieldDecl decl;
+  decl.name = name;
+  decl.caption = caption;
+  decl.count = true;
+  decl.get = [member](const TProgramData& p) { return static_cast<long double>(p.*member); };
+  decl.set = [member](TProgramData& p, long double v) { p.*member = RoundCount(v); };
+  return decl;
 }
 
 int RoundCount(long double value) {
@@ -65,19 +65,19 @@ QFormLayout* TDataForm::MakeForm() {
   return form;
 }
 
-void TDataForm::AddFields(QFormLayout* form, const std::vector<TFieldSpec>& specs) {
-  for (const TFieldSpec& spec : specs) {
+void TDataForm::AddFields(QFormLayout* form, const std::vector<TFieldDecl>& decls) {
+  for (const TFieldDecl& decl : decls) {
     auto* label = new QLabel(this);
     auto* field = new TDataEdit(this);
-    field->setObjectName(QString::fromLatin1(spec.name));
-    field->setIntegerOnly(spec.count);
-    field->setCaption(spec.caption.trimmed());
-    field->setUnitsString(spec.unitTemplate);
+    field->setObjectName(QString::fromLatin1(decl.name));
+    field->setIntegerOnly(decl.count);
+    field->setCaption(decl.caption.trimmed());
+    field->setUnitsString(decl.unitTemplate);
     field->setEditLabel(label);
-    field->setMaxVal(spec.max);
-    field->setMinVal(spec.min);
-    field->setReadOnly(spec.readOnly);
-    if (spec.readOnly) {
+    field->setMaxVal(decl.max);
+    field->setMinVal(decl.min);
+    field->setReadOnly(decl.readOnly);
+    if (decl.readOnly) {
       // Computed values: not in the tab order, and on the window's colour.
       field->setFocusPolicy(Qt::ClickFocus);
       QPalette palette = field->palette();
@@ -88,18 +88,18 @@ void TDataForm::AddFields(QFormLayout* form, const std::vector<TFieldSpec>& spec
     field->setAlignment(Qt::AlignRight);
     connect(field, &QLineEdit::textEdited, this, [this] { MarkModified(); });
     form->addRow(label, field);
-    specs_.push_back(spec);
+    decls_.push_back(decl);
     fields_.push_back(field);
     shownValues_.push_back(0.0L);
     shownTexts_.push_back(field->text());
   }
 }
 
-QGroupBox* TDataForm::AddGroup(const QString& title, const std::vector<TFieldSpec>& specs) {
+QGroupBox* TDataForm::AddGroup(const QString& title, const std::vector<TFieldDecl>& decls) {
   auto* group = new QGroupBox(title.trimmed(), this);
   QFormLayout* form = MakeForm();
   group->setLayout(form);
-  AddFields(form, specs);
+  AddFields(form, decls);
   return group;
 }
 
@@ -171,7 +171,7 @@ void TDataForm::ActivateForm() {
   TProgramData& project = Project();
   for (std::size_t i = 0; i < fields_.size(); ++i) {
     fields_[i]->setUnits(project.Units);
-    ShowValue(fields_[i], specs_[i].get(project));
+    ShowValue(fields_[i], decls_[i].get(project));
   }
   LoadExtras();
   loading_ = false;
@@ -196,7 +196,7 @@ bool TDataForm::DeactivateForm() {
   for (std::size_t i = 0; i < fields_.size(); ++i) {
     // A field whose text is as it was shown keeps the exact value: leaving
     // a window never rounds values to the digits on the screen.
-    specs_[i].set(project, FieldValue(fields_[i]));
+    decls_[i].set(project, FieldValue(fields_[i]));
   }
   StoreExtras();
   return true;

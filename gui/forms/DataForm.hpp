@@ -45,7 +45,7 @@ struct TFormContext {
 };
 
 // One numeric field of a window and the project value behind it.
-struct TFieldSpec {
+struct TFieldDecl {
   const char* name = "";     // object name of the field
   QString caption;           // label text; the unit follows in parentheses
   QString unitTemplate;      // empty: dimensionless
@@ -56,28 +56,28 @@ struct TFieldSpec {
   long double max = std::numeric_limits<long double>::max();
   bool readOnly = false;     // shows a computed value; still stored
 
-  TFieldSpec& Min(long double value) { min = value; return *this; }
-  TFieldSpec& Max(long double value) { max = value; return *this; }
-  TFieldSpec& ReadOnly() { readOnly = true; return *this; }
+  TFieldDecl& Min(long double value) { min = value; return *this; }
+  TFieldDecl& Max(long double value) { max = value; return *this; }
+  TFieldDecl& ReadOnly() { readOnly = true; return *this; }
 };
 
 // Field of a real project value.
-TFieldSpec Real(const char* name, const QString& caption, const QString& unitTemplate,
+TFieldDecl Real(const char* name, const QString& caption, const QString& unitTemplate,
                 long double TProgramData::*member);
 // Field of one element of an array of reals (MassConstants[2], CbLocal[0] ...).
 template <std::size_t N>
-TFieldSpec Element(const char* name, const QString& caption, const QString& unitTemplate,
+TFieldDecl Element(const char* name, const QString& caption, const QString& unitTemplate,
                    std::array<long double, N> TProgramData::*member, std::size_t index) {
-  TFieldSpec spec;
-  spec.name = name;
-  spec.caption = caption;
-  spec.unitTemplate = unitTemplate;
-  spec.get = [member, index](const TProgramData& p) { return (p.*member)[index]; };
-  spec.set = [member, index](TProgramData& p, long double v) { (p.*member)[index] = v; };
-  return spec;
+  TFieldDecl decl;
+  decl.name = name;
+  decl.caption = caption;
+  decl.unitTemplate = unitTemplate;
+  decl.get = [member, index](const TProgramData& p) { return (p.*member)[index]; };
+  decl.set = [member, index](TProgramData& p, long double v) { (p.*member)[index] = v; };
+  return decl;
 }
 // Field of a count (an int project value).
-TFieldSpec Count(const char* name, const QString& caption, int TProgramData::*member);
+TFieldDecl Count(const char* name, const QString& caption, int TProgramData::*member);
 
 // A count as stored: rounded to the nearest whole number, within int range.
 int RoundCount(long double value);
@@ -93,7 +93,7 @@ class TDataForm : public TChildForm {
 
   // The field with the given object name (tests, screenshots); null if none.
   TDataEdit* Field(const QString& name) const;
-  const std::vector<TFieldSpec>& Specs() const { return specs_; }
+  const std::vector<TFieldDecl>& Declarations() const { return decls_; }
   const std::vector<TDataEdit*>& Fields() const { return fields_; }
 
  protected:
@@ -102,9 +102,9 @@ class TDataForm : public TChildForm {
   const TFormContext& Context() const { return context_; }
 
   // Adds the fields to a form layout, each on a row with its label.
-  void AddFields(QFormLayout* form, const std::vector<TFieldSpec>& specs);
+  void AddFields(QFormLayout* form, const std::vector<TFieldDecl>& decls);
   // A group box with a form layout of the given fields.
-  QGroupBox* AddGroup(const QString& title, const std::vector<TFieldSpec>& specs);
+  QGroupBox* AddGroup(const QString& title, const std::vector<TFieldDecl>& decls);
   // A non-editable choice list with its label on a row of `form`; a change by
   // the user marks the project modified.
   QComboBox* AddChoice(QFormLayout* form, const char* name, const QString& caption, const QStringList& items);
@@ -134,7 +134,7 @@ class TDataForm : public TChildForm {
 
  private:
   TFormContext context_;
-  std::vector<TFieldSpec> specs_;
+  std::vector<TFieldDecl> decls_;
   std::vector<TDataEdit*> fields_;
   // Per field: the value shown last and the text it was shown with.
   std::vector<long double> shownValues_;

@@ -20,7 +20,7 @@ namespace {
 using namespace field_units;
 using P = TProgramData;
 
-std::vector<TFieldSpec> MassFields(const QString& massCaption) {
+std::vector<TFieldDecl> MassFields(const QString& massCaption) {
   return {Element("TotalMass", massCaption, kMass, &P::MassConstants, 0),
           Element("Ixx", "Mass moment of inertia about X-axis", kMassInertia, &P::MassConstants, 1),
           Element("Iyy", "Mass moment of inertia about Y-axis", kMassInertia, &P::MassConstants, 2),

@@ -11,13 +11,13 @@ namespace {
 using namespace field_units;
 using P = TProgramData;
 
-std::vector<TFieldSpec> Loads(int quadratic, const std::vector<const char*>& captions) {
-  std::vector<TFieldSpec> specs;
+std::vector<TFieldDecl> Loads(int quadratic, const std::vector<const char*>& captions) {
+  std::vector<TFieldDecl> decls;
   const char* names[] = {"LoadX", "LoadY", "LoadZ", "MomentX", "MomentY", "MomentZ"};
   for (int i = 0; i < 6; ++i)
-    specs.push_back(Element(names[i], QString::fromLatin1(captions[i]), TProgramData::HarmonicLoadTemplate(i, quadratic),
+    decls.push_back(Element(names[i], QString::fromLatin1(captions[i]), TProgramData::HarmonicLoadTemplate(i, quadratic),
                             &P::HarmonicLoads, i));
-  return specs;
+  return decls;
 }
 }  // namespace
 

@@ -439,7 +439,7 @@ int RowsFor(const std::string& count, int cap) {
   return static_cast<int>(std::clamp(std::round(v), 0.0, static_cast<double>(cap)));
 }
 
-struct PileGroupSpec {
+struct PileGroupLayout {
   std::string piles = "4";
   int pileRows = 4;
   std::string layers = "3";
@@ -455,7 +455,7 @@ struct PileGroupSpec {
   bool sideCap = false;
 };
 
-std::string PileGroupInput(const PileGroupSpec& s) {
+std::string PileGroupInput(const PileGroupLayout& s) {
   std::string t =
       "TITLE\nGENERATED PILE GROUP\nGRAVITY=32.2\nFOUNDATION=PILE\nRECTANGULAR=60.0, 60.0\n"
       "MASS=900.0, 30000.0, 30000.0, 45000.0, 0.0, 0.0, 0.0\n";
@@ -1011,7 +1011,7 @@ std::string BoundaryCount(Rng& rng, int& rows, int cap) {
 std::string StructuredProblem(Rng& rng) {
   switch (rng.Below(5)) {
     case 0: {
-      PileGroupSpec s;
+      PileGroupLayout s;
       s.piles = BoundaryCount(rng, s.pileRows, 520);
       s.layers = BoundaryCount(rng, s.layerRows, 40);
       s.pinned = rng.Percent(30);
@@ -1097,7 +1097,7 @@ std::string MutatedInput(Family family, size_t index) {
   std::string s = rng.Pick(corpus.texts);
   if (family == Family::kMixed) {
     if (rng.Percent(10)) {
-      PileGroupSpec small;
+      PileGroupLayout small;
       s = rng.Percent(50) ? PileGroupInput(small) : StructuredProblem(rng);
     }
     for (size_t k = rng.Between(1, 6); k > 0; --k) rng.Pick(kTextMutators)(s, rng);
@@ -1254,8 +1254,8 @@ std::string Repeated(const std::string& piece, size_t times) {
   return s;
 }
 
-PileGroupSpec BigGroup(const std::string& piles, int rows) {
-  PileGroupSpec s;
+PileGroupLayout BigGroup(const std::string& piles, int rows) {
+  PileGroupLayout s;
   s.piles = piles;
   s.pileRows = rows;
   s.layers = "30";
@@ -1290,10 +1290,10 @@ const std::vector<Hostile>& HostileInputs() {
       {"PileGroup500RowsMissing", [] { return PileGroupInput(BigGroup("500", 20)); }, {0, 2, 3}},
       {"PileGroupCount1E38", [] { return PileGroupInput(BigGroup("1E38", 4)); }, {3}},
       {"PileGroupNegativeCount", [] { return PileGroupInput(BigGroup("-1E30", 0)); }, {0, 2, 3}},
-      {"Layers30", [] { PileGroupSpec s; s.layers = "30"; s.layerRows = 30; return PileGroupInput(s); }, {0}},
-      {"Layers31", [] { PileGroupSpec s; s.layers = "31"; s.layerRows = 31; return PileGroupInput(s); }, {3}},
+      {"Layers30", [] { PileGroupLayout s; s.layers = "30"; s.layerRows = 30; return PileGroupInput(s); }, {0}},
+      {"Layers31", [] { PileGroupLayout s; s.layers = "31"; s.layerRows = 31; return PileGroupInput(s); }, {3}},
       {"Layers30WeakEmbedded30SideCap", [] {
-         PileGroupSpec s;
+         PileGroupLayout s;
          s.layers = "30", s.layerRows = 30, s.weak = true, s.sideCap = true, s.embedded = "30", s.embeddedRows = 30;
          return PileGroupInput(s);
        }, {0}},

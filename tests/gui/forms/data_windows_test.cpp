@@ -165,35 +165,35 @@ class DataWindowsTest : public QObject {
   }
   void fieldsInAndOut() {
     QFETCH(int, row);
-    const FieldRow& spec = Rows()[row];
+    const FieldRow& decl = Rows()[row];
     TMessageRecorder messages;
     TMainForm main;
     main.Start();
     TProgramData& project = main.Project();
-    if (spec.real) spec.real(project) = 12.5L;
-    else spec.count(project) = 7;
-    if (spec.window == TChildId::Quadratic) project.Quadratic = 1;  // as its menu command leaves it
+    if (decl.real) decl.real(project) = 12.5L;
+    else decl.count(project) = 7;
+    if (decl.window == TChildId::Quadratic) project.Quadratic = 1;  // as its menu command leaves it
     const TProgramData before = project;
 
-    TDataForm* form = Open(main, spec.window);
+    TDataForm* form = Open(main, decl.window);
     QVERIFY(form);
-    TDataEdit* field = form->Field(QString::fromLatin1(spec.field));
-    QVERIFY2(field, spec.field);
-    QCOMPARE(field->editLabel()->text(), QString::fromUtf8(spec.label));
-    QCOMPARE(field->text(), spec.real ? QStringLiteral("12.5") : QStringLiteral("7"));
+    TDataEdit* field = form->Field(QString::fromLatin1(decl.field));
+    QVERIFY2(field, decl.field);
+    QCOMPARE(field->editLabel()->text(), QString::fromUtf8(decl.label));
+    QCOMPARE(field->text(), decl.real ? QStringLiteral("12.5") : QStringLiteral("7"));
     QVERIFY(!main.Modified());  // showing values changes nothing
 
-    Type(field, spec.real ? QStringLiteral("3*4-0.25") : QStringLiteral("2*4"));
+    Type(field, decl.real ? QStringLiteral("3*4-0.25") : QStringLiteral("2*4"));
     QVERIFY(main.Modified());
     QVERIFY(main.DeactivateActiveChild());
     QVERIFY(messages.texts.isEmpty());
-    if (spec.real) QCOMPARE(double(spec.real(project)), 11.75);
-    else QCOMPARE(spec.count(project), 8);
+    if (decl.real) QCOMPARE(double(decl.real(project)), 11.75);
+    else QCOMPARE(decl.count(project), 8);
 
     // Nothing else moved: put the value back and compare the whole project.
     TProgramData after = project;
-    if (spec.real) spec.real(after) = 12.5L;
-    else spec.count(after) = 7;
+    if (decl.real) decl.real(after) = 12.5L;
+    else decl.count(after) = 7;
     after.Quadratic = before.Quadratic;  // the harmonic windows set the kind
     QCOMPARE(after.MassConstants, before.MassConstants);
     QCOMPARE(after.CbLocal, before.CbLocal);
@@ -207,9 +207,9 @@ class DataWindowsTest : public QObject {
                        &TProgramData::Length, &TProgramData::Width, &TProgramData::Thickness,
                        &TProgramData::PileModulus, &TProgramData::TimeStep, &TProgramData::RandomFreqMax,
                        &TProgramData::RandomFreqMin, &TProgramData::ObservationPeriod})
-      QVERIFY2(after.*value == before.*value, spec.field);
+      QVERIFY2(after.*value == before.*value, decl.field);
     QCOMPARE(after.PointCount, before.PointCount);
-    if (spec.window != TChildId::Random) QCOMPARE(after.LoadCount, before.LoadCount);
+    if (decl.window != TChildId::Random) QCOMPARE(after.LoadCount, before.LoadCount);
   }
 
   // Captions of the windows, and the window-open flags: a second command
