@@ -103,8 +103,8 @@ void PileGroup(TProjectTables& tables, const QString& path) {
 
 // A cap 6 m by 4 m on six piles 15 m long: the four corner piles battered
 // at 12 degrees, the two on the Y < 0 side outward in the XZ plane, the two
-// on the Y > 0 side toward +Y in the YZ plane; the two middle ones vertical. Soil in three layers along the piles, a stiff layer
-// below their tips.
+// on the Y > 0 side toward +Y in the YZ plane; the two middle ones vertical.
+// Soil in three layers along the piles, a stiff layer below their tips.
 void BatteredPileGroup(TProjectTables& tables, const QString& path) {
   auto data = NewProject(tables);
   data->SetFoundation(TFoundationType::Pile);
