@@ -41,6 +41,7 @@ int main(int argc, char* argv[]) {
   QApplication::setOrganizationName(QStringLiteral("Halvit"));
   QApplication::setApplicationVersion(QStringLiteral("3.0.5"));
   QApplication::setWindowIcon(terva::gui::AppIcon());
+  QGuiApplication::setDesktopFileName(QStringLiteral("terva"));  // terva.desktop: the desktop's icon and name
   terva::gui::InstallMessageBoxSink();
   terva::gui::InstallTableWindows();
 

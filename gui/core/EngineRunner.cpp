@@ -118,10 +118,17 @@ QString EngineLibraryName() {
 #endif
 }
 
+#ifndef TERVA_ENGINE_DIR
+#error "TERVA_ENGINE_DIR (the engine library's folder relative to the program's) comes from cmake/Platform.cmake"
+#endif
+
 QString EngineLibraryPath() {
   const QString override = qEnvironmentVariable("TERVA_ENGINE");
   if (!override.isEmpty()) return override;
-  return QDir(QCoreApplication::applicationDirPath()).filePath(EngineLibraryName());
+  // The library's folder relative to the program's (TERVA_ENGINE_DIR, set
+  // by the build: "../lib/terva" on Linux, "." on Windows).
+  const QDir folder(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(TERVA_ENGINE_DIR)));
+  return QDir::cleanPath(folder.filePath(EngineLibraryName()));
 }
 
 // ---------------------------------------------------------------------------

@@ -84,8 +84,10 @@ int ErrorFrequencies(const QString& report);
 QString WithExtension(const QString& path, const QString& extension);
 
 // The engine library's file name on this platform ("libTerva3-comp.so",
-// "TERVA3-COMP.DLL" on Windows) and its full path in the program's folder
-// (or the library named by the environment variable TERVA_ENGINE).
+// "TERVA3-COMP.DLL" on Windows) and its full path: in the folder that the
+// build configures relative to the program's folder (lib/terva beside bin/
+// on Linux, the program's folder itself on Windows), or the library named by
+// the environment variable TERVA_ENGINE.
 QString EngineLibraryName();
 QString EngineLibraryPath();
 

@@ -1,4 +1,5 @@
-// The program's icon: a machine block on its footing in the soil.
+// The program's icon: a machine block on its footing in the soil, a wave
+// through the ground (the same drawing as packaging/icons/terva.svg).
 #pragma once
 
 #include <QIcon>
