@@ -1,6 +1,7 @@
 // Terva3-viewer: the 3D view of a project's foundation. TERVA's "3D View"
-// writes "names.dat" into this program's folder and starts it there; the
-// fifth line of that list names the geometry file to show.
+// writes "names.dat" into this program's folder (or, when that folder is
+// read-only, into the user's data folder) and starts it there; the fifth
+// line of that list names the geometry file to show.
 #include "gui/views/Viewer3D.hpp"
 
 #include <QApplication>

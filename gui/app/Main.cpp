@@ -22,6 +22,7 @@
 #include <QMimeData>
 #include <QProcess>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTextBrowser>
@@ -931,13 +932,24 @@ QString TMainForm::ProgramFolder() const { return QCoreApplication::applicationD
 
 void TMainForm::View3D() {
   if (!FileSave() || project_->IsUnnamed()) return;
-  const QString folder = ProgramFolder();
-  const QString viewer = QDir(folder).filePath(ViewerName());
-  QSaveFile names(QDir(folder).filePath(QStringLiteral("names.dat")));
+  const QString viewer = QDir(ProgramFolder()).filePath(ViewerName());
   const QByteArray text = TRunFiles::Beside(project_->FileName).NamesDat();
-  if (!names.open(QIODevice::WriteOnly) || names.write(text) != text.size() || !names.commit()) {
-    Inform(kViewerFailed);
-    return;
+  const auto writeNames = [&text](const QString& folder) {
+    QSaveFile names(QDir(folder).filePath(QStringLiteral("names.dat")));
+    return names.open(QIODevice::WriteOnly) && names.write(text) == text.size() && names.commit();
+  };
+  // The run file list goes into the program's folder, where the viewer is
+  // started. An installed program's folder (/usr/bin) is read-only to its
+  // users: then the list goes into the user's data folder and the viewer is
+  // started there.
+  QString folder = ProgramFolder();
+  if (!writeNames(folder)) {
+    folder = QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
+                 .filePath(QStringLiteral("viewer"));
+    if (!QDir().mkpath(folder) || !writeNames(folder)) {
+      Inform(kViewerFailed);
+      return;
+    }
   }
   if (!QFileInfo(viewer).isFile()) {
     Inform(kViewerFailed);

@@ -58,6 +58,7 @@ class MainWindowTest : public QObject {
   std::deque<QString> chosen_;   // file dialog answers, cancel when empty
   QStringList dialogCaptions_;
   QStringList launched_;
+  QString launchedIn_;  // the current folder when the last program was started
 
   QString Path(const QString& name) const { return folder_.Path(name); }
   QString Example(const QString& example, const QString& as) { return folder_.Example(example, as); }
@@ -85,6 +86,7 @@ class MainWindowTest : public QObject {
     });
     TMainForm::SetLaunchHook([this](const QString& program, const QStringList& arguments) {
       launched_.append(program + QLatin1Char('|') + arguments.join(QLatin1Char('|')));
+      launchedIn_ = QDir::currentPath();
       return true;
     });
   }
@@ -433,6 +435,39 @@ class MainWindowTest : public QObject {
       QVERIFY(launched_.isEmpty());
     }
     QFile::remove(programFolder.filePath("names.dat"));
+  }
+
+  // An installed program's folder takes no run file list (here: a folder
+  // stands in the way): the list goes into the user's data folder and the
+  // viewer is started there, from the program's folder.
+  void viewerWithReadOnlyProgramFolder() {
+    const QDir programFolder(QCoreApplication::applicationDirPath());
+#ifdef Q_OS_WIN
+    const QString viewer = programFolder.filePath(QStringLiteral("Terva3-viewer.exe"));
+#else
+    const QString viewer = programFolder.filePath(QStringLiteral("Terva3-viewer"));
+#endif
+    if (!QFileInfo(viewer).isFile()) QSKIP("the viewer is not built");
+    const QString blocker = programFolder.filePath(QStringLiteral("names.dat"));
+    if (QFileInfo::exists(blocker)) QSKIP("names.dat is in the program's folder");
+    QVERIFY(QDir().mkdir(blocker));
+    struct Remove {
+      QString path;
+      ~Remove() { QDir().rmdir(path); }
+    } remove{blocker};
+    const QString project = Example(QStringLiteral("compressor-half-space.tvd"), QStringLiteral("view.tvd"));
+    const QString before = QDir::currentPath();
+    TMainForm main;
+    main.Start(project);
+    main.View3D();
+    QDir::setCurrent(before);
+    QVERIFY2(messages_.isEmpty(), qPrintable(messages_.join('\n')));
+    QCOMPARE(launched_, QStringList{viewer + QStringLiteral("|")});
+    const QString folder = Path(QStringLiteral("data/Halvit/TERVA/viewer"));
+    QCOMPARE(QFileInfo(launchedIn_).canonicalFilePath(), QFileInfo(folder).canonicalFilePath());
+    const QList<QByteArray> names = ReadAll(QDir(folder).filePath("names.dat")).split('\n');
+    QVERIFY(names.size() >= 6);
+    QCOMPARE(names[4].trimmed(), Path("view.tvt").toLocal8Bit());
   }
 
   void optionsWindow() {
