@@ -3,7 +3,7 @@
 # of the test's own, moved elsewhere afterwards (nothing may depend on where
 # it was installed or built), then the installed terva-batch on an installed
 # example and the installed terva --version. With dpkg-deb (and
-# dpkg-shlibdeps) the Debian package is built from the same build and its
+# dpkg-shlibdeps and file, which cpack uses) the Debian package is built from the same build and its
 # contents checked, and its programs run from the unpacked tree.
 #
 #   install_test.sh BUILD_DIR SOURCE_DIR
@@ -58,8 +58,8 @@ version="$(QT_QPA_PLATFORM=offscreen "$prefix/bin/terva" --version)"
 [ "$version" = "TERVA 3.0.5" ] || fail "terva --version printed '$version'"
 
 # The Debian package.
-if ! command -v dpkg-deb >/dev/null || ! command -v dpkg-shlibdeps >/dev/null; then
-  echo "install_test: dpkg-deb or dpkg-shlibdeps missing; the package is not checked"
+if ! command -v dpkg-deb >/dev/null || ! command -v dpkg-shlibdeps >/dev/null || ! command -v file >/dev/null; then
+  echo "install_test: dpkg-deb, dpkg-shlibdeps or file missing; the package is not checked"
   exit 0
 fi
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/package" >"$work/cpack.log" 2>&1 ||
