@@ -12,7 +12,8 @@
 #
 # On Windows the settings go to the registry (HKEY_CURRENT_USER\Software\
 # Halvit\TERVA\3.0.5), QSettings' native format there; on Linux to
-# ~/.config/Halvit/TERVA.conf. Nothing in the build chooses that.
+# ~/.config/Halvit/TERVA.conf. Nothing in the build chooses that. No Windows
+# build is checked here: Debian packages no Qt 6 for MinGW.
 include_guard(GLOBAL)
 include(GNUInstallDirs)
 
