@@ -687,14 +687,14 @@ int TBatch::Failures() const {
 void TBatch::PrintSummary() {
   const double total = std::chrono::duration<double>(Clock::now() - start_).count();
   const int failures = Failures();
-  std::printf("\nsummary: %zu project%s, %zu analysed without errors, %d not, %.1f s\n", jobs_.size(),
+  std::printf("\nsummary: %zu project%s, %zu analysed without errors, %d not, %.2f s\n", jobs_.size(),
               jobs_.size() == 1 ? "" : "s", jobs_.size() - static_cast<size_t>(failures), failures, total);
   for (const TJob& job : jobs_) {
     const bool ran = job.seconds >= 0;
     const TOutcome& o = job.outcome;
     const QString where = o.code == QLatin1String("-") ? job.project : WithExtension(job.project, QStringLiteral(".tvo"));
     char time[32] = "";
-    if (ran) std::snprintf(time, sizeof time, "%.1f s", job.seconds);
+    if (ran) std::snprintf(time, sizeof time, "%.2f s", job.seconds);
     std::printf("  %-2s %-44s %8s  %s\n", Local(o.code).constData(), Local(o.meaning).constData(), time,
                 Local(where).constData());
   }
@@ -738,7 +738,7 @@ int main(int argc, char** argv) {
   const bool completed = batch.RunAll();
   batch.PrintSummary();
   if (!completed) {
-    std::fprintf(stderr, "terva-batch: interrupted; the previous results are kept\n");
+    std::fprintf(stderr, "terva-batch: interrupted; the previous results are kept where a run did not finish\n");
     return 128 + interrupted;
   }
   return batch.Failures() == 0 ? 0 : 1;
