@@ -162,6 +162,16 @@ kept slow
 no_working_folders
 pgrep -f "terva-batch $work/slow.tvd" >/dev/null && fail "the engine's process is still running"
 
+# On a terminal: the progress line with the engine's frequencies, cleared
+# before the project's lines (script gives the runner a terminal).
+if command -v script >/dev/null; then
+  sed 's/^1280,20,20$/60,20,20/' "$work/slow.tvd" > "$work/short.tvd"
+  script -qec "$batch $work/short.tvd" /dev/null > "$work/tty.txt" 2>&1 || fail "the run on a terminal failed"
+  grep -qaE "terva-batch: 0/1 done, 0:0[0-9]; running: short.tvd [0-3]/3 freq." "$work/tty.txt" ||
+    fail "no progress line on a terminal: $(tr '\r' '\n' < "$work/tty.txt" | head -5)"
+  grep -qa $'\033\[K/.*short.tvd' "$work/tty.txt" || fail "the progress line was not cleared before the report lines"
+fi
+
 # Interrupted with two runs in flight: every child ends, every working folder
 # goes, both old results stay.
 cp "$work/slow.tvd" "$work/slow-2.tvd"
