@@ -433,8 +433,10 @@ void TBatch::Admit(const QStringList& given) {
 }
 
 void NotStarted(TJob& job, const QString& why) {
-  job.outcome.err += "terva-batch: " + Local(why) + '\n';
-  job.outcome.meaning = QStringLiteral("not run: ") + (why.startsWith(job.project + QStringLiteral(": ")) ? why.mid(job.project.size() + 2) : why);
+  const QString prefix = job.project + QStringLiteral(": ");
+  const QString reason = why.startsWith(prefix) ? why.mid(prefix.size()) : why;
+  job.outcome.err += "terva-batch: " + Local(prefix + reason) + '\n';
+  job.outcome.meaning = QStringLiteral("not run: ") + reason;
   job.session.reset();
   job.state = TJob::kFinished;
   job.seconds = 0;
@@ -732,6 +734,14 @@ int main(int argc, char** argv) {
 
   TEngineRunner runner;
   runner.SetCallsInChildProcesses(true);
+  // The engine stays loaded for the whole call, so that the sessions, one
+  // after another, do not each load it afresh (a missing engine is reported
+  // by each session).
+  TLibraryLoader engine(runner.Library());
+  try {
+    engine.Open();
+  } catch (const TLibraryError&) {
+  }
   TProgressLine line(::isatty(STDERR_FILENO) == 1);
   TBatch batch(*options, runner, line);
   batch.Admit(options->projects);
