@@ -54,6 +54,20 @@ bool Stage(const QString& source, QSaveFile& target) {
   return true;
 }
 
+// A plain copy into the working folder: a scratch file, so without the
+// flush to disk that QFile::copy makes (which a batch of many short runs
+// would wait for).
+bool CopyFile(const QString& source, const QString& target) {
+  QFile in(source), out(target);
+  if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
+  while (!in.atEnd()) {
+    const QByteArray block = in.read(1 << 16);
+    if (block.isEmpty() && in.error() != QFileDevice::NoError) return false;
+    if (out.write(block) != block.size()) return false;
+  }
+  return out.flush();
+}
+
 }  // namespace
 
 const QString TLibraryLoader::kInitFailed = QStringLiteral("Library failed to properly initialize");
@@ -144,6 +158,9 @@ TEngineRunner::TEngineRunner(QString library, QString workRoot)
 
 TEngineRunner::TEngineRunner(TEngineEntry entry, QString workRoot) : entry_(entry), workRoot_(std::move(workRoot)) {}
 
+TEngineRunner::TEngineRunner(TEngineEntry entry, TEngineProgress progress, QString workRoot)
+    : entry_(entry), progress_(progress), workRoot_(std::move(workRoot)) {}
+
 QString TEngineRunner::WorkRoot() const {
   if (!workRoot_.isEmpty()) return workRoot_;
   return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)).filePath(QStringLiteral("runs"));
@@ -184,8 +201,10 @@ bool TEngineSession::Prepare() {
     result_.message = message;
     return false;
   };
-  if (running.exchange(true)) return refuse(TEngineRunner::kReinitialize);
-  acquired_ = true;
+  if (!runner_.CallsInChildProcesses()) {
+    if (running.exchange(true)) return refuse(TEngineRunner::kReinitialize);
+    acquired_ = true;
+  }
 
   const QFileInfo project(files_.project);
   if (!project.isFile() || !project.isReadable())
@@ -204,7 +223,7 @@ bool TEngineSession::Prepare() {
   const QDir work(work_->path());
   // The engine works on a private copy under a short name and writes only
   // inside the working folder.
-  if (!QFile::copy(files_.project, work.filePath(TEngineRunner::kInputName)))
+  if (!CopyFile(files_.project, work.filePath(TEngineRunner::kInputName)))
     return refuse(QStringLiteral("Cannot copy %1 into the working folder").arg(Native(files_.project)));
   TRunFiles inside{work.filePath(TEngineRunner::kInputName), work.filePath(TEngineRunner::kReportName),
                    work.filePath(TEngineRunner::kGraphicName), work.filePath(QStringLiteral("output.tvr")),
@@ -216,14 +235,19 @@ bool TEngineSession::Prepare() {
   names.close();
 
   entry_ = runner_.InProcessEntry();
+  progress_ = runner_.InProcessProgress();
   if (!entry_) {
     loader_ = std::make_unique<TLibraryLoader>(runner_.Library());
     try {
       loader_->Open();
       entry_ = reinterpret_cast<TEngineEntry>(loader_->Entry("_ITERVA"));
       if (!entry_) entry_ = reinterpret_cast<TEngineEntry>(loader_->Entry("ITERVA"));
+      // optional: an older engine has no progress query
+      progress_ = reinterpret_cast<TEngineProgress>(loader_->Entry("_ITERVA_PROGRESS"));
+      if (!progress_) progress_ = reinterpret_cast<TEngineProgress>(loader_->Entry("ITERVA_PROGRESS"));
     } catch (const TLibraryError&) {
       entry_ = nullptr;
+      progress_ = nullptr;
     }
     if (!entry_) return refuse(TEngineRunner::kInitFailed);
   }
@@ -240,6 +264,14 @@ int TEngineSession::Call() {
   called_ = true;
   result_.code = entry_(13);
   return result_.code;
+}
+
+bool TEngineSession::Progress(int* done, int* total) const {
+  int d = 0, t = 0;
+  if (progress_) progress_(&d, &t);
+  if (done) *done = d;
+  if (total) *total = t;
+  return progress_ != nullptr;
 }
 
 TRunResult TEngineSession::Deliver() {
