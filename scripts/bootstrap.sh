@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake make g++ libgtest-dev libbenchmark-dev qt6-base-dev qt6-charts-dev libgl-dev xvfb xauth xdotool)
+packages=(cmake make g++ libgtest-dev libbenchmark-dev qt6-base-dev qt6-charts-dev libgl-dev xvfb xauth xdotool python3-numpy python3-matplotlib)
 missing=()
 for p in "${packages[@]}"; do
   dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
