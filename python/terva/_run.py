@@ -140,6 +140,7 @@ _legacy = {}  # terva-batch path -> True when it has no --export (an older build
 
 
 def _is_text(project):
+    """An input text rather than a path: a string with a line break."""
     return isinstance(project, str) and ("\n" in project or "\r" in project)
 
 
@@ -156,6 +157,8 @@ class _Job:
 
     def __init__(self, project):
         self.folder = None
+        if hasattr(project, "text") and callable(project.text):  # a terva.Input
+            project = project.text()
         if _is_text(project):
             self.folder = tempfile.mkdtemp(prefix="terva-")
             self.path = os.path.join(self.folder, _PROJECT_NAME)
