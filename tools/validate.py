@@ -276,7 +276,7 @@ def sec_static(res):
           f"**Case.** R = {R:g} m, Vs = {DISC['vs']:g} m/s, unit weight {DISC['gamma']:g} kN/m³ "
           f"(G = {G:.0f} kPa), no material damping, ν = 0.25, 1/3 and 0.45; TERVA's constants at its lowest "
           "frequency (0.0001 rad/s, a0 ≈ 10⁻⁶). Units kN/m and kN·m/rad.",
-          table(("ν", "mode", "TERVA", "exact", "difference"), rows, (None, None, ".5g", ".5g", None)),
+          table(("ν", "mode", "TERVA", "exact", "difference"), rows, (None, None, ".4e", ".4e", None)),
           "**Agreement.** The engine's half-space coefficients tend to the exact values as the frequency goes "
           "to zero; the differences are those of single precision and the graphic data file's four digits.")
     return s
@@ -505,7 +505,7 @@ def sec_rectangle(res):
           "moment for torsion. Sway is the same in both directions. The engine reproduces these equivalent-disc "
           f"values within {100 * TOLERANCES['rectangle_disc_rel']:.1f} % (checked); the table shows how far the "
           "simplification lies from the rectangle formulas.",
-          table(("L/B", "mode", "TERVA", "Gazetas", "TERVA − Gazetas"), rows, (None, None, ".5g", ".5g", None)))
+          table(("L/B", "mode", "TERVA", "Gazetas", "TERVA − Gazetas"), rows, (None, None, ".4e", ".4e", None)))
     diffs = [(abs(c.value / c.reference - 1), c.what) for c in s.checks if "Gazetas" in c.what]
     worst = max(diffs)
     s.add(f"**Agreement.** For a square the equivalent disc lies within "
