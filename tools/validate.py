@@ -595,7 +595,7 @@ def sec_pile(res):
           "and the vertical one at a0 = 0.05 below those frequencies: its static stiffnesses are the limits of "
           "this approximation, which the tolerances allow for.",
           table(("Ep/Es", "mode", "TERVA", "Gazetas", "diff.", "Randolph", "diff."), rows,
-                (None, None, ".5g", ".5g", None, ".5g", None)))
+                (None, None, ".4e", ".4e", None, ".4e", None)))
     worst = max(s.checks, key=lambda c: c.error)
     spread = max(abs(c[2][m] / c[3][m] - 1) for c in curves for m in ("horizontal", "rocking", "coupling"))
     s.add(f"**Agreement.** The largest difference is {100 * worst.error:.1f} % ({worst.what}); the two published "
