@@ -116,7 +116,7 @@ def header(text):
         if m:
             name = m.group(1)
             codes = {"HALF-SPACE": 1, "PILE": 2, "STRATUM": 3, "MULTILAYER": 4}
-            out["foundation"] = {"code": codes.get(name, 0), "name": name.lower()}
+            out["foundation"] = {"code": codes.get(name, 0), "name": name}
         for code, word in ((1, "HARMONIC LOAD"), (2, "TRANSIENT LOAD"), (3, "RANDOM LOAD")):
             if line.strip().startswith(word):
                 out["load"] = {"code": code, "name": word.split()[0].lower()}

@@ -35,6 +35,12 @@ class TervaError(RuntimeError):
         super().__init__(text)
 
 
+def _hz(rad_s):
+    """Hz as the engine's report prints them: omega * 0.5 / 3.14 in single precision."""
+    w = np.asarray(rad_s, dtype=np.float32)
+    return (w * np.float32(0.5) / np.float32(3.14)).astype(float)
+
+
 class Result:
     """One analysis's results.
 
@@ -66,7 +72,7 @@ class Result:
         self.graphic_data = data.get("graphic_data")
         self.frequency_rad_s = np.asarray(data.get("frequency_rad_s", []), dtype=float)
         hz = data.get("frequency_hz")
-        self.frequency_hz = np.asarray(hz, dtype=float) if hz is not None else self.frequency_rad_s / (2 * np.pi)
+        self.frequency_hz = np.asarray(hz, dtype=float) if hz is not None else _hz(self.frequency_rad_s)
         self.stiffness = {k: np.asarray(v, dtype=float) for k, v in data.get("stiffness", {}).items()}
         self.damping = {k: np.asarray(v, dtype=float) for k, v in data.get("damping", {}).items()}
         n = len(self.frequency_rad_s)
@@ -79,7 +85,7 @@ class Result:
             self.response_frequency_rad_s = np.asarray(response["frequency_rad_s"], dtype=float)
             rhz = response.get("frequency_hz")
             self.response_frequency_hz = (np.asarray(rhz, dtype=float) if rhz is not None
-                                          else self.response_frequency_rad_s / (2 * np.pi))
+                                          else _hz(self.response_frequency_rad_s))
             amplitudes = response["amplitudes"]
             if isinstance(amplitudes, dict):  # the export's named columns, in degree-of-freedom order
                 self.amplitude_names = list(amplitudes)
@@ -247,16 +253,15 @@ def _collect(job, stdout, stderr, legacy):
     if failed:
         return TervaError(f"{job.path}: the analysis failed at {failed.group(1)} frequencies",
                           _report.error_lines(report_text), code, job.report, job.path)
-    if legacy:
+    if legacy or not job.fresh(job.json):
+        # An older terva-batch, or a run whose graphic data file holds nothing to export (a
+        # transient or random run without MATRIX): what is there is read here.
         data = _report.header(report_text)
         data["title"] = _title_of(job.path)
         data.update({"project": job.path, "report": job.report, "graphic_data": job.graphic})
         if job.fresh(job.graphic):
             data.update(_tvp.read(job.graphic))
     else:
-        if not job.fresh(job.json):
-            return TervaError(f"{job.path}: terva-batch wrote no {os.path.basename(job.json)}", mine, code,
-                              job.report, job.path)
         with open(job.json, "r", encoding="utf-8") as f:
             data = json.load(f)
         if data.get("format") != "terva-results":
