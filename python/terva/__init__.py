@@ -13,6 +13,11 @@ or the build tree) or on PATH.  Engine errors raise ``TervaError`` carrying
 the report's error lines.
 """
 
+try:
+    import numpy  # noqa: F401
+except ImportError as e:  # pragma: no cover
+    raise ImportError("the terva package needs numpy (Debian: apt-get install python3-numpy)") from e
+
 from ._run import Result, TervaError, find_batch, run, run_many
 from ._input import Input
 
