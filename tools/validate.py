@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """TERVA against classical solutions: writes docs/validation.md and its plots.
 
-    PYTHONPATH=python python3 tools/validate.py [--out DIR] [--batch PATH] [--no-plots]
+    PYTHONPATH=python python3 tools/validate.py [--out DIR] [--no-plots] [--jobs N]
+
+(terva-batch is found as terva.run finds it: TERVA_BATCH, the build tree, PATH.)
 
 Every comparison runs the engine through the Python package (terva.run) on an
 input written by terva.Input, compares the numbers with a published closed
