@@ -11,7 +11,10 @@ does not carry:
   freedom its peak factor and maximum displacement) and the two tables
   "RESPONSE SPECTRA CURVE OF TRANSLATION" (X direction) and "RESPONSE SPECTRA
   CURVE OF ROTATION" (about Y): omega in rad/s and the spectral ordinate;
-- the engine's messages, for the exception of a failed run.
+- the engine's messages, for the exception of a failed run;
+- on request (Result.report_constants), the stiffness and damping constants
+  of the blocks "STIFFNESS CONSTANTS (K)" and "DAMPING CONSTANTS (C)", printed
+  with six significant digits where the graphic data file keeps three.
 
 A field the engine could not fit prints as asterisks and reads as NaN.
 """
@@ -120,4 +123,16 @@ def header(text):
         for code, word in ((1, "HARMONIC LOAD"), (2, "TRANSIENT LOAD"), (3, "RANDOM LOAD")):
             if line.strip().startswith(word):
                 out["load"] = {"code": code, "name": word.split()[0].lower()}
+    return out
+
+
+_CONSTANT = re.compile(r"\((K|C)(XX|YY|WW|PPX|PPY|ZT|XP|YP)\)[ .]*([-+]?\d+\.\d*E[-+]\d+|\*+)")
+
+
+def constants(text):
+    """{"Kxx": [...], ..., "Cyp": [...]}: every K and C line of the report, in frequency order."""
+    out = {}
+    for m in _CONSTANT.finditer(text):
+        name = m.group(1) + m.group(2).lower()
+        out.setdefault(name, []).append(_value(m.group(3)))
     return out

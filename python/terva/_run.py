@@ -111,6 +111,18 @@ class Result:
                 self.spectrum_rotation_y = table.get("rotation_y")
         self._folder = None  # a temporary folder that lives as long as this result
 
+    def report_constants(self):
+        """The stiffness and damping constants as the report prints them, with six significant
+        digits (the graphic data file, and so ``stiffness`` and ``damping``, keep three): two dicts
+        keyed like ``stiffness`` and ``damping``.  Needs the report, and the MATRIX option."""
+        table = _report.constants(_read_text(self.report) if self.report else "")
+        n = len(self.frequency_rad_s)
+        stiffness = {k: np.asarray(table.get(k, []), dtype=float) for k in STIFFNESS}
+        damping = {k: np.asarray(table.get(k, []), dtype=float) for k in DAMPING}
+        if n == 0 or any(len(v) != n for v in list(stiffness.values()) + list(damping.values())):
+            raise TervaError(f"{self.report}: the report does not hold the constants of {n} frequencies")
+        return stiffness, damping
+
     def __repr__(self):
         return (f"<terva.Result {self.title!r}: {self.foundation.get('name', '')}, "
                 f"{self.load.get('name', '')}, {len(self.frequency_rad_s)} frequencies>")

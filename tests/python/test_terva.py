@@ -73,6 +73,18 @@ class Examples(Folder):
                 self.assertIn(r.unit_system, ("English", "SI"))
                 self.assertTrue(r.title)
 
+    def test_the_reports_constants_carry_more_digits(self):
+        r = terva.run(self.copy_example("half-space.tvd"))
+        stiffness, damping = r.report_constants()
+        for name in r.stiffness:
+            np.testing.assert_allclose(stiffness[name], r.stiffness[name], rtol=5.1e-3, atol=1e-30)
+        for name in r.damping:
+            np.testing.assert_allclose(damping[name], r.damping[name], rtol=5.1e-3, atol=1e-30)
+        self.assertTrue(np.any(stiffness["Kxx"] != r.stiffness["Kxx"]))  # not the same three digits
+        t = terva.run(self.copy_example("transient.tvd"))                # no MATRIX
+        with self.assertRaises(terva.TervaError):
+            t.report_constants()
+
     def test_transient_and_random_tables_come_from_the_report(self):
         t = terva.run(self.copy_example("transient.tvd"))
         self.assertEqual(t.load["name"], "transient")
