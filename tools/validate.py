@@ -273,7 +273,7 @@ def sec_static(res):
         ref = static_disc(G, R, exact(nu))
         for mode, k, _c in MODES:
             value = r.stiffness[k][0]
-            c = s.check(f"{mode}, nu = {nu:.3g}", value, ref[mode], TOLERANCES["disc_static_rel"])
+            s.check(f"{mode}, nu = {nu:.3g}", value, ref[mode], TOLERANCES["disc_static_rel"])
             rows.append((f"{nu:.3g}", mode, value, ref[mode], f"{100 * (value / ref[mode] - 1):+.4f} %"))
     s.add("**Source.** The static stiffnesses of a rigid circular disc on an elastic half-space from the "
           "theory of elasticity, as collected in Richart, F. E., Hall, J. R. & Woods, R. D. (1970), *Vibrations "

@@ -18,7 +18,6 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "python"))
 
-import numpy as np  # noqa: E402
 
 import terva  # noqa: E402
 
