@@ -223,7 +223,9 @@ def _blocks(stdout):
     """terva-batch's per-project lines: {project path: text of its block}."""
     blocks, current = {}, None
     for line in stdout.splitlines():
-        if line and not line.startswith(" "):
+        if line.startswith("summary:"):  # the closing summary belongs to no project
+            current = None
+        elif line and not line.startswith(" "):
             current = line.strip()
             blocks.setdefault(current, "")
         elif current is not None:
