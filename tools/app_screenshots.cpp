@@ -172,6 +172,28 @@ int main(int argc, char* argv[]) {
     }
   Settle();
 
+  QMenu* help = nullptr;
+  for (QAction* action : main.menuBar()->actions())
+    if (action->text() == QStringLiteral("&Help")) help = action->menu();
+  if (help) {
+    main.menuBar()->setActiveAction(help->menuAction());
+    Settle();
+    Shoot(&main, QStringLiteral("help-menu"));
+    help->close();
+    main.menuBar()->setActiveAction(nullptr);
+    Settle();
+  }
+  main.ShowValidation();
+  Settle(800);
+  for (QWidget* window : QApplication::topLevelWidgets())
+    if (window->isVisible() && window->windowTitle() == QStringLiteral("TERVA Validation")) {
+      window->move(120, 60);
+      Settle();
+      Shoot(window, QStringLiteral("validation-window"));
+      window->close();
+    }
+  Settle();
+
   ShootModal(&main, QStringLiteral("run-completed"), [&] { main.RunAnalysis(); });
   Settle();
   ShootModal(&main, QStringLiteral("about"), [&] { main.ShowAbout(); });

@@ -329,6 +329,7 @@ void TMainForm::CreateActions() {
     const QString file = QDir(ProgramFolder()).filePath(QStringLiteral("Terva v3 Manual.pdf"));
     if (!QFileInfo::exists(file) || !OpenDocument(file)) ShowManual();
   });
+  MakeAction("HelpValidation", "&Validation", [this] { ShowValidation(); });
   MakeAction("HelpAbout", "&About...", [this] { ShowAbout(); });
   MakeAction("HelpUpdates", "Check for &Updates", [this] {
     if (!StartHook() ? !QDesktopServices::openUrl(QUrl(kUpdatePage)) : !StartHook()(kUpdatePage, {}))
@@ -406,6 +407,7 @@ void TMainForm::CreateMenus() {
   helpMenu_ = menuBar()->addMenu("&Help");
   helpMenu_->addAction(Action("HelpContents"));
   helpMenu_->addAction(Action("HelpManual"));
+  helpMenu_->addAction(Action("HelpValidation"));
   helpMenu_->addSeparator();
   helpMenu_->addAction(Action("HelpAbout"));
   helpMenu_->addAction(Action("HelpUpdates"));
@@ -960,20 +962,32 @@ void TMainForm::View3D() {
 }
 
 void TMainForm::ShowManual() {
-  if (manual_) {
-    manual_->show();
-    manual_->raise();
-    manual_->activateWindow();
+  ShowHelpPage(manual_, QStringLiteral("TERVA User's Manual"), QStringLiteral("manual.md"),
+               QStringLiteral("ManualBrowser"));
+}
+
+// The comparison of TERVA with published solutions (docs/validation.md).
+void TMainForm::ShowValidation() {
+  ShowHelpPage(validation_, QStringLiteral("TERVA Validation"), QStringLiteral("validation.md"),
+               QStringLiteral("ValidationBrowser"));
+}
+
+void TMainForm::ShowHelpPage(QPointer<QWidget>& slot, const QString& title, const QString& page,
+                             const QString& name) {
+  if (slot) {
+    slot->show();
+    slot->raise();
+    slot->activateWindow();
     return;
   }
   auto* window = new QDialog(this, Qt::Window);
   window->setAttribute(Qt::WA_DeleteOnClose);
-  window->setWindowTitle(QStringLiteral("TERVA User's Manual"));
+  window->setWindowTitle(title);
   auto* browser = new QTextBrowser(window);
-  browser->setObjectName(QStringLiteral("ManualBrowser"));
+  browser->setObjectName(name);
   browser->setOpenExternalLinks(true);
   browser->setSearchPaths({QStringLiteral(":/docs")});
-  browser->setSource(QUrl(QStringLiteral("qrc:/docs/manual.md")), QTextDocument::MarkdownResource);
+  browser->setSource(QUrl(QStringLiteral("qrc:/docs/") + page), QTextDocument::MarkdownResource);
   // The pictures are screenshots of the whole window: shown at a width that fits.
   for (QTextBlock block = browser->document()->begin(); block.isValid(); block = block.next())
     for (auto it = block.begin(); !it.atEnd(); ++it) {
@@ -994,7 +1008,7 @@ void TMainForm::ShowManual() {
   layout->addWidget(browser);
   window->resize(860, 680);
   window->show();
-  manual_ = window;
+  slot = window;
 }
 
 void TMainForm::ShowAbout() {

@@ -119,6 +119,8 @@ class TMainForm : public QMainWindow {
   void EditFile(const QString& extension);
   void View3D();
   void ShowManual();
+  void ShowValidation();
+  void ShowHelpPage(QPointer<QWidget>& slot, const QString& title, const QString& page, const QString& name);
   void ShowAbout();
   // Adds a path to the recent files and writes the settings.
   void AddRecentFile(const QString& path);
@@ -202,6 +204,7 @@ class TMainForm : public QMainWindow {
   std::array<QPointer<QMdiSubWindow>, kChildCount> children_{};
   std::array<ChildFactory, kChildCount> factories_{};
   QPointer<QWidget> manual_;
+  QPointer<QWidget> validation_;
 
   QMenu* fileMenu_ = nullptr;
   QMenu* dataMenu_ = nullptr;

@@ -613,6 +613,22 @@ class MainWindowTest : public QObject {
     QVERIFY(browser);
     QVERIFY(browser->toPlainText().contains(QStringLiteral("Run Analysis")));
   }
+
+  // Help > Validation opens the validation page, with its plots, in a window of its own beside the manual.
+  void validationOpensBesideTheManual() {
+    TMainForm main;
+    main.Start();
+    main.Action(QStringLiteral("HelpManual"))->trigger();
+    main.Action(QStringLiteral("HelpValidation"))->trigger();
+    auto* manual = main.findChild<QTextBrowser*>(QStringLiteral("ManualBrowser"));
+    auto* page = main.findChild<QTextBrowser*>(QStringLiteral("ValidationBrowser"));
+    QVERIFY(manual && page);
+    QVERIFY(manual->window() != page->window());
+    QVERIFY(page->toPlainText().contains(QStringLiteral("Lysmer")));
+    const QVariant plot =
+        page->document()->resource(QTextDocument::ImageResource, QUrl(QStringLiteral("validation/lysmer.png")));
+    QVERIFY(!plot.value<QImage>().isNull());
+  }
 };
 
 // As a child process (TERVA_TEST_RUN set) the test runs the engine once on

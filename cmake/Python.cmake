@@ -1,0 +1,17 @@
+# The Python package terva (python/terva): pure Python on numpy.  Installed
+# into Debian's module folder when the prefix is /usr, so that
+# `python3 -c "import terva"` works after the package is installed, and
+# otherwise under share/terva/python (add that folder to PYTHONPATH);
+# TERVA_PYTHON_INSTALL_DIR chooses another folder.  From the source tree:
+# PYTHONPATH=python python3 -c "import terva".
+include(GNUInstallDirs)
+set(TERVA_PYTHON_INSTALL_DIR "" CACHE PATH "Where the Python package terva is installed (empty: by the prefix)")
+if(TERVA_PYTHON_INSTALL_DIR)
+  set(_terva_python_dir "${TERVA_PYTHON_INSTALL_DIR}")
+elseif(CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+  set(_terva_python_dir "lib/python3/dist-packages")
+else()
+  set(_terva_python_dir "${CMAKE_INSTALL_DATADIR}/terva/python")
+endif()
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/python/terva DESTINATION ${_terva_python_dir}
+        COMPONENT python FILES_MATCHING PATTERN "*.py")

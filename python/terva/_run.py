@@ -1,0 +1,356 @@
+"""Running the engine through terva-batch and reading what it exported."""
+
+import json
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import weakref
+
+import numpy as np
+
+from . import _report, _tvp
+
+STIFFNESS = _tvp.STIFFNESS
+DAMPING = _tvp.DAMPING
+DOF = ("UOX", "UOY", "UOZ", "EPOX", "EPOY", "EPOZ")
+_PROJECT_NAME = "project.tvd"  # the file name of an input given as text
+
+
+class TervaError(RuntimeError):
+    """A run that did not deliver results: the engine refused the input, stopped,
+    failed at some frequencies, or terva-batch could not run it.
+
+    ``lines`` holds the report's error lines (or terva-batch's messages when no
+    report was written), ``code`` the engine's return code (None when unknown),
+    ``report`` the report's path, ``project`` the project."""
+
+    def __init__(self, message, lines=(), code=None, report=None, project=None):
+        self.lines = list(lines)
+        self.code = code
+        self.report = report
+        self.project = project
+        text = message + "".join("\n  " + line for line in self.lines)
+        super().__init__(text)
+
+
+def _hz(rad_s):
+    """Hz as the engine's report prints them: omega * 0.5 / 3.14 in single precision."""
+    w = np.asarray(rad_s, dtype=np.float32)
+    return (w * np.float32(0.5) / np.float32(3.14)).astype(float)
+
+
+class Result:
+    """One analysis's results.
+
+    Attributes: ``title``, ``unit_system`` ("English" or "SI"), ``foundation``
+    and ``load`` (dicts with "code" and "name"), ``units`` (quantity -> unit
+    text), ``project``, ``report`` and ``graphic_data`` (paths); ``frequency_hz``
+    and ``frequency_rad_s`` (the impedance frequencies), ``stiffness`` and
+    ``damping`` (dicts of arrays, keys Kxx Kyy Kww Kppx Kppy Kzt Kxp Kyp and
+    Cxx ... Cyp; empty when the input had no MATRIX), ``K`` and ``C`` (the same
+    as (N, 8) arrays in that order); for harmonic loads ``response_frequency_hz``,
+    ``response_frequency_rad_s`` and ``amplitudes`` ((N, 6): UOX UOY UOZ EPOX
+    EPOY EPOZ); for transient loads ``time`` and ``displacements`` ((Nt, 6));
+    for random loads ``peak_factor``, ``max_displacement`` ((6,)),
+    ``spectrum_frequency_rad_s``, ``spectrum_translation_x`` and
+    ``spectrum_rotation_y``.  Arrays absent for a run are None.
+
+    For an input given as text the files lie in a temporary folder that is
+    removed when the result is collected: copy the report to keep it."""
+
+    def __init__(self, data, report_text=""):
+        self.data = data
+        self.title = data.get("title", "")
+        self.unit_system = data.get("unit_system", "")
+        self.foundation = data.get("foundation", {})
+        self.load = data.get("load", {})
+        self.units = data.get("units", {})
+        self.project = data.get("project")
+        self.report = data.get("report")
+        self.graphic_data = data.get("graphic_data")
+        self.frequency_rad_s = np.asarray(data.get("frequency_rad_s", []), dtype=float)
+        hz = data.get("frequency_hz")
+        self.frequency_hz = np.asarray(hz, dtype=float) if hz is not None else _hz(self.frequency_rad_s)
+        self.stiffness = {k: np.asarray(v, dtype=float) for k, v in data.get("stiffness", {}).items()}
+        self.damping = {k: np.asarray(v, dtype=float) for k, v in data.get("damping", {}).items()}
+        n = len(self.frequency_rad_s)
+        self.K = np.column_stack([self.stiffness[k] for k in STIFFNESS]) if self.stiffness else np.zeros((n, 0))
+        self.C = np.column_stack([self.damping[k] for k in DAMPING]) if self.damping else np.zeros((n, 0))
+        self.response_frequency_rad_s = self.response_frequency_hz = self.amplitudes = None
+        self.amplitude_names = None
+        response = data.get("response")
+        if response:
+            self.response_frequency_rad_s = np.asarray(response["frequency_rad_s"], dtype=float)
+            rhz = response.get("frequency_hz")
+            self.response_frequency_hz = (np.asarray(rhz, dtype=float) if rhz is not None
+                                          else _hz(self.response_frequency_rad_s))
+            amplitudes = response["amplitudes"]
+            if isinstance(amplitudes, dict):  # the export's named columns, in degree-of-freedom order
+                self.amplitude_names = list(amplitudes)
+                self.amplitudes = np.column_stack([np.asarray(v, dtype=float) for v in amplitudes.values()])
+            else:
+                self.amplitude_names = list(DOF)
+                self.amplitudes = np.asarray(amplitudes, dtype=float).reshape(-1, 6)
+        self.time = self.displacements = None
+        self.peak_factor = self.max_displacement = None
+        self.spectrum_frequency_rad_s = self.spectrum_translation_x = self.spectrum_rotation_y = None
+        load = str(self.load.get("name", "")).lower()
+        if load == "transient":
+            table = _report.transient(report_text)
+            if table is not None:
+                self.time, self.displacements = table["time"], table["displacements"]
+        elif load == "random":
+            table = _report.random(report_text)
+            if table is not None:
+                self.peak_factor = table["peak_factor"]
+                self.max_displacement = table["max_displacement"]
+                self.spectrum_frequency_rad_s = table.get("spectrum_frequency_rad_s")
+                self.spectrum_translation_x = table.get("translation_x")
+                self.spectrum_rotation_y = table.get("rotation_y")
+        self._folder = None  # a temporary folder that lives as long as this result
+
+    def report_constants(self):
+        """The stiffness and damping constants as the report prints them, with six significant
+        digits (the graphic data file, and so ``stiffness`` and ``damping``, keep three): two dicts
+        keyed like ``stiffness`` and ``damping``.  Needs the report, and the MATRIX option."""
+        table = _report.constants(_read_text(self.report) if self.report else "")
+        n = len(self.frequency_rad_s)
+        stiffness = {k: np.asarray(table.get(k, []), dtype=float) for k in STIFFNESS}
+        damping = {k: np.asarray(table.get(k, []), dtype=float) for k in DAMPING}
+        if n == 0 or any(len(v) != n for v in list(stiffness.values()) + list(damping.values())):
+            raise TervaError(f"{self.report}: the report does not hold the constants of {n} frequencies")
+        return stiffness, damping
+
+    def __repr__(self):
+        return (f"<terva.Result {self.title!r}: {self.foundation.get('name', '')}, "
+                f"{self.load.get('name', '')}, {len(self.frequency_rad_s)} frequencies>")
+
+
+def _candidates():
+    here = os.path.dirname(os.path.abspath(__file__))
+    up = here
+    for _ in range(5):
+        up = os.path.dirname(up)
+        yield os.path.join(up, "bin", "terva-batch")
+        yield os.path.join(up, "build", "bin", "terva-batch")
+
+
+def find_batch():
+    """The terva-batch program: TERVA_BATCH, then beside the package (an install
+    prefix's bin/, or the build tree's build/bin/), then PATH."""
+    named = os.environ.get("TERVA_BATCH")
+    if named:
+        if os.path.isfile(named) and os.access(named, os.X_OK):
+            return named
+        raise TervaError(f"TERVA_BATCH names {named!r}, which is not an executable program")
+    for path in _candidates():
+        if os.path.isfile(path) and os.access(path, os.X_OK):
+            return path
+    found = shutil.which("terva-batch")
+    if found:
+        return found
+    raise TervaError("terva-batch not found: set TERVA_BATCH, install TERVA or put terva-batch on PATH")
+
+
+_legacy = {}  # terva-batch path -> True when it has no --export (an older build)
+
+
+def _is_text(project):
+    """An input text rather than a path: a string with a line break."""
+    return isinstance(project, str) and ("\n" in project or "\r" in project)
+
+
+def _stat(path):
+    try:
+        s = os.stat(path)
+        return (s.st_mtime_ns, s.st_ino, s.st_size)
+    except OSError:
+        return None
+
+
+class _Job:
+    """One project of a call: where it is, what its results' files were before."""
+
+    def __init__(self, project):
+        self.folder = None
+        if hasattr(project, "text") and callable(project.text):  # a terva.Input
+            project = project.text()
+        if _is_text(project):
+            self.folder = tempfile.mkdtemp(prefix="terva-")
+            self.path = os.path.join(self.folder, _PROJECT_NAME)
+            with open(self.path, "w", encoding="latin-1", newline="\n") as f:
+                f.write(project if project.endswith("\n") else project + "\n")
+        else:
+            self.path = os.path.abspath(os.fspath(project))
+            if not os.path.isfile(self.path):
+                raise TervaError(f"no such project file: {self.path}", project=self.path)
+        stem = os.path.splitext(self.path)[0]
+        self.report = stem + ".tvo"
+        self.graphic = stem + ".tvp"
+        self.json = stem + ".results.json"
+        self.before = {p: _stat(p) for p in (self.report, self.graphic, self.json)}
+
+    def fresh(self, path):
+        now = _stat(path)
+        return now is not None and now != self.before[path]
+
+    def discard(self):
+        if self.folder:
+            shutil.rmtree(self.folder, ignore_errors=True)
+            self.folder = None
+
+
+def _environment():
+    env = dict(os.environ)
+    env.setdefault("LC_ALL", "C")
+    return env
+
+
+def _call(batch, arguments, timeout):
+    try:
+        done = subprocess.run([batch] + arguments, stdin=subprocess.DEVNULL, capture_output=True,
+                              text=True, errors="replace", env=_environment(), timeout=timeout)
+    except OSError as e:
+        raise TervaError(f"cannot start {batch}: {e}") from None
+    except subprocess.TimeoutExpired:
+        raise TervaError(f"{batch} did not finish within {timeout} s") from None
+    return done
+
+
+def _blocks(stdout):
+    """terva-batch's per-project lines: {project path: text of its block}."""
+    blocks, current = {}, None
+    for line in stdout.splitlines():
+        if line.startswith("summary:"):  # the closing summary belongs to no project
+            current = None
+        elif line and not line.startswith(" "):
+            current = line.strip()
+            blocks.setdefault(current, "")
+        elif current is not None:
+            blocks[current] += line + "\n"
+    return blocks
+
+
+def _read_text(path):
+    try:
+        with open(path, "r", encoding="latin-1") as f:
+            return f.read()
+    except OSError:
+        return ""
+
+
+def _title_of(path):
+    lines = _read_text(path).splitlines()
+    for i, line in enumerate(lines[:-1]):
+        if line.strip().upper().startswith("TITL"):
+            return lines[i + 1].strip()
+    return ""
+
+
+def _collect(job, stdout, stderr, legacy):
+    """The Result of one job after the call, or a TervaError."""
+    block = _blocks(stdout).get(job.path, "")
+    m = re.search(r"engine returned (\d+)", block)
+    code = int(m.group(1)) if m else None
+    report_fresh = job.fresh(job.report)
+    report_text = _read_text(job.report) if report_fresh else ""
+    mine = [l.strip() for l in stderr.splitlines() if job.path in l] or \
+        [l.strip() for l in stderr.splitlines() if l.strip()]
+    if code is None or not report_fresh:
+        return TervaError(f"{job.path}: terva-batch delivered no results", mine, None, None, job.path)
+    if code != 0:
+        return TervaError(f"{job.path}: the engine returned {code}", _report.error_lines(report_text) or mine,
+                          code, job.report, job.path)
+    failed = re.search(r"completed with errors at (\d+) frequencies", block)
+    if failed:
+        return TervaError(f"{job.path}: the analysis failed at {failed.group(1)} frequencies",
+                          _report.error_lines(report_text), code, job.report, job.path)
+    if legacy or not job.fresh(job.json):
+        # An older terva-batch, or a run whose graphic data file holds nothing to export (a
+        # transient or random run without MATRIX): what is there is read here.
+        data = _report.header(report_text)
+        data["title"] = _title_of(job.path)
+        data.update({"project": job.path, "report": job.report, "graphic_data": job.graphic})
+        if job.fresh(job.graphic):
+            data.update(_tvp.read(job.graphic))
+    else:
+        with open(job.json, "r", encoding="utf-8") as f:
+            data = json.load(f)
+        if data.get("format") != "terva-results":
+            return TervaError(f"{job.json}: not a TERVA results file", [], code, job.report, job.path)
+    result = Result(data, report_text)
+    if job.folder:
+        result._folder = job.folder
+        weakref.finalize(result, shutil.rmtree, job.folder, True)
+        job.folder = None
+    return result
+
+
+def _legacy_answer(done):
+    """True when terva-batch took --export for a project name (no export)."""
+    return "--export: no such project file" in done.stderr or "/--export: no such" in done.stderr
+
+
+def _execute(jobs_list, jobs, timeout):
+    batch = find_batch()
+    paths = [job.path for job in jobs_list]
+    parallel = ["-j", str(jobs)] if jobs and len(paths) > 1 else []
+    legacy = _legacy.get(batch, False)
+    if not legacy:
+        done = _call(batch, ["--export", "json"] + parallel + paths, timeout)
+        if _legacy_answer(done):
+            legacy = _legacy[batch] = True
+    if legacy:
+        done = _call(batch, paths, timeout)  # one at a time: an older terva-batch has no -j
+    return [_collect(job, done.stdout, done.stderr, legacy) for job in jobs_list]
+
+
+def run(project, timeout=None):
+    """Runs one project (a path, or the input text itself) and returns its Result.
+
+    A path's report, graphic data file and NAME.results.json are written beside
+    it, as terva-batch does; an input text runs in a temporary folder of its own.
+    Raises TervaError when the engine refuses or stops, or fails at a frequency."""
+    job = _Job(project)
+    try:
+        outcome = _execute([job], None, timeout)[0]
+    finally:
+        job.discard()
+    if isinstance(outcome, TervaError):
+        raise outcome
+    return outcome
+
+
+def run_many(projects, jobs=None, timeout=None):
+    """Runs several projects (paths or input texts) in one terva-batch call with
+    ``-j jobs`` engine processes at once (default: the number of processors).
+
+    Returns the Results in the order given.  When any project fails, raises
+    TervaError naming the failures; its ``results`` attribute then holds the
+    list with a TervaError in place of each failed project."""
+    projects = list(projects)
+    if not projects:
+        return []
+    if jobs is None:
+        jobs = os.cpu_count() or 1
+    jobs = max(1, int(jobs))
+    made = []
+    try:
+        for p in projects:
+            made.append(_Job(p))
+        paths = [job.path for job in made]
+        if len(set(paths)) != len(paths):
+            raise TervaError("run_many: a project is given twice")
+        outcomes = _execute(made, jobs, timeout)
+    finally:
+        for job in made:
+            job.discard()
+    failures = [o for o in outcomes if isinstance(o, TervaError)]
+    if failures:
+        error = TervaError(f"{len(failures)} of {len(outcomes)} projects failed",
+                           [str(f).splitlines()[0] for f in failures])
+        error.results = outcomes
+        raise error
+    return outcomes
