@@ -85,6 +85,11 @@ TMainForm::FileDialogHook& DialogHook() {
   static TMainForm::FileDialogHook hook;
   return hook;
 }
+TMainForm::EngineHook& RunnerHook() {
+  static TMainForm::EngineHook hook;
+  return hook;
+}
+
 TMainForm::LaunchHook& StartHook() {
   static TMainForm::LaunchHook hook;
   return hook;
@@ -152,6 +157,7 @@ void RegisterGeometryViews(TMainForm& main) {
 
 void TMainForm::SetFileDialogHook(FileDialogHook hook) { DialogHook() = std::move(hook); }
 void TMainForm::SetLaunchHook(LaunchHook hook) { StartHook() = std::move(hook); }
+void TMainForm::SetEngineHook(EngineHook hook) { RunnerHook() = std::move(hook); }
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   InitResources();
@@ -870,7 +876,7 @@ void TMainForm::RunAnalysis() {
     return;
   }
   if (!FileSave() || project_->IsUnnamed()) return;
-  const TEngineRunner runner;
+  const TEngineRunner runner = RunnerHook() ? RunnerHook()() : TEngineRunner();
   TEngineSession session(runner, project_->FileName);
   if (!session.Prepare()) {
     Inform(session.Result().message);
@@ -880,7 +886,7 @@ void TMainForm::RunAnalysis() {
   running_ = true;
   menuBar()->setEnabled(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  runDialog_->Start();
+  runDialog_->Start([&session](int* done, int* total) { return session.Progress(done, total); });
 
   // The one engine call runs on a worker thread while the modal run dialog
   // keeps every other command away; the window repaints and the bar moves.

@@ -24,6 +24,7 @@ namespace terva::gui {
 
 class TChildForm;
 class TDlgRunAnalysis;
+class TEngineRunner;
 class TGridTable;
 class TProgramData;
 class TProjectTables;
@@ -149,6 +150,9 @@ class TMainForm : public QMainWindow {
   // returns whether it started.
   using LaunchHook = std::function<bool(const QString& program, const QStringList& arguments)>;
   static void SetLaunchHook(LaunchHook hook);
+  // Replaces the engine of Run Analysis (tests: an engine in the process).
+  using EngineHook = std::function<TEngineRunner()>;
+  static void SetEngineHook(EngineHook hook);
 
   TDlgRunAnalysis* RunDialog() const { return runDialog_; }
   bool Running() const { return running_; }
