@@ -194,23 +194,32 @@ TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project,
   pointLayout->addWidget(defaultButton, 3, 0);
   pointLayout->addWidget(updateButton, 3, 1);
 
+  // Short pairs of choices sit side by side, so that the dialog fits a
+  // screen of 800 pixels.
   auto group = [this](const QString& title, const QString& a, const QString& b, QRadioButton*& first,
-                      QRadioButton*& second) {
+                      QRadioButton*& second, bool sideBySide) {
     auto* box = new QGroupBox(title, this);
     auto* layout = new QVBoxLayout(box);
     first = new QRadioButton(a, box);
     second = new QRadioButton(b, box);
-    layout->addWidget(first);
-    layout->addWidget(second);
+    if (sideBySide) {
+      auto* row = new QHBoxLayout;
+      row->addWidget(first);
+      row->addWidget(second);
+      layout->addLayout(row);
+    } else {
+      layout->addWidget(first);
+      layout->addWidget(second);
+    }
     first->setChecked(true);
     return box;
   };
   QGroupBox* units = group(QStringLiteral("Units"), QStringLiteral("English Units (ft)"),
-                           QStringLiteral("SI Units (m)"), english_, si_);
+                           QStringLiteral("SI Units (m)"), english_, si_, false);
   QGroupBox* type = group(QStringLiteral("Type"), QStringLiteral("Displacement"), QStringLiteral("Rotation"),
-                          displacement_, rotation_);
+                          displacement_, rotation_, true);
   QGroupBox* printing = group(QStringLiteral("Printing"), QStringLiteral("Portrait"), QStringLiteral("LandScape"),
-                              portrait_, landscape_);
+                              portrait_, landscape_, true);
 
   auto* viewBox = new QGroupBox(QStringLiteral("View"), this);
   auto* viewLayout = new QGridLayout(viewBox);
@@ -231,16 +240,14 @@ TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project,
   none->setObjectName("UnselectAll");
   viewLayout->addWidget(all, 3, 0);
   viewLayout->addWidget(none, 3, 1);
-
-  auto* limitsBox = new QGroupBox(QStringLiteral("Velocity Limits"), this);
-  auto* limitsLayout = new QHBoxLayout(limitsBox);
-  velocity_ = new QCheckBox(QStringLiteral("Show &lines"), limitsBox);
+  // The vibration-limit lines over the displacement curves.
+  velocity_ = new QCheckBox(QStringLiteral("Velocity &lines"), viewBox);
   velocity_->setObjectName(QStringLiteral("VelocityLines"));
   velocity_->setToolTip(QStringLiteral("Lines of constant peak velocity v: A = v/(2\u03c0f)"));
-  auto* limitsButton = new QPushButton(QStringLiteral("Limits..."), limitsBox);
+  auto* limitsButton = new QPushButton(QStringLiteral("Limits..."), viewBox);
   limitsButton->setObjectName(QStringLiteral("VelocityLimits"));
-  limitsLayout->addWidget(velocity_);
-  limitsLayout->addWidget(limitsButton);
+  viewLayout->addWidget(velocity_, 4, 0);
+  viewLayout->addWidget(limitsButton, 4, 1);
 
   auto* exportButton = new QPushButton(QStringLiteral("Export Data"), this);
   auto* goButton = new QPushButton(QStringLiteral("Go"), printing);
@@ -254,8 +261,7 @@ TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project,
 
   auto* side = new QVBoxLayout;
   for (QWidget* w : {static_cast<QWidget*>(point), static_cast<QWidget*>(units), static_cast<QWidget*>(type),
-                     static_cast<QWidget*>(viewBox), static_cast<QWidget*>(limitsBox),
-                     static_cast<QWidget*>(printing)})
+                     static_cast<QWidget*>(viewBox), static_cast<QWidget*>(printing)})
     side->addWidget(w);
   side->addWidget(exportButton);
   side->addStretch();
@@ -278,6 +284,7 @@ TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project,
   connect(english_, &QRadioButton::toggled, this, [this] { UnitsChanged(); });
   connect(rotation_, &QRadioButton::toggled, this, [this] { Draw(); });
   connect(velocity_, &QCheckBox::toggled, this, [this] { view_->viewport()->update(); });
+  connect(chart_, &QChart::plotAreaChanged, view_->viewport(), qOverload<>(&QWidget::update));
   connect(limitsButton, &QPushButton::clicked, this, &TDlgAmpPlot::EditVelocityLimits);
   for (TDataEdit* edit : {x_, y_, z_}) connect(edit, &QLineEdit::editingFinished, this, &TDlgAmpPlot::Draw);
 
@@ -339,7 +346,6 @@ void TDlgAmpPlot::Draw() {
   if (drawing_) return;
   const bool rotationMode = rotation_->isChecked();
   velocity_->setEnabled(!rotationMode);
-  view_->viewport()->update();
   axisY_->setTitleText(rotationMode ? QStringLiteral("Rotational Amplitude (rad)")
                                     : UnitSystem() == 1 ? QStringLiteral("Translational Amplitude (ft)")
                                                         : QStringLiteral("Translational Amplitude (m)"));
@@ -371,6 +377,7 @@ void TDlgAmpPlot::Draw() {
     axisY_->setRange(lo, hi);
     axisY_->applyNiceNumbers();
   }
+  view_->viewport()->update();  // the velocity lines follow the axes
 }
 
 void TDlgAmpPlot::ShowPosition(const QPointF& viewPosition) {

@@ -26,7 +26,7 @@ void DrawVelocityLines(QPainter& painter, const QRectF& rect, const TView& view,
                        const QFont& font, double ppi) {
   if (rect.isEmpty() || view.X.Length() <= 0 || view.Y.Length() <= 0) return;
   painter.save();
-  painter.setClipRect(rect);
+  painter.setClipRect(rect, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
   painter.setRenderHint(QPainter::Antialiasing, true);
   const QColor grey(0x80, 0x80, 0x80);
   QPen pen(grey, std::max(1.0, ppi / 96.0), Qt::DashLine);
@@ -64,6 +64,7 @@ void DrawVelocityLines(QPainter& painter, const QRectF& rect, const TView& view,
       if (box.right() > rect.right() - gap || box.top() < rect.top() || box.bottom() > rect.bottom()) continue;
       if (std::any_of(placed.begin(), placed.end(), [&](const QRectF& r) { return r.intersects(box); })) continue;
       placed.push_back(box);
+      painter.fillRect(box, QColor(255, 255, 255, 200));  // readable over the grid
       painter.setPen(grey);
       painter.drawText(QPointF(box.left(), box.top() + metrics.ascent()), text);
       break;
@@ -169,8 +170,8 @@ QRectF TPlotPainter::Draw(QPainter& painter, const QRectF& client, const TView& 
     painter.drawText(QPointF(client.center().x() - w / 2, y), title);
   }
 
-  if (velocity_) DrawVelocityLines(painter, rect, view, *velocity_, labelFont, ppiX_);
   DrawCurves(painter, rect, view);
+  if (velocity_) DrawVelocityLines(painter, rect, view, *velocity_, labelFont, ppiX_);
   painter.setPen(axis);
   painter.setBrush(Qt::NoBrush);
   painter.drawRect(rect);

@@ -34,7 +34,7 @@ class TPlotPainter {
  public:
   TPlotPainter(const TGraphPlot& plot, double ppiX, double ppiY);
 
-  // Vibration-limit lines drawn under the curves; none when null (the
+  // Vibration-limit lines drawn over the curves; none when null (the
   // default). The lines must outlive the painter.
   void SetVelocityLines(const TVelocityLines* lines) { velocity_ = lines; }
 
