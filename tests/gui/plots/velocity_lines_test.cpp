@@ -17,6 +17,7 @@
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -310,6 +311,14 @@ class VelocityLinesTest : public QObject {
     QCOMPARE(dialog.VelocityLines().Limits, DefaultVelocityLimits(2));
     const QImage withLines = view->grab().toImage();
     QVERIFY(GreyPixels(withLines, area) > GreyPixels(plain, area) + 100);
+    // The printout renders the view the same way.
+    QImage rendered(view->size(), QImage::Format_RGB32);
+    rendered.fill(Qt::white);
+    {
+      QPainter painter(&rendered);
+      view->render(&painter, QRectF(rendered.rect()), view->rect());
+    }
+    QVERIFY(GreyPixels(rendered, area) > GreyPixels(plain, area) + 100);
     check->click();
     QCOMPARE(view->grab().toImage(), plain);
 
