@@ -38,15 +38,20 @@
 #endif
 
 #include <QCoreApplication>
+#include <QDataStream>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
-#include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <thread>
 #include <vector>
@@ -217,6 +222,105 @@ QByteArray Indented(const QString& text) {
   return out;
 }
 
+// What a project gave: the engine's code ("-" when it did not return), its
+// meaning for the summary, and its lines for standard output and error.
+struct TOutcome {
+  bool ok = false;
+  QString code = QStringLiteral("-");
+  QString meaning;
+  QByteArray out, err;
+};
+
+// The child's messages to the runner over a pipe, each one frame: a kind
+// byte, the payload's length (4 bytes) and the payload. 'P': the engine's
+// frequencies done and in total (two ints), ten times a second while it
+// computes; 'R': the outcome, once, after the results were delivered.
+QByteArray Frame(char kind, const QByteArray& payload) {
+  const qint32 size = static_cast<qint32>(payload.size());
+  return QByteArray(1, kind) + QByteArray(reinterpret_cast<const char*>(&size), sizeof size) + payload;
+}
+
+QByteArray Serialized(const TOutcome& outcome) {
+  QByteArray bytes;
+  QDataStream stream(&bytes, QIODevice::WriteOnly);
+  stream << outcome.ok << outcome.code << outcome.meaning << outcome.out << outcome.err;
+  return bytes;
+}
+
+TOutcome Deserialized(const QByteArray& bytes) {
+  TOutcome outcome;
+  QDataStream stream(bytes);
+  stream >> outcome.ok >> outcome.code >> outcome.meaning >> outcome.out >> outcome.err;
+  return outcome;
+}
+
+// Writes all of `bytes`; false when the pipe is gone.
+bool WriteAll(int fd, const QByteArray& bytes) {
+  qsizetype written = 0;
+  while (written < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    written += n;
+  }
+  return true;
+}
+
+// In the child, after the engine returned `code`: the results delivered
+// beside the project, and what is printed of them.
+TOutcome Complete(TEngineSession& session, int code, const TOptions& options) {
+  TOutcome outcome;
+  session.Called(code);
+  const TRunResult result = session.Deliver();
+  const TRunFiles& files = session.Files();
+  const QByteArray project = Local(files.project);
+  outcome.code = QString::number(code);
+  if (!result.Delivered()) {
+    outcome.err += "terva-batch: " + project + ": " + Local(result.message) + '\n';
+    outcome.meaning = QStringLiteral("%1; results not delivered").arg(QLatin1String(Meaning(code)));
+    return outcome;
+  }
+  outcome.out += project + "\n  report: " + Local(files.report) + "\n  engine returned " + QByteArray::number(code) +
+                 ": " + Meaning(code) + '\n';
+  outcome.meaning = QLatin1String(Meaning(code));
+  outcome.ok = code == 0;
+  if (result.errorFrequencies > 0) {
+    outcome.out += "  completed with errors at " + QByteArray::number(result.errorFrequencies) +
+                   " frequencies (see the report)\n";
+    outcome.meaning += QStringLiteral(" with errors at %1 frequencies").arg(result.errorFrequencies);
+    outcome.ok = false;
+  }
+  if (code != 0) return outcome;
+  outcome.out += ResponseHead(files.report, 5);
+  const TResultsInfo info = DescribeProject(files.project);
+  if (options.exportFormat) {
+    QStringList written;
+    QString error;
+    if (ExportResults(info, *options.exportFormat, &written, &error)) {
+      for (const QString& file : written) outcome.out += "  exported: " + Local(file) + '\n';
+    } else {
+      outcome.err += "terva-batch: " + project + ": no export: " + Local(error) + '\n';
+      outcome.meaning += QStringLiteral("; export failed");
+      outcome.ok = false;
+    }
+  }
+  if (options.at) {
+    TResultsData data;
+    QString error;
+    TSpringsDashpots values;
+    if (ReadResults(info.graphic, data, &error)) values = SpringsDashpotsAt(data, options.at->omega);
+    else values.error = error;
+    if (values.ok) {
+      outcome.out += '\n' + Indented(SpringsDashpotsTable(values, info));
+    } else {
+      outcome.err += "terva-batch: " + project + ": no springs and dashpots: " + Local(values.error) + '\n';
+      outcome.meaning += QStringLiteral("; no springs and dashpots");
+      outcome.ok = false;
+    }
+  }
+  return outcome;
+}
+
 // One project of the call.
 struct TJob {
   enum State { kWaiting, kRunning, kFinished };
@@ -224,16 +328,14 @@ struct TJob {
   State state = kWaiting;
   std::unique_ptr<TEngineSession> session;
   pid_t pid = 0;
-  int slot = -1;      // in children[]
-  int progress = -1;  // the child's progress pipe
+  int slot = -1;  // in children[]
+  int pipe = -1;  // the child's messages; -1 once it has ended
+  QByteArray inbox;
+  bool reported = false;  // the child sent its outcome
   int done = 0, total = 0;
   Clock::time_point started;
   double seconds = -1;
-  // the outcome
-  bool ok = false;
-  QString code = QStringLiteral("-");  // the engine's return code, "-" when it did not return
-  QString meaning;
-  QByteArray out, err;  // the lines for standard output and error, printed in the order given
+  TOutcome outcome;
   bool printed = false;
 };
 
@@ -277,8 +379,9 @@ class TBatch {
  private:
   void Start(TJob& job, int slot);
   void Finish(TJob& job, int status);
-  void Complete(TJob& job, int code);
-  void ReadProgress(TJob& job);
+  void ReadPipe(TJob& job);
+  void Pump(int timeout);
+  void Reap(bool wait);
   void PrintFinished();
   void ShowProgress();
   void StopAll();
@@ -320,7 +423,7 @@ void TBatch::Admit(const QStringList& given) {
       std::fprintf(stderr, "terva-batch: refused: %s\n", Local(why).constData());
       job.state = TJob::kFinished;
       job.printed = true;
-      job.meaning = QStringLiteral("refused: ") + why.mid(project.size() + 2);
+      job.outcome.meaning = QStringLiteral("refused: ") + why.mid(project.size() + 2);
     } else {
       writers.insert(files.report, project);
       writers.insert(files.graphic, project);
@@ -329,20 +432,23 @@ void TBatch::Admit(const QStringList& given) {
   }
 }
 
+void NotStarted(TJob& job, const QString& why) {
+  job.outcome.err += "terva-batch: " + Local(why) + '\n';
+  job.outcome.meaning = QStringLiteral("not run: ") + (why.startsWith(job.project + QStringLiteral(": ")) ? why.mid(job.project.size() + 2) : why);
+  job.session.reset();
+  job.state = TJob::kFinished;
+  job.seconds = 0;
+}
+
 void TBatch::Start(TJob& job, int slot) {
   job.state = TJob::kRunning;
   job.started = Clock::now();
   job.session = std::make_unique<TEngineSession>(runner_, job.project);
-  if (!job.session->Prepare()) {
-    job.err += "terva-batch: " + Local(job.session->Result().message) + '\n';
-    job.meaning = QStringLiteral("not run: ") + job.session->Result().message;
-    job.session.reset();
-    job.state = TJob::kFinished;
-    job.seconds = 0;
-    return;
-  }
+  if (!job.session->Prepare()) return NotStarted(job, job.session->Result().message);
   int pipeEnds[2] = {-1, -1};
-  if (::pipe2(pipeEnds, O_CLOEXEC) != 0) pipeEnds[0] = pipeEnds[1] = -1;  // runs without progress
+  if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
+    return NotStarted(job, QStringLiteral("%1: cannot start the engine's process").arg(job.project));
+  }
   // No signal between the fork and the child's own handlers, nor before the
   // parent knows the child.
   sigset_t block, previous;
@@ -365,29 +471,41 @@ void TBatch::Start(TJob& job, int slot) {
     // The engine never waits for console input: a short run list ends the run.
     const int null = ::open("/dev/null", O_RDONLY);
     if (null >= 0) ::dup2(null, STDIN_FILENO);
-    // The engine's progress, sent to the runner while it computes.
-    std::atomic<bool> finished{false};
-    std::thread reporter;
-    if (pipeEnds[1] >= 0) {
-      ::close(pipeEnds[0]);
-      ::fcntl(pipeEnds[1], F_SETFL, O_NONBLOCK);
-      reporter = std::thread([&] {
-        int last[2] = {-1, -1};
-        while (!finished.load()) {
-          int now[2] = {0, 0};
-          if (!job.session->Progress(&now[0], &now[1])) break;  // an engine without the query
-          if (now[0] != last[0] || now[1] != last[1]) {
-            if (::write(pipeEnds[1], now, sizeof now) == static_cast<ssize_t>(sizeof now)) last[0] = now[0], last[1] = now[1];
-          }
-          std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ::close(pipeEnds[0]);
+    // The engine's progress, sent ten times a second while it computes; the
+    // reporter ends as soon as the call returns.
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool finished = false;
+    std::thread reporter([&] {
+      int last[2] = {-1, -1};
+      std::unique_lock<std::mutex> lock(mutex);
+      while (!finished) {
+        int now[2] = {0, 0};
+        if (!job.session->Progress(&now[0], &now[1])) break;  // an engine without the query
+        if (now[0] != last[0] || now[1] != last[1]) {
+          last[0] = now[0], last[1] = now[1];
+          WriteAll(pipeEnds[1], Frame('P', QByteArray(reinterpret_cast<const char*>(now), sizeof now)));
         }
-      });
-    }
+        wake.wait_for(lock, std::chrono::milliseconds(100), [&] { return finished; });
+      }
+    });
     const int code = job.session->Call();
-    finished = true;
-    if (reporter.joinable()) reporter.join();
+    {
+      const std::lock_guard<std::mutex> lock(mutex);
+      finished = true;
+    }
+    wake.notify_one();
+    reporter.join();
     std::fflush(nullptr);
-    ::_exit(code < 0 ? 120 : code);
+    if (code < 0) ::_exit(120);
+    // The results are delivered whole or not at all: no signal from here on
+    // (the runner waits for this process when it stops).
+    ::sigprocmask(SIG_BLOCK, &block, nullptr);
+    const TOutcome outcome = Complete(*job.session, code, options_);
+    QDir(job.session->WorkFolder()).removeRecursively();  // the runner removes it too, at once then
+    WriteAll(pipeEnds[1], Frame('R', Serialized(outcome)));
+    ::_exit(0);
   }
   if (pid > 0) {
     job.pid = pid;
@@ -395,99 +513,64 @@ void TBatch::Start(TJob& job, int slot) {
     children[slot] = pid;
   }
   ::sigprocmask(SIG_SETMASK, &previous, nullptr);
-  if (pipeEnds[1] >= 0) ::close(pipeEnds[1]);
+  ::close(pipeEnds[1]);
   if (pid < 0) {
-    if (pipeEnds[0] >= 0) ::close(pipeEnds[0]);
-    job.err += "terva-batch: " + Local(job.project) + ": cannot start the engine's process\n";
-    job.meaning = QStringLiteral("not run: cannot start the engine's process");
-    job.session.reset();
-    job.state = TJob::kFinished;
-    job.seconds = 0;
-    return;
+    ::close(pipeEnds[0]);
+    return NotStarted(job, QStringLiteral("%1: cannot start the engine's process").arg(job.project));
   }
-  job.progress = pipeEnds[0];
-  if (job.progress >= 0) ::fcntl(job.progress, F_SETFL, O_NONBLOCK);
+  job.pipe = pipeEnds[0];
+  ::fcntl(job.pipe, F_SETFL, O_NONBLOCK);
 }
 
-void TBatch::ReadProgress(TJob& job) {
-  if (job.progress < 0) return;
-  int pair[2];
-  ssize_t n;
-  while ((n = ::read(job.progress, pair, sizeof pair)) == static_cast<ssize_t>(sizeof pair)) {
-    job.done = pair[0];
-    job.total = pair[1];
+void TBatch::ReadPipe(TJob& job) {
+  if (job.pipe < 0) return;
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(job.pipe, buffer, sizeof buffer);
+    if (n > 0) {
+      job.inbox.append(buffer, n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n == 0) {  // the child has ended
+      ::close(job.pipe);
+      job.pipe = -1;
+    }
+    break;
+  }
+  while (job.inbox.size() >= 5) {
+    qint32 size = 0;
+    std::memcpy(&size, job.inbox.constData() + 1, sizeof size);
+    if (size < 0 || job.inbox.size() < 5 + size) break;
+    const QByteArray payload = job.inbox.mid(5, size);
+    if (job.inbox.at(0) == 'P' && size == 2 * sizeof(int)) {
+      std::memcpy(&job.done, payload.constData(), sizeof(int));
+      std::memcpy(&job.total, payload.constData() + sizeof(int), sizeof(int));
+    } else if (job.inbox.at(0) == 'R') {
+      job.outcome = Deserialized(payload);
+      job.reported = true;
+    }
+    job.inbox.remove(0, 5 + size);
   }
 }
 
 void TBatch::Finish(TJob& job, int status) {
-  ReadProgress(job);
-  if (job.progress >= 0) ::close(job.progress);
-  job.progress = -1;
+  while (job.pipe >= 0) ReadPipe(job);  // the child has ended: everything it sent is there
   children[job.slot] = 0;
   job.pid = 0;
   job.seconds = std::chrono::duration<double>(Clock::now() - job.started).count();
   job.state = TJob::kFinished;
-  if (interrupted) {
-    job.meaning = QStringLiteral("interrupted");
-  } else if (!WIFEXITED(status) || WEXITSTATUS(status) > 3) {
-    job.err += "terva-batch: " + Local(job.project) + ": the engine ended abnormally; the previous results are kept\n";
-    job.meaning = WIFSIGNALED(status) ? QStringLiteral("the engine ended abnormally (signal %1)").arg(WTERMSIG(status))
-                                      : QStringLiteral("the engine ended abnormally");
+  if (job.reported) {
+    // delivered (or refused) whole, even when interrupted meanwhile
+  } else if (interrupted) {
+    job.outcome.meaning = QStringLiteral("interrupted");
   } else {
-    Complete(job, WEXITSTATUS(status));
+    job.outcome.err += "terva-batch: " + Local(job.project) + ": the engine ended abnormally; the previous results are kept\n";
+    job.outcome.meaning = WIFSIGNALED(status) ? QStringLiteral("the engine ended abnormally (signal %1)").arg(WTERMSIG(status))
+                                              : QStringLiteral("the engine ended abnormally (exit status %1)").arg(WEXITSTATUS(status));
   }
   job.session.reset();  // the working folder goes
-  if (!job.ok && options_.failFast) stopped_ = true;
-}
-
-void TBatch::Complete(TJob& job, int code) {
-  job.session->Called(code);
-  const TRunResult result = job.session->Deliver();
-  const TRunFiles& files = job.session->Files();
-  job.code = QString::number(code);
-  if (!result.Delivered()) {
-    job.err += "terva-batch: " + Local(job.project) + ": " + Local(result.message) + '\n';
-    job.meaning = QStringLiteral("%1; results not delivered").arg(QLatin1String(Meaning(code)));
-    return;
-  }
-  job.out += Local(files.project) + "\n  report: " + Local(files.report) + "\n  engine returned " +
-             QByteArray::number(code) + ": " + Meaning(code) + '\n';
-  job.meaning = QLatin1String(Meaning(code));
-  job.ok = code == 0;
-  if (result.errorFrequencies > 0) {
-    job.out += "  completed with errors at " + QByteArray::number(result.errorFrequencies) +
-               " frequencies (see the report)\n";
-    job.meaning += QStringLiteral(" with errors at %1 frequencies").arg(result.errorFrequencies);
-    job.ok = false;
-  }
-  if (code != 0) return;
-  job.out += ResponseHead(files.report, 5);
-  const TResultsInfo info = DescribeProject(files.project);
-  if (options_.exportFormat) {
-    QStringList written;
-    QString error;
-    if (ExportResults(info, *options_.exportFormat, &written, &error)) {
-      for (const QString& file : written) job.out += "  exported: " + Local(file) + '\n';
-    } else {
-      job.err += "terva-batch: " + Local(job.project) + ": no export: " + Local(error) + '\n';
-      job.meaning += QStringLiteral("; export failed");
-      job.ok = false;
-    }
-  }
-  if (options_.at) {
-    TResultsData data;
-    QString error;
-    TSpringsDashpots values;
-    if (ReadResults(info.graphic, data, &error)) values = SpringsDashpotsAt(data, options_.at->omega);
-    else values.error = error;
-    if (values.ok) {
-      job.out += '\n' + Indented(SpringsDashpotsTable(values, info));
-    } else {
-      job.err += "terva-batch: " + Local(job.project) + ": no springs and dashpots: " + Local(values.error) + '\n';
-      job.meaning += QStringLiteral("; no springs and dashpots");
-      job.ok = false;
-    }
-  }
+  if (!job.outcome.ok && options_.failFast) stopped_ = true;
 }
 
 // The finished projects' lines, in the order given, as far as all before
@@ -495,11 +578,12 @@ void TBatch::Complete(TJob& job, int code) {
 void TBatch::PrintFinished() {
   while (printed_ < jobs_.size() && jobs_[printed_].state == TJob::kFinished) {
     TJob& job = jobs_[printed_++];
-    if (job.printed || (job.out.isEmpty() && job.err.isEmpty())) continue;
+    const TOutcome& o = job.outcome;
+    if (job.printed || (o.out.isEmpty() && o.err.isEmpty())) continue;
     line_.Clear();
-    std::fwrite(job.out.constData(), 1, static_cast<size_t>(job.out.size()), stdout);
+    std::fwrite(o.out.constData(), 1, static_cast<size_t>(o.out.size()), stdout);
     std::fflush(stdout);
-    std::fwrite(job.err.constData(), 1, static_cast<size_t>(job.err.size()), stderr);
+    std::fwrite(o.err.constData(), 1, static_cast<size_t>(o.err.size()), stderr);
     std::fflush(stderr);
     job.printed = true;
   }
@@ -523,53 +607,63 @@ void TBatch::ShowProgress() {
   line_.Show(QByteArray(head) + (running.isEmpty() ? QByteArray() : "; running:" + running));
 }
 
-void TBatch::StopAll() {
+// Waits up to `timeout` ms for a message of a running child and reads
+// what has come.
+void TBatch::Pump(int timeout) {
+  std::vector<pollfd> fds;
+  for (const TJob& job : jobs_)
+    if (job.state == TJob::kRunning && job.pipe >= 0) fds.push_back({job.pipe, POLLIN, 0});
+  ::poll(fds.data(), fds.size(), timeout);
   for (TJob& job : jobs_)
-    if (job.state == TJob::kRunning && job.pid > 0) ::kill(job.pid, SIGTERM);
+    if (job.state == TJob::kRunning) ReadPipe(job);
+}
+
+// Finishes the children that have ended; with `wait`, also waits for those
+// whose pipe has closed (they are ending).
+void TBatch::Reap(bool wait) {
   for (TJob& job : jobs_) {
     if (job.state != TJob::kRunning || job.pid <= 0) continue;
     int status = 0;
-    while (::waitpid(job.pid, &status, 0) < 0 && errno == EINTR) {
+    pid_t pid;
+    while ((pid = ::waitpid(job.pid, &status, wait && job.pipe < 0 ? 0 : WNOHANG)) < 0 && errno == EINTR) {
     }
-    Finish(job, status);
+    if (pid == job.pid) Finish(job, status);
+  }
+}
+
+void TBatch::StopAll() {
+  for (TJob& job : jobs_)
+    if (job.state == TJob::kRunning && job.pid > 0) ::kill(job.pid, SIGTERM);
+  // A child delivering its results finishes that first; its pipe is read
+  // meanwhile so that it never waits on a full pipe.
+  auto running = [this] {
+    return std::any_of(jobs_.begin(), jobs_.end(), [](const TJob& job) { return job.state == TJob::kRunning; });
+  };
+  while (running()) {
+    Pump(20);
+    Reap(false);
   }
 }
 
 bool TBatch::RunAll() {
-  const int jobs = options_.jobs;
   size_t next = 0;
-  int runningCount = 0;
+  auto runningCount = [this] {
+    return std::count_if(jobs_.begin(), jobs_.end(), [](const TJob& job) { return job.state == TJob::kRunning; });
+  };
   for (;;) {
     if (interrupted) break;
     // start what may start
-    while (!stopped_ && runningCount < jobs && next < jobs_.size()) {
+    while (!stopped_ && runningCount() < options_.jobs && next < jobs_.size()) {
       TJob& job = jobs_[next++];
       if (job.state != TJob::kWaiting) continue;
       int slot = 0;
       while (slot < kMaxJobs && children[slot] != 0) ++slot;
       Start(job, slot);
-      if (job.state == TJob::kRunning) ++runningCount;
-      else if (options_.failFast) stopped_ = true;
+      if (job.state == TJob::kFinished && !job.outcome.ok && options_.failFast) stopped_ = true;
     }
-    if (runningCount == 0) break;
-    // wait a little for progress or an ending child
-    std::vector<pollfd> fds;
-    for (const TJob& job : jobs_)
-      if (job.state == TJob::kRunning && job.progress >= 0) fds.push_back({job.progress, POLLIN, 0});
-    ::poll(fds.data(), fds.size(), 100);
-    for (TJob& job : jobs_)
-      if (job.state == TJob::kRunning) ReadProgress(job);
-    // reap
-    int status = 0;
-    pid_t pid;
-    while ((pid = ::waitpid(-1, &status, WNOHANG)) > 0) {
-      for (TJob& job : jobs_) {
-        if (job.state != TJob::kRunning || job.pid != pid) continue;
-        Finish(job, status);
-        --runningCount;
-        break;
-      }
-    }
+    if (runningCount() == 0) break;
+    Pump(100);
+    Reap(true);
     PrintFinished();
     ShowProgress();
   }
@@ -577,7 +671,7 @@ bool TBatch::RunAll() {
   for (TJob& job : jobs_) {
     if (job.state != TJob::kWaiting) continue;
     job.state = TJob::kFinished;
-    job.meaning = interrupted ? QStringLiteral("not run: interrupted") : QStringLiteral("not run: stopped after a failure");
+    job.outcome.meaning = interrupted ? QStringLiteral("not run: interrupted") : QStringLiteral("not run: stopped after a failure");
   }
   line_.Clear();
   PrintFinished();
@@ -586,21 +680,22 @@ bool TBatch::RunAll() {
 
 int TBatch::Failures() const {
   int failures = 0;
-  for (const TJob& job : jobs_) failures += job.ok ? 0 : 1;
+  for (const TJob& job : jobs_) failures += job.outcome.ok ? 0 : 1;
   return failures;
 }
 
 void TBatch::PrintSummary() {
   const double total = std::chrono::duration<double>(Clock::now() - start_).count();
   const int failures = Failures();
-  std::printf("\nsummary: %zu project%s, %zu analysed without errors, %d not, %.1f s\n", jobs_.size(),
+  std::printf("\nsummary: %zu project%s, %zu analysed without errors, %d not, %.2f s\n", jobs_.size(),
               jobs_.size() == 1 ? "" : "s", jobs_.size() - static_cast<size_t>(failures), failures, total);
   for (const TJob& job : jobs_) {
     const bool ran = job.seconds >= 0;
-    const QString where = job.code == QLatin1String("-") ? job.project : WithExtension(job.project, QStringLiteral(".tvo"));
+    const TOutcome& o = job.outcome;
+    const QString where = o.code == QLatin1String("-") ? job.project : WithExtension(job.project, QStringLiteral(".tvo"));
     char time[32] = "";
-    if (ran) std::snprintf(time, sizeof time, "%.1f s", job.seconds);
-    std::printf("  %-2s %-44s %8s  %s\n", Local(job.code).constData(), Local(job.meaning).constData(), time,
+    if (ran) std::snprintf(time, sizeof time, "%.2f s", job.seconds);
+    std::printf("  %-2s %-44s %8s  %s\n", Local(o.code).constData(), Local(o.meaning).constData(), time,
                 Local(where).constData());
   }
   std::fflush(stdout);
@@ -643,7 +738,7 @@ int main(int argc, char** argv) {
   const bool completed = batch.RunAll();
   batch.PrintSummary();
   if (!completed) {
-    std::fprintf(stderr, "terva-batch: interrupted; the previous results are kept\n");
+    std::fprintf(stderr, "terva-batch: interrupted; the previous results are kept where a run did not finish\n");
     return 128 + interrupted;
   }
   return batch.Failures() == 0 ? 0 : 1;

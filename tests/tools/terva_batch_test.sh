@@ -157,7 +157,7 @@ kill -INT "$pid"
 status=0
 wait "$pid" || status=$?
 [ "$status" -eq 130 ] || fail "an interrupted run must exit with 130, not $status"
-grep -q "interrupted; the previous results are kept" "$work/err.txt" || fail "no interruption line"
+grep -q "interrupted; the previous results are kept where a run did not finish" "$work/err.txt" || fail "no interruption line"
 kept slow
 no_working_folders
 pgrep -f "terva-batch $work/slow.tvd" >/dev/null && fail "the engine's process is still running"
