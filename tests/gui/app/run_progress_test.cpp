@@ -5,7 +5,6 @@
 // test lets it go, with or without a progress query, and the real library's
 // query checked for its presence.
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
@@ -194,10 +193,9 @@ class RunProgressTest : public QObject {
     QVERIFY(messages_.first().startsWith(QStringLiteral("Computations are completed")));
   }
 
-  // The engine library beside the tests has the progress query, idle at 0.
+  // The engine library the program loads has the progress query, idle at 0.
   void engineLibraryHasTheQuery() {
-    const TEngineRunner runner(QDir(QCoreApplication::applicationDirPath()).filePath(EngineLibraryName()),
-                               folder_.Path("runs"));
+    const TEngineRunner runner(EngineLibraryPath(), folder_.Path("runs"));
     TEngineSession session(runner, Project("c.tvd"));
     QVERIFY(session.Prepare());
     int d = -1, t = -1;
