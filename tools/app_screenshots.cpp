@@ -5,15 +5,19 @@
 // Properties), the result plots of the run (the four constant plots, the two
 // response plots, a zoomed plot) and the amplitude plot; the geometry views of a
 // battered pile group and of a half-space footing, and the 3D viewer on the pile
-// group. Meant to run on an X
+// group; the vibration-limit lines on the displacement plot and the
+// amplitude plot, the springs and dashpots dialog, the export's choice and
+// the run dialog with an engine's progress. Meant to run on an X
 // display (Xvfb with a window manager, see scripts/screenshots.sh); each
 // picture is the screen area of the main window.
 //
 //   app_screenshots OUTPUT-FOLDER PROJECT.tvd
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QFile>
 #include <QScreen>
@@ -26,13 +30,17 @@
 #include <QMdiSubWindow>
 
 #include "gui/app/Main.hpp"
+#include "gui/app/ResultsDialogs.hpp"
 #include "gui/app/RunAnalysis.hpp"
 #include "gui/forms/Massdata.hpp"
 #include "gui/model/ProgramData.hpp"
 #include "gui/model/ProjectTables.hpp"
 #include "gui/views/Viewer3D.hpp"
 #include "gui/model/PltData.hpp"
+#include "gui/plots/AmpPlot.hpp"
 #include "gui/plots/PlotForm.hpp"
+#include "gui/plots/VelocityLimits.hpp"
+#include "gui/plots/VelocityLines.hpp"
 #include "gui/widgets/AppIcon.hpp"
 #include "gui/widgets/MessageBoxSink.hpp"
 
@@ -160,6 +168,16 @@ int main(int argc, char* argv[]) {
   Settle();
   Shoot(&main, QStringLiteral("run-dialog"));
   main.RunDialog()->Finish();
+  // The same dialog with an engine that reports its progress (23 of 64
+  // frequencies done, as a long run shows it).
+  main.RunDialog()->Start([](int* done, int* total) {
+    *done = 23;
+    *total = 64;
+    return true;
+  });
+  Settle();
+  Shoot(&main, QStringLiteral("run-dialog-progress"));
+  main.RunDialog()->Finish();
 
   main.ShowManual();
   Settle(800);
@@ -226,6 +244,22 @@ int main(int argc, char* argv[]) {
       {TChildId::PlotDisplacement, "plot-response-displacement"},
       {TChildId::PlotRotation, "plot-response-rotation"}};
   for (const auto& [id, name] : plots) ShootChild(main, id, QString::fromLatin1(name));
+  ShootChild(main, TChildId::PlotDisplacement, QStringLiteral("plot-response-velocity-lines"), [](QWidget* widget) {
+    auto* form = qobject_cast<TPlotForm*>(widget);
+    if (!form) return;
+    form->SetVelocityLinesShown(true);
+    // Zoomed to the amplitudes above the first few hertz, as a drag would.
+    const TView full = form->FullRange();
+    form->SetView(ZoomIn(full, full, QRectF(QPointF(full.X.Min + full.X.Length() * 0.15, full.Y.Min),
+                                            QPointF(full.X.Max, full.Y.Min + full.Y.Length() * 0.1))));
+  });
+  {
+    TDlgVelocityLimits limits(2, DefaultVelocityLimits(2), &main);
+    limits.move(120, 120);
+    limits.show();
+    Settle();
+    Shoot(&limits, QStringLiteral("velocity-limits"));
+  }
   ShootChild(main, TChildId::PlotTranslationalStiffness, QStringLiteral("plot-zoomed"), [](QWidget* widget) {
     auto* form = qobject_cast<TPlotForm*>(widget);
     if (!form) return;
@@ -244,11 +278,36 @@ int main(int argc, char* argv[]) {
       modal->move(60, 40);
       Settle();
       Shoot(modal, QStringLiteral("amplitude-plot"));
+      if (auto* amplitude = qobject_cast<TDlgAmpPlot*>(modal)) {
+        amplitude->SetVelocityLinesShown(true);
+        amplitude->Check(0)->setChecked(false);  // the horizontal resonance at 1 Hz dwarfs the rest
+        Settle();
+        Shoot(modal, QStringLiteral("amplitude-plot-velocity-lines"));
+      }
       modal->close();
     }
   });
   main.ShowAmplitudePlot();
   Settle();
+  // The springs and dashpots at 1200 rpm, and the export's choice.
+  QTimer::singleShot(900, [] {
+    if (auto* springs = qobject_cast<TDlgSpringsDashpots*>(QApplication::activeModalWidget())) {
+      springs->move(60, 40);
+      springs->FrequencyField()->setText(QStringLiteral("1200"));
+      Settle();
+      Shoot(springs, QStringLiteral("springs-dashpots"));
+      springs->close();
+    }
+  });
+  main.ShowSpringsDashpots();
+  Settle();
+  {
+    TDlgExportResults choice(main.Project().FileName, &main);
+    choice.move(120, 120);
+    choice.show();
+    Settle(900);
+    Shoot(&choice, QStringLiteral("export-results"));
+  }
   // The geometry views on copies of two example projects (a save writes them).
   QTemporaryDir examples;
   const QString group = examples.filePath(QStringLiteral("pile-group-battered.tvd"));

@@ -38,6 +38,7 @@
 #include "gui/plots/PlotForm.hpp"
 #include "gui/widgets/TableForm.hpp"
 #include "gui/app/Options.hpp"
+#include "gui/app/ResultsDialogs.hpp"
 #include "gui/app/RunAnalysis.hpp"
 #include "gui/app/Title.hpp"
 #include "gui/core/EngineRunner.hpp"
@@ -86,6 +87,16 @@ TMainForm::FileDialogHook& DialogHook() {
   static TMainForm::FileDialogHook hook;
   return hook;
 }
+TMainForm::EngineHook& RunnerHook() {
+  static TMainForm::EngineHook hook;
+  return hook;
+}
+
+TMainForm::ExportChoiceHook& ChoiceHook() {
+  static TMainForm::ExportChoiceHook hook;
+  return hook;
+}
+
 TMainForm::LaunchHook& StartHook() {
   static TMainForm::LaunchHook hook;
   return hook;
@@ -153,6 +164,8 @@ void RegisterGeometryViews(TMainForm& main) {
 
 void TMainForm::SetFileDialogHook(FileDialogHook hook) { DialogHook() = std::move(hook); }
 void TMainForm::SetLaunchHook(LaunchHook hook) { StartHook() = std::move(hook); }
+void TMainForm::SetEngineHook(EngineHook hook) { RunnerHook() = std::move(hook); }
+void TMainForm::SetExportChoiceHook(ExportChoiceHook hook) { ChoiceHook() = std::move(hook); }
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   InitResources();
@@ -228,6 +241,8 @@ void TMainForm::CreateActions() {
   MakeAction("FileSave", "&Save", [this] { FileSave(); }, QKeySequence::Save)->setStatusTip("Save the project");
   MakeAction("FileSaveAs", "Save &As...", [this] { FileSaveAs(); })
       ->setStatusTip("Save the project under another name");
+  MakeAction("FileExportResults", "&Export Results...", [this] { ExportResultsCommand(); })
+      ->setStatusTip("Write the last run's results as CSV or JSON files beside the project");
   MakeAction("FileExit", "E&xit", [this] { close(); })->setStatusTip("Close the program");
   for (int i = 0; i < kRecentCount; ++i) {
     recentActions_[i] = MakeAction(QStringLiteral("FileRecent%1").arg(i + 1), {}, [this, i] { OpenRecent(i); });
@@ -281,6 +296,8 @@ void TMainForm::CreateActions() {
   MakeAction("EditInput", "Edit I&nput Text", [this] { EditFile(QStringLiteral(".tvd")); });
   MakeAction("EditNotes", "Edit &Processor-Run Notes", [this] { EditFile(QStringLiteral(".tvr")); });
   MakeAction("EditOutput", "Edit &Output Text", [this] { EditFile(QStringLiteral(".tvo")); });
+  MakeAction("SpringsDashpots", "&Springs and Dashpots at a Frequency...", [this] { ShowSpringsDashpots(); })
+      ->setStatusTip("Equivalent springs and dashpots of the foundation at an operating frequency");
 
   MakeAction("ViewTop", "Top View", [this] { ShowChild(TChildId::TopView); });
   MakeAction("ViewSideXZ", "Side View (XZ-Plane)", [this] { ShowChild(TChildId::SideViewXZ); });
@@ -344,6 +361,8 @@ void TMainForm::CreateMenus() {
   fileMenu_->addAction(Action("FileSave"));
   fileMenu_->addAction(Action("FileSaveAs"));
   fileMenu_->addSeparator();
+  fileMenu_->addAction(Action("FileExportResults"));
+  fileMenu_->addSeparator();
   for (QAction* recent : recentActions_) fileMenu_->addAction(recent);
   recentSeparator_ = fileMenu_->addSeparator();
   fileMenu_->addAction(Action("FileExit"));
@@ -380,6 +399,8 @@ void TMainForm::CreateMenus() {
   computationMenu_->addAction(Action("EditInput"));
   computationMenu_->addAction(Action("EditNotes"));
   computationMenu_->addAction(Action("EditOutput"));
+  computationMenu_->addSeparator();
+  computationMenu_->addAction(Action("SpringsDashpots"));
 
   viewMenu_ = menuBar()->addMenu("View Geometry");
   viewMenu_->addAction(Action("ViewTop"));
@@ -485,6 +506,52 @@ void TMainForm::UpdateComputationMenu() {
   Action("EditInput")->setEnabled(QFileInfo::exists(file));
   Action("EditNotes")->setEnabled(QFileInfo::exists(WithExtension(file, QStringLiteral(".tvr"))));
   Action("EditOutput")->setEnabled(QFileInfo::exists(WithExtension(file, QStringLiteral(".tvo"))));
+  Action("SpringsDashpots")->setEnabled(SpringsDashpotsAvailable());
+}
+
+bool TMainForm::ExportAvailable() const {
+  return resultsAvailable_ && QFileInfo::exists(WithExtension(project_->FileName, QStringLiteral(".tvp")));
+}
+
+bool TMainForm::SpringsDashpotsAvailable() const { return ExportAvailable() && project_->Matrix == 1; }
+
+void TMainForm::ShowSpringsDashpots() {
+  if (!SpringsDashpotsAvailable()) return;
+  const TResultsInfo info = DescribeProject(project_->FileName);
+  TResultsData data;
+  QString error;
+  if (!ReadResults(info.graphic, data, &error)) {
+    ShowMessage(TMessageKind::Error, QStringLiteral("Springs and Dashpots"), error);
+    return;
+  }
+  TDlgSpringsDashpots dialog(std::move(data), info, this);
+  dialog.exec();
+}
+
+void TMainForm::ExportResultsCommand() {
+  if (!ExportAvailable()) return;
+  int format = -1;
+  if (ChoiceHook()) {
+    format = ChoiceHook()();
+  } else {
+    TDlgExportResults dialog(project_->FileName, this);
+    if (dialog.exec() == QDialog::Accepted) format = dialog.Format() == TExportFormat::Json ? 1 : 0;
+  }
+  if (format >= 0) ExportResultsAs(format);
+}
+
+bool TMainForm::ExportResultsAs(int format) {
+  const TResultsInfo info = DescribeProject(project_->FileName);
+  QStringList written;
+  QString error;
+  if (!ExportResults(info, format == 1 ? TExportFormat::Json : TExportFormat::Csv, &written, &error)) {
+    ShowMessage(TMessageKind::Error, QStringLiteral("Export Results"), error);
+    return false;
+  }
+  for (QString& file : written) file = QDir::toNativeSeparators(file);
+  ShowMessage(TMessageKind::Information, QStringLiteral("Export Results"),
+              QStringLiteral("The results were written to\n") + written.join(QLatin1Char('\n')));
+  return true;
 }
 
 void TMainForm::UpdateGraphicsMenu() {
@@ -521,6 +588,7 @@ void TMainForm::UpdateFileMenu() {
     item->setVisible(true);
   }
   recentSeparator_->setVisible(!recent_.isEmpty());
+  Action("FileExportResults")->setEnabled(ExportAvailable());
 }
 
 void TMainForm::UpdateWindowMenu() {
@@ -873,7 +941,7 @@ void TMainForm::RunAnalysis() {
     return;
   }
   if (!FileSave() || project_->IsUnnamed()) return;
-  const TEngineRunner runner;
+  const TEngineRunner runner = RunnerHook() ? RunnerHook()() : TEngineRunner();
   TEngineSession session(runner, project_->FileName);
   if (!session.Prepare()) {
     Inform(session.Result().message);
@@ -883,7 +951,7 @@ void TMainForm::RunAnalysis() {
   running_ = true;
   menuBar()->setEnabled(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  runDialog_->Start();
+  runDialog_->Start([&session](int* done, int* total) { return session.Progress(done, total); });
 
   // The one engine call runs on a worker thread while the modal run dialog
   // keeps every other command away; the window repaints and the bar moves.

@@ -24,6 +24,7 @@ namespace terva::gui {
 
 class TChildForm;
 class TDlgRunAnalysis;
+class TEngineRunner;
 class TGridTable;
 class TProgramData;
 class TProjectTables;
@@ -134,6 +135,17 @@ class TMainForm : public QMainWindow {
   bool ResultsAvailable() const { return resultsAvailable_; }
   // The modal amplitude plot of the Graphics menu.
   void ShowAmplitudePlot();
+  // Results of the last run, read from its graphic data file: the springs
+  // and dashpots dialog (Computation menu, runs with the MATRIX option) and
+  // File > Export Results (after any run). Both read the project file as
+  // saved and never change the project.
+  bool SpringsDashpotsAvailable() const;
+  bool ExportAvailable() const;
+  void ShowSpringsDashpots();
+  void ExportResultsCommand();
+  // Writes the files of `format` beside the project; false (with the
+  // message shown) when it could not.
+  bool ExportResultsAs(int format);
   void UpdateFileMenu();          // the recent-file items
   void UpdateWindowMenu();        // the window list
   void UpdateCaption();
@@ -151,6 +163,13 @@ class TMainForm : public QMainWindow {
   // returns whether it started.
   using LaunchHook = std::function<bool(const QString& program, const QStringList& arguments)>;
   static void SetLaunchHook(LaunchHook hook);
+  // Replaces the engine of Run Analysis (tests: an engine in the process).
+  using EngineHook = std::function<TEngineRunner()>;
+  static void SetEngineHook(EngineHook hook);
+  // Replaces the format dialog of Export Results (tests): 0 CSV, 1 JSON,
+  // -1 cancelled.
+  using ExportChoiceHook = std::function<int()>;
+  static void SetExportChoiceHook(ExportChoiceHook hook);
 
   TDlgRunAnalysis* RunDialog() const { return runDialog_; }
   bool Running() const { return running_; }

@@ -6,14 +6,21 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace terva::gui {
+
+namespace {
+const QString kWait = QStringLiteral("please wait ..........");
+}  // namespace
 
 TDlgRunAnalysis::TDlgRunAnalysis(QWidget* parent) : QDialog(parent) {
   setWindowTitle(QStringLiteral("Terva, Run Analysis"));
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   setModal(true);
   underway_ = new QLabel(QStringLiteral("Computations are underway"), this);
-  wait_ = new QLabel(QStringLiteral("please wait .........."), this);
+  wait_ = new QLabel(kWait, this);
+  wait_->setObjectName(QStringLiteral("Detail"));
   QFont font = underway_->font();
   font.setBold(true);
   underway_->setFont(font);
@@ -33,9 +40,14 @@ TDlgRunAnalysis::TDlgRunAnalysis(QWidget* parent) : QDialog(parent) {
   connect(timer_, &QTimer::timeout, this, &TDlgRunAnalysis::Tick);
 }
 
-void TDlgRunAnalysis::Start() {
+void TDlgRunAnalysis::Start(ProgressSource progress) {
   running_ = true;
+  progress_ = std::move(progress);
+  determinate_ = false;
+  bar_->setRange(0, 100);
   bar_->setValue(50);
+  bar_->setTextVisible(false);
+  wait_->setText(kWait);
   show();
   raise();
   timer_->start();
@@ -44,10 +56,28 @@ void TDlgRunAnalysis::Start() {
 void TDlgRunAnalysis::Finish() {
   timer_->stop();
   running_ = false;
+  progress_ = {};
   hide();
 }
 
 void TDlgRunAnalysis::Tick() {
+  int done = 0, total = 0;
+  if (progress_ && progress_(&done, &total) && total > 0) {
+    // The fraction of the frequencies done; the one being computed is the
+    // next (the last once all are done).
+    done = std::clamp(done, 0, total);
+    if (!determinate_) {
+      determinate_ = true;
+      bar_->setTextVisible(true);
+    }
+    bar_->setRange(0, total);
+    bar_->setValue(done);
+    wait_->setText(QStringLiteral("Frequency %1 of %2").arg(std::min(done + 1, total)).arg(total));
+    return;
+  }
+  // Between the frequency loop's end and the engine's return the bar stays
+  // where the loop left it.
+  if (determinate_) return;
   const int next = bar_->value() + kStep;
   bar_->setValue(next > bar_->maximum() ? 0 : next);
 }

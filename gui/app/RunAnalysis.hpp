@@ -1,7 +1,11 @@
-// The run dialog shown while the engine computes.
+// The run dialog shown while the engine computes. With an engine that
+// reports its progress the bar shows the fraction of the frequencies done
+// and the label the frequency being computed; otherwise the bar cycles.
 #pragma once
 
 #include <QDialog>
+
+#include <functional>
 
 class QLabel;
 class QProgressBar;
@@ -16,16 +20,25 @@ class TDlgRunAnalysis : public QDialog {
   static constexpr int kTickMs = 100;
   static constexpr int kStep = 10;
 
+  // The engine's progress, asked at every tick from the dialog's thread:
+  // frequencies finished and in total; false when the engine cannot tell.
+  using ProgressSource = std::function<bool(int* done, int* total)>;
+
   explicit TDlgRunAnalysis(QWidget* parent = nullptr);
 
   // Shows the dialog with the bar at 50 and starts the timer; Finish stops
   // the timer and hides the dialog. While running, the dialog cannot be
-  // closed or cancelled.
-  void Start();
+  // closed or cancelled. With a progress source that reports frequencies
+  // the bar turns to the fraction done at the first tick that has them and
+  // stays so until Finish; until then, and without one, it cycles.
+  void Start(ProgressSource progress = {});
   void Finish();
   bool Running() const { return running_; }
+  // The bar shows the real fraction (since the last Start).
+  bool ShowsProgress() const { return determinate_; }
 
   QProgressBar* ProgressBar() const { return bar_; }
+  QLabel* DetailLabel() const { return wait_; }
 
  public slots:
   void reject() override;
@@ -40,7 +53,9 @@ class TDlgRunAnalysis : public QDialog {
   QLabel* wait_ = nullptr;
   QProgressBar* bar_ = nullptr;
   QTimer* timer_ = nullptr;
+  ProgressSource progress_;
   bool running_ = false;
+  bool determinate_ = false;
 };
 
 }  // namespace terva::gui

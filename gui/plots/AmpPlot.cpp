@@ -4,6 +4,8 @@
 #include "gui/core/NumberFormat.hpp"
 #include "gui/model/PltData.hpp"
 #include "gui/model/ProgramData.hpp"
+#include "gui/plots/PlotPainter.hpp"
+#include "gui/plots/VelocityLimits.hpp"
 #include "gui/widgets/DataEdit.hpp"
 
 #include <QApplication>
@@ -66,11 +68,13 @@ QImage Marker(int shape, const QColor& colour) {
   return image;
 }
 
-// The chart view that reports the mouse position to the dialog.
+// The chart view that reports the mouse position to the dialog and lets it
+// draw over the chart.
 class TAmpChartView : public QChartView {
  public:
-  TAmpChartView(QChart* chart, std::function<void(const QPointF&)> moved, QWidget* parent)
-      : QChartView(chart, parent), moved_(std::move(moved)) {
+  TAmpChartView(QChart* chart, std::function<void(const QPointF&)> moved,
+                std::function<void(QPainter&)> foreground, QWidget* parent)
+      : QChartView(chart, parent), moved_(std::move(moved)), foreground_(std::move(foreground)) {
     setMouseTracking(true);
   }
 
@@ -79,9 +83,14 @@ class TAmpChartView : public QChartView {
     moved_(event->position());
     QChartView::mouseMoveEvent(event);
   }
+  void drawForeground(QPainter* painter, const QRectF& rect) override {
+    QChartView::drawForeground(painter, rect);
+    foreground_(*painter);
+  }
 
  private:
   std::function<void(const QPointF&)> moved_;
+  std::function<void(QPainter&)> foreground_;
 };
 
 QString Number(double value) { return QString::number(value, 'g', QLocale::FloatingPointShortest); }
@@ -157,7 +166,8 @@ TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project,
       if (best >= 0) PointClicked(k, best);
     });
   }
-  view_ = new TAmpChartView(chart_, [this](const QPointF& p) { ShowPosition(p); }, this);
+  view_ = new TAmpChartView(
+      chart_, [this](const QPointF& p) { ShowPosition(p); }, [this](QPainter& p) { PaintVelocityLines(p); }, this);
   view_->setRenderHint(QPainter::Antialiasing);
   view_->setMinimumSize(560, 380);
 
@@ -184,23 +194,32 @@ TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project,
   pointLayout->addWidget(defaultButton, 3, 0);
   pointLayout->addWidget(updateButton, 3, 1);
 
+  // Short pairs of choices sit side by side, so that the dialog fits a
+  // screen of 800 pixels.
   auto group = [this](const QString& title, const QString& a, const QString& b, QRadioButton*& first,
-                      QRadioButton*& second) {
+                      QRadioButton*& second, bool sideBySide) {
     auto* box = new QGroupBox(title, this);
     auto* layout = new QVBoxLayout(box);
     first = new QRadioButton(a, box);
     second = new QRadioButton(b, box);
-    layout->addWidget(first);
-    layout->addWidget(second);
+    if (sideBySide) {
+      auto* row = new QHBoxLayout;
+      row->addWidget(first);
+      row->addWidget(second);
+      layout->addLayout(row);
+    } else {
+      layout->addWidget(first);
+      layout->addWidget(second);
+    }
     first->setChecked(true);
     return box;
   };
   QGroupBox* units = group(QStringLiteral("Units"), QStringLiteral("English Units (ft)"),
-                           QStringLiteral("SI Units (m)"), english_, si_);
+                           QStringLiteral("SI Units (m)"), english_, si_, false);
   QGroupBox* type = group(QStringLiteral("Type"), QStringLiteral("Displacement"), QStringLiteral("Rotation"),
-                          displacement_, rotation_);
+                          displacement_, rotation_, true);
   QGroupBox* printing = group(QStringLiteral("Printing"), QStringLiteral("Portrait"), QStringLiteral("LandScape"),
-                              portrait_, landscape_);
+                              portrait_, landscape_, true);
 
   auto* viewBox = new QGroupBox(QStringLiteral("View"), this);
   auto* viewLayout = new QGridLayout(viewBox);
@@ -221,6 +240,14 @@ TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project,
   none->setObjectName("UnselectAll");
   viewLayout->addWidget(all, 3, 0);
   viewLayout->addWidget(none, 3, 1);
+  // The vibration-limit lines over the displacement curves.
+  velocity_ = new QCheckBox(QStringLiteral("Velocity &lines"), viewBox);
+  velocity_->setObjectName(QStringLiteral("VelocityLines"));
+  velocity_->setToolTip(QStringLiteral("Lines of constant peak velocity v: A = v/(2\u03c0f)"));
+  auto* limitsButton = new QPushButton(QStringLiteral("Limits..."), viewBox);
+  limitsButton->setObjectName(QStringLiteral("VelocityLimits"));
+  viewLayout->addWidget(velocity_, 4, 0);
+  viewLayout->addWidget(limitsButton, 4, 1);
 
   auto* exportButton = new QPushButton(QStringLiteral("Export Data"), this);
   auto* goButton = new QPushButton(QStringLiteral("Go"), printing);
@@ -256,6 +283,9 @@ TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project,
   connect(closeButton, &QPushButton::clicked, this, &QDialog::accept);
   connect(english_, &QRadioButton::toggled, this, [this] { UnitsChanged(); });
   connect(rotation_, &QRadioButton::toggled, this, [this] { Draw(); });
+  connect(velocity_, &QCheckBox::toggled, this, [this] { view_->viewport()->update(); });
+  connect(chart_, &QChart::plotAreaChanged, view_->viewport(), qOverload<>(&QWidget::update));
+  connect(limitsButton, &QPushButton::clicked, this, &TDlgAmpPlot::EditVelocityLimits);
   for (TDataEdit* edit : {x_, y_, z_}) connect(edit, &QLineEdit::editingFinished, this, &TDlgAmpPlot::Draw);
 
   // Opening: the project's units and its centre of gravity.
@@ -315,6 +345,7 @@ void TDlgAmpPlot::DefaultPoint() {
 void TDlgAmpPlot::Draw() {
   if (drawing_) return;
   const bool rotationMode = rotation_->isChecked();
+  velocity_->setEnabled(!rotationMode);
   axisY_->setTitleText(rotationMode ? QStringLiteral("Rotational Amplitude (rad)")
                                     : UnitSystem() == 1 ? QStringLiteral("Translational Amplitude (ft)")
                                                         : QStringLiteral("Translational Amplitude (m)"));
@@ -346,6 +377,7 @@ void TDlgAmpPlot::Draw() {
     axisY_->setRange(lo, hi);
     axisY_->applyNiceNumbers();
   }
+  view_->viewport()->update();  // the velocity lines follow the axes
 }
 
 void TDlgAmpPlot::ShowPosition(const QPointF& viewPosition) {
@@ -434,6 +466,43 @@ void TDlgAmpPlot::PrintTo(QPrinter& printer, bool landscape) const {
   const QSizeF source = view_->size();
   const double height = std::min(page.height(), page.width() * source.height() / std::max(1.0, source.width()));
   view_->render(&painter, QRectF(0, 0, page.width(), height), view_->rect());
+}
+
+void TDlgAmpPlot::SetVelocityLinesShown(bool shown) { velocity_->setChecked(shown); }
+
+void TDlgAmpPlot::SetVelocityLimits(const std::vector<double>& limits) {
+  const int system = UnitSystem();
+  StoreVelocityLimits(system, limits);
+  velocityLimits_[system - 1] = limits;
+  velocity_->setChecked(true);
+  view_->viewport()->update();
+}
+
+TVelocityLines TDlgAmpPlot::VelocityLines() const {
+  TVelocityLines lines;
+  lines.UnitSystem = UnitSystem();
+  lines.Axis = TFrequencyAxis::Hertz;  // the chart's x axis
+  if (!velocity_->isChecked() || rotation_->isChecked()) return lines;
+  std::vector<double>& limits = velocityLimits_[lines.UnitSystem - 1];
+  if (limits.empty()) limits = StoredVelocityLimits(lines.UnitSystem);
+  lines.Limits = limits;
+  return lines;
+}
+
+void TDlgAmpPlot::EditVelocityLimits() {
+  const int system = UnitSystem();
+  const std::vector<double>& current = velocityLimits_[system - 1];
+  TDlgVelocityLimits dialog(system, current.empty() ? StoredVelocityLimits(system) : current, this);
+  if (dialog.exec() == QDialog::Accepted) SetVelocityLimits(dialog.Limits());
+}
+
+void TDlgAmpPlot::PaintVelocityLines(QPainter& painter) const {
+  const TVelocityLines lines = VelocityLines();
+  if (lines.Limits.empty() || chart_->series().isEmpty()) return;
+  // The plot area in scene coordinates, and the axes' ranges.
+  const QRectF rect = chart_->mapRectToScene(chart_->plotArea());
+  const TView view{{axisX_->min(), axisX_->max()}, {axisY_->min(), axisY_->max()}};
+  DrawVelocityLines(painter, rect, view, lines, axisX_->labelsFont(), view_->logicalDpiX());
 }
 
 void TDlgAmpPlot::Print() {

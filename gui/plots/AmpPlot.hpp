@@ -10,9 +10,12 @@
 #include <functional>
 #include <vector>
 
+#include "gui/plots/VelocityLines.hpp"
+
 class QButtonGroup;
 class QCheckBox;
 class QLabel;
+class QPainter;
 class QPrinter;
 class QPushButton;
 class QRadioButton;
@@ -61,6 +64,7 @@ class TDlgAmpPlot : public QDialog {
   QChart* Chart() const { return chart_; }
   QChartView* ChartView() const { return view_; }
   QLabel* StatusLabel() const { return status_; }
+  QCheckBox* VelocityCheck() const { return velocity_; }
   QPushButton* Button(const QString& name) const;
 
   // The dialog's unit system (1 English, 2 SI) and the factor c from the
@@ -78,6 +82,15 @@ class TDlgAmpPlot : public QDialog {
   bool ExportTo(const QString& path) const;
   void PrintTo(QPrinter& printer, bool landscape) const;
 
+  // The vibration-limit lines over the displacement curves: off when the
+  // dialog opens, never in Rotation mode; the limits are those remembered
+  // for the dialog's unit system. Setting limits remembers them and shows
+  // the lines.
+  void SetVelocityLinesShown(bool shown);
+  void SetVelocityLimits(const std::vector<double>& limits);
+  // The lines drawn now; no limits when none are.
+  TVelocityLines VelocityLines() const;
+
   // Replaces the save dialog of Export Data (tests): the chosen path.
   using SaveDialogHook = std::function<QString()>;
   static void SetSaveDialogHook(SaveDialogHook hook);
@@ -88,6 +101,8 @@ class TDlgAmpPlot : public QDialog {
   void DefaultPoint();
   void Export();
   void Print();
+  void EditVelocityLimits();
+  void PaintVelocityLines(QPainter& painter) const;
 
   const TResultPlots& plots_;
   const TProgramData& project_;
@@ -107,6 +122,8 @@ class TDlgAmpPlot : public QDialog {
   QChart* chart_;
   QChartView* view_;
   QLabel* status_;
+  QCheckBox* velocity_;
+  mutable std::vector<double> velocityLimits_[2];  // English, SI; read when first drawn
   int remembered_ = 1;
   bool drawing_ = false;
 };

@@ -7,6 +7,7 @@
 #include "gui/plots/ChangeLineNames.hpp"
 #include "gui/plots/PlotPainter.hpp"
 #include "gui/plots/SaveAttb.hpp"
+#include "gui/plots/VelocityLimits.hpp"
 
 #include <QActionGroup>
 #include <QFileDialog>
@@ -174,10 +175,18 @@ void TPlotForm::CreateMenu() {
   plotMenu_->addAction(make("PlotGraphTitle", "&Graph Title", [this] { TitleCommand(); }));
   plotMenu_->addAction(make("PlotEditLegend", "&Edit Legend", [this] { EditLegendCommand(); }));
   plotMenu_->addAction(make("PlotActiveGraphs", "&Active Graphs", [this] { ActiveGraphsCommand(); }));
+  if (VelocityLinesAvailable()) {
+    QAction* lines = make("PlotVelocityLines", "&Velocity Limit Lines", [this](bool on) { SetVelocityLinesShown(on); });
+    lines->setCheckable(true);
+    lines->setStatusTip(QStringLiteral("Lines of constant peak velocity over the amplitudes"));
+    plotMenu_->addAction(lines);
+    plotMenu_->addAction(make("PlotVelocityLimits", "Velocity Limi&ts...", [this] { VelocityLimitsCommand(); }));
+  }
   plotMenu_->addSeparator();
   connect(plotMenu_, &QMenu::aboutToShow, this, [this] {
     Action("PlotShowLegend")->setChecked(plot_.ShowLegend());
     for (QAction* a : markerGroup_->actions()) a->setChecked(a->data().toInt() == plot_.Markers());
+    if (QAction* lines = Action("PlotVelocityLines")) lines->setChecked(velocityShown_);
   });
 }
 
@@ -311,6 +320,8 @@ void TPlotForm::ToggleLegendEntry(int item) {
 void TPlotForm::Paint(QPainter& painter) {
   painter.fillRect(canvas_->rect(), Qt::white);
   TPlotPainter plotter(plot_, canvas_->logicalDpiX(), canvas_->logicalDpiY());
+  const TVelocityLines lines = VelocityLines();
+  if (!lines.Limits.empty()) plotter.SetVelocityLines(&lines);
   const QRectF r = plotter.Draw(painter, canvas_->rect(), view_);
   if (r.isEmpty() || !LegendVisible()) return;
   plotter.DrawLegend(painter, LegendBox(), LegendItems(plot_));
@@ -320,8 +331,9 @@ namespace {
 
 // Plot and framed legend in the lower right corner of the plot, on any device.
 void DrawOnDevice(QPainter& painter, const TGraphPlot& plot, const TView& view, const QRectF& area, double ppiX,
-                  double ppiY, const TPlotMargins& margins) {
+                  double ppiY, const TPlotMargins& margins, const TVelocityLines& lines) {
   TPlotPainter plotter(plot, ppiX, ppiY);
+  if (!lines.Limits.empty()) plotter.SetVelocityLines(&lines);
   const QRectF r = plotter.Draw(painter, area, view, margins);
   if (r.isEmpty() || !plot.ShowLegend() || plot.LineCount() == 0) return;
   const auto items = LegendItems(plot);
@@ -349,7 +361,7 @@ void TPlotForm::PrintTo(QPrinter& printer) const {
   const QRectF area = QRectF(paper.left() + left, paper.top() + top, paper.width() - left - right,
                              paper.height() - top - bottom)
                           .translated(-page.topLeft());
-  DrawOnDevice(painter, plot_, view_, area, ppiX, ppiY, {0.5, 0.0, 0.5});
+  DrawOnDevice(painter, plot_, view_, area, ppiX, ppiY, {0.5, 0.0, 0.5}, VelocityLines());
 }
 
 bool TPlotForm::SaveBitmap(const QString& path, double widthInches, double heightInches, int ppi) const {
@@ -366,7 +378,7 @@ bool TPlotForm::SaveBitmap(const QString& path, double widthInches, double heigh
   image.fill(Qt::white);
   {
     QPainter painter(&image);
-    DrawOnDevice(painter, plot_, view_, QRectF(image.rect()), ppi, ppi, {1.5, 0.25, 0.5});
+    DrawOnDevice(painter, plot_, view_, QRectF(image.rect()), ppi, ppi, {1.5, 0.25, 0.5}, VelocityLines());
   }
   const QString suffix = QFileInfo(path).suffix().toLower();
   const char* format = suffix == QLatin1String("png") ? "PNG" : "BMP";
@@ -424,6 +436,45 @@ void TPlotForm::TitleCommand() {
 void TPlotForm::EditLegendCommand() {
   TDlgLineNames dialog(plot_, this);
   if (dialog.exec() == QDialog::Accepted) dialog.Apply();
+}
+
+bool TPlotForm::VelocityLinesAvailable() const { return HasTranslationalAmplitudes(plot_); }
+
+void TPlotForm::SetVelocityLinesShown(bool shown) {
+  shown = shown && VelocityLinesAvailable();
+  if (shown && !velocityShown_) velocitySystem_ = 0;  // the remembered limits
+  velocityShown_ = shown;
+  if (QAction* lines = Action("PlotVelocityLines")) lines->setChecked(shown);
+  canvas_->update();
+}
+
+void TPlotForm::SetVelocityLimits(const std::vector<double>& limits) {
+  if (!VelocityLinesAvailable()) return;
+  StoreVelocityLimits(plot_.Units(), limits);
+  velocityLimits_ = limits;
+  velocitySystem_ = plot_.Units();
+  velocityShown_ = true;
+  if (QAction* lines = Action("PlotVelocityLines")) lines->setChecked(true);
+  canvas_->update();
+}
+
+TVelocityLines TPlotForm::VelocityLines() const {
+  TVelocityLines lines;
+  lines.UnitSystem = plot_.Units();
+  lines.Axis = TFrequencyAxis::Hertz;  // the result plots' x axis
+  if (!velocityShown_ || !VelocityLinesAvailable()) return lines;
+  if (velocitySystem_ != lines.UnitSystem) {
+    velocityLimits_ = StoredVelocityLimits(lines.UnitSystem);
+    velocitySystem_ = lines.UnitSystem;
+  }
+  lines.Limits = velocityLimits_;
+  return lines;
+}
+
+void TPlotForm::VelocityLimitsCommand() {
+  const int system = plot_.Units();
+  TDlgVelocityLimits dialog(system, velocityShown_ ? VelocityLines().Limits : StoredVelocityLimits(system), this);
+  if (dialog.exec() == QDialog::Accepted) SetVelocityLimits(dialog.Limits());
 }
 
 void TPlotForm::ActiveGraphsCommand() {

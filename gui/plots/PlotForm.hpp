@@ -12,8 +12,10 @@
 #include <QWidget>
 
 #include <functional>
+#include <vector>
 
 #include "gui/plots/PlotScale.hpp"
+#include "gui/plots/VelocityLines.hpp"
 
 class QAction;
 class QActionGroup;
@@ -70,6 +72,17 @@ class TPlotForm : public QWidget {
   // the message when the bitmap cannot be made or written.
   bool SaveBitmap(const QString& path, double widthInches, double heightInches, int ppi) const;
 
+  // The vibration-limit lines (VelocityLines.hpp), offered on plots of
+  // translational amplitudes only and off when the window opens. Turning
+  // them on takes the limits remembered in the settings; setting limits
+  // remembers them and turns the lines on.
+  bool VelocityLinesAvailable() const;
+  bool VelocityLinesShown() const { return velocityShown_; }
+  void SetVelocityLinesShown(bool shown);
+  void SetVelocityLimits(const std::vector<double>& limits);
+  // The lines drawn now (with the plot's unit system); no limits when off.
+  TVelocityLines VelocityLines() const;
+
   // Rebuilds legend and per-curve menu items from the plot's included
   // lines, after names or flags changed.
   void RebuildLines();
@@ -93,6 +106,7 @@ class TPlotForm : public QWidget {
   void TitleCommand();
   void EditLegendCommand();
   void ActiveGraphsCommand();
+  void VelocityLimitsCommand();
 
   TGraphPlot& plot_;
   TPlotCanvas* canvas_ = nullptr;
@@ -104,6 +118,10 @@ class TPlotForm : public QWidget {
   TView view_;
   QPointF legendPos_{-1, -1};  // top left on the canvas; negative: not placed yet
   QMarginsF margins_{1000, 1000, 1000, 1000};
+  bool velocityShown_ = false;
+  // The limits of one unit system; read again when the plot's system changes.
+  mutable std::vector<double> velocityLimits_;
+  mutable int velocitySystem_ = 0;
 };
 
 }  // namespace terva::gui

@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
+#include <algorithm>
 #include <cmath>
 
 namespace terva::gui {
@@ -19,6 +20,57 @@ std::vector<TLegendItem> LegendItems(const TGraphPlot& plot) {
     items.push_back({i, curve++, plot.DisplayName(i) + (line.Shown ? QStringLiteral(" *") : QString())});
   }
   return items;
+}
+
+void DrawVelocityLines(QPainter& painter, const QRectF& rect, const TView& view, const TVelocityLines& lines,
+                       const QFont& font, double ppi) {
+  if (rect.isEmpty() || view.X.Length() <= 0 || view.Y.Length() <= 0) return;
+  painter.save();
+  painter.setClipRect(rect, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  const QColor grey(0x80, 0x80, 0x80);
+  QPen pen(grey, std::max(1.0, ppi / 96.0), Qt::DashLine);
+  painter.setFont(font);
+  const QFontMetricsF metrics(font, painter.device());
+  auto toPixel = [&](const QPointF& p) {
+    return QPointF(rect.left() + (p.x() - view.X.Min) / view.X.Length() * rect.width(),
+                   rect.bottom() - (p.y() - view.Y.Min) / view.Y.Length() * rect.height());
+  };
+  const double gap = std::max(2.0, ppi / 32.0);
+  std::vector<QRectF> placed;
+  // From the highest limit down: the highest lines leave through the right
+  // edge farthest from the crowd near the bottom.
+  std::vector<double> limits = lines.Limits;
+  std::sort(limits.rbegin(), limits.rend());
+  for (double limit : limits) {
+    const std::vector<QPointF> points = VelocityLinePoints(limit, lines.UnitSystem, lines.Axis, view);
+    if (points.size() < 2) continue;
+    QPolygonF polyline;
+    polyline.reserve(static_cast<qsizetype>(points.size()));
+    for (const QPointF& p : points) polyline << toPixel(p);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolyline(polyline);
+
+    // The label: just above the line, right-aligned at the point where it
+    // leaves the plot; walking back along the line while it would cover an
+    // earlier label or stick out of the plot.
+    const QString text = VelocityLabel(limit, lines.UnitSystem);
+    const QSizeF size(metrics.horizontalAdvance(text), metrics.height());
+    for (qsizetype k = polyline.size() - 1; k >= 0; k -= std::max<qsizetype>(1, polyline.size() / 24)) {
+      const QPointF at = polyline[k];
+      QRectF box(at.x() - size.width() - gap, at.y() - size.height() - gap / 2, size.width(), size.height());
+      if (box.left() < rect.left() + gap) box.moveLeft(at.x() + gap);  // the line's left end: beside it
+      if (box.right() > rect.right() - gap || box.top() < rect.top() || box.bottom() > rect.bottom()) continue;
+      if (std::any_of(placed.begin(), placed.end(), [&](const QRectF& r) { return r.intersects(box); })) continue;
+      placed.push_back(box);
+      painter.fillRect(box, QColor(255, 255, 255, 200));  // readable over the grid
+      painter.setPen(grey);
+      painter.drawText(QPointF(box.left(), box.top() + metrics.ascent()), text);
+      break;
+    }
+  }
+  painter.restore();
 }
 
 TPlotPainter::TPlotPainter(const TGraphPlot& plot, double ppiX, double ppiY)
@@ -119,6 +171,7 @@ QRectF TPlotPainter::Draw(QPainter& painter, const QRectF& client, const TView& 
   }
 
   DrawCurves(painter, rect, view);
+  if (velocity_) DrawVelocityLines(painter, rect, view, *velocity_, labelFont, ppiX_);
   painter.setPen(axis);
   painter.setBrush(Qt::NoBrush);
   painter.drawRect(rect);

@@ -10,10 +10,17 @@
 #include <QStringList>
 
 #include "gui/plots/PlotScale.hpp"
+#include "gui/plots/VelocityLines.hpp"
 
 namespace terva::gui {
 
 class TGraphPlot;
+
+// Draws vibration-limit lines over the plot rectangle `rect` that shows
+// `view`: dashed grey curves clipped to the rectangle, each labelled near
+// the end where it leaves the plot ("5 mm/s"), labels kept apart.
+void DrawVelocityLines(QPainter& painter, const QRectF& rect, const TView& view, const TVelocityLines& lines,
+                       const QFont& font, double ppi);
 
 // One legend entry: an included line, its palette slot and its text.
 struct TLegendItem {
@@ -26,6 +33,10 @@ std::vector<TLegendItem> LegendItems(const TGraphPlot& plot);
 class TPlotPainter {
  public:
   TPlotPainter(const TGraphPlot& plot, double ppiX, double ppiY);
+
+  // Vibration-limit lines drawn over the curves; none when null (the
+  // default). The lines must outlive the painter.
+  void SetVelocityLines(const TVelocityLines* lines) { velocity_ = lines; }
 
   // Draws axes, grid, labels, titles and curves of `view` into `client`;
   // returns the plot rectangle (empty when the area is too small).
@@ -51,6 +62,7 @@ class TPlotPainter {
 
   const TGraphPlot& plot_;
   double ppiX_, ppiY_;
+  const TVelocityLines* velocity_ = nullptr;
 };
 
 }  // namespace terva::gui
