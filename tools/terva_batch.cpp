@@ -209,8 +209,12 @@ QByteArray ResponseHead(const QString& report, int rows) {
       found = true;
     }
     text += shown + '\n';
-    if (line.contains("------  -------")) body = true;
-    else if (body && !shown.isEmpty() && !line.contains("---")) ++printed;
+    // The column rule (dash groups under every column) opens the body; the
+    // title's single underline does not.
+    const QByteArray bare = line.trimmed();
+    const bool rule = !bare.isEmpty() && bare.count('-') + bare.count(' ') == bare.size() && bare.contains("- ");
+    if (rule) body = true;
+    else if (body && !shown.isEmpty()) ++printed;
   }
   if (found) text += "  ...\n";
   return text;
@@ -299,6 +303,7 @@ TOutcome Complete(TEngineSession& session, int code, const TOptions& options) {
     QString error;
     if (ExportResults(info, *options.exportFormat, &written, &error)) {
       for (const QString& file : written) outcome.out += "  exported: " + Local(file) + '\n';
+      if (written.isEmpty()) outcome.out += "  exported: nothing (" + Local(NothingToExport()) + ")\n";
     } else {
       outcome.err += "terva-batch: " + project + ": no export: " + Local(error) + '\n';
       outcome.meaning += QStringLiteral("; export failed");

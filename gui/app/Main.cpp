@@ -548,6 +548,11 @@ bool TMainForm::ExportResultsAs(int format) {
     ShowMessage(TMessageKind::Error, QStringLiteral("Export Results"), error);
     return false;
   }
+  if (written.isEmpty()) {
+    ShowMessage(TMessageKind::Information, QStringLiteral("Export Results"),
+                QStringLiteral("Nothing was written: ") + NothingToExport() + QLatin1Char('.'));
+    return true;
+  }
   for (QString& file : written) file = QDir::toNativeSeparators(file);
   ShowMessage(TMessageKind::Information, QStringLiteral("Export Results"),
               QStringLiteral("The results were written to\n") + written.join(QLatin1Char('\n')));

@@ -211,9 +211,9 @@ bool ReadResults(const QString& graphic, TResultsData& data, QString* error) {
       if (words == 0) continue;
       if (records++ == 0) firstWords = words;
     }
-    if (records == 0)
-      return fail(QStringLiteral("%1 holds neither stiffness and damping (the MATRIX option) nor a harmonic "
-                                 "response; nothing to export").arg(graphic));
+    // Neither stiffness and damping (the MATRIX option) nor a harmonic
+    // response: a run without curves, whose results are the report's alone.
+    if (records == 0) return true;
     if (firstWords == 9) {
       matrix = true;
       harmonic = records > 2 * count;
@@ -410,6 +410,11 @@ bool ExportResults(const TResultsInfo& info, TExportFormat format, QStringList* 
     if (written) *written << name;
   }
   return true;
+}
+
+QString NothingToExport() {
+  return QStringLiteral("the graphic data file holds no stiffness and damping (the MATRIX option) and no harmonic "
+                        "response; the results of this run are in its report");
 }
 
 }  // namespace terva::gui

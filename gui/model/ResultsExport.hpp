@@ -111,9 +111,10 @@ QString UnitOf(const QString& key, const TResultsInfo& info);
 
 // Reads a graphic data file. Which blocks it holds (stiffness and damping
 // pairs, response rows) is found from its layout: a pair record has nine
-// numbers, a response record seven. False, with `error` saying why, when the
-// file cannot be read whole or has neither block; a file of fewer than two
-// frequencies holds no curves for the reader and is refused the same way.
+// numbers, a response record seven. A file with neither block (a run
+// without curves) reads as empty. False, with `error` saying why, when the
+// file cannot be read whole; a file of fewer than two frequencies holds no
+// curves for the reader and is refused the same way.
 bool ReadResults(const QString& graphic, TResultsData& data, QString* error);
 
 // The texts of the three files.
@@ -134,5 +135,9 @@ QStringList ExportFileNames(const QString& project, TExportFormat format);
 // run. Returns the files written; on failure nothing is written and `error`
 // says why.
 bool ExportResults(const TResultsInfo& info, TExportFormat format, QStringList* written, QString* error);
+
+// Why a CSV export of a run without curves (no MATRIX option, a transient or
+// random load) wrote no file; its JSON holds the description alone.
+QString NothingToExport();
 
 }  // namespace terva::gui

@@ -86,8 +86,8 @@ class ResultsExportTest : public QObject {
     QCOMPARE(data.omega, (std::vector<float>{10, 20, 40}));
     QVERIFY(!data.HasResponse());
 
-    QVERIFY(!ReadResults(kReference + "transient.tvp", data, &error));
-    QVERIFY2(error.contains("nothing to export"), qPrintable(error));
+    // A run without curves reads as empty, so that its JSON still describes it.
+    QVERIFY(ReadResults(kReference + "transient.tvp", data, &error));
     QVERIFY(!data.HasImpedance() && !data.HasResponse());
   }
 
