@@ -15,3 +15,16 @@ else()
 endif()
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/python/terva DESTINATION ${_terva_python_dir}
         COMPONENT python FILES_MATCHING PATTERN "*.py")
+
+# A /usr install of a tree configured for another prefix (the Debian
+# package: cpack installs with a prefix ending in /usr) leaves the package
+# under /usr/share/terva/python; a path file in Debian's module folder puts
+# it on Python's path, so that `import terva` works after the package is
+# installed.
+if(NOT TERVA_PYTHON_INSTALL_DIR AND NOT CMAKE_INSTALL_PREFIX STREQUAL "/usr")
+  install(CODE "
+    if(CMAKE_INSTALL_PREFIX MATCHES \"/usr$\")
+      file(WRITE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/python3/dist-packages/terva.pth\"
+           \"/usr/${_terva_python_dir}\\n\")
+    endif()" COMPONENT python)
+endif()

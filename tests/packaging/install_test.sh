@@ -70,7 +70,8 @@ for f in /usr/bin/terva /usr/bin/terva-batch /usr/bin/Terva3-viewer /usr/lib/ter
          /usr/share/applications/terva.desktop /usr/share/mime/packages/terva.xml \
          /usr/share/icons/hicolor/48x48/apps/terva.png /usr/share/icons/hicolor/scalable/apps/terva.svg \
          /usr/share/man/man1/terva.1.gz /usr/share/man/man1/terva-batch.1.gz /usr/share/man/man1/Terva3-viewer.1.gz \
-         /usr/share/doc/terva/copyright /usr/share/doc/terva/changelog.gz /usr/share/terva/examples/half-space.tvd; do
+         /usr/share/doc/terva/copyright /usr/share/doc/terva/changelog.gz /usr/share/terva/examples/half-space.tvd \
+         /usr/share/terva/python/terva/__init__.py /usr/lib/python3/dist-packages/terva.pth; do
   grep -qxF "$f" "$work/contents" || fail "the package lacks $f"
 done
 [ "$(dpkg-deb -f "$deb" Package)" = terva ] || fail "package name"
@@ -84,4 +85,6 @@ cp "$work/root/usr/share/terva/examples/stratum.tvd" "$work/run/"
 (cd "$work/run" && "$work/root/usr/bin/terva-batch" stratum.tvd) >"$work/batch2.log" 2>&1 ||
   { cat "$work/batch2.log"; fail "packaged terva-batch"; }
 [ -s "$work/run/stratum.tvo" ] || fail "no report from the packaged terva-batch"
+[ "$(cat "$work/root/usr/lib/python3/dist-packages/terva.pth")" = /usr/share/terva/python ] ||
+  fail "the Python path file does not name the package's folder"
 echo "install_test: installed and packaged programs run"
