@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/analysis/progress.hpp"
 #include "engine/analysis/records.hpp"
 #include "engine/core/matrix6.hpp"
 #include "engine/core/problem_data.hpp"
@@ -314,7 +315,8 @@ bool RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
   const RealMatrix6 base = RigidBodyTransformation(p.constants.CentreOfGravityX, p.constants.CentreOfGravityY,
                                                    p.constants.CentreOfGravityHeight, 0.0f);
   int failedFrequencies = 0;
-  for (int k = 1; k <= results.count; ++k) {
+  const ProgressScope progress(results.count);  // back to 0 on every way out
+  for (int k = 1; k <= results.count; ++k, ProgressScope::FrequencyDone()) {
     const Real omega = results.omega(k);
     ComplexMatrix6 A;
     // 7. impedance at the centre of gravity

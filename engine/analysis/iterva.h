@@ -19,6 +19,12 @@
  *
  * The engine is single-threaded and not re-entrant: one call at a time per
  * process. _ITERVA is the same function under its second exported name.
+ *
+ * ITERVA_PROGRESS (and _ITERVA_PROGRESS) may be called from any thread while
+ * ITERVA runs on another: *done is the number of frequencies finished so far,
+ * *total the number of frequencies of the run; both are 0 while no frequency
+ * loop is running (before it starts, after ITERVA has returned, and in a run
+ * that ends before its analysis). A null pointer is left alone.
  */
 #ifndef TERVA_ITERVA_H
 #define TERVA_ITERVA_H
@@ -37,6 +43,8 @@ extern "C" {
 
 TERVA_EXPORT int32_t ITERVA(int32_t key);
 TERVA_EXPORT int32_t _ITERVA(int32_t key);
+TERVA_EXPORT void ITERVA_PROGRESS(int* done, int* total);
+TERVA_EXPORT void _ITERVA_PROGRESS(int* done, int* total);
 
 #ifdef __cplusplus
 }

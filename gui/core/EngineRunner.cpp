@@ -137,6 +137,9 @@ TEngineRunner::TEngineRunner(QString library, QString workRoot)
 
 TEngineRunner::TEngineRunner(TEngineEntry entry, QString workRoot) : entry_(entry), workRoot_(std::move(workRoot)) {}
 
+TEngineRunner::TEngineRunner(TEngineEntry entry, TEngineProgress progress, QString workRoot)
+    : entry_(entry), progress_(progress), workRoot_(std::move(workRoot)) {}
+
 QString TEngineRunner::WorkRoot() const {
   if (!workRoot_.isEmpty()) return workRoot_;
   return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation)).filePath(QStringLiteral("runs"));
@@ -177,8 +180,10 @@ bool TEngineSession::Prepare() {
     result_.message = message;
     return false;
   };
-  if (running.exchange(true)) return refuse(TEngineRunner::kReinitialize);
-  acquired_ = true;
+  if (!runner_.CallsInChildProcesses()) {
+    if (running.exchange(true)) return refuse(TEngineRunner::kReinitialize);
+    acquired_ = true;
+  }
 
   const QFileInfo project(files_.project);
   if (!project.isFile() || !project.isReadable())
@@ -209,14 +214,19 @@ bool TEngineSession::Prepare() {
   names.close();
 
   entry_ = runner_.InProcessEntry();
+  progress_ = runner_.InProcessProgress();
   if (!entry_) {
     loader_ = std::make_unique<TLibraryLoader>(runner_.Library());
     try {
       loader_->Open();
       entry_ = reinterpret_cast<TEngineEntry>(loader_->Entry("_ITERVA"));
       if (!entry_) entry_ = reinterpret_cast<TEngineEntry>(loader_->Entry("ITERVA"));
+      // optional: an older engine has no progress query
+      progress_ = reinterpret_cast<TEngineProgress>(loader_->Entry("_ITERVA_PROGRESS"));
+      if (!progress_) progress_ = reinterpret_cast<TEngineProgress>(loader_->Entry("ITERVA_PROGRESS"));
     } catch (const TLibraryError&) {
       entry_ = nullptr;
+      progress_ = nullptr;
     }
     if (!entry_) return refuse(TEngineRunner::kInitFailed);
   }
@@ -233,6 +243,14 @@ int TEngineSession::Call() {
   called_ = true;
   result_.code = entry_(13);
   return result_.code;
+}
+
+bool TEngineSession::Progress(int* done, int* total) const {
+  int d = 0, t = 0;
+  if (progress_) progress_(&d, &t);
+  if (done) *done = d;
+  if (total) *total = t;
+  return progress_ != nullptr;
 }
 
 TRunResult TEngineSession::Deliver() {

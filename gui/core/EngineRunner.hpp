@@ -91,6 +91,9 @@ QString EngineLibraryPath();
 
 // The engine's entry: one 32-bit argument (13), one 32-bit result.
 using TEngineEntry = std::int32_t (*)(std::int32_t);
+// The engine's progress query (ITERVA_PROGRESS): frequencies finished and in
+// total of the run in progress, both 0 when none is. Older engines lack it.
+using TEngineProgress = void (*)(int* done, int* total);
 
 // The outcome of a run.
 struct TRunResult {
@@ -131,6 +134,11 @@ class TEngineSession {
   }
   // Puts the report and graphic data file beside the project.
   TRunResult Deliver();
+  // The engine's progress while Call() runs on another thread: frequencies
+  // finished and in total (both 0 outside the frequency loop). False, with
+  // both 0, when the engine has no progress query (an older library) or
+  // Prepare has not loaded it. Null pointers are left alone.
+  bool Progress(int* done, int* total) const;
 
   const TRunResult& Result() const { return result_; }
   const TRunFiles& Files() const { return files_; }  // beside the project
@@ -143,6 +151,7 @@ class TEngineSession {
   std::unique_ptr<QTemporaryDir> work_;
   std::unique_ptr<TLibraryLoader> loader_;
   TEngineEntry entry_ = nullptr;
+  TEngineProgress progress_ = nullptr;
   bool called_ = false;
   bool acquired_ = false;
 };
@@ -159,11 +168,20 @@ class TEngineRunner {
   // `library`: the engine's full path; `workRoot`: where working folders are
   // made (default: "runs" in the per-user application data folder).
   explicit TEngineRunner(QString library = EngineLibraryPath(), QString workRoot = {});
-  // An engine already in the process (the tests' static engine).
+  // An engine already in the process (the tests' static engine), with its
+  // progress query when it has one.
   explicit TEngineRunner(TEngineEntry entry, QString workRoot = {});
+  TEngineRunner(TEngineEntry entry, TEngineProgress progress, QString workRoot = {});
 
   // Prepare, Call, Deliver in one go. Blocking; one run at a time per process.
   TRunResult Run(const QString& project) const;
+
+  // For a caller that makes every Call in a child process of its own (the
+  // batch tool): its sessions do not hold the process's one-run lock, so
+  // several may be prepared and delivered side by side. The engine must then
+  // never be called in this process.
+  void SetCallsInChildProcesses(bool on) { childProcesses_ = on; }
+  bool CallsInChildProcesses() const { return childProcesses_; }
 
   // Why results of `project` may not be written: they would overwrite the
   // project itself ("x.tvo" as a project). Empty when they may.
@@ -174,12 +192,15 @@ class TEngineRunner {
 
   const QString& Library() const { return library_; }
   TEngineEntry InProcessEntry() const { return entry_; }
+  TEngineProgress InProcessProgress() const { return progress_; }
   QString WorkRoot() const;
 
  private:
   QString library_;
   TEngineEntry entry_ = nullptr;
+  TEngineProgress progress_ = nullptr;
   QString workRoot_;
+  bool childProcesses_ = false;
 };
 
 }  // namespace terva::gui
