@@ -42,6 +42,14 @@ class ComplexSymmetricSystem {
 
   bool pivoted() const { return pivoted_; }  // whether the LU fall-back was needed
 
+  // The trailing update runs on 8-float vectors where the processor has AVX2
+  // (checked once at run time) and on 4-float vectors elsewhere. Both form
+  // every entry by the same operations in the same order, so that the factors
+  // agree bit for bit; false keeps this process on the 4-float path (tests,
+  // benchmarks). Returns whether the wide path is in use.
+  static bool UseWideKernel(bool allowed);
+  static bool WideKernelInUse();
+
  private:
   static constexpr int kBlock = 48;  // panel width
   static constexpr int kLanes = 2;   // register tile: two lanes of rows …

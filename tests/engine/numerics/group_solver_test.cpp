@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <complex>
+#include <cstring>
 #include <vector>
 
 #include "engine/numerics/complex_symmetric_system.hpp"
@@ -70,6 +71,32 @@ TEST(ComplexSymmetricSystem, SolvesAcrossPanelsAndFallsBackToPivotingWhenNeeded)
     for (int i = 0; i < 3; ++i) singular.Set(i, j, Complex(1.0f, 0.5f));
   std::vector<float> b(6, 1.0f);
   EXPECT_FALSE(singular.Solve(b.data(), 1));
+}
+
+// The processor's wide trailing update and the portable one agree bit for bit
+// (the reports of large groups must not depend on the machine), on the
+// symmetric path and on the LU fall-back, with orders that leave partial tiles.
+TEST(ComplexSymmetricSystem, WideAndPortableUpdatesGiveTheSameBits) {
+  const bool wide = ComplexSymmetricSystem::WideKernelInUse();
+  if (!wide) GTEST_SKIP() << "this processor has no wide kernel";
+  for (auto [n, pivoted] : {std::tuple{203, false}, {157, true}, {97, false}}) {
+    std::vector<float> result[2];
+    for (int pass = 0; pass < 2; ++pass) {
+      ComplexSymmetricSystem::UseWideKernel(pass == 0);
+      ComplexSymmetricSystem s;
+      s.Resize(n);
+      for (int j = 0; j < n; ++j)
+        for (int i = 0; i < n; ++i) s.Set(i, j, Complex(Entry(i, j, 40.0)));
+      if (pivoted) s.Set(0, 0, Complex(0.0f, 0.0f));  // a zero first pivot: L·D·Lᵀ cannot start
+      std::vector<float> x(2 * static_cast<size_t>(n) * 2);
+      for (size_t k = 0; k < x.size(); ++k) x[k] = static_cast<float>(std::sin(0.91 * static_cast<double>(k)));
+      ASSERT_TRUE(s.Solve(x.data(), 2)) << n;
+      EXPECT_EQ(s.pivoted(), pivoted) << n;
+      result[pass] = x;
+    }
+    EXPECT_EQ(0, std::memcmp(result[0].data(), result[1].data(), result[0].size() * sizeof(float))) << n;
+  }
+  ComplexSymmetricSystem::UseWideKernel(true);
 }
 
 TEST(Invert6, InverseTimesMatrixIsTheIdentityAndSingularMatricesAreRefused) {
