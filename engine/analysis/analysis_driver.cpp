@@ -359,8 +359,11 @@ bool SerialFrequencyLoop(const LoopContext& c, InteractionTables& interaction, R
 }
 
 // The number of threads of the frequency loop: TERVA_THREADS when it is a
-// positive number, else the machine's cores; never more than the frequencies.
-int AnalysisThreads(int frequencies) {
+// positive number; else the machine's cores for piles and multilayer columns,
+// and one thread for the footings whose impedance is a closed formula (a
+// frequency of theirs takes microseconds, less than handing it to a worker);
+// never more than the frequencies.
+int AnalysisThreads(int frequencies, EngineFoundation type) {
   constexpr int kMostThreads = 64;
   int threads = 0;
   if (const char* env = std::getenv("TERVA_THREADS")) {
@@ -368,6 +371,8 @@ int AnalysisThreads(int frequencies) {
     const long n = std::strtol(env, &end, 10);
     if (end != env && *end == '\0' && n > 0) threads = static_cast<int>(std::min<long>(n, kMostThreads));
   }
+  const bool costly = type == EngineFoundation::Pile || type == EngineFoundation::Multilayer;
+  if (threads == 0 && !costly) threads = 1;
   if (threads == 0) threads = static_cast<int>(std::min<unsigned>(std::thread::hardware_concurrency(), kMostThreads));
   return std::max(1, std::min(threads, frequencies));
 }
@@ -518,7 +523,7 @@ bool RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
                          sideLayers};
   int failedFrequencies = 0;
   const ProgressScope progress(results.count);  // back to 0 on every way out
-  const int threads = AnalysisThreads(results.count);
+  const int threads = AnalysisThreads(results.count, type);
   const bool analysed = threads > 1
                             ? ParallelFrequencyLoop(loop, interaction, threads, results, out, graphic, failedFrequencies)
                             : SerialFrequencyLoop(loop, interaction, results, out, graphic, failedFrequencies);

@@ -18,8 +18,9 @@
  *      completely - both are then removed and a message goes to standard error
  *
  * The engine is not re-entrant: one call at a time per process. Within a call
- * the frequencies are analysed on worker threads, one per core or as many as
- * the environment variable TERVA_THREADS says (1: all on the calling thread);
+ * the frequencies of piles and multilayer columns are analysed on worker
+ * threads, one per core, or as many as the environment variable TERVA_THREADS
+ * says for any foundation (1: all on the calling thread);
  * the report and the graphic data file are the same whatever the count. The
  * workers have ended when ITERVA returns. _ITERVA is the same function under
  * its second exported name.
