@@ -127,20 +127,25 @@ __attribute__((target("avx2"))) void WideTrailingUpdate(float* re, float* im, si
     const int first = symmetric ? (c0 - j1) / kRows : 0;
     for (int t = first; t < tiles; ++t) {
       const int r0 = j1 + t * kRows, rows = std::min(kRows, n - r0);
-      Lane8 accR[kCols] = {}, accI[kCols] = {};
+      // eight named accumulators, so that they stay in registers
+      Lane8 r0s{}, i0s{}, r1s{}, i1s{}, r2s{}, i2s{}, r3s{}, i3s{};
       const float* lp = packL + static_cast<size_t>(t) * tileSize;
       const float* up = packU.data();
       for (int k = 0; k < kb; ++k, lp += 2 * kRows, up += 2 * kCols) {
         Lane8 lr, li;
         std::memcpy(&lr, lp, sizeof lr);
         std::memcpy(&li, lp + kRows, sizeof li);
-        for (int c = 0; c < kCols; ++c) {
-          const float a = up[2 * c], b = up[2 * c + 1];
+        auto step = [&](Lane8& accR, Lane8& accI, float a, float b) __attribute__((always_inline)) {
           const Lane8 ur = {a, a, a, a, a, a, a, a}, ui = {b, b, b, b, b, b, b, b};
-          accR[c] += lr * ur - li * ui;
-          accI[c] += lr * ui + li * ur;
-        }
+          accR += lr * ur - li * ui;
+          accI += lr * ui + li * ur;
+        };
+        step(r0s, i0s, up[0], up[1]);
+        step(r1s, i1s, up[2], up[3]);
+        step(r2s, i2s, up[4], up[5]);
+        step(r3s, i3s, up[6], up[7]);
       }
+      const Lane8 accR[kCols] = {r0s, r1s, r2s, r3s}, accI[kCols] = {i0s, i1s, i2s, i3s};
       for (int c = 0; c < cols; ++c) {
         float* cr = Re(c0 + c) + r0;
         float* ci = Im(c0 + c) + r0;
@@ -158,6 +163,13 @@ bool ProcessorHasAvx2() {
   __builtin_cpu_init();
   return __builtin_cpu_supports("avx2");
 }
+#endif
+
+#ifdef TERVA_WIDE_KERNEL
+// Column loops with an AVX2 clone, picked once when the library is loaded.
+#define TERVA_COLUMN_LOOPS __attribute__((target_clones("avx2", "default")))
+#else
+#define TERVA_COLUMN_LOOPS
 #endif
 
 std::atomic<bool>& WideKernel() {
@@ -189,7 +201,7 @@ void ComplexSymmetricSystem::SwapRows(int a, int b, int j0, int j1) {
   }
 }
 
-bool ComplexSymmetricSystem::PanelSymmetric(int k0, int kb) {
+TERVA_COLUMN_LOOPS bool ComplexSymmetricSystem::PanelSymmetric(int k0, int kb) {
   const int n = n_, kEnd = k0 + kb;
   float wr[kBlock], wi[kBlock];
   for (int k = k0; k < kEnd; ++k) {
@@ -217,7 +229,7 @@ bool ComplexSymmetricSystem::PanelSymmetric(int k0, int kb) {
   return true;
 }
 
-bool ComplexSymmetricSystem::PanelPivoted(int k0, int kb) {
+TERVA_COLUMN_LOOPS bool ComplexSymmetricSystem::PanelPivoted(int k0, int kb) {
   const int n = n_, kEnd = k0 + kb;
   for (int k = k0; k < kEnd; ++k) {
     float* cr = Re(k);
@@ -344,7 +356,7 @@ bool ComplexSymmetricSystem::FactorPivoted() {
   return true;
 }
 
-void ComplexSymmetricSystem::ForwardUnitLower(int k0, int k1, float* br, float* bi) const {
+TERVA_COLUMN_LOOPS void ComplexSymmetricSystem::ForwardUnitLower(int k0, int k1, float* br, float* bi) const {
   for (int k = k0; k < k1; ++k) {
     const float yr = br[k], yi = bi[k];
     if (yr == 0.0f && yi == 0.0f) continue;
