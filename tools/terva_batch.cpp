@@ -1,4 +1,4 @@
-// terva-batch PROJECT.tvd [...]
+// terva-batch [-j N] [--keep-going | --fail-fast] [--export csv|json] [--at FREQ] PROJECT.tvd [...]
 //
 // Runs the analysis engine on each project as the desktop program does,
 // through the same engine runner: a private working folder with a copy of
@@ -6,39 +6,93 @@
 // program's folder (or the library named in TERVA_ENGINE), one call of
 // ITERVA with 13, and the report and graphic data file put beside the
 // project only when the call has returned. Each call runs in a child
-// process with its standard input closed; Ctrl+C or SIGTERM ends the child,
-// removes the working folder and leaves the previous results as they were.
+// process of its own with its standard input closed (the engine keeps
+// process-wide data and scratch files in its working folder, so it is never
+// called twice in one process); up to N of them run side by side (-j, by
+// default one per processor core). Ctrl+C, SIGTERM or SIGHUP ends every child,
+// removes every working folder and leaves the previous results as they were.
 //
 // Projects whose results would overwrite the project itself ("x.tvo") or
-// another project of the call, and projects whose results another project of
-// the call already writes ("p.tvd" and "p.dat", or one project twice) are
-// refused. Prints where each report is and what the return code means;
-// exits non-zero when any project was refused or did not return 0.
+// another project of the call, projects whose results another project of the
+// call already writes ("p.tvd" and "p.dat"), a project given twice, a missing
+// file and a folder are refused, one line each; the others still run.
+//
+// Output: for each project, in the order given, where its report is, what
+// the engine's return code means and the head of the response table; with
+// --export the CSV or JSON files written beside it (ResultsExport.hpp), with
+// --at the springs and dashpots at that frequency (SpringsDashpots.hpp). Then
+// a summary, one line per project: the return code and its meaning, the time
+// and the report. On a terminal a progress line (projects done, time, the
+// projects in flight with their frequencies done) is kept on standard error;
+// it is left out when standard error is no terminal. Exits 0 when every
+// project was analysed without errors, 1 when any was refused or failed (and
+// --fail-fast then starts no further run), 2 on a wrong command line, 128 +
+// the signal when interrupted.
 #include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 #include <QCoreApplication>
+#include <QDataStream>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
+#include <chrono>
+#include <condition_variable>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
 
 #include "gui/core/EngineRunner.hpp"
+#include "gui/model/ResultsExport.hpp"
+#include "gui/model/SpringsDashpots.hpp"
 
 using namespace terva::gui;
+using Clock = std::chrono::steady_clock;
 
 namespace {
 
+constexpr int kMaxJobs = 64;
+
 volatile std::sig_atomic_t interrupted = 0;
-volatile pid_t child = 0;
+volatile pid_t children[kMaxJobs] = {};  // the engine processes running now
 
 void OnSignal(int signal) {
   interrupted = signal;
-  if (child > 0) ::kill(child, SIGTERM);
+  for (int i = 0; i < kMaxJobs; ++i)
+    if (children[i] > 0) ::kill(children[i], SIGTERM);
 }
+
+const char kUsage[] =
+    "usage: terva-batch [OPTIONS] PROJECT.tvd [PROJECT.tvd ...]\n"
+    "\n"
+    "Runs the analysis engine on each project; the report (.tvo) and the graphic data file (.tvp)\n"
+    "are put beside the project.\n"
+    "\n"
+    "  -j N, --jobs N     run up to N projects side by side (default: one per processor core)\n"
+    "  --keep-going       run every project whatever the others give (the default)\n"
+    "  --fail-fast        start no further project after the first that fails\n"
+    "  --export csv|json  write NAME.impedance.csv and NAME.response.csv, or NAME.results.json,\n"
+    "                     beside each analysed project\n"
+    "  --at FREQ          print the springs and dashpots at this frequency: 1500rpm, 25Hz or\n"
+    "                     157rad/s (a number alone is in rad/s); needs the MATRIX option\n"
+    "  -h, --help         print this text\n"
+    "\n"
+    "Exit status: 0 every project analysed without errors, 1 a project refused or failed,\n"
+    "2 a wrong command line, 130 interrupted (Ctrl+C).\n";
 
 const char* Meaning(int code) {
   switch (code) {
@@ -52,11 +106,95 @@ const char* Meaning(int code) {
 
 QByteArray Local(const QString& text) { return text.toLocal8Bit(); }
 
+struct TOptions {
+  int jobs = 0;  // 0: one per core
+  bool failFast = false;
+  std::optional<TExportFormat> exportFormat;
+  std::optional<TOperatingFrequency> at;
+  QStringList projects;
+};
+
+bool IsUnit(const QString& word) {
+  const QString w = word.toLower();
+  return w == QLatin1String("rpm") || w == QLatin1String("hz") || w == QLatin1String("rad/s");
+}
+
+// The command line; an empty optional (after a message) when it is wrong.
+std::optional<TOptions> ParseOptions(const QStringList& args, bool& help) {
+  TOptions options;
+  auto wrong = [](const QString& why) {
+    std::fprintf(stderr, "terva-batch: %s\n%s", Local(why).constData(), kUsage);
+    return std::optional<TOptions>();
+  };
+  bool optionsEnd = false;
+  for (int i = 1; i < args.size(); ++i) {
+    QString arg = args.at(i);
+    if (optionsEnd || !arg.startsWith(QLatin1Char('-')) || arg == QLatin1String("-")) {
+      options.projects << arg;
+      continue;
+    }
+    if (arg == QLatin1String("--")) {
+      optionsEnd = true;
+      continue;
+    }
+    // the value of an option: "--name=value", "-jN" or the next argument
+    QString value;
+    bool hasValue = false;
+    auto takeValue = [&](const QString& name) {
+      if (arg.startsWith(name + QLatin1Char('='))) {
+        value = arg.mid(name.size() + 1);
+        return hasValue = true;
+      }
+      if (arg == name && i + 1 < args.size()) {
+        value = args.at(++i);
+        return hasValue = true;
+      }
+      return false;
+    };
+    if (arg == QLatin1String("-h") || arg == QLatin1String("--help")) {
+      help = true;
+      return options;
+    } else if (arg == QLatin1String("--keep-going")) {
+      options.failFast = false;
+    } else if (arg == QLatin1String("--fail-fast")) {
+      options.failFast = true;
+    } else if (arg.startsWith(QLatin1String("-j")) || arg.startsWith(QLatin1String("--jobs"))) {
+      if (arg.startsWith(QLatin1String("-j")) && arg.size() > 2) value = arg.mid(2), hasValue = true;
+      else if (!takeValue(arg.startsWith(QLatin1String("--")) ? QStringLiteral("--jobs") : QStringLiteral("-j")))
+        return wrong(QStringLiteral("%1 needs a number of jobs").arg(arg));
+      bool ok = false;
+      options.jobs = value.toInt(&ok);
+      if (!hasValue || !ok || options.jobs < 1)
+        return wrong(QStringLiteral("\"%1\" is no number of jobs (1 or more)").arg(value));
+      options.jobs = std::min(options.jobs, kMaxJobs);
+    } else if (arg.startsWith(QLatin1String("--export"))) {
+      if (!takeValue(QStringLiteral("--export"))) return wrong(QStringLiteral("--export needs csv or json"));
+      if (value.toLower() == QLatin1String("csv")) options.exportFormat = TExportFormat::Csv;
+      else if (value.toLower() == QLatin1String("json")) options.exportFormat = TExportFormat::Json;
+      else return wrong(QStringLiteral("--export %1: the format is csv or json").arg(value));
+    } else if (arg.startsWith(QLatin1String("--at"))) {
+      if (!takeValue(QStringLiteral("--at"))) return wrong(QStringLiteral("--at needs a frequency (1500rpm, 25Hz, 157rad/s)"));
+      // "--at 1500 rpm" without quotes: the unit is the next argument
+      bool bare = false;
+      value.toDouble(&bare);
+      if (bare && i + 1 < args.size() && IsUnit(args.at(i + 1))) value += QLatin1Char(' ') + args.at(++i);
+      const TOperatingFrequency f = ParseOperatingFrequency(value);
+      if (!f.ok) return wrong(QStringLiteral("--at: %1").arg(f.error));
+      options.at = f;
+    } else {
+      return wrong(QStringLiteral("unknown option %1").arg(arg));
+    }
+  }
+  if (options.projects.isEmpty()) return wrong(QStringLiteral("no project given"));
+  return options;
+}
+
 // The head of the response table, when the report has one; reads at most
 // the first megabyte of the report.
-void PrintResponseHead(const QString& report, int rows) {
+QByteArray ResponseHead(const QString& report, int rows) {
   QFile in(report);
-  if (!in.open(QIODevice::ReadOnly)) return;
+  if (!in.open(QIODevice::ReadOnly)) return {};
+  QByteArray text;
   qint64 budget = 1 << 20;
   bool found = false, body = false;
   int printed = 0;
@@ -64,66 +202,505 @@ void PrintResponseHead(const QString& report, int rows) {
     const QByteArray line = in.readLine(4096);
     if (line.isEmpty()) break;
     budget -= line.size();
-    const QByteArray text = line.trimmed().isEmpty() ? QByteArray() : line.chopped(line.endsWith('\n') ? 1 : 0);
+    const QByteArray shown = line.trimmed().isEmpty() ? QByteArray() : line.chopped(line.endsWith('\n') ? 1 : 0);
     if (!found) {
       if (!line.contains("FOOTING RESPONSE AMPLITUDES")) continue;
       found = true;
     }
-    std::printf("%s\n", text.constData());
+    text += shown + '\n';
     if (line.contains("------  -------")) body = true;
-    else if (body && !text.isEmpty() && !line.contains("---")) ++printed;
+    else if (body && !shown.isEmpty() && !line.contains("---")) ++printed;
   }
-  if (found) std::printf("  ...\n");
+  if (found) text += "  ...\n";
+  return text;
 }
 
-// One project, in a child process; true when its results were delivered
-// and the engine returned 0.
-bool RunProject(const TEngineRunner& runner, const QString& project) {
-  TEngineSession session(runner, project);
-  if (!session.Prepare()) {
-    std::fprintf(stderr, "terva-batch: %s\n", Local(session.Result().message).constData());
-    return false;
+QByteArray Indented(const QString& text) {
+  QByteArray out;
+  for (const QString& line : text.trimmed().split(QLatin1Char('\n')))
+    out += line.isEmpty() ? QByteArray("\n") : "  " + Local(line) + '\n';
+  return out;
+}
+
+// What a project gave: the engine's code ("-" when it did not return), its
+// meaning for the summary, and its lines for standard output and error.
+struct TOutcome {
+  bool ok = false;
+  QString code = QStringLiteral("-");
+  QString meaning;
+  QByteArray out, err;
+};
+
+// The child's messages to the runner over a pipe, each one frame: a kind
+// byte, the payload's length (4 bytes) and the payload. 'P': the engine's
+// frequencies done and in total (two ints), ten times a second while it
+// computes; 'R': the outcome, once, after the results were delivered.
+QByteArray Frame(char kind, const QByteArray& payload) {
+  const qint32 size = static_cast<qint32>(payload.size());
+  return QByteArray(1, kind) + QByteArray(reinterpret_cast<const char*>(&size), sizeof size) + payload;
+}
+
+QByteArray Serialized(const TOutcome& outcome) {
+  QByteArray bytes;
+  QDataStream stream(&bytes, QIODevice::WriteOnly);
+  stream << outcome.ok << outcome.code << outcome.meaning << outcome.out << outcome.err;
+  return bytes;
+}
+
+TOutcome Deserialized(const QByteArray& bytes) {
+  TOutcome outcome;
+  QDataStream stream(bytes);
+  stream >> outcome.ok >> outcome.code >> outcome.meaning >> outcome.out >> outcome.err;
+  return outcome;
+}
+
+// Writes all of `bytes`; false when the pipe is gone.
+bool WriteAll(int fd, const QByteArray& bytes) {
+  qsizetype written = 0;
+  while (written < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    written += n;
   }
+  return true;
+}
+
+// In the child, after the engine returned `code`: the results delivered
+// beside the project, and what is printed of them.
+TOutcome Complete(TEngineSession& session, int code, const TOptions& options) {
+  TOutcome outcome;
+  session.Called(code);
+  const TRunResult result = session.Deliver();
+  const TRunFiles& files = session.Files();
+  const QByteArray project = Local(files.project);
+  outcome.code = QString::number(code);
+  if (!result.Delivered()) {
+    outcome.err += "terva-batch: " + project + ": " + Local(result.message) + '\n';
+    outcome.meaning = QStringLiteral("%1; results not delivered").arg(QLatin1String(Meaning(code)));
+    return outcome;
+  }
+  outcome.out += project + "\n  report: " + Local(files.report) + "\n  engine returned " + QByteArray::number(code) +
+                 ": " + Meaning(code) + '\n';
+  outcome.meaning = QLatin1String(Meaning(code));
+  outcome.ok = code == 0;
+  if (result.errorFrequencies > 0) {
+    outcome.out += "  completed with errors at " + QByteArray::number(result.errorFrequencies) +
+                   " frequencies (see the report)\n";
+    outcome.meaning += QStringLiteral(" with errors at %1 frequencies").arg(result.errorFrequencies);
+    outcome.ok = false;
+  }
+  if (code != 0) return outcome;
+  outcome.out += ResponseHead(files.report, 5);
+  const TResultsInfo info = DescribeProject(files.project);
+  if (options.exportFormat) {
+    QStringList written;
+    QString error;
+    if (ExportResults(info, *options.exportFormat, &written, &error)) {
+      for (const QString& file : written) outcome.out += "  exported: " + Local(file) + '\n';
+    } else {
+      outcome.err += "terva-batch: " + project + ": no export: " + Local(error) + '\n';
+      outcome.meaning += QStringLiteral("; export failed");
+      outcome.ok = false;
+    }
+  }
+  if (options.at) {
+    TResultsData data;
+    QString error;
+    TSpringsDashpots values;
+    if (ReadResults(info.graphic, data, &error)) values = SpringsDashpotsAt(data, options.at->omega);
+    else values.error = error;
+    if (values.ok) {
+      outcome.out += '\n' + Indented(SpringsDashpotsTable(values, info));
+    } else {
+      outcome.err += "terva-batch: " + project + ": no springs and dashpots: " + Local(values.error) + '\n';
+      outcome.meaning += QStringLiteral("; no springs and dashpots");
+      outcome.ok = false;
+    }
+  }
+  return outcome;
+}
+
+// One project of the call.
+struct TJob {
+  enum State { kWaiting, kRunning, kFinished };
+  QString project;  // absolute path
+  State state = kWaiting;
+  std::unique_ptr<TEngineSession> session;
+  pid_t pid = 0;
+  int slot = -1;  // in children[]
+  int pipe = -1;  // the child's messages; -1 once it has ended
+  QByteArray inbox;
+  bool reported = false;  // the child sent its outcome
+  int done = 0, total = 0;
+  Clock::time_point started;
+  double seconds = -1;
+  TOutcome outcome;
+  bool printed = false;
+};
+
+// The progress line on standard error, when that is a terminal.
+class TProgressLine {
+ public:
+  explicit TProgressLine(bool on) : on_(on) {}
+  bool On() const { return on_; }
+  void Show(const QByteArray& text) {
+    if (!on_ || text == shown_) return;
+    winsize size{};
+    const int width = ::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 10 ? size.ws_col : 80;
+    std::fprintf(stderr, "\r\033[K%s", text.left(width - 1).constData());
+    std::fflush(stderr);
+    shown_ = text;
+  }
+  void Clear() {
+    if (!on_ || shown_.isEmpty()) return;
+    std::fprintf(stderr, "\r\033[K");
+    std::fflush(stderr);
+    shown_.clear();
+  }
+
+ private:
+  bool on_;
+  QByteArray shown_;
+};
+
+class TBatch {
+ public:
+  TBatch(const TOptions& options, const TEngineRunner& runner, TProgressLine& line)
+      : options_(options), runner_(runner), line_(line), start_(Clock::now()) {}
+
+  // The projects that may run, with a refusal line for each of the others.
+  void Admit(const QStringList& given);
+  // Runs them; false when interrupted.
+  bool RunAll();
+  void PrintSummary();
+  int Failures() const;
+
+ private:
+  void Start(TJob& job, int slot);
+  void Finish(TJob& job, int status);
+  void ReadPipe(TJob& job);
+  void Pump(int timeout);
+  void Reap(bool wait);
+  void PrintFinished();
+  void ShowProgress();
+  void StopAll();
+
+  const TOptions& options_;
+  const TEngineRunner& runner_;
+  TProgressLine& line_;
+  Clock::time_point start_;
+  std::vector<TJob> jobs_;
+  size_t printed_ = 0;
+  bool stopped_ = false;  // --fail-fast after a failure
+};
+
+void TBatch::Admit(const QStringList& given) {
+  QStringList projects;
+  for (const QString& arg : given) projects.append(QFileInfo(arg).absoluteFilePath());
+  const QSet<QString> inputs(projects.begin(), projects.end());
+  QSet<QString> seen;
+  QHash<QString, QString> writers;  // result path -> the project that writes it
+  for (const QString& project : projects) {
+    TJob job;
+    job.project = project;
+    const TRunFiles files = TRunFiles::Beside(project);
+    const QFileInfo info(project);
+    QString why;
+    if (seen.contains(project)) why = QStringLiteral("%1: given twice; it runs once").arg(project);
+    else if (info.isDir()) why = QStringLiteral("%1: a folder, not a project file").arg(project);
+    else if (!info.exists()) why = QStringLiteral("%1: no such project file").arg(project);
+    else why = TEngineRunner::ResultConflict(project);
+    seen.insert(project);
+    for (const QString& result : {files.report, files.graphic}) {
+      if (!why.isEmpty()) break;
+      if (writers.contains(result))
+        why = QStringLiteral("%1: its results %2 are already written by %3").arg(project, result, writers.value(result));
+      else if (inputs.contains(result) && result != project)
+        why = QStringLiteral("%1: its results would overwrite %2, a project of this call").arg(project, result);
+    }
+    if (!why.isEmpty()) {
+      std::fprintf(stderr, "terva-batch: refused: %s\n", Local(why).constData());
+      job.state = TJob::kFinished;
+      job.printed = true;
+      job.outcome.meaning = QStringLiteral("refused: ") + why.mid(project.size() + 2);
+    } else {
+      writers.insert(files.report, project);
+      writers.insert(files.graphic, project);
+    }
+    jobs_.push_back(std::move(job));
+  }
+}
+
+void NotStarted(TJob& job, const QString& why) {
+  const QString prefix = job.project + QStringLiteral(": ");
+  const QString reason = why.startsWith(prefix) ? why.mid(prefix.size()) : why;
+  job.outcome.err += "terva-batch: " + Local(prefix + reason) + '\n';
+  job.outcome.meaning = QStringLiteral("not run: ") + reason;
+  job.session.reset();
+  job.state = TJob::kFinished;
+  job.seconds = 0;
+}
+
+void TBatch::Start(TJob& job, int slot) {
+  job.state = TJob::kRunning;
+  job.started = Clock::now();
+  job.session = std::make_unique<TEngineSession>(runner_, job.project);
+  if (!job.session->Prepare()) return NotStarted(job, job.session->Result().message);
+  int pipeEnds[2] = {-1, -1};
+  if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
+    return NotStarted(job, QStringLiteral("%1: cannot start the engine's process").arg(job.project));
+  }
+  // No signal between the fork and the child's own handlers, nor before the
+  // parent knows the child.
+  sigset_t block, previous;
+  sigemptyset(&block);
+  sigaddset(&block, SIGINT);
+  sigaddset(&block, SIGTERM);
+  sigaddset(&block, SIGHUP);
+  ::sigprocmask(SIG_BLOCK, &block, &previous);
   std::fflush(nullptr);
   const pid_t pid = ::fork();
-  if (pid < 0) {
-    std::perror("terva-batch: cannot start the engine's process");
-    return false;
-  }
   if (pid == 0) {
+    std::signal(SIGINT, SIG_DFL);
+    std::signal(SIGTERM, SIG_DFL);
+    std::signal(SIGHUP, SIG_DFL);
+#ifdef __linux__
+    ::prctl(PR_SET_PDEATHSIG, SIGTERM);  // never outlive the runner
+#endif
+    ::sigprocmask(SIG_SETMASK, &previous, nullptr);
+    if (interrupted) ::_exit(120);
     // The engine never waits for console input: a short run list ends the run.
     const int null = ::open("/dev/null", O_RDONLY);
     if (null >= 0) ::dup2(null, STDIN_FILENO);
-    std::signal(SIGINT, SIG_DFL);
-    std::signal(SIGTERM, SIG_DFL);
-    const int code = session.Call();
+    ::close(pipeEnds[0]);
+    // The engine's progress, sent ten times a second while it computes; the
+    // reporter ends as soon as the call returns.
+    std::mutex mutex;
+    std::condition_variable wake;
+    bool finished = false;
+    std::thread reporter([&] {
+      int last[2] = {-1, -1};
+      std::unique_lock<std::mutex> lock(mutex);
+      while (!finished) {
+        int now[2] = {0, 0};
+        if (!job.session->Progress(&now[0], &now[1])) break;  // an engine without the query
+        if (now[0] != last[0] || now[1] != last[1]) {
+          last[0] = now[0], last[1] = now[1];
+          WriteAll(pipeEnds[1], Frame('P', QByteArray(reinterpret_cast<const char*>(now), sizeof now)));
+        }
+        wake.wait_for(lock, std::chrono::milliseconds(100), [&] { return finished; });
+      }
+    });
+    const int code = job.session->Call();
+    {
+      const std::lock_guard<std::mutex> lock(mutex);
+      finished = true;
+    }
+    wake.notify_one();
+    reporter.join();
     std::fflush(nullptr);
-    ::_exit(code < 0 ? 120 : code);
+    if (code < 0) ::_exit(120);
+    // The results are delivered whole or not at all: no signal from here on
+    // (the runner waits for this process when it stops).
+    ::sigprocmask(SIG_BLOCK, &block, nullptr);
+    const TOutcome outcome = Complete(*job.session, code, options_);
+    QDir(job.session->WorkFolder()).removeRecursively();  // the runner removes it too, at once then
+    WriteAll(pipeEnds[1], Frame('R', Serialized(outcome)));
+    ::_exit(0);
   }
-  child = pid;
-  int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  if (pid > 0) {
+    job.pid = pid;
+    job.slot = slot;
+    children[slot] = pid;
   }
-  child = 0;
-  if (interrupted) return false;
-  if (!WIFEXITED(status) || WEXITSTATUS(status) > 3) {
-    std::fprintf(stderr, "terva-batch: %s: the engine ended abnormally; the previous results are kept\n",
-                 Local(project).constData());
-    return false;
+  ::sigprocmask(SIG_SETMASK, &previous, nullptr);
+  ::close(pipeEnds[1]);
+  if (pid < 0) {
+    ::close(pipeEnds[0]);
+    return NotStarted(job, QStringLiteral("%1: cannot start the engine's process").arg(job.project));
   }
-  session.Called(WEXITSTATUS(status));
-  const TRunResult result = session.Deliver();
-  const TRunFiles& files = session.Files();
-  if (!result.Delivered()) {
-    std::fprintf(stderr, "terva-batch: %s: %s\n", Local(project).constData(), Local(result.message).constData());
-    return false;
+  job.pipe = pipeEnds[0];
+  ::fcntl(job.pipe, F_SETFL, O_NONBLOCK);
+}
+
+void TBatch::ReadPipe(TJob& job) {
+  if (job.pipe < 0) return;
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t n = ::read(job.pipe, buffer, sizeof buffer);
+    if (n > 0) {
+      job.inbox.append(buffer, n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n == 0) {  // the child has ended
+      ::close(job.pipe);
+      job.pipe = -1;
+    }
+    break;
   }
-  std::printf("%s\n  report: %s\n  engine returned %d: %s\n", Local(files.project).constData(),
-              Local(files.report).constData(), result.code, Meaning(result.code));
-  if (result.errorFrequencies > 0)
-    std::printf("  completed with errors at %d frequencies (see the report)\n", result.errorFrequencies);
-  if (result.code == 0) PrintResponseHead(files.report, 5);
-  return result.code == 0 && result.errorFrequencies == 0;
+  while (job.inbox.size() >= 5) {
+    qint32 size = 0;
+    std::memcpy(&size, job.inbox.constData() + 1, sizeof size);
+    if (size < 0 || job.inbox.size() < 5 + size) break;
+    const QByteArray payload = job.inbox.mid(5, size);
+    if (job.inbox.at(0) == 'P' && size == 2 * sizeof(int)) {
+      std::memcpy(&job.done, payload.constData(), sizeof(int));
+      std::memcpy(&job.total, payload.constData() + sizeof(int), sizeof(int));
+    } else if (job.inbox.at(0) == 'R') {
+      job.outcome = Deserialized(payload);
+      job.reported = true;
+    }
+    job.inbox.remove(0, 5 + size);
+  }
+}
+
+void TBatch::Finish(TJob& job, int status) {
+  while (job.pipe >= 0) ReadPipe(job);  // the child has ended: everything it sent is there
+  children[job.slot] = 0;
+  job.pid = 0;
+  job.seconds = std::chrono::duration<double>(Clock::now() - job.started).count();
+  job.state = TJob::kFinished;
+  if (job.reported) {
+    // delivered (or refused) whole, even when interrupted meanwhile
+  } else if (interrupted) {
+    job.outcome.meaning = QStringLiteral("interrupted");
+  } else {
+    job.outcome.err += "terva-batch: " + Local(job.project) + ": the engine ended abnormally; the previous results are kept\n";
+    job.outcome.meaning = WIFSIGNALED(status) ? QStringLiteral("the engine ended abnormally (signal %1)").arg(WTERMSIG(status))
+                                              : QStringLiteral("the engine ended abnormally (exit status %1)").arg(WEXITSTATUS(status));
+  }
+  job.session.reset();  // the working folder goes
+  if (!job.outcome.ok && options_.failFast) stopped_ = true;
+}
+
+// The finished projects' lines, in the order given, as far as all before
+// them have finished.
+void TBatch::PrintFinished() {
+  while (printed_ < jobs_.size() && jobs_[printed_].state == TJob::kFinished) {
+    TJob& job = jobs_[printed_++];
+    const TOutcome& o = job.outcome;
+    if (job.printed || (o.out.isEmpty() && o.err.isEmpty())) continue;
+    line_.Clear();
+    std::fwrite(o.out.constData(), 1, static_cast<size_t>(o.out.size()), stdout);
+    std::fflush(stdout);
+    std::fwrite(o.err.constData(), 1, static_cast<size_t>(o.err.size()), stderr);
+    std::fflush(stderr);
+    job.printed = true;
+  }
+}
+
+void TBatch::ShowProgress() {
+  if (!line_.On()) return;
+  int finished = 0;
+  QByteArray running;
+  for (const TJob& job : jobs_) {
+    if (job.state == TJob::kFinished) ++finished;
+    if (job.state != TJob::kRunning) continue;
+    running += running.isEmpty() ? " " : ", ";
+    running += Local(QFileInfo(job.project).fileName());
+    if (job.total > 0) running += " " + QByteArray::number(job.done) + "/" + QByteArray::number(job.total) + " freq.";
+  }
+  const int elapsed = static_cast<int>(std::chrono::duration<double>(Clock::now() - start_).count());
+  char head[64];
+  std::snprintf(head, sizeof head, "terva-batch: %d/%zu done, %d:%02d", finished, jobs_.size(), elapsed / 60,
+                elapsed % 60);
+  line_.Show(QByteArray(head) + (running.isEmpty() ? QByteArray() : "; running:" + running));
+}
+
+// Waits up to `timeout` ms for a message of a running child and reads
+// what has come.
+void TBatch::Pump(int timeout) {
+  std::vector<pollfd> fds;
+  for (const TJob& job : jobs_)
+    if (job.state == TJob::kRunning && job.pipe >= 0) fds.push_back({job.pipe, POLLIN, 0});
+  ::poll(fds.data(), fds.size(), timeout);
+  for (TJob& job : jobs_)
+    if (job.state == TJob::kRunning) ReadPipe(job);
+}
+
+// Finishes the children that have ended; with `wait`, also waits for those
+// whose pipe has closed (they are ending).
+void TBatch::Reap(bool wait) {
+  for (TJob& job : jobs_) {
+    if (job.state != TJob::kRunning || job.pid <= 0) continue;
+    int status = 0;
+    pid_t pid;
+    while ((pid = ::waitpid(job.pid, &status, wait && job.pipe < 0 ? 0 : WNOHANG)) < 0 && errno == EINTR) {
+    }
+    if (pid == job.pid) Finish(job, status);
+  }
+}
+
+void TBatch::StopAll() {
+  for (TJob& job : jobs_)
+    if (job.state == TJob::kRunning && job.pid > 0) ::kill(job.pid, SIGTERM);
+  // A child delivering its results finishes that first; its pipe is read
+  // meanwhile so that it never waits on a full pipe.
+  auto running = [this] {
+    return std::any_of(jobs_.begin(), jobs_.end(), [](const TJob& job) { return job.state == TJob::kRunning; });
+  };
+  while (running()) {
+    Pump(20);
+    Reap(false);
+  }
+}
+
+bool TBatch::RunAll() {
+  size_t next = 0;
+  auto runningCount = [this] {
+    return std::count_if(jobs_.begin(), jobs_.end(), [](const TJob& job) { return job.state == TJob::kRunning; });
+  };
+  for (;;) {
+    if (interrupted) break;
+    // start what may start
+    while (!stopped_ && runningCount() < options_.jobs && next < jobs_.size()) {
+      TJob& job = jobs_[next++];
+      if (job.state != TJob::kWaiting) continue;
+      int slot = 0;
+      while (slot < kMaxJobs && children[slot] != 0) ++slot;
+      Start(job, slot);
+      if (job.state == TJob::kFinished && !job.outcome.ok && options_.failFast) stopped_ = true;
+    }
+    if (runningCount() == 0) break;
+    Pump(100);
+    Reap(true);
+    PrintFinished();
+    ShowProgress();
+  }
+  if (interrupted) StopAll();
+  for (TJob& job : jobs_) {
+    if (job.state != TJob::kWaiting) continue;
+    job.state = TJob::kFinished;
+    job.outcome.meaning = interrupted ? QStringLiteral("not run: interrupted") : QStringLiteral("not run: stopped after a failure");
+  }
+  line_.Clear();
+  PrintFinished();
+  return !interrupted;
+}
+
+int TBatch::Failures() const {
+  int failures = 0;
+  for (const TJob& job : jobs_) failures += job.outcome.ok ? 0 : 1;
+  return failures;
+}
+
+void TBatch::PrintSummary() {
+  const double total = std::chrono::duration<double>(Clock::now() - start_).count();
+  const int failures = Failures();
+  std::printf("\nsummary: %zu project%s, %zu analysed without errors, %d not, %.2f s\n", jobs_.size(),
+              jobs_.size() == 1 ? "" : "s", jobs_.size() - static_cast<size_t>(failures), failures, total);
+  for (const TJob& job : jobs_) {
+    const bool ran = job.seconds >= 0;
+    const TOutcome& o = job.outcome;
+    const QString where = o.code == QLatin1String("-") ? job.project : WithExtension(job.project, QStringLiteral(".tvo"));
+    char time[32] = "";
+    if (ran) std::snprintf(time, sizeof time, "%.2f s", job.seconds);
+    std::printf("  %-2s %-44s %8s  %s\n", Local(o.code).constData(), Local(o.meaning).constData(), time,
+                Local(where).constData());
+  }
+  std::fflush(stdout);
 }
 
 }  // namespace
@@ -133,54 +710,46 @@ int main(int argc, char** argv) {
   // Working folders go where the desktop program's go.
   QCoreApplication::setOrganizationName(QStringLiteral("Halvit"));
   QCoreApplication::setApplicationName(QStringLiteral("TERVA"));
-  if (argc < 2) {
-    std::fprintf(stderr, "usage: terva-batch PROJECT.tvd [PROJECT.tvd ...]\n");
-    return 2;
+  QStringList args;
+  for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+  bool help = false;
+  std::optional<TOptions> options = ParseOptions(args, help);
+  if (help) {
+    std::printf("%s", kUsage);
+    return 0;
   }
+  if (!options) return 2;
+  if (options->jobs == 0) {
+    const long cores = ::sysconf(_SC_NPROCESSORS_ONLN);
+    options->jobs = static_cast<int>(std::clamp<long>(cores, 1, kMaxJobs));
+  }
+
   struct sigaction action {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);
   ::sigaction(SIGINT, &action, nullptr);
   ::sigaction(SIGTERM, &action, nullptr);
+  ::sigaction(SIGHUP, &action, nullptr);  // the terminal went away
+  std::signal(SIGPIPE, SIG_IGN);          // output cut short ("| head") must not leave working folders
 
-  // Which projects may run: their results overwrite neither themselves nor
-  // another project of the call, and no two write the same results.
-  QStringList projects;
-  int refused = 0;
-  for (int i = 1; i < argc; ++i) projects.append(QFileInfo(QString::fromLocal8Bit(argv[i])).absoluteFilePath());
-  const QSet<QString> inputs(projects.begin(), projects.end());
-  QHash<QString, QString> writers;  // result path -> the project that writes it
-  QStringList accepted;
-  for (const QString& project : projects) {
-    const TRunFiles files = TRunFiles::Beside(project);
-    QString why = TEngineRunner::ResultConflict(project);
-    for (const QString& result : {files.report, files.graphic}) {
-      if (!why.isEmpty()) break;
-      if (writers.contains(result))
-        why = QStringLiteral("%1: its results %2 are already written by %3")
-                  .arg(project, result, writers.value(result));
-      else if (inputs.contains(result) && result != project)
-        why = QStringLiteral("%1: its results would overwrite %2, a project of this call").arg(project, result);
-    }
-    if (!why.isEmpty()) {
-      std::fprintf(stderr, "terva-batch: refused: %s\n", Local(why).constData());
-      ++refused;
-      continue;
-    }
-    writers.insert(files.report, project);
-    writers.insert(files.graphic, project);
-    accepted.append(project);
+  TEngineRunner runner;
+  runner.SetCallsInChildProcesses(true);
+  // The engine stays loaded for the whole call, so that the sessions, one
+  // after another, do not each load it afresh (a missing engine is reported
+  // by each session).
+  TLibraryLoader engine(runner.Library());
+  try {
+    engine.Open();
+  } catch (const TLibraryError&) {
   }
-
-  const TEngineRunner runner;
-  int failures = refused;
-  for (const QString& project : accepted) {
-    if (interrupted) break;
-    if (!RunProject(runner, project)) ++failures;
-  }
-  if (interrupted) {
-    std::fprintf(stderr, "terva-batch: interrupted; the previous results are kept\n");
+  TProgressLine line(::isatty(STDERR_FILENO) == 1);
+  TBatch batch(*options, runner, line);
+  batch.Admit(options->projects);
+  const bool completed = batch.RunAll();
+  batch.PrintSummary();
+  if (!completed) {
+    std::fprintf(stderr, "terva-batch: interrupted; the previous results are kept where a run did not finish\n");
     return 128 + interrupted;
   }
-  return failures == 0 ? 0 : 1;
+  return batch.Failures() == 0 ? 0 : 1;
 }
