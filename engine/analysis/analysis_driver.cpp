@@ -361,8 +361,7 @@ bool SerialFrequencyLoop(const LoopContext& c, InteractionTables& interaction, R
 // The number of threads of the frequency loop: TERVA_THREADS when it is a
 // positive number; else the machine's cores for piles and multilayer columns,
 // and one thread for the footings whose impedance is a closed formula (a
-// frequency of theirs takes microseconds, less than handing it to a worker);
-// never more than the frequencies.
+// frequency of theirs takes microseconds, less than handing it to a worker).
 int AnalysisThreads(int frequencies, EngineFoundation type) {
   constexpr int kMostThreads = 64;
   int threads = 0;
@@ -374,7 +373,7 @@ int AnalysisThreads(int frequencies, EngineFoundation type) {
   const bool costly = type == EngineFoundation::Pile || type == EngineFoundation::Multilayer;
   if (threads == 0 && !costly) threads = 1;
   if (threads == 0) threads = static_cast<int>(std::min<unsigned>(std::thread::hardware_concurrency(), kMostThreads));
-  return std::max(1, std::min(threads, frequencies));
+  return frequencies > 0 ? std::max(1, threads) : 1;
 }
 
 // The frequencies on `threads` worker threads, each with its own copy of the
@@ -382,6 +381,9 @@ int AnalysisThreads(int frequencies, EngineFoundation type) {
 // every frequency's report lines, constants and response in frequency order,
 // so that the report and the graphic data file are those of the serial loop.
 // At most a window of frequencies is computed ahead of the one written next.
+// There are never more workers than frequencies; the threads beyond them, and
+// those of workers that have run out of frequencies, are spare cores that the
+// group solver spreads its trailing updates over.
 bool ParallelFrequencyLoop(const LoopContext& c, InteractionTables& interaction, int threads,
                            ResultStore& results, Report& out, std::FILE* graphic, int& failed) {
   struct Slot {
@@ -391,7 +393,11 @@ bool ParallelFrequencyLoop(const LoopContext& c, InteractionTables& interaction,
     bool ready = false;
   };
   const int count = results.count;
-  const int window = 4 * threads;
+  const int workers = std::min(threads, count);
+  const int window = 4 * workers;
+  SpareCores spare;
+  spare.idle = threads - workers;
+  spare.busy = workers;
   std::vector<Slot> slots(static_cast<size_t>(window));
   std::mutex mutex;
   std::condition_variable readyChanged, windowMoved;
@@ -400,13 +406,18 @@ bool ParallelFrequencyLoop(const LoopContext& c, InteractionTables& interaction,
   bool stop = false;
 
   auto worker = [&](InteractionTables tables) {
+    for (ComplexSymmetricSystem* s : {&tables.vertical, &tables.loadX, &tables.loadY}) s->ShareSpareCores(&spare);
     Report impedanceOut, responseOut;
     for (;;) {
       int k = 0;
       {
         std::unique_lock lock(mutex);
         windowMoved.wait(lock, [&] { return stop || next > count || next <= written + window; });
-        if (stop || next > count) return;
+        if (stop || next > count) {
+          spare.busy.fetch_sub(1, std::memory_order_relaxed);  // this thread's core is free for the others
+          spare.idle.fetch_add(1, std::memory_order_relaxed);
+          return;
+        }
         k = next++;
       }
       Slot& slot = slots[static_cast<size_t>(k % window)];
@@ -442,7 +453,7 @@ bool ParallelFrequencyLoop(const LoopContext& c, InteractionTables& interaction,
     pool.clear();
   };
   try {
-    for (int t = 0; t < threads; ++t) pool.emplace_back(worker, interaction);
+    for (int t = 0; t < workers; ++t) pool.emplace_back(worker, interaction);
   } catch (const std::system_error&) {
     if (pool.empty()) return SerialFrequencyLoop(c, interaction, results, out, graphic, failed);
   }

@@ -4,6 +4,9 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <system_error>
+#include <thread>
 
 namespace terva {
 
@@ -101,13 +104,13 @@ typedef float Lane8 __attribute__((vector_size(32)));
 // acc += l·u − l'·u' per inner index, with no fused multiply-add.
 __attribute__((target("avx2"))) void WideTrailingUpdate(float* re, float* im, size_t ld, int n, int k0, int kb,
                                                         bool symmetric, const float* packL, size_t tileSize,
-                                                        std::vector<float>& packU) {
+                                                        int firstBlock, int stride, std::vector<float>& packU) {
   constexpr int kRows = 8, kCols = 4;
   const int j1 = k0 + kb, tiles = (n - j1 + kRows - 1) / kRows;
   auto Re = [&](int j) { return re + static_cast<size_t>(j) * ld; };
   auto Im = [&](int j) { return im + static_cast<size_t>(j) * ld; };
   packU.resize(static_cast<size_t>(kb) * 2 * kCols);
-  for (int c0 = j1; c0 < n; c0 += kCols) {
+  for (int c0 = j1 + firstBlock * kCols; c0 < n; c0 += stride * kCols) {
     const int cols = std::min(kCols, n - c0);
     float* d = packU.data();
     for (int k = 0; k < kb; ++k)
@@ -286,17 +289,54 @@ void ComplexSymmetricSystem::UpdateTrailing(int k0, int kb, bool symmetric) {
       }
     }
   }
+  auto columns = [&](int first, int stride, std::vector<float>& packU) {
 #ifdef TERVA_WIDE_KERNEL
-  if (WideKernelInUse()) {
-    static_assert(kRows == 8, "the wide kernel reads the packed tiles of 8 rows");
-    return WideTrailingUpdate(re_.data(), im_.data(), static_cast<size_t>(ld_), n_, k0, kb, symmetric,
-                              packL_.data(), tileSize, packU_);
-  }
+    if (WideKernelInUse()) {
+      static_assert(kRows == 8, "the wide kernel reads the packed tiles of 8 rows");
+      return WideTrailingUpdate(re_.data(), im_.data(), static_cast<size_t>(ld_), n_, k0, kb, symmetric,
+                                packL_.data(), tileSize, first, stride, packU);
+    }
 #endif
-  packU_.resize(static_cast<size_t>(kb) * 8 * kCols);
-  for (int c0 = j1; c0 < n_; c0 += kCols) {
+    PortableColumns(k0, kb, symmetric, tileSize, first, stride, packU);
+  };
+  const int helpers = HelperThreads(m);
+  if (helpers == 0) return columns(0, 1, packU_);
+  // column blocks dealt round the threads: each entry is formed as on one thread
+  const int stride = helpers + 1;
+  std::vector<std::vector<float>> packs(static_cast<size_t>(helpers));
+  std::vector<std::thread> pool;
+  try {
+    for (int h = 1; h <= helpers; ++h) pool.emplace_back(columns, h, stride, std::ref(packs[static_cast<size_t>(h - 1)]));
+  } catch (const std::system_error&) {
+    // the blocks of threads that could not start are done here
+  }
+  try {
+    columns(0, stride, packU_);
+    for (int h = static_cast<int>(pool.size()) + 1; h <= helpers; ++h)
+      columns(h, stride, packs[static_cast<size_t>(h - 1)]);
+  } catch (...) {
+    for (std::thread& t : pool) t.join();
+    throw;
+  }
+  for (std::thread& t : pool) t.join();
+}
+
+int ComplexSymmetricSystem::HelperThreads(int order) const {
+  constexpr int kSplitOrder = 192;  // below it a thread's start costs more than it saves
+  constexpr int kMostHelpers = 15;
+  if (!spare_ || order < kSplitOrder) return 0;
+  const int idle = spare_->idle.load(std::memory_order_relaxed);
+  const int busy = std::max(1, spare_->busy.load(std::memory_order_relaxed));
+  return std::clamp(idle / busy, 0, kMostHelpers);
+}
+
+void ComplexSymmetricSystem::PortableColumns(int k0, int kb, bool symmetric, size_t tileSize, int firstBlock,
+                                             int stride, std::vector<float>& packU) {
+  const int j1 = k0 + kb, tiles = (n_ - j1 + kRows - 1) / kRows;
+  packU.resize(static_cast<size_t>(kb) * 8 * kCols);
+  for (int c0 = j1 + firstBlock * kCols; c0 < n_; c0 += stride * kCols) {
     const int cols = std::min(kCols, n_ - c0);
-    float* d = packU_.data();
+    float* d = packU.data();
     for (int k = 0; k < kb; ++k)
       for (int c = 0; c < kCols; ++c, d += 8) {
         float ur = 0.0f, ui = 0.0f;
@@ -316,7 +356,7 @@ void ComplexSymmetricSystem::UpdateTrailing(int k0, int kb, bool symmetric) {
     for (int t = first; t < tiles; ++t) {
       const int r0 = j1 + t * kRows, rows = std::min(kRows, n_ - r0);
       Lane4 accR[kCols][kLanes], accI[kCols][kLanes];
-      TileProduct<kLanes, kCols>(kb, packL_.data() + static_cast<size_t>(t) * tileSize, packU_.data(), accR, accI);
+      TileProduct<kLanes, kCols>(kb, packL_.data() + static_cast<size_t>(t) * tileSize, packU.data(), accR, accI);
       for (int c = 0; c < cols; ++c) {
         float* cr = Re(c0 + c) + r0;
         float* ci = Im(c0 + c) + r0;
