@@ -11,7 +11,6 @@
 #include <exception>
 #include <mutex>
 #include <string>
-#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -424,6 +423,7 @@ bool ParallelFrequencyLoop(const LoopContext& c, InteractionTables& interaction,
       try {
         const Real omega = results.omega(k);  // read only: nothing writes the list during the loop
         slot.work = FrequencyWork{};
+        slot.error = nullptr;
         impedanceOut.OpenMemory();
         responseOut.OpenMemory();
         ImpedanceStep(c, tables, omega, slot.work, impedanceOut);
@@ -454,7 +454,7 @@ bool ParallelFrequencyLoop(const LoopContext& c, InteractionTables& interaction,
   };
   try {
     for (int t = 0; t < workers; ++t) pool.emplace_back(worker, interaction);
-  } catch (const std::system_error&) {
+  } catch (...) {  // no thread, or no memory for a work space: go on with the workers there are
     if (pool.empty()) return SerialFrequencyLoop(c, interaction, results, out, graphic, failed);
   }
   struct JoinAtEnd {
