@@ -168,13 +168,6 @@ bool ProcessorHasAvx2() {
 }
 #endif
 
-#ifdef TERVA_WIDE_KERNEL
-// Column loops with an AVX2 clone, picked once when the library is loaded.
-#define TERVA_COLUMN_LOOPS __attribute__((target_clones("avx2", "default")))
-#else
-#define TERVA_COLUMN_LOOPS
-#endif
-
 std::atomic<bool>& WideKernel() {
 #ifdef TERVA_WIDE_KERNEL
   static std::atomic<bool> wide{ProcessorHasAvx2()};
@@ -184,29 +177,21 @@ std::atomic<bool>& WideKernel() {
   return wide;
 }
 
-}  // namespace
+// The column loops of the panel and of the forward solve, as free functions
+// over the planes so that they can be compiled twice: for the portable
+// baseline and, inlined into a copy built for AVX2, with 8-float vectors.
+// Every loop is element by element (no sum is reassociated, no multiply-add
+// fused), so both copies give the same bits.
+constexpr int kMostPanel = 64;
 
-bool ComplexSymmetricSystem::UseWideKernel(bool allowed) {
-#ifdef TERVA_WIDE_KERNEL
-  WideKernel().store(allowed && ProcessorHasAvx2(), std::memory_order_relaxed);
-#else
-  (void)allowed;
-#endif
-  return WideKernelInUse();
-}
+#define TERVA_LOOPS_INLINE inline __attribute__((always_inline))
 
-bool ComplexSymmetricSystem::WideKernelInUse() { return WideKernel().load(std::memory_order_relaxed); }
-
-void ComplexSymmetricSystem::SwapRows(int a, int b, int j0, int j1) {
-  for (int j = j0; j < j1; ++j) {
-    std::swap(Re(j)[a], Re(j)[b]);
-    std::swap(Im(j)[a], Im(j)[b]);
-  }
-}
-
-TERVA_COLUMN_LOOPS bool ComplexSymmetricSystem::PanelSymmetric(int k0, int kb) {
-  const int n = n_, kEnd = k0 + kb;
-  float wr[kBlock], wi[kBlock];
+// One panel of L·D·Lᵀ, columns k0 … k0 + kb − 1, right-looking within the panel.
+TERVA_LOOPS_INLINE bool PanelSymmetricLoops(float* re, float* im, size_t ld, int n, int k0, int kb) {
+  auto Re = [&](int j) { return re + static_cast<size_t>(j) * ld; };
+  auto Im = [&](int j) { return im + static_cast<size_t>(j) * ld; };
+  const int kEnd = k0 + kb;
+  float wr[kMostPanel], wi[kMostPanel];
   for (int k = k0; k < kEnd; ++k) {
     float* cr = Re(k);
     float* ci = Im(k);
@@ -232,7 +217,60 @@ TERVA_COLUMN_LOOPS bool ComplexSymmetricSystem::PanelSymmetric(int k0, int kb) {
   return true;
 }
 
-TERVA_COLUMN_LOOPS bool ComplexSymmetricSystem::PanelPivoted(int k0, int kb) {
+// b(k0..k1−1) ← L⁻¹·b over the unit lower triangle of columns k0..k1−1.
+TERVA_LOOPS_INLINE void ForwardUnitLowerLoops(const float* re, const float* im, size_t ld, int k0, int k1, float* br,
+                                              float* bi) {
+  for (int k = k0; k < k1; ++k) {
+    const float yr = br[k], yi = bi[k];
+    if (yr == 0.0f && yi == 0.0f) continue;
+    const float* lr = re + static_cast<size_t>(k) * ld;
+    const float* li = im + static_cast<size_t>(k) * ld;
+    for (int i = k + 1; i < k1; ++i) {
+      br[i] -= lr[i] * yr - li[i] * yi;
+      bi[i] -= lr[i] * yi + li[i] * yr;
+    }
+  }
+}
+
+#ifdef TERVA_WIDE_KERNEL
+__attribute__((target("avx2"))) bool PanelSymmetricAvx2(float* re, float* im, size_t ld, int n, int k0, int kb) {
+  return PanelSymmetricLoops(re, im, ld, n, k0, kb);
+}
+__attribute__((target("avx2"))) void ForwardUnitLowerAvx2(const float* re, const float* im, size_t ld, int k0, int k1,
+                                                          float* br, float* bi) {
+  ForwardUnitLowerLoops(re, im, ld, k0, k1, br, bi);
+}
+#endif
+
+}  // namespace
+
+bool ComplexSymmetricSystem::UseWideKernel(bool allowed) {
+#ifdef TERVA_WIDE_KERNEL
+  WideKernel().store(allowed && ProcessorHasAvx2(), std::memory_order_relaxed);
+#else
+  (void)allowed;
+#endif
+  return WideKernelInUse();
+}
+
+bool ComplexSymmetricSystem::WideKernelInUse() { return WideKernel().load(std::memory_order_relaxed); }
+
+void ComplexSymmetricSystem::SwapRows(int a, int b, int j0, int j1) {
+  for (int j = j0; j < j1; ++j) {
+    std::swap(Re(j)[a], Re(j)[b]);
+    std::swap(Im(j)[a], Im(j)[b]);
+  }
+}
+
+bool ComplexSymmetricSystem::PanelSymmetric(int k0, int kb) {
+  static_assert(kBlock <= kMostPanel, "the panel's row buffer");
+#ifdef TERVA_WIDE_KERNEL
+  if (WideKernelInUse()) return PanelSymmetricAvx2(re_.data(), im_.data(), static_cast<size_t>(ld_), n_, k0, kb);
+#endif
+  return PanelSymmetricLoops(re_.data(), im_.data(), static_cast<size_t>(ld_), n_, k0, kb);
+}
+
+bool ComplexSymmetricSystem::PanelPivoted(int k0, int kb) {
   const int n = n_, kEnd = k0 + kb;
   for (int k = k0; k < kEnd; ++k) {
     float* cr = Re(k);
@@ -396,17 +434,13 @@ bool ComplexSymmetricSystem::FactorPivoted() {
   return true;
 }
 
-TERVA_COLUMN_LOOPS void ComplexSymmetricSystem::ForwardUnitLower(int k0, int k1, float* br, float* bi) const {
-  for (int k = k0; k < k1; ++k) {
-    const float yr = br[k], yi = bi[k];
-    if (yr == 0.0f && yi == 0.0f) continue;
-    const float* lr = Re(k);
-    const float* li = Im(k);
-    for (int i = k + 1; i < k1; ++i) {
-      br[i] -= lr[i] * yr - li[i] * yi;
-      bi[i] -= lr[i] * yi + li[i] * yr;
-    }
-  }
+void ComplexSymmetricSystem::ForwardUnitLower(int k0, int k1, float* br, float* bi) const {
+  const float* re = re_.data();
+  const float* im = im_.data();
+#ifdef TERVA_WIDE_KERNEL
+  if (WideKernelInUse()) return ForwardUnitLowerAvx2(re, im, static_cast<size_t>(ld_), k0, k1, br, bi);
+#endif
+  ForwardUnitLowerLoops(re, im, static_cast<size_t>(ld_), k0, k1, br, bi);
 }
 
 void ComplexSymmetricSystem::SolveSymmetric(float* br, float* bi) const {
