@@ -161,7 +161,8 @@ void BM_PileGroupLUPortable(benchmark::State& state) {
 BENCHMARK(BM_PileGroupLUPortable)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // The three flexibility systems of every frequency, formed untimed, solved
-// with the engine's solver (argument: 1 the wide kernel, 0 the portable one)
+// with the engine's solver (argument: 1 the wide kernel, 0 the portable one,
+// 2 the wide kernel with one spare core for the trailing update)
 // or, when the benchmarks were built with OpenBLAS, with its cgesv (argument:
 // its thread count), for 3 and 3 + 3 right-hand sides.
 void SolveSystems(benchmark::State& state, const std::function<void(std::vector<Complex>&, int, int)>& solve) {
@@ -183,8 +184,11 @@ void SolveSystems(benchmark::State& state, const std::function<void(std::vector<
 
 void BM_GroupSystemsEngine(benchmark::State& state) {
   const bool wide = ComplexSymmetricSystem::WideKernelInUse();
-  ComplexSymmetricSystem::UseWideKernel(state.range(0) == 1);
+  ComplexSymmetricSystem::UseWideKernel(state.range(0) != 0);
   ComplexSymmetricSystem s;
+  SpareCores spare;
+  spare.idle = state.range(0) == 2 ? 1 : 0;
+  s.ShareSpareCores(&spare);
   std::vector<float> planes;
   SolveSystems(state, [&](std::vector<Complex>& a, int n, int rhs) {
     s.Resize(n);
@@ -195,7 +199,7 @@ void BM_GroupSystemsEngine(benchmark::State& state) {
   });
   ComplexSymmetricSystem::UseWideKernel(wide);
 }
-BENCHMARK(BM_GroupSystemsEngine)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_GroupSystemsEngine)->Arg(1)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 
 #ifdef TERVA_BENCH_OPENBLAS
 extern "C" void cgesv_(const int* n, const int* nrhs, std::complex<float>* a, const int* lda, int* ipiv,
