@@ -10,11 +10,13 @@
 #include <cmath>
 #include <complex>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "engine/analysis/records.hpp"
 #include "engine/impedance/pile_group.hpp"
+#include "engine/numerics/complex_symmetric_system.hpp"
 
 namespace terva {
 namespace {
@@ -147,6 +149,77 @@ void BM_PileGroupLU(benchmark::State& state) {
   state.counters["lu_fallbacks"] = t.solves.pivoted;
 }
 BENCHMARK(BM_PileGroupLU)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The same group step with the trailing update kept on the portable 4-float
+// path: the wide kernel's baseline in the same run.
+void BM_PileGroupLUPortable(benchmark::State& state) {
+  const bool wide = ComplexSymmetricSystem::WideKernelInUse();
+  ComplexSymmetricSystem::UseWideKernel(false);
+  BM_PileGroupLU(state);
+  ComplexSymmetricSystem::UseWideKernel(wide);
+}
+BENCHMARK(BM_PileGroupLUPortable)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The three flexibility systems of every frequency, formed untimed, solved
+// with the engine's solver (argument: 1 the wide kernel, 0 the portable one,
+// 2 the wide kernel with one spare core for the trailing update)
+// or, when the benchmarks were built with OpenBLAS, with its cgesv (argument:
+// its thread count), for 3 and 3 + 3 right-hand sides.
+void SolveSystems(benchmark::State& state, const std::function<void(std::vector<Complex>&, int, int)>& solve) {
+  ProblemData& p = Group();
+  InteractionTables t = SetUpPileInteraction(p, Out());
+  for (auto _ : state)
+    for (int k = 0; k < kFrequencies; ++k) {
+      state.PauseTiming();
+      GroupFlexibilityMatrices m;
+      if (!GroupFlexibility(p, t, PileHead(Omega(k)), Omega(k), m)) std::abort();
+      state.ResumeTiming();
+      solve(m.V, m.vertical, 3);
+      solve(m.X, m.horizontal, 3);
+      solve(m.Y, m.horizontal, 3);
+    }
+  state.counters["s_per_frequency"] = benchmark::Counter(
+      static_cast<double>(kFrequencies), benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+
+void BM_GroupSystemsEngine(benchmark::State& state) {
+  const bool wide = ComplexSymmetricSystem::WideKernelInUse();
+  ComplexSymmetricSystem::UseWideKernel(state.range(0) != 0);
+  ComplexSymmetricSystem s;
+  SpareCores spare;
+  spare.idle = state.range(0) == 2 ? 1 : 0;
+  s.ShareSpareCores(&spare);
+  std::vector<float> planes;
+  SolveSystems(state, [&](std::vector<Complex>& a, int n, int rhs) {
+    s.Resize(n);
+    for (int j = 0; j < n; ++j)
+      for (int i = 0; i < n; ++i) s.Set(i, j, a[static_cast<size_t>(j) * static_cast<size_t>(n) + static_cast<size_t>(i)]);
+    planes.assign(2 * static_cast<size_t>(n) * static_cast<size_t>(rhs), 1.0f);
+    if (!s.Solve(planes.data(), rhs)) std::abort();
+  });
+  ComplexSymmetricSystem::UseWideKernel(wide);
+}
+BENCHMARK(BM_GroupSystemsEngine)->Arg(1)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+
+#ifdef TERVA_BENCH_OPENBLAS
+extern "C" void cgesv_(const int* n, const int* nrhs, std::complex<float>* a, const int* lda, int* ipiv,
+                       std::complex<float>* b, const int* ldb, int* info);
+extern "C" void openblas_set_num_threads(int);
+
+void BM_GroupSystemsOpenBlasCgesv(benchmark::State& state) {
+  openblas_set_num_threads(static_cast<int>(state.range(0)));
+  std::vector<int> pivots;
+  std::vector<std::complex<float>> b;
+  SolveSystems(state, [&](std::vector<Complex>& a, int n, int rhs) {
+    pivots.resize(static_cast<size_t>(n));
+    b.assign(static_cast<size_t>(n) * static_cast<size_t>(rhs), std::complex<float>(1.0f, 0.0f));
+    int info = 0;
+    cgesv_(&n, &rhs, a.data(), &n, pivots.data(), b.data(), &n, &info);
+    if (info != 0) std::abort();
+  });
+}
+BENCHMARK(BM_GroupSystemsOpenBlasCgesv)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(2);
+#endif
 
 void BM_PileGroupGaussJordan(benchmark::State& state) {
   ProblemData& p = Group();

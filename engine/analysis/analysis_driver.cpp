@@ -5,8 +5,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "engine/analysis/progress.hpp"
 #include "engine/analysis/records.hpp"
@@ -269,6 +275,216 @@ ComplexMatrix6 PileElement(const ProblemData& p, const PilePreparation& prep, Re
   return E;
 }
 
+
+// ---- the frequency loop ----
+
+// What every frequency reads; nothing in it changes during the loop.
+struct LoopContext {
+  const ProblemData& p;
+  EngineFoundation type;
+  PilePreparation prep;
+  RealMatrix6 base;  // from the pile heads or the footing's base to the centre of gravity
+  int sideLayers;
+};
+
+// One frequency's work: the impedance, then, after the constants report, the response.
+struct FrequencyWork {
+  ComplexMatrix6 A;        // impedance at the centre of gravity with the damping factor
+  bool refused = false;    // the problem cannot be analysed (nothing at this frequency or after it)
+  std::string notFinite;   // the reported terms of A that are no finite number
+  FrequencyResponse response;
+  bool solved = true;
+};
+
+// 7. and 8.: the impedance at the centre of gravity; its messages go to out.
+void ImpedanceStep(const LoopContext& c, InteractionTables& interaction, Real omega, FrequencyWork& w,
+                   Report& out) {
+  const ProblemData& p = c.p;
+  ComplexMatrix6& A = w.A;
+  if (c.type == EngineFoundation::HalfSpace) {
+    if (!HalfSpaceImpedance(p, out, omega, c.base, A)) {
+      w.refused = true;
+      return;
+    }
+  } else if (c.type == EngineFoundation::Stratum) {
+    StratumImpedance(p, omega, c.base, A);
+  } else if (c.type == EngineFoundation::Multilayer) {
+    TransformImpedance(PileElement(p, c.prep, omega, out), c.base, A);
+  } else if (c.type == EngineFoundation::Pile) {
+    AssemblePileGroup(p, interaction, PileElement(p, c.prep, omega, out), omega, A, out);
+  }
+  // side layers of an embedded footing or pile cap (a stratum holds its embedment in its own formulas)
+  if (c.sideLayers > 0 && (c.type == EngineFoundation::HalfSpace || c.type == EngineFoundation::Pile)) {
+    const bool belowShear = c.type == EngineFoundation::Pile && omega <= c.prep.shearCutOff;
+    const bool belowCompression = c.type == EngineFoundation::Pile && omega <= c.prep.compressionCutOff;
+    AddSideLayers(p, c.sideLayers, omega, belowShear, belowCompression, A, out);
+  }
+  ApplyDampingFactor(A);
+  w.notFinite = NonFiniteTerms(A);
+}
+
+// 9.: the response of frequency k; its messages go to out, which follows the constants report.
+void ResponseStep(const LoopContext& c, int k, Real omega, FrequencyWork& w, Report& out) {
+  if (!w.notFinite.empty()) {
+    // no response can come of it: the frequency's response is unknown
+    ReportNotFinite(out, "IMPEDANCE", k, omega, w.notFinite);
+    w.response.MarkUnknown();
+    w.solved = false;
+    return;
+  }
+  ComplexMatrix6 A = w.A;  // the solve forms A − ω²·M in it
+  switch (c.p.status.LoadType) {
+    case EngineLoad::Harmonic: w.solved = SolveHarmonic(c.p, A, omega, k, w.response, out); break;
+    case EngineLoad::Transient: w.solved = SolveTransient(c.p, A, omega, k, w.response, out); break;
+    case EngineLoad::Random: w.solved = SolveRandom(c.p, A, omega, k, w.response, out); break;
+    default: break;
+  }
+}
+
+bool SerialFrequencyLoop(const LoopContext& c, InteractionTables& interaction, ResultStore& results, Report& out,
+                         std::FILE* graphic, int& failed) {
+  for (int k = 1; k <= results.count; ++k) {
+    const Real omega = results.omega(k);
+    FrequencyWork w;
+    ImpedanceStep(c, interaction, omega, w, out);
+    if (w.refused) return false;
+    ReportConstants(c.p, out, graphic, w.A, omega, k);
+    ResponseStep(c, k, omega, w, out);
+    results.Store(k, w.response);
+    if (!w.solved) ++failed;
+    ProgressScope::FrequencyDone();  // the one place a frequency is finished
+  }
+  return true;
+}
+
+// The number of threads of the frequency loop: TERVA_THREADS when it is a
+// positive number; else the machine's cores for piles and multilayer columns,
+// and one thread for the footings whose impedance is a closed formula (a
+// frequency of theirs takes microseconds, less than handing it to a worker).
+int AnalysisThreads(int frequencies, EngineFoundation type) {
+  constexpr int kMostThreads = 64;
+  int threads = 0;
+  if (const char* env = std::getenv("TERVA_THREADS")) {
+    char* end = nullptr;
+    const long n = std::strtol(env, &end, 10);
+    if (end != env && *end == '\0' && n > 0) threads = static_cast<int>(std::min<long>(n, kMostThreads));
+  }
+  const bool costly = type == EngineFoundation::Pile || type == EngineFoundation::Multilayer;
+  if (threads == 0 && !costly) threads = 1;
+  if (threads == 0) threads = static_cast<int>(std::min<unsigned>(std::thread::hardware_concurrency(), kMostThreads));
+  return frequencies > 0 ? std::max(1, threads) : 1;
+}
+
+// The frequencies on `threads` worker threads, each with its own copy of the
+// interaction work space and its own reports in memory; this thread writes
+// every frequency's report lines, constants and response in frequency order,
+// so that the report and the graphic data file are those of the serial loop.
+// At most a window of frequencies is computed ahead of the one written next.
+// There are never more workers than frequencies; the threads beyond them, and
+// those of workers that have run out of frequencies, are spare cores that the
+// group solver spreads its trailing updates over.
+bool ParallelFrequencyLoop(const LoopContext& c, InteractionTables& interaction, int threads,
+                           ResultStore& results, Report& out, std::FILE* graphic, int& failed) {
+  struct Slot {
+    FrequencyWork work;
+    std::string impedanceLines, responseLines;  // what the two steps reported
+    std::exception_ptr error;
+    bool ready = false;
+  };
+  const int count = results.count;
+  const int workers = std::min(threads, count);
+  const int window = 4 * workers;
+  SpareCores spare;
+  spare.idle = threads - workers;
+  spare.busy = workers;
+  std::vector<Slot> slots(static_cast<size_t>(window));
+  std::mutex mutex;
+  std::condition_variable readyChanged, windowMoved;
+  int next = 1;     // the next frequency a worker takes
+  int written = 0;  // frequencies written so far
+  bool stop = false;
+
+  auto worker = [&](InteractionTables tables) {
+    for (ComplexSymmetricSystem* s : {&tables.vertical, &tables.loadX, &tables.loadY}) s->ShareSpareCores(&spare);
+    Report impedanceOut, responseOut;
+    for (;;) {
+      int k = 0;
+      {
+        std::unique_lock lock(mutex);
+        windowMoved.wait(lock, [&] { return stop || next > count || next <= written + window; });
+        if (stop || next > count) {
+          spare.busy.fetch_sub(1, std::memory_order_relaxed);  // this thread's core is free for the others
+          spare.idle.fetch_add(1, std::memory_order_relaxed);
+          return;
+        }
+        k = next++;
+      }
+      Slot& slot = slots[static_cast<size_t>(k % window)];
+      try {
+        const Real omega = results.omega(k);  // read only: nothing writes the list during the loop
+        slot.work = FrequencyWork{};
+        slot.error = nullptr;
+        impedanceOut.OpenMemory();
+        responseOut.OpenMemory();
+        ImpedanceStep(c, tables, omega, slot.work, impedanceOut);
+        if (!slot.work.refused) ResponseStep(c, k, omega, slot.work, responseOut);
+        slot.impedanceLines = impedanceOut.Captured();
+        slot.responseLines = responseOut.Captured();
+      } catch (...) {
+        slot.error = std::current_exception();
+      }
+      ProgressScope::FrequencyDone();
+      {
+        const std::lock_guard lock(mutex);
+        slot.ready = true;
+      }
+      readyChanged.notify_all();
+    }
+  };
+
+  std::vector<std::thread> pool;
+  auto finish = [&] {
+    {
+      const std::lock_guard lock(mutex);
+      stop = true;
+    }
+    windowMoved.notify_all();
+    for (std::thread& t : pool) t.join();
+    pool.clear();
+  };
+  try {
+    for (int t = 0; t < workers; ++t) pool.emplace_back(worker, interaction);
+  } catch (...) {  // no thread, or no memory for a work space: go on with the workers there are
+    if (pool.empty()) return SerialFrequencyLoop(c, interaction, results, out, graphic, failed);
+  }
+  struct JoinAtEnd {
+    decltype(finish)& f;
+    ~JoinAtEnd() { f(); }
+  } joinAtEnd{finish};  // whichever way this thread leaves, the workers stop first
+
+  for (int k = 1; k <= count; ++k) {
+    Slot& slot = slots[static_cast<size_t>(k % window)];
+    {
+      std::unique_lock lock(mutex);
+      readyChanged.wait(lock, [&] { return slot.ready; });
+    }
+    if (slot.error) std::rethrow_exception(slot.error);
+    const Real omega = results.omega(k);
+    out.WriteCaptured(slot.impedanceLines);
+    if (slot.work.refused) return false;
+    ReportConstants(c.p, out, graphic, slot.work.A, omega, k);
+    out.WriteCaptured(slot.responseLines);
+    results.Store(k, slot.work.response);
+    if (!slot.work.solved) ++failed;
+    {
+      const std::lock_guard lock(mutex);
+      slot.ready = false;
+      written = k;
+    }
+    windowMoved.notify_all();
+  }
+  return true;
+}
 }  // namespace
 
 bool RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
@@ -312,50 +528,17 @@ bool RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
   // 6. the count line of the graphic data file
   if (std::FILE* g = graphic) std::fprintf(g, "%s\n", fmt::I(list.count, 12).c_str());
 
-  const RealMatrix6 base = RigidBodyTransformation(p.constants.CentreOfGravityX, p.constants.CentreOfGravityY,
-                                                   p.constants.CentreOfGravityHeight, 0.0f);
+  const LoopContext loop{p, type, prep, RigidBodyTransformation(p.constants.CentreOfGravityX,
+                                                                p.constants.CentreOfGravityY,
+                                                                p.constants.CentreOfGravityHeight, 0.0f),
+                         sideLayers};
   int failedFrequencies = 0;
   const ProgressScope progress(results.count);  // back to 0 on every way out
-  for (int k = 1; k <= results.count; ++k, ProgressScope::FrequencyDone()) {
-    const Real omega = results.omega(k);
-    ComplexMatrix6 A;
-    // 7. impedance at the centre of gravity
-    if (type == EngineFoundation::HalfSpace) {
-      if (!HalfSpaceImpedance(p, out, omega, base, A)) return false;
-    } else if (type == EngineFoundation::Stratum) {
-      StratumImpedance(p, omega, base, A);
-    } else if (type == EngineFoundation::Multilayer) {
-      TransformImpedance(PileElement(p, prep, omega, out), base, A);
-    } else if (type == EngineFoundation::Pile) {
-      AssemblePileGroup(p, interaction, PileElement(p, prep, omega, out), omega, A, out);
-    }
-    // side layers of an embedded footing or pile cap (a stratum holds its embedment in its own formulas)
-    if (sideLayers > 0 && (type == EngineFoundation::HalfSpace || type == EngineFoundation::Pile)) {
-      const bool belowShear = type == EngineFoundation::Pile && omega <= prep.shearCutOff;
-      const bool belowCompression = type == EngineFoundation::Pile && omega <= prep.compressionCutOff;
-      AddSideLayers(p, sideLayers, omega, belowShear, belowCompression, A, out);
-    }
-    // 8. damping factor and the constants report
-    ApplyDampingFactor(A);
-    ReportConstants(p, out, graphic, A, omega, k);
-    const std::string notFinite = NonFiniteTerms(A);
-    if (!notFinite.empty()) {
-      // no response can come of it: the frequency's response is unknown
-      ReportNotFinite(out, "IMPEDANCE", k, omega, notFinite);
-      results.MarkUnknown(k);
-      ++failedFrequencies;
-      continue;
-    }
-    // 9. response
-    bool solved = true;
-    switch (p.status.LoadType) {
-      case EngineLoad::Harmonic: solved = SolveHarmonic(p, A, omega, k, results, out); break;
-      case EngineLoad::Transient: solved = SolveTransient(p, A, omega, k, results, out); break;
-      case EngineLoad::Random: solved = SolveRandom(p, A, omega, k, results, out); break;
-      default: break;
-    }
-    if (!solved) ++failedFrequencies;
-  }
+  const int threads = AnalysisThreads(results.count, type);
+  const bool analysed = threads > 1
+                            ? ParallelFrequencyLoop(loop, interaction, threads, results, out, graphic, failedFrequencies)
+                            : SerialFrequencyLoop(loop, interaction, results, out, graphic, failedFrequencies);
+  if (!analysed) return false;
   switch (p.status.LoadType) {
     case EngineLoad::Harmonic: PrintHarmonicResults(p, results, out, graphic); break;
     case EngineLoad::Transient: PrintTransientResults(p, results, out); break;

@@ -17,11 +17,17 @@
  *      also when the report or the graphic data file could not be written
  *      completely - both are then removed and a message goes to standard error
  *
- * The engine is single-threaded and not re-entrant: one call at a time per
- * process. _ITERVA is the same function under its second exported name.
+ * The engine is not re-entrant: one call at a time per process. Within a call
+ * the frequencies of piles and multilayer columns are analysed on worker
+ * threads, one per core, or as many as the environment variable TERVA_THREADS
+ * says for any foundation (1: all on the calling thread);
+ * the report and the graphic data file are the same whatever the count. The
+ * workers have ended when ITERVA returns. _ITERVA is the same function under
+ * its second exported name.
  *
  * ITERVA_PROGRESS (and _ITERVA_PROGRESS) may be called from any thread while
- * ITERVA runs on another: *done is the number of frequencies finished so far,
+ * ITERVA runs on another: *done is the number of frequencies finished so far
+ * (computed, whichever worker finished them, and never going back),
  * *total the number of frequencies of the run; both are 0 while no frequency
  * loop is running (before it starts, after ITERVA has returned, and in a run
  * that ends before its analysis). A null pointer is left alone.

@@ -79,7 +79,7 @@ void BuildGroupMatrices(const GroupFrequency& g, Real omega, InteractionTables& 
   size_t at = 0;
   for (int i = 0; i < n; ++i)
     for (int j = i + 1; j < n; ++j, ++at) {
-      const PairInteraction& q = t.pairs[at];
+      const PairInteraction& q = (*t.pairs)[at];
       Complex av;
       if (dynamic) {
         av = fits.Vertical(q.vertical, q.spacing);

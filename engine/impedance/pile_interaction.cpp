@@ -97,23 +97,21 @@ InteractionTables SetUpPileInteraction(const ProblemData& p, Report& report) {
     y[static_cast<size_t>(i - 1)] = yi;
   }
 
-  t.pairs.resize(static_cast<size_t>(n) * static_cast<size_t>(n - 1) / 2);
+  std::vector<PairInteraction> pairs(static_cast<size_t>(n) * static_cast<size_t>(n - 1) / 2);
   size_t at = 0;
   for (int i = 0; i < n; ++i)
     for (int j = i + 1; j < n; ++j, ++at) {
       const Real dx = std::abs(x[static_cast<size_t>(i)] - x[static_cast<size_t>(j)]);
       const Real dy = std::abs(y[static_cast<size_t>(i)] - y[static_cast<size_t>(j)]);
-      PairInteraction& q = t.pairs[at];
+      PairInteraction& q = pairs[at];
       q.spacing = std::sqrt(dx * dx + dy * dy) / d;
       if (!std::isfinite(q.spacing)) {
         Ignored(report, "PILE LOCATIONS ARE NOT FINITE");
-        t.pairs.clear();
         return t;
       }
       if (q.spacing == 0.0f) {
         // equal factors of 1 make two rows of the group flexibility equal
         Ignored(report, "PILES " + std::to_string(i + 1) + " AND " + std::to_string(j + 1) + " COINCIDE");
-        t.pairs.clear();
         return t;
       }
       const Real psiX = dx == 0.0f ? pi / 2.0f : std::atan(dy / dx);
@@ -125,13 +123,14 @@ InteractionTables SetUpPileInteraction(const ProblemData& p, Report& report) {
     }
   t.diameter = d;
   t.tipVelocity = std::isfinite(Vt) ? Vt : 0.0f;
+  t.pairs = std::make_shared<const std::vector<PairInteraction>>(std::move(pairs));
   t.usable = true;
   return t;
 }
 
 bool InteractionTables::Pair(int i, int j, PairInteraction& out) const {
   if (!usable || i == j || i < 1 || j < 1 || i > piles || j > piles) return false;
-  out = pairs[PairIndex(std::min(i, j) - 1, std::max(i, j) - 1, piles)];
+  out = (*pairs)[PairIndex(std::min(i, j) - 1, std::max(i, j) - 1, piles)];
   return true;
 }
 

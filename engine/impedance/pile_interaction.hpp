@@ -3,6 +3,7 @@
 // the group step as a value.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "engine/core/problem_data.hpp"
@@ -37,12 +38,14 @@ struct GroupSolveCounts {
 
 // The set-up's tables, and the work space the group step reuses from one
 // frequency to the next. Made for one problem record: after the record's
-// group, pile or soil data change, make them again.
+// group, pile or soil data change, make them again. A copy shares the pair
+// table, which nothing changes after the set-up, and has a work space of its
+// own: one copy per thread lets threads work on different frequencies.
 struct InteractionTables {
   bool usable = false;  // the set-up found the interaction path possible
   int piles = 0;
   Real diameter = 0, tipVelocity = 0;
-  std::vector<PairInteraction> pairs;  // (i, j), i < j, row by row
+  std::shared_ptr<const std::vector<PairInteraction>> pairs;  // (i, j), i < j, row by row; null unless usable
 
   GroupSolveCounts solves;
   ComplexSymmetricSystem vertical, loadX, loadY;  // the group flexibility problems

@@ -1,8 +1,12 @@
 #include "engine/numerics/complex_symmetric_system.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstring>
+#include <functional>
+#include <system_error>
+#include <thread>
 
 namespace terva {
 
@@ -90,18 +94,104 @@ inline void TileProduct(int kb, const float* lp, const float* up, Lane4 (&accR)[
   }
 }
 
-}  // namespace
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define TERVA_WIDE_KERNEL 1
 
-void ComplexSymmetricSystem::SwapRows(int a, int b, int j0, int j1) {
-  for (int j = j0; j < j1; ++j) {
-    std::swap(Re(j)[a], Re(j)[b]);
-    std::swap(Im(j)[a], Im(j)[b]);
+typedef float Lane8 __attribute__((vector_size(32)));
+
+// The trailing update on 8-float vectors: tiles of 8 rows (the packed L21 of
+// UpdateTrailing) by 4 columns, each entry formed as on the 4-float path:
+// acc += l·u − l'·u' per inner index, with no fused multiply-add.
+__attribute__((target("avx2"))) void WideTrailingUpdate(float* re, float* im, size_t ld, int n, int k0, int kb,
+                                                        bool symmetric, const float* packL, size_t tileSize,
+                                                        int firstBlock, int stride, std::vector<float>& packU) {
+  constexpr int kRows = 8, kCols = 4;
+  const int j1 = k0 + kb, tiles = (n - j1 + kRows - 1) / kRows;
+  auto Re = [&](int j) { return re + static_cast<size_t>(j) * ld; };
+  auto Im = [&](int j) { return im + static_cast<size_t>(j) * ld; };
+  packU.resize(static_cast<size_t>(kb) * 2 * kCols);
+  for (int c0 = j1 + firstBlock * kCols; c0 < n; c0 += stride * kCols) {
+    const int cols = std::min(kCols, n - c0);
+    float* d = packU.data();
+    for (int k = 0; k < kb; ++k)
+      for (int c = 0; c < kCols; ++c, d += 2) {
+        float ur = 0.0f, ui = 0.0f;
+        if (c < cols && symmetric) {  // D·Lᵀ: d_k·L(j, k)
+          const int kk = k0 + k, j = c0 + c;
+          const float dr = Re(kk)[kk], di = Im(kk)[kk], lr = Re(kk)[j], li = Im(kk)[j];
+          ur = dr * lr - di * li;
+          ui = dr * li + di * lr;
+        } else if (c < cols) {
+          ur = Re(c0 + c)[k0 + k];
+          ui = Im(c0 + c)[k0 + k];
+        }
+        d[0] = ur, d[1] = ui;
+      }
+    const int first = symmetric ? (c0 - j1) / kRows : 0;
+    for (int t = first; t < tiles; ++t) {
+      const int r0 = j1 + t * kRows, rows = std::min(kRows, n - r0);
+      // eight named accumulators, so that they stay in registers
+      Lane8 r0s{}, i0s{}, r1s{}, i1s{}, r2s{}, i2s{}, r3s{}, i3s{};
+      const float* lp = packL + static_cast<size_t>(t) * tileSize;
+      const float* up = packU.data();
+      for (int k = 0; k < kb; ++k, lp += 2 * kRows, up += 2 * kCols) {
+        Lane8 lr, li;
+        std::memcpy(&lr, lp, sizeof lr);
+        std::memcpy(&li, lp + kRows, sizeof li);
+        auto step = [&](Lane8& accR, Lane8& accI, float a, float b) __attribute__((always_inline)) {
+          const Lane8 ur = {a, a, a, a, a, a, a, a}, ui = {b, b, b, b, b, b, b, b};
+          accR += lr * ur - li * ui;
+          accI += lr * ui + li * ur;
+        };
+        step(r0s, i0s, up[0], up[1]);
+        step(r1s, i1s, up[2], up[3]);
+        step(r2s, i2s, up[4], up[5]);
+        step(r3s, i3s, up[6], up[7]);
+      }
+      const Lane8 accR[kCols] = {r0s, r1s, r2s, r3s}, accI[kCols] = {i0s, i1s, i2s, i3s};
+      for (int c = 0; c < cols; ++c) {
+        float* cr = Re(c0 + c) + r0;
+        float* ci = Im(c0 + c) + r0;
+        float sr[kRows], si[kRows];
+        std::memcpy(sr, &accR[c], sizeof sr);
+        std::memcpy(si, &accI[c], sizeof si);
+        const int from = symmetric ? std::max(0, c0 + c - r0) : 0;
+        for (int r = from; r < rows; ++r) cr[r] -= sr[r], ci[r] -= si[r];
+      }
+    }
   }
 }
 
-bool ComplexSymmetricSystem::PanelSymmetric(int k0, int kb) {
-  const int n = n_, kEnd = k0 + kb;
-  float wr[kBlock], wi[kBlock];
+bool ProcessorHasAvx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+}
+#endif
+
+std::atomic<bool>& WideKernel() {
+#ifdef TERVA_WIDE_KERNEL
+  static std::atomic<bool> wide{ProcessorHasAvx2()};
+#else
+  static std::atomic<bool> wide{false};
+#endif
+  return wide;
+}
+
+// The column loops of the panel and of the forward solve, as free functions
+// over the planes so that they can be compiled twice: for the portable
+// baseline and, inlined into a copy built for AVX2, with 8-float vectors.
+// Every loop is element by element (no sum is reassociated, no multiply-add
+// fused), so both copies give the same bits.
+constexpr int kMostPanel = 64;
+
+#define TERVA_LOOPS_INLINE inline __attribute__((always_inline))
+
+// One panel of L·D·Lᵀ, columns k0 … k0 + kb − 1, right-looking within the panel.
+TERVA_LOOPS_INLINE bool PanelSymmetricLoops(float* re, float* im, size_t ld, int n, int k0, int kb) {
+  auto Re = [&](int j) { return re + static_cast<size_t>(j) * ld; };
+  auto Im = [&](int j) { return im + static_cast<size_t>(j) * ld; };
+  const int kEnd = k0 + kb;
+  float wr[kMostPanel], wi[kMostPanel];
   for (int k = k0; k < kEnd; ++k) {
     float* cr = Re(k);
     float* ci = Im(k);
@@ -125,6 +215,59 @@ bool ComplexSymmetricSystem::PanelSymmetric(int k0, int kb) {
     }
   }
   return true;
+}
+
+// b(k0..k1−1) ← L⁻¹·b over the unit lower triangle of columns k0..k1−1.
+TERVA_LOOPS_INLINE void ForwardUnitLowerLoops(const float* re, const float* im, size_t ld, int k0, int k1, float* br,
+                                              float* bi) {
+  for (int k = k0; k < k1; ++k) {
+    const float yr = br[k], yi = bi[k];
+    if (yr == 0.0f && yi == 0.0f) continue;
+    const float* lr = re + static_cast<size_t>(k) * ld;
+    const float* li = im + static_cast<size_t>(k) * ld;
+    for (int i = k + 1; i < k1; ++i) {
+      br[i] -= lr[i] * yr - li[i] * yi;
+      bi[i] -= lr[i] * yi + li[i] * yr;
+    }
+  }
+}
+
+#ifdef TERVA_WIDE_KERNEL
+__attribute__((target("avx2"))) bool PanelSymmetricAvx2(float* re, float* im, size_t ld, int n, int k0, int kb) {
+  return PanelSymmetricLoops(re, im, ld, n, k0, kb);
+}
+__attribute__((target("avx2"))) void ForwardUnitLowerAvx2(const float* re, const float* im, size_t ld, int k0, int k1,
+                                                          float* br, float* bi) {
+  ForwardUnitLowerLoops(re, im, ld, k0, k1, br, bi);
+}
+#endif
+
+}  // namespace
+
+bool ComplexSymmetricSystem::UseWideKernel(bool allowed) {
+#ifdef TERVA_WIDE_KERNEL
+  WideKernel().store(allowed && ProcessorHasAvx2(), std::memory_order_relaxed);
+#else
+  (void)allowed;
+#endif
+  return WideKernelInUse();
+}
+
+bool ComplexSymmetricSystem::WideKernelInUse() { return WideKernel().load(std::memory_order_relaxed); }
+
+void ComplexSymmetricSystem::SwapRows(int a, int b, int j0, int j1) {
+  for (int j = j0; j < j1; ++j) {
+    std::swap(Re(j)[a], Re(j)[b]);
+    std::swap(Im(j)[a], Im(j)[b]);
+  }
+}
+
+bool ComplexSymmetricSystem::PanelSymmetric(int k0, int kb) {
+  static_assert(kBlock <= kMostPanel, "the panel's row buffer");
+#ifdef TERVA_WIDE_KERNEL
+  if (WideKernelInUse()) return PanelSymmetricAvx2(re_.data(), im_.data(), static_cast<size_t>(ld_), n_, k0, kb);
+#endif
+  return PanelSymmetricLoops(re_.data(), im_.data(), static_cast<size_t>(ld_), n_, k0, kb);
 }
 
 bool ComplexSymmetricSystem::PanelPivoted(int k0, int kb) {
@@ -184,10 +327,54 @@ void ComplexSymmetricSystem::UpdateTrailing(int k0, int kb, bool symmetric) {
       }
     }
   }
-  packU_.resize(static_cast<size_t>(kb) * 8 * kCols);
-  for (int c0 = j1; c0 < n_; c0 += kCols) {
+  auto columns = [&](int first, int stride, std::vector<float>& packU) {
+#ifdef TERVA_WIDE_KERNEL
+    if (WideKernelInUse()) {
+      static_assert(kRows == 8, "the wide kernel reads the packed tiles of 8 rows");
+      return WideTrailingUpdate(re_.data(), im_.data(), static_cast<size_t>(ld_), n_, k0, kb, symmetric,
+                                packL_.data(), tileSize, first, stride, packU);
+    }
+#endif
+    PortableColumns(k0, kb, symmetric, tileSize, first, stride, packU);
+  };
+  const int helpers = HelperThreads(m);
+  if (helpers == 0) return columns(0, 1, packU_);
+  // column blocks dealt round the threads: each entry is formed as on one thread
+  const int stride = helpers + 1;
+  std::vector<std::vector<float>> packs(static_cast<size_t>(helpers));
+  std::vector<std::thread> pool;
+  try {
+    for (int h = 1; h <= helpers; ++h) pool.emplace_back(columns, h, stride, std::ref(packs[static_cast<size_t>(h - 1)]));
+  } catch (const std::system_error&) {
+    // the blocks of threads that could not start are done here
+  }
+  try {
+    columns(0, stride, packU_);
+    for (int h = static_cast<int>(pool.size()) + 1; h <= helpers; ++h)
+      columns(h, stride, packs[static_cast<size_t>(h - 1)]);
+  } catch (...) {
+    for (std::thread& t : pool) t.join();
+    throw;
+  }
+  for (std::thread& t : pool) t.join();
+}
+
+int ComplexSymmetricSystem::HelperThreads(int order) const {
+  constexpr int kSplitOrder = 192;  // below it a thread's start costs more than it saves
+  constexpr int kMostHelpers = 15;
+  if (!spare_ || order < kSplitOrder) return 0;
+  const int idle = spare_->idle.load(std::memory_order_relaxed);
+  const int busy = std::max(1, spare_->busy.load(std::memory_order_relaxed));
+  return std::clamp(idle / busy, 0, kMostHelpers);
+}
+
+void ComplexSymmetricSystem::PortableColumns(int k0, int kb, bool symmetric, size_t tileSize, int firstBlock,
+                                             int stride, std::vector<float>& packU) {
+  const int j1 = k0 + kb, tiles = (n_ - j1 + kRows - 1) / kRows;
+  packU.resize(static_cast<size_t>(kb) * 8 * kCols);
+  for (int c0 = j1 + firstBlock * kCols; c0 < n_; c0 += stride * kCols) {
     const int cols = std::min(kCols, n_ - c0);
-    float* d = packU_.data();
+    float* d = packU.data();
     for (int k = 0; k < kb; ++k)
       for (int c = 0; c < kCols; ++c, d += 8) {
         float ur = 0.0f, ui = 0.0f;
@@ -207,7 +394,7 @@ void ComplexSymmetricSystem::UpdateTrailing(int k0, int kb, bool symmetric) {
     for (int t = first; t < tiles; ++t) {
       const int r0 = j1 + t * kRows, rows = std::min(kRows, n_ - r0);
       Lane4 accR[kCols][kLanes], accI[kCols][kLanes];
-      TileProduct<kLanes, kCols>(kb, packL_.data() + static_cast<size_t>(t) * tileSize, packU_.data(), accR, accI);
+      TileProduct<kLanes, kCols>(kb, packL_.data() + static_cast<size_t>(t) * tileSize, packU.data(), accR, accI);
       for (int c = 0; c < cols; ++c) {
         float* cr = Re(c0 + c) + r0;
         float* ci = Im(c0 + c) + r0;
@@ -248,16 +435,12 @@ bool ComplexSymmetricSystem::FactorPivoted() {
 }
 
 void ComplexSymmetricSystem::ForwardUnitLower(int k0, int k1, float* br, float* bi) const {
-  for (int k = k0; k < k1; ++k) {
-    const float yr = br[k], yi = bi[k];
-    if (yr == 0.0f && yi == 0.0f) continue;
-    const float* lr = Re(k);
-    const float* li = Im(k);
-    for (int i = k + 1; i < k1; ++i) {
-      br[i] -= lr[i] * yr - li[i] * yi;
-      bi[i] -= lr[i] * yi + li[i] * yr;
-    }
-  }
+  const float* re = re_.data();
+  const float* im = im_.data();
+#ifdef TERVA_WIDE_KERNEL
+  if (WideKernelInUse()) return ForwardUnitLowerAvx2(re, im, static_cast<size_t>(ld_), k0, k1, br, bi);
+#endif
+  ForwardUnitLowerLoops(re, im, static_cast<size_t>(ld_), k0, k1, br, bi);
 }
 
 void ComplexSymmetricSystem::SolveSymmetric(float* br, float* bi) const {

@@ -10,12 +10,21 @@
 // restored and the matrix factored again by LU with partial pivoting.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <vector>
 
 #include "engine/core/scalar.hpp"
 
 namespace terva {
+
+// Cores that a caller's threads leave unused for now (idle), shared among the
+// systems being factored at the same time (busy): a large trailing update is
+// spread over idle / busy extra threads.
+struct SpareCores {
+  std::atomic<int> idle{0};
+  std::atomic<int> busy{1};
+};
 
 class ComplexSymmetricSystem {
  public:
@@ -42,6 +51,17 @@ class ComplexSymmetricSystem {
 
   bool pivoted() const { return pivoted_; }  // whether the LU fall-back was needed
 
+  // The trailing update runs on 8-float vectors where the processor has AVX2
+  // (checked once at run time) and on 4-float vectors elsewhere. Both form
+  // every entry by the same operations in the same order, so that the factors
+  // agree bit for bit; false keeps this process on the 4-float path (tests,
+  // benchmarks). Returns whether the wide path is in use.
+  static bool UseWideKernel(bool allowed);
+  // Lets the trailing update borrow spare cores (null: never). Column blocks
+  // are split between threads whole, so the factors are the same bits.
+  void ShareSpareCores(const SpareCores* spare) { spare_ = spare; }
+  static bool WideKernelInUse();
+
  private:
   static constexpr int kBlock = 48;  // panel width
   static constexpr int kLanes = 2;   // register tile: two lanes of rows …
@@ -60,6 +80,10 @@ class ComplexSymmetricSystem {
   bool PanelSymmetric(int k0, int kb);
   bool PanelPivoted(int k0, int kb);
   void UpdateTrailing(int k0, int kb, bool symmetric);
+  // Column blocks first, first + stride, … of the trailing update on the 4-float path.
+  void PortableColumns(int k0, int kb, bool symmetric, size_t tileSize, int first, int stride,
+                       std::vector<float>& packU);
+  int HelperThreads(int order) const;
   void SwapRows(int a, int b, int j0, int j1);
   // b(k0..k1−1) ← L⁻¹·b over the unit lower triangle of columns k0..k1−1.
   void ForwardUnitLower(int k0, int k1, float* br, float* bi) const;
@@ -74,6 +98,7 @@ class ComplexSymmetricSystem {
   std::vector<int> piv_;
   std::vector<float> diagRe_, diagIm_, rowNorm_, residual_, original_;
   std::vector<float> packL_, packU_;
+  const SpareCores* spare_ = nullptr;
 };
 
 }  // namespace terva

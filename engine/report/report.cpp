@@ -56,6 +56,17 @@ void Report::Line(std::string_view text) {
 
 void Report::Column1(std::string_view text) { Write(text); }
 
+void Report::WriteCaptured(std::string_view lines) {
+  if (lines.empty()) return;
+  if (file_) {
+    if (writeError_ != 0) return;
+    errno = 0;
+    if (std::fwrite(lines.data(), 1, lines.size(), file_) != lines.size()) Failed(errno);
+  } else if (memory_) {
+    captured_.append(lines);
+  }
+}
+
 void Report::Blank(int count) {
   for (int i = 0; i < count; ++i) Write("");
 }

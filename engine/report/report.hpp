@@ -35,6 +35,8 @@ class Report {
   void Line(std::string_view text);                      // " " + text
   void Line(const fmt::Line& line) { Line(line.str()); }
   void Column1(std::string_view text);                   // text as it stands
+  // Lines another report captured in memory (each ending in a newline), as they stand.
+  void WriteCaptured(std::string_view lines);
   void Blank(int count = 1);                             // empty lines
   void NewPage();                                        // "1" alone
   // A heading and, on the next line, as many asterisks as it has characters.

@@ -24,6 +24,12 @@ std::string E(Real value, int w, int d, int scale = 0);
 // Aw: text left in w columns (blank-padded, cut on the right when longer).
 std::string A(std::string_view text, int w);
 
+// The same fields appended to out, without a string of their own.
+void AppendI(std::string& out, long long value, int w);
+void AppendF(std::string& out, Real value, int w, int d);
+void AppendE(std::string& out, Real value, int w, int d, int scale);
+void AppendA(std::string& out, std::string_view text, int w);
+
 // One report line being built field by field. The control column is not part
 // of the line; the report writer adds it.
 class Line {
@@ -33,11 +39,11 @@ class Line {
 
   Line& X(int n) { text_.append(static_cast<size_t>(n > 0 ? n : 0), ' '); return *this; }
   Line& A(std::string_view text) { text_.append(text); return *this; }
-  Line& A(std::string_view text, int w) { text_ += fmt::A(text, w); return *this; }
-  Line& I(long long value, int w) { text_ += fmt::I(value, w); return *this; }
-  Line& F(Real value, int w, int d) { text_ += fmt::F(value, w, d); return *this; }
-  Line& E(Real value, int w, int d) { text_ += fmt::E(value, w, d, 0); return *this; }
-  Line& PE(Real value, int w, int d) { text_ += fmt::E(value, w, d, 1); return *this; }
+  Line& A(std::string_view text, int w) { AppendA(text_, text, w); return *this; }
+  Line& I(long long value, int w) { AppendI(text_, value, w); return *this; }
+  Line& F(Real value, int w, int d) { AppendF(text_, value, w, d); return *this; }
+  Line& E(Real value, int w, int d) { AppendE(text_, value, w, d, 0); return *this; }
+  Line& PE(Real value, int w, int d) { AppendE(text_, value, w, d, 1); return *this; }
   Line& Stars(int n) { text_.append(static_cast<size_t>(n > 0 ? n : 0), '*'); return *this; }
   Line& Repeat(char c, int n) { text_.append(static_cast<size_t>(n > 0 ? n : 0), c); return *this; }
 

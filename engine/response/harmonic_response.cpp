@@ -25,19 +25,20 @@ void SubtractMass(ComplexMatrix6& A, Real omega, const MassConstants& m) {
   addReal(6, 5, s * m.ProductYZ);
 }
 
-bool SolveHarmonic(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out) {
+bool SolveHarmonic(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, FrequencyResponse& r, Report& out) {
   SubtractMass(A, omega, p.mass);
   Vector6<Complex> b;
   const Real scale = p.status.HarmonicKind == kQuadratic ? omega * omega : 1.0f;  // quadratic: coefficient × ω²
   for (int d = 1; d <= kDof; ++d) b(d) = Complex(p.load.LoadAmplitude(d) * scale, 0.0f);
   if (!SolveFootingSystem(A, b, out)) {
-    r.MarkUnknown(k);  // b still holds the loads: they are no displacements
+    r.MarkUnknown();  // b still holds the loads: they are no displacements
     return false;
   }
   Vector6<Complex> amplitude;
   for (int d = 1; d <= kDof; ++d) amplitude(d) = std::abs(b(d));
   if (!CheckResponse(out, k, omega, amplitude, r)) return false;
-  for (int d = 1; d <= kDof; ++d) r.amplitude(d)(k) = amplitude(d).real();
+  r.kind = FrequencyResponse::Kind::kAmplitude;
+  for (int d = 1; d <= kDof; ++d) r.amplitude[static_cast<size_t>(d - 1)] = amplitude(d).real();
   return true;
 }
 
@@ -55,13 +56,13 @@ void ReportNotFinite(Report& out, std::string_view what, int k, Real omega, std:
                .A(terms).A(" ***"));
 }
 
-bool CheckResponse(Report& out, int k, Real omega, const Vector6<Complex>& response, ResultStore& r) {
+bool CheckResponse(Report& out, int k, Real omega, const Vector6<Complex>& response, FrequencyResponse& r) {
   std::string terms;
   for (int d = 1; d <= kDof; ++d)
     if (!Finite(response(d))) terms.append(" ").append(kDofNames[d - 1]);
   if (terms.empty()) return true;
   ReportNotFinite(out, "RESPONSE", k, omega, terms);
-  r.MarkUnknown(k);
+  r.MarkUnknown();
   return false;
 }
 

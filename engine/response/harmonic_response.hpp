@@ -28,17 +28,17 @@ void ReportNotFinite(Report& out, std::string_view what, int k, Real omega, std:
 
 // After a solve at index k: whether all six responses are finite; when not,
 // reports them and marks the frequency's response unknown.
-bool CheckResponse(Report& out, int k, Real omega, const Vector6<Complex>& response, ResultStore& r);
+bool CheckResponse(Report& out, int k, Real omega, const Vector6<Complex>& response, FrequencyResponse& r);
 
 // The results page with the "FOOTING RESPONSE AMPLITUDES" title of the
 // harmonic and transient tables.
 void WriteResponseTitle(Report& out, std::string_view title);
 
 // One frequency of a harmonic load: forms the equations, solves them and keeps
-// the six amplitudes at index k. False when the solve failed or gave no finite
-// response: the amplitudes at k are then unknown (asterisks in the table),
+// the six amplitudes in r. False when the solve failed or gave no finite
+// response: r is then unknown (asterisks in the table),
 // never the loads.
-bool SolveHarmonic(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out);
+bool SolveHarmonic(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, FrequencyResponse& r, Report& out);
 
 // After the loop: the "FOOTING RESPONSE AMPLITUDES" page and the response
 // lines of the graphic data file (when there is one).

@@ -9,7 +9,7 @@
 
 namespace terva {
 
-bool SolveRandom(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out) {
+bool SolveRandom(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, FrequencyResponse& r, Report& out) {
   SubtractMass(A, omega, p.mass);
   ComplexMatrix6 H;  // the identity, replaced by the inverse
   for (int i = 1; i <= kDof; ++i) H(i, i) = Complex(1.0f, 0.0f);
@@ -18,7 +18,7 @@ bool SolveRandom(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, Res
   int ier = 0;
   LEQ2C(A.data(), 6, 6, H.data(), 6, 6, 0, wa.data(), wk.data(), ier, out);
   if (ier == 129) {  // singular: H still holds the identity, which is no response
-    r.MarkUnknown(k);
+    r.MarkUnknown();
     return false;
   }
   const bool loaded = k <= p.load.PointCount && k <= kMaxFrequencies;
@@ -31,7 +31,8 @@ bool SolveRandom(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, Res
     response(d) = sum;
   }
   if (!CheckResponse(out, k, omega, response, r)) return false;
-  for (int d = 1; d <= kDof; ++d) r.amplitude(d)(k) = response(d).real();
+  r.kind = FrequencyResponse::Kind::kAmplitude;
+  for (int d = 1; d <= kDof; ++d) r.amplitude[static_cast<size_t>(d - 1)] = response(d).real();
   return true;
 }
 

@@ -11,7 +11,7 @@
 namespace terva {
 
 // Frequency point k: H = (A − ω²·M)⁻¹ and Sx(k, d) = Σ Re[H(d,i)·conj(H(d,j))·S(i,j)].
-bool SolveRandom(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out);
+bool SolveRandom(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, FrequencyResponse& r, Report& out);
 
 // After the loop: the peak-factor table and the two response spectrum tables.
 void PrintRandomResults(const ProblemData& p, const ResultStore& r, Report& out);

@@ -2,11 +2,23 @@
 // footing's response at each of them.
 #pragma once
 
+#include <array>
 #include <limits>
 
 #include "engine/core/problem_data.hpp"
 
 namespace terva {
+
+// What the response step finds at one frequency, kept apart from the results
+// record so that frequencies can be solved side by side and stored in order.
+struct FrequencyResponse {
+  enum class Kind { kNone, kUnknown, kAmplitude, kSpectrum };
+  Kind kind = Kind::kNone;
+  std::array<Real, kDof> amplitude{};    // harmonic amplitudes, random response spectra
+  std::array<Complex, kDof> spectrum{};  // transient response spectra
+
+  void MarkUnknown() { kind = Kind::kUnknown; }
+};
 
 // Results of one analysis run, index 1..count.
 struct ResultStore {
@@ -24,6 +36,16 @@ struct ResultStore {
     for (int d = 1; d <= kDof; ++d) {
       if (k >= 1 && k <= kMaxFrequencies) amplitude(d)(k) = nan;
       if (k >= 1 && k <= kMaxTransientPoints) spectrum(k)(d) = Complex(nan, nan);
+    }
+  }
+
+  // The response of frequency k as the response step found it.
+  void Store(int k, const FrequencyResponse& f) {
+    using Kind = FrequencyResponse::Kind;
+    if (f.kind == Kind::kUnknown) return MarkUnknown(k);
+    for (int d = 1; d <= kDof; ++d) {
+      if (f.kind == Kind::kAmplitude) amplitude(d)(k) = f.amplitude[static_cast<size_t>(d - 1)];
+      if (f.kind == Kind::kSpectrum) spectrum(k)(d) = f.spectrum[static_cast<size_t>(d - 1)];
     }
   }
 };

@@ -8,18 +8,19 @@
 
 namespace terva {
 
-bool SolveTransient(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out) {
+bool SolveTransient(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, FrequencyResponse& r, Report& out) {
   SubtractMass(A, omega, p.mass);
   Vector6<Complex> b;
   const int points = std::min<Int>(p.load.PointCount, kMaxTransientPoints);
   for (int d = 1; d <= kDof; ++d) b(d) = k <= points ? p.load.TransientSpectrum(k)(d) : Complex(0.0f, 0.0f);
   // a singular system keeps the load spectrum in b: the history is then unknown, not the load's
   if (!SolveFootingSystem(A, b, out)) {
-    r.MarkUnknown(k);
+    r.MarkUnknown();
     return false;
   }
   if (!CheckResponse(out, k, omega, b, r)) return false;
-  for (int d = 1; d <= kDof; ++d) r.spectrum(k)(d) = b(d);
+  r.kind = FrequencyResponse::Kind::kSpectrum;
+  for (int d = 1; d <= kDof; ++d) r.spectrum[static_cast<size_t>(d - 1)] = b(d);
   return true;
 }
 

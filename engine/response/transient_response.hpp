@@ -9,8 +9,8 @@
 
 namespace terva {
 
-// Frequency k of the transient list: solves (A − ω²·M)·X = F(k) and keeps X(k).
-bool SolveTransient(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, ResultStore& r, Report& out);
+// Frequency k of the transient list: solves (A − ω²·M)·X = F(k) and keeps X(k) in r.
+bool SolveTransient(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, FrequencyResponse& r, Report& out);
 
 // After the loop: the spectra completed by symmetry (in r), transformed to
 // histories, and the time table of the report.

@@ -1,10 +1,14 @@
 // The report's edit descriptors against what a real Fortran compiler writes.
 #include "engine/report/report_format.hpp"
+#include "support/printf_fields.hpp"
 
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
+#include <limits>
+#include <random>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -104,6 +108,57 @@ TEST(ReportFormat, NonFiniteValuesPrintAsAsterisks) {
     EXPECT_EQ(terva::fmt::F(nan, w, 2), stars);
     EXPECT_EQ(terva::fmt::E(-nan, w, 4, 1), stars);
   }
+}
+
+// The fields against the printf path they replace, over values that stress
+// the rounding: random bit patterns (subnormals, NaN and infinity among them),
+// exact decimal ties (k/2^n), values either side of a rounding to the next
+// power of ten (9.995E+02 -> 0.100E+04), and both zeros.
+TEST(ReportFormat, AgreesWithThePrintfPathOnEveryKindOfValue) {
+  std::vector<Real> values = {0.0f, -0.0f, 1.0f, -1.0f, 0.5f, 0.125f, 2.5f, 0.375f, 1.5f, 1e-45f, -1e-45f,
+                              std::numeric_limits<Real>::max(), std::numeric_limits<Real>::lowest(),
+                              std::numeric_limits<Real>::min(), std::numeric_limits<Real>::infinity(),
+                              std::numeric_limits<Real>::quiet_NaN()};
+  for (int k = -64; k <= 64; ++k)  // ties at every printed decimal place
+    for (int n = 0; n <= 10; ++n) values.push_back(static_cast<Real>(k * 5 + 1) / static_cast<Real>(1 << n));
+  for (double p = 1e-6; p < 1e7; p *= 10)
+    for (double m : {0.9995, 0.99995, 0.999995, 0.95, 0.995, 9.995, 99.5, 0.5, 0.05, 0.005}) {
+      Real v = static_cast<Real>(m * p);
+      for (int step = 0; step < 4; ++step) {
+        values.push_back(v);
+        values.push_back(-v);
+        v = std::nextafter(v, 2 * v);
+      }
+      v = static_cast<Real>(m * p);
+      for (int step = 0; step < 4; ++step) values.push_back(v = std::nextafter(v, 0.0f));
+    }
+  std::mt19937 random(18);
+  for (int k = 0; k < 40000; ++k) values.push_back(std::bit_cast<Real>(static_cast<std::uint32_t>(random())));
+  std::uniform_real_distribution<float> exponent(-8.0f, 8.0f);
+  for (int k = 0; k < 20000; ++k) values.push_back(std::pow(10.0f, exponent(random)) * (k % 2 ? 1.0f : -1.0f));
+
+  int failures = 0;
+  auto check = [&](const std::string& got, const std::string& want, const char* kind, Real v, int w, int d) {
+    if (got != want && ++failures < 20)
+      ADD_FAILURE() << kind << w << "." << d << " of " << v << " (" << std::hex << std::bit_cast<std::uint32_t>(v)
+                    << std::dec << "): got |" << got << "| want |" << want << "|";
+  };
+  for (const Real v : values) {
+    for (const auto& [w, d] : std::vector<std::pair<int, int>>{{7, 2}, {8, 4}, {10, 4}, {4, 1}, {5, 3}, {9, 0}, {14, 6}})
+      check(terva::fmt::F(v, w, d), terva::printf_fields::F(v, w, d), "F", v, w, d);
+    for (const auto& [w, d] : std::vector<std::pair<int, int>>{{10, 3}, {12, 5}, {8, 3}, {7, 3}, {9, 2}, {6, 0}, {15, 8}}) {
+      check(terva::fmt::E(v, w, d, 0), terva::printf_fields::E(v, w, d, 0), "E", v, w, d);
+      check(terva::fmt::E(v, w + 1, d, 1), terva::printf_fields::E(v, w + 1, d, 1), "1PE", v, w + 1, d);
+    }
+  }
+  EXPECT_EQ(failures, 0);
+  // Exact ties go to the even digit; a rounding up can carry into a new power of ten.
+  EXPECT_EQ(terva::fmt::F(0.125f, 7, 2), "   0.12");
+  EXPECT_EQ(terva::fmt::F(0.375f, 7, 2), "   0.38");
+  EXPECT_EQ(terva::fmt::F(-0.25f, 5, 1), " -0.2");
+  EXPECT_EQ(terva::fmt::E(999.5f, 10, 3), " 0.100E+04");
+  EXPECT_EQ(terva::fmt::E(-9.9999f, 11, 3, 1), " -1.000E+01");
+  EXPECT_EQ(terva::fmt::E(-0.0f, 10, 3), "-0.000E+00");
 }
 
 }  // namespace
