@@ -50,10 +50,12 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -91,6 +93,9 @@ const char kUsage[] =
     "  --at FREQ          print the springs and dashpots at this frequency: 1500rpm, 25Hz or\n"
     "                     157rad/s (a number alone is in rad/s); needs the MATRIX option\n"
     "  -h, --help         print this text\n"
+    "\n"
+    "A pile group's frequencies are computed on several threads; projects side by side share the\n"
+    "processor cores (TERVA_THREADS=N, when set, gives every engine N threads).\n"
     "\n"
     "Exit status: 0 every project analysed without errors, 1 a project refused or failed,\n"
     "2 a wrong command line, 130 interrupted (Ctrl+C).\n";
@@ -725,9 +730,14 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (!options) return 2;
-  if (options->jobs == 0) {
-    const long cores = ::sysconf(_SC_NPROCESSORS_ONLN);
-    options->jobs = static_cast<int>(std::clamp<long>(cores, 1, kMaxJobs));
+  const long cores = std::max<long>(1, ::sysconf(_SC_NPROCESSORS_ONLN));
+  if (options->jobs == 0) options->jobs = static_cast<int>(std::clamp<long>(cores, 1, kMaxJobs));
+  // The engine spreads a pile group's frequencies over the cores; engines
+  // side by side share them instead of each taking all (TERVA_THREADS, when
+  // set, is the user's choice and stays).
+  if (!std::getenv("TERVA_THREADS")) {
+    const long side = std::clamp<long>(static_cast<long>(options->projects.size()), 1, options->jobs);
+    ::setenv("TERVA_THREADS", std::to_string(std::max<long>(1, cores / side)).c_str(), 1);
   }
 
   struct sigaction action {};
