@@ -38,6 +38,10 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 # The menu entry and the project type take effect through dpkg's triggers
 # (desktop-file-utils, shared-mime-info); hicolor-icon-theme owns the icon
 # folders.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "desktop-file-utils, shared-mime-info, hicolor-icon-theme, xdg-utils")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "desktop-file-utils, shared-mime-info, hicolor-icon-theme, xdg-utils, python3-numpy")
+# The Python package's path file sits in python3's module folder; added to
+# the libraries' dependencies that shlibdeps finds.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "python3")
 
 include(CPack)

@@ -77,6 +77,7 @@ done
 [ "$(dpkg-deb -f "$deb" Package)" = terva ] || fail "package name"
 [ "$(dpkg-deb -f "$deb" Section)" = science ] || fail "section"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6core6' || fail "no Qt dependency found: $(dpkg-deb -f "$deb" Depends)"
+dpkg-deb -f "$deb" Depends | grep -qw 'python3' || fail "no python3 dependency: $(dpkg-deb -f "$deb" Depends)"
 
 # Its programs run from wherever the tree is unpacked.
 dpkg-deb -x "$deb" "$work/root"
