@@ -54,25 +54,23 @@ endif()
 find_program(TERVA_GZIP gzip)
 set(man_pages terva.1 terva-batch.1 Terva3-viewer.1)
 set(man_files "")
-set(doc_gz "")
 if(TERVA_GZIP)
-  foreach(page ${man_pages})
-    set(out "${CMAKE_BINARY_DIR}/packaging/${page}.gz")
+  # A compressed copy of a packaging file in the build folder.
+  function(terva_gzipped source out comment)
     add_custom_command(OUTPUT "${out}"
       COMMAND ${CMAKE_COMMAND} -E make_directory "${CMAKE_BINARY_DIR}/packaging"
-      COMMAND sh -c "\"$0\" -9nc \"$1\" > \"$2\"" "${TERVA_GZIP}" "${TERVA_PACKAGING_DIR}/man/${page}" "${out}"
-      DEPENDS "${TERVA_PACKAGING_DIR}/man/${page}"
-      COMMENT "Compressing ${page}"
+      COMMAND sh -c "\"$0\" -9nc \"$1\" > \"$2\"" "${TERVA_GZIP}" "${source}" "${out}"
+      DEPENDS "${source}"
+      COMMENT "${comment}"
       VERBATIM)
+  endfunction()
+  foreach(page ${man_pages})
+    set(out "${CMAKE_BINARY_DIR}/packaging/${page}.gz")
+    terva_gzipped("${TERVA_PACKAGING_DIR}/man/${page}" "${out}" "Compressing ${page}")
     list(APPEND man_files "${out}")
   endforeach()
   set(changelog "${CMAKE_BINARY_DIR}/packaging/changelog.gz")
-  add_custom_command(OUTPUT "${changelog}"
-    COMMAND ${CMAKE_COMMAND} -E make_directory "${CMAKE_BINARY_DIR}/packaging"
-    COMMAND sh -c "\"$0\" -9nc \"$1\" > \"$2\"" "${TERVA_GZIP}" "${TERVA_PACKAGING_DIR}/changelog" "${changelog}"
-    DEPENDS "${TERVA_PACKAGING_DIR}/changelog"
-    COMMENT "Compressing the changelog"
-    VERBATIM)
+  terva_gzipped("${TERVA_PACKAGING_DIR}/changelog" "${changelog}" "Compressing the changelog")
   add_custom_target(terva_packaging_files ALL DEPENDS ${man_files} "${changelog}")
   install(FILES "${changelog}" DESTINATION "${TERVA_INSTALL_DOCDIR}")
 else()

@@ -736,8 +736,12 @@ def plots(sections, folder):
     matplotlib.use("Agg")
     import matplotlib.pyplot as plt
     os.makedirs(folder, exist_ok=True)
-    style = {"dpi": 110, "bbox_inches": "tight"}
     by = {s.key: s for s in sections}
+
+    def save(fig, section, name):
+        fig.savefig(os.path.join(folder, name), dpi=110, bbox_inches="tight")
+        plt.close(fig)
+        section.plot = name
 
     s = by["static"]
     fig, ax = plt.subplots(figsize=(6, 3.2))
@@ -748,9 +752,7 @@ def plots(sections, folder):
     ax.axhline(0.0, color="k", lw=0.8)
     ax.set_ylabel("TERVA − exact (%)")
     ax.set_title("Static stiffness of a rigid disc")
-    fig.savefig(os.path.join(folder, "static-disc.png"), **style)
-    plt.close(fig)
-    s.plot = "static-disc.png"
+    save(fig, s, "static-disc.png")
 
     s = by["dynamic"]
     fig, axes = plt.subplots(2, 4, figsize=(12, 5.5), sharex=True)
@@ -769,9 +771,7 @@ def plots(sections, folder):
     axes[1, 0].set_ylabel("c(a0)  (points: c/0.7; dashed: as reported)")
     axes[0, 0].legend(fontsize=7)
     fig.suptitle("Rigid disc on a half-space: TERVA against Veletsos & Verbič (1973)")
-    fig.savefig(os.path.join(folder, "disc-dynamic.png"), **style)
-    plt.close(fig)
-    s.plot = "disc-dynamic.png"
+    save(fig, s, "disc-dynamic.png")
 
     s = by["lysmer"]
     fig, axes = plt.subplots(1, len(s.curves), figsize=(12, 3.6))
@@ -783,9 +783,7 @@ def plots(sections, folder):
         ax.set_xlabel("ω (rad/s)")
     axes[0].set_ylabel("vertical amplitude (µm per kN)")
     axes[0].legend(fontsize=7)
-    fig.savefig(os.path.join(folder, "lysmer.png"), **style)
-    plt.close(fig)
-    s.plot = "lysmer.png"
+    save(fig, s, "lysmer.png")
 
     s = by["stratum"]
     rows = np.array(s.curves)
@@ -798,9 +796,7 @@ def plots(sections, folder):
     ax.set_xlabel("R/H")
     ax.set_ylabel("K stratum / K half-space")
     ax.legend(fontsize=7)
-    fig.savefig(os.path.join(folder, "stratum.png"), **style)
-    plt.close(fig)
-    s.plot = "stratum.png"
+    save(fig, s, "stratum.png")
 
     s = by["rectangle"]
     fig, ax = plt.subplots(figsize=(6, 3.8))
@@ -811,9 +807,7 @@ def plots(sections, folder):
     ax.set_xlabel("L/B")
     ax.set_ylabel("TERVA (equivalent disc) / Gazetas")
     ax.legend(fontsize=7)
-    fig.savefig(os.path.join(folder, "rectangle.png"), **style)
-    plt.close(fig)
-    s.plot = "rectangle.png"
+    save(fig, s, "rectangle.png")
 
     s = by["pile"]
     fig, axes = plt.subplots(1, 4, figsize=(13, 3.4))
@@ -828,9 +822,7 @@ def plots(sections, folder):
         ax.set_title(mode)
         ax.set_xlabel("Ep/Es")
         ax.legend(fontsize=7)
-    fig.savefig(os.path.join(folder, "pile.png"), **style)
-    plt.close(fig)
-    s.plot = "pile.png"
+    save(fig, s, "pile.png")
 
     s = by["group"]
     fig, axes = plt.subplots(2, 2, figsize=(11, 7), sharex=True)
@@ -848,9 +840,7 @@ def plots(sections, folder):
         axes[1, 0].set_xlabel("a0 = ωd/Vs")
         axes[1, 1].set_xlabel("a0 = ωd/Vs")
     axes[0, 0].legend(fontsize=7)
-    fig.savefig(os.path.join(folder, "group.png"), **style)
-    plt.close(fig)
-    s.plot = "group.png"
+    save(fig, s, "group.png")
 
 
 def page(sections, plot_folder):

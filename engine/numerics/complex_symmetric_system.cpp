@@ -74,6 +74,27 @@ inline bool UsablePivot(float r, float m) {
   return size > 0.0f && std::isfinite(size);
 }
 
+// One entry of the packed U of a trailing update, for inner index k0 + k and
+// column c0 + c (zero past the last of `cols` columns): d_k·L(j, k) for the
+// symmetric factorization (D·Lᵀ), the matrix entry itself for the pivoted one.
+// re and im hold the columns `ld` apart.
+inline void PackedU(const float* re, const float* im, size_t ld, int k0, int k, int c0, int c, int cols,
+                    bool symmetric, float& ur, float& ui) {
+  ur = 0.0f, ui = 0.0f;
+  if (c >= cols) return;
+  auto Re = [&](int j) { return re + static_cast<size_t>(j) * ld; };
+  auto Im = [&](int j) { return im + static_cast<size_t>(j) * ld; };
+  if (symmetric) {
+    const int kk = k0 + k, j = c0 + c;
+    const float dr = Re(kk)[kk], di = Im(kk)[kk], lr = Re(kk)[j], li = Im(kk)[j];
+    ur = dr * lr - di * li;
+    ui = dr * li + di * lr;
+  } else {
+    ur = Re(c0 + c)[k0 + k];
+    ui = Im(c0 + c)[k0 + k];
+  }
+}
+
 // L·U over one register tile of 4·MV × NR entries; L packed per inner index
 // as 4·MV real then 4·MV imaginary parts, U per inner index and column as the
 // real part four times, then the imaginary part four times.
@@ -114,19 +135,7 @@ __attribute__((target("avx2"))) void WideTrailingUpdate(float* re, float* im, si
     const int cols = std::min(kCols, n - c0);
     float* d = packU.data();
     for (int k = 0; k < kb; ++k)
-      for (int c = 0; c < kCols; ++c, d += 2) {
-        float ur = 0.0f, ui = 0.0f;
-        if (c < cols && symmetric) {  // D·Lᵀ: d_k·L(j, k)
-          const int kk = k0 + k, j = c0 + c;
-          const float dr = Re(kk)[kk], di = Im(kk)[kk], lr = Re(kk)[j], li = Im(kk)[j];
-          ur = dr * lr - di * li;
-          ui = dr * li + di * lr;
-        } else if (c < cols) {
-          ur = Re(c0 + c)[k0 + k];
-          ui = Im(c0 + c)[k0 + k];
-        }
-        d[0] = ur, d[1] = ui;
-      }
+      for (int c = 0; c < kCols; ++c, d += 2) PackedU(re, im, ld, k0, k, c0, c, cols, symmetric, d[0], d[1]);
     const int first = symmetric ? (c0 - j1) / kRows : 0;
     for (int t = first; t < tiles; ++t) {
       const int r0 = j1 + t * kRows, rows = std::min(kRows, n - r0);
@@ -377,16 +386,8 @@ void ComplexSymmetricSystem::PortableColumns(int k0, int kb, bool symmetric, siz
     float* d = packU.data();
     for (int k = 0; k < kb; ++k)
       for (int c = 0; c < kCols; ++c, d += 8) {
-        float ur = 0.0f, ui = 0.0f;
-        if (c < cols && symmetric) {  // D·Lᵀ: d_k·L(j, k)
-          const int kk = k0 + k, j = c0 + c;
-          const float dr = Re(kk)[kk], di = Im(kk)[kk], lr = Re(kk)[j], li = Im(kk)[j];
-          ur = dr * lr - di * li;
-          ui = dr * li + di * lr;
-        } else if (c < cols) {
-          ur = Re(c0 + c)[k0 + k];
-          ui = Im(c0 + c)[k0 + k];
-        }
+        float ur, ui;
+        PackedU(re_.data(), im_.data(), static_cast<size_t>(ld_), k0, k, c0, c, cols, symmetric, ur, ui);
         for (int q = 0; q < 4; ++q) d[q] = ur, d[4 + q] = ui;
       }
     // the symmetric update keeps to the lower triangle
