@@ -33,7 +33,9 @@ TDlgRunAnalysis::TDlgRunAnalysis(QWidget* parent) : QDialog(parent) {
   layout->addWidget(wait_, 0, Qt::AlignHCenter);
   layout->addSpacing(8);
   layout->addWidget(bar_);
-  setMinimumWidth(360);
+  // The fixed-size layout takes the dialog's size from its contents: a wide
+  // enough bar keeps the caption whole in the title bar.
+  bar_->setMinimumWidth(320);
   layout->setSizeConstraint(QLayout::SetFixedSize);
   timer_ = new QTimer(this);
   timer_->setInterval(kTickMs);
