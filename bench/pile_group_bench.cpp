@@ -150,19 +150,19 @@ void BM_PileGroupLU(benchmark::State& state) {
 }
 BENCHMARK(BM_PileGroupLU)->Unit(benchmark::kMillisecond)->Iterations(2);
 
-// The same group step with the trailing update kept on the portable 4-float
-// path: the wide kernel's baseline in the same run.
+// The same group step with the kernels kept on the portable 4-float path:
+// the wide kernels' baseline in the same run.
 void BM_PileGroupLUPortable(benchmark::State& state) {
-  const bool wide = ComplexSymmetricSystem::WideKernelInUse();
-  ComplexSymmetricSystem::UseWideKernel(false);
+  const int lanes = ComplexSymmetricSystem::KernelLanes();
+  ComplexSymmetricSystem::UseKernelLanes(4);
   BM_PileGroupLU(state);
-  ComplexSymmetricSystem::UseWideKernel(wide);
+  ComplexSymmetricSystem::UseKernelLanes(lanes);
 }
 BENCHMARK(BM_PileGroupLUPortable)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // The three flexibility systems of every frequency, formed untimed, solved
-// with the engine's solver (argument: 1 the wide kernel, 0 the portable one,
-// 2 the wide kernel with one spare core for the trailing update)
+// with the engine's solver (arguments: the most vector lanes, 16, 8 or 4, and
+// 1 to lend the trailing update one spare core)
 // or, when the benchmarks were built with OpenBLAS, with its cgesv (argument:
 // its thread count), for 3 and 3 + 3 right-hand sides.
 void SolveSystems(benchmark::State& state, const std::function<void(std::vector<Complex>&, int, int)>& solve) {
@@ -183,11 +183,12 @@ void SolveSystems(benchmark::State& state, const std::function<void(std::vector<
 }
 
 void BM_GroupSystemsEngine(benchmark::State& state) {
-  const bool wide = ComplexSymmetricSystem::WideKernelInUse();
-  ComplexSymmetricSystem::UseWideKernel(state.range(0) != 0);
+  const int lanes = ComplexSymmetricSystem::KernelLanes();
+  if (ComplexSymmetricSystem::UseKernelLanes(static_cast<int>(state.range(0))) != state.range(0))
+    return state.SkipWithError("no kernel of this width on this processor");
   ComplexSymmetricSystem s;
   SpareCores spare;
-  spare.idle = state.range(0) == 2 ? 1 : 0;
+  spare.idle = static_cast<int>(state.range(1));
   s.ShareSpareCores(&spare);
   std::vector<float> planes;
   SolveSystems(state, [&](std::vector<Complex>& a, int n, int rhs) {
@@ -197,9 +198,12 @@ void BM_GroupSystemsEngine(benchmark::State& state) {
     planes.assign(2 * static_cast<size_t>(n) * static_cast<size_t>(rhs), 1.0f);
     if (!s.Solve(planes.data(), rhs)) std::abort();
   });
-  ComplexSymmetricSystem::UseWideKernel(wide);
+  ComplexSymmetricSystem::UseKernelLanes(lanes);
 }
-BENCHMARK(BM_GroupSystemsEngine)->Arg(1)->Arg(0)->Arg(2)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(BM_GroupSystemsEngine)
+    ->ArgsProduct({{16, 8, 4}, {0, 1}})
+    ->ArgNames({"lanes", "spare"})
+    ->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 
 #ifdef TERVA_BENCH_OPENBLAS
 extern "C" void cgesv_(const int* n, const int* nrhs, std::complex<float>* a, const int* lda, int* ipiv,

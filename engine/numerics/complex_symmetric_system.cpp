@@ -115,49 +115,57 @@ inline void TileProduct(int kb, const float* lp, const float* up, Lane4 (&accR)[
   }
 }
 
+#define TERVA_LOOPS_INLINE inline __attribute__((always_inline))
+
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define TERVA_WIDE_KERNEL 1
 
 typedef float Lane8 __attribute__((vector_size(32)));
+typedef float Lane16 __attribute__((vector_size(64)));
 
-// The trailing update on 8-float vectors: tiles of 8 rows (the packed L21 of
-// UpdateTrailing) by 4 columns, each entry formed as on the 4-float path:
-// acc += l·u − l'·u' per inner index, with no fused multiply-add.
-__attribute__((target("avx2"))) void WideTrailingUpdate(float* re, float* im, size_t ld, int n, int k0, int kb,
-                                                        bool symmetric, const float* packL, size_t tileSize,
-                                                        int firstBlock, int stride, std::vector<float>& packU) {
-  constexpr int kRows = 8, kCols = 4;
+template <typename Lane>
+TERVA_LOOPS_INLINE void Splat(float a, Lane& v) {
+  for (int i = 0; i < static_cast<int>(sizeof(Lane) / sizeof(float)); ++i) v[i] = a;
+}
+
+// The trailing update on wide vectors: tiles of one vector of rows (the
+// packed L21 of UpdateTrailing) by NC columns, each entry formed as on the
+// 4-float path: acc += l·u − l'·u' per inner index, with no fused multiply-add.
+template <typename Lane, int NC>
+TERVA_LOOPS_INLINE void WideTrailingLoops(float* re, float* im, size_t ld, int n, int k0, int kb, bool symmetric,
+                                          const float* packL, size_t tileSize, int firstBlock, int stride,
+                                          std::vector<float>& packU) {
+  constexpr int kRows = static_cast<int>(sizeof(Lane) / sizeof(float));
   const int j1 = k0 + kb, tiles = (n - j1 + kRows - 1) / kRows;
   auto Re = [&](int j) { return re + static_cast<size_t>(j) * ld; };
   auto Im = [&](int j) { return im + static_cast<size_t>(j) * ld; };
-  packU.resize(static_cast<size_t>(kb) * 2 * kCols);
-  for (int c0 = j1 + firstBlock * kCols; c0 < n; c0 += stride * kCols) {
-    const int cols = std::min(kCols, n - c0);
+  packU.resize(static_cast<size_t>(kb) * 2 * NC);
+  for (int c0 = j1 + firstBlock * NC; c0 < n; c0 += stride * NC) {
+    const int cols = std::min(NC, n - c0);
     float* d = packU.data();
     for (int k = 0; k < kb; ++k)
-      for (int c = 0; c < kCols; ++c, d += 2) PackedU(re, im, ld, k0, k, c0, c, cols, symmetric, d[0], d[1]);
+      for (int c = 0; c < NC; ++c, d += 2) PackedU(re, im, ld, k0, k, c0, c, cols, symmetric, d[0], d[1]);
     const int first = symmetric ? (c0 - j1) / kRows : 0;
     for (int t = first; t < tiles; ++t) {
       const int r0 = j1 + t * kRows, rows = std::min(kRows, n - r0);
-      // eight named accumulators, so that they stay in registers
-      Lane8 r0s{}, i0s{}, r1s{}, i1s{}, r2s{}, i2s{}, r3s{}, i3s{};
+      Lane accR[NC], accI[NC];
+#pragma GCC unroll 16
+      for (int c = 0; c < NC; ++c) accR[c] = Lane{}, accI[c] = Lane{};
       const float* lp = packL + static_cast<size_t>(t) * tileSize;
       const float* up = packU.data();
-      for (int k = 0; k < kb; ++k, lp += 2 * kRows, up += 2 * kCols) {
-        Lane8 lr, li;
+      for (int k = 0; k < kb; ++k, lp += 2 * kRows, up += 2 * NC) {
+        Lane lr, li;
         std::memcpy(&lr, lp, sizeof lr);
         std::memcpy(&li, lp + kRows, sizeof li);
-        auto step = [&](Lane8& accR, Lane8& accI, float a, float b) __attribute__((always_inline)) {
-          const Lane8 ur = {a, a, a, a, a, a, a, a}, ui = {b, b, b, b, b, b, b, b};
-          accR += lr * ur - li * ui;
-          accI += lr * ui + li * ur;
-        };
-        step(r0s, i0s, up[0], up[1]);
-        step(r1s, i1s, up[2], up[3]);
-        step(r2s, i2s, up[4], up[5]);
-        step(r3s, i3s, up[6], up[7]);
+#pragma GCC unroll 16
+        for (int c = 0; c < NC; ++c) {
+          Lane ur, ui;
+          Splat(up[2 * c], ur);
+          Splat(up[2 * c + 1], ui);
+          accR[c] += lr * ur - li * ui;
+          accI[c] += lr * ui + li * ur;
+        }
       }
-      const Lane8 accR[kCols] = {r0s, r1s, r2s, r3s}, accI[kCols] = {i0s, i1s, i2s, i3s};
       for (int c = 0; c < cols; ++c) {
         float* cr = Re(c0 + c) + r0;
         float* ci = Im(c0 + c) + r0;
@@ -171,19 +179,32 @@ __attribute__((target("avx2"))) void WideTrailingUpdate(float* re, float* im, si
   }
 }
 
-bool ProcessorHasAvx2() {
-  __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2");
+__attribute__((target("avx2"))) void TrailingUpdateAvx2(float* re, float* im, size_t ld, int n, int k0, int kb,
+                                                        bool symmetric, const float* packL, size_t tileSize,
+                                                        int firstBlock, int stride, std::vector<float>& packU) {
+  WideTrailingLoops<Lane8, 4>(re, im, ld, n, k0, kb, symmetric, packL, tileSize, firstBlock, stride, packU);
 }
+
+__attribute__((target("avx512f"))) void TrailingUpdateAvx512(float* re, float* im, size_t ld, int n, int k0, int kb,
+                                                             bool symmetric, const float* packL, size_t tileSize,
+                                                             int firstBlock, int stride, std::vector<float>& packU) {
+  WideTrailingLoops<Lane16, 6>(re, im, ld, n, k0, kb, symmetric, packL, tileSize, firstBlock, stride, packU);
+}
+
+// The widest vectors this processor offers the kernels: 16, 8 or 4 floats.
+int ProcessorLanes() {
+  __builtin_cpu_init();
+  if (__builtin_cpu_supports("avx512f")) return 16;
+  return __builtin_cpu_supports("avx2") ? 8 : 4;
+}
+#else
+int ProcessorLanes() { return 4; }
 #endif
 
-std::atomic<bool>& WideKernel() {
-#ifdef TERVA_WIDE_KERNEL
-  static std::atomic<bool> wide{ProcessorHasAvx2()};
-#else
-  static std::atomic<bool> wide{false};
-#endif
-  return wide;
+// The vector width the kernels use in this process.
+std::atomic<int>& KernelLanesInUse() {
+  static std::atomic<int> lanes{ProcessorLanes()};
+  return lanes;
 }
 
 // The column loops of the panel and of the forward solve, as free functions
@@ -192,8 +213,6 @@ std::atomic<bool>& WideKernel() {
 // Every loop is element by element (no sum is reassociated, no multiply-add
 // fused), so both copies give the same bits.
 constexpr int kMostPanel = 64;
-
-#define TERVA_LOOPS_INLINE inline __attribute__((always_inline))
 
 // One panel of L·D·Lᵀ, columns k0 … k0 + kb − 1, right-looking within the panel.
 TERVA_LOOPS_INLINE bool PanelSymmetricLoops(float* re, float* im, size_t ld, int n, int k0, int kb) {
@@ -226,17 +245,23 @@ TERVA_LOOPS_INLINE bool PanelSymmetricLoops(float* re, float* im, size_t ld, int
   return true;
 }
 
-// b(k0..k1−1) ← L⁻¹·b over the unit lower triangle of columns k0..k1−1.
+// b(k0..k1−1) ← L⁻¹·b over the unit lower triangle of columns k0..k1−1, for
+// `count` right-hand sides `stride` floats apart (each column of L is read
+// once for all of them).
 TERVA_LOOPS_INLINE void ForwardUnitLowerLoops(const float* re, const float* im, size_t ld, int k0, int k1, float* br,
-                                              float* bi) {
+                                              float* bi, int count, size_t stride) {
   for (int k = k0; k < k1; ++k) {
-    const float yr = br[k], yi = bi[k];
-    if (yr == 0.0f && yi == 0.0f) continue;
     const float* lr = re + static_cast<size_t>(k) * ld;
     const float* li = im + static_cast<size_t>(k) * ld;
-    for (int i = k + 1; i < k1; ++i) {
-      br[i] -= lr[i] * yr - li[i] * yi;
-      bi[i] -= lr[i] * yi + li[i] * yr;
+    for (int c = 0; c < count; ++c) {
+      float* xr = br + static_cast<size_t>(c) * stride;
+      float* xi = bi + static_cast<size_t>(c) * stride;
+      const float yr = xr[k], yi = xi[k];
+      if (yr == 0.0f && yi == 0.0f) continue;
+      for (int i = k + 1; i < k1; ++i) {
+        xr[i] -= lr[i] * yr - li[i] * yi;
+        xi[i] -= lr[i] * yi + li[i] * yr;
+      }
     }
   }
 }
@@ -245,24 +270,28 @@ TERVA_LOOPS_INLINE void ForwardUnitLowerLoops(const float* re, const float* im, 
 __attribute__((target("avx2"))) bool PanelSymmetricAvx2(float* re, float* im, size_t ld, int n, int k0, int kb) {
   return PanelSymmetricLoops(re, im, ld, n, k0, kb);
 }
+__attribute__((target("avx512f"))) bool PanelSymmetricAvx512(float* re, float* im, size_t ld, int n, int k0, int kb) {
+  return PanelSymmetricLoops(re, im, ld, n, k0, kb);
+}
 __attribute__((target("avx2"))) void ForwardUnitLowerAvx2(const float* re, const float* im, size_t ld, int k0, int k1,
-                                                          float* br, float* bi) {
-  ForwardUnitLowerLoops(re, im, ld, k0, k1, br, bi);
+                                                          float* br, float* bi, int count, size_t stride) {
+  ForwardUnitLowerLoops(re, im, ld, k0, k1, br, bi, count, stride);
+}
+__attribute__((target("avx512f"))) void ForwardUnitLowerAvx512(const float* re, const float* im, size_t ld, int k0,
+                                                               int k1, float* br, float* bi, int count, size_t stride) {
+  ForwardUnitLowerLoops(re, im, ld, k0, k1, br, bi, count, stride);
 }
 #endif
 
 }  // namespace
 
-bool ComplexSymmetricSystem::UseWideKernel(bool allowed) {
-#ifdef TERVA_WIDE_KERNEL
-  WideKernel().store(allowed && ProcessorHasAvx2(), std::memory_order_relaxed);
-#else
-  (void)allowed;
-#endif
-  return WideKernelInUse();
+int ComplexSymmetricSystem::UseKernelLanes(int most) {
+  const int available = ProcessorLanes();
+  KernelLanesInUse().store(most >= 16 ? available : most >= 8 ? std::min(8, available) : 4, std::memory_order_relaxed);
+  return KernelLanes();
 }
 
-bool ComplexSymmetricSystem::WideKernelInUse() { return WideKernel().load(std::memory_order_relaxed); }
+int ComplexSymmetricSystem::KernelLanes() { return KernelLanesInUse().load(std::memory_order_relaxed); }
 
 void ComplexSymmetricSystem::SwapRows(int a, int b, int j0, int j1) {
   for (int j = j0; j < j1; ++j) {
@@ -274,7 +303,9 @@ void ComplexSymmetricSystem::SwapRows(int a, int b, int j0, int j1) {
 bool ComplexSymmetricSystem::PanelSymmetric(int k0, int kb) {
   static_assert(kBlock <= kMostPanel, "the panel's row buffer");
 #ifdef TERVA_WIDE_KERNEL
-  if (WideKernelInUse()) return PanelSymmetricAvx2(re_.data(), im_.data(), static_cast<size_t>(ld_), n_, k0, kb);
+  const int lanes = KernelLanes();
+  if (lanes == 16) return PanelSymmetricAvx512(re_.data(), im_.data(), static_cast<size_t>(ld_), n_, k0, kb);
+  if (lanes == 8) return PanelSymmetricAvx2(re_.data(), im_.data(), static_cast<size_t>(ld_), n_, k0, kb);
 #endif
   return PanelSymmetricLoops(re_.data(), im_.data(), static_cast<size_t>(ld_), n_, k0, kb);
 }
@@ -319,30 +350,34 @@ void ComplexSymmetricSystem::UpdateTrailing(int k0, int kb, bool symmetric) {
   const int j1 = k0 + kb, m = n_ - j1;
   if (m <= 0) return;
   if (!symmetric)  // U12 = L11⁻¹·A12 (unit lower triangle of the panel)
-    for (int j = j1; j < n_; ++j) ForwardUnitLower(k0, j1, Re(j), Im(j));
-  // L21 by row tiles
-  const int tiles = (m + kRows - 1) / kRows;
-  const size_t tileSize = static_cast<size_t>(kb) * 2 * kRows;
+    for (int j = j1; j < n_; ++j) ForwardUnitLower(k0, j1, Re(j), Im(j), 1, 0);
+  // L21 by row tiles: one 16-float vector of rows for the AVX-512 kernel, 8 rows otherwise
+  const int lanes = KernelLanes(), rowsPerTile = lanes == 16 ? 16 : kRows;
+  const int tiles = (m + rowsPerTile - 1) / rowsPerTile;
+  const size_t tileSize = static_cast<size_t>(kb) * 2 * static_cast<size_t>(rowsPerTile);
   packL_.resize(static_cast<size_t>(tiles) * tileSize);
   for (int t = 0; t < tiles; ++t) {
-    const int r0 = j1 + t * kRows, rows = std::min(kRows, n_ - r0);
+    const int r0 = j1 + t * rowsPerTile, rows = std::min(rowsPerTile, n_ - r0);
     float* d = packL_.data() + static_cast<size_t>(t) * tileSize;
-    for (int k = 0; k < kb; ++k, d += 2 * kRows) {
+    for (int k = 0; k < kb; ++k, d += 2 * rowsPerTile) {
       const float* lr = Re(k0 + k) + r0;
       const float* li = Im(k0 + k) + r0;
-      for (int r = 0; r < kRows; ++r) {
+      for (int r = 0; r < rowsPerTile; ++r) {
         d[r] = r < rows ? lr[r] : 0.0f;
-        d[kRows + r] = r < rows ? li[r] : 0.0f;
+        d[rowsPerTile + r] = r < rows ? li[r] : 0.0f;
       }
     }
   }
   auto columns = [&](int first, int stride, std::vector<float>& packU) {
+    const size_t ld = static_cast<size_t>(ld_);
 #ifdef TERVA_WIDE_KERNEL
-    if (WideKernelInUse()) {
-      static_assert(kRows == 8, "the wide kernel reads the packed tiles of 8 rows");
-      return WideTrailingUpdate(re_.data(), im_.data(), static_cast<size_t>(ld_), n_, k0, kb, symmetric,
-                                packL_.data(), tileSize, first, stride, packU);
-    }
+    if (lanes == 16)
+      return TrailingUpdateAvx512(re_.data(), im_.data(), ld, n_, k0, kb, symmetric, packL_.data(), tileSize, first,
+                                  stride, packU);
+    static_assert(kRows == 8, "the AVX2 kernel reads the packed tiles of 8 rows");
+    if (lanes == 8)
+      return TrailingUpdateAvx2(re_.data(), im_.data(), ld, n_, k0, kb, symmetric, packL_.data(), tileSize, first,
+                                stride, packU);
 #endif
     PortableColumns(k0, kb, symmetric, tileSize, first, stride, packU);
   };
@@ -435,31 +470,43 @@ bool ComplexSymmetricSystem::FactorPivoted() {
   return true;
 }
 
-void ComplexSymmetricSystem::ForwardUnitLower(int k0, int k1, float* br, float* bi) const {
+void ComplexSymmetricSystem::ForwardUnitLower(int k0, int k1, float* br, float* bi, int count, size_t stride) const {
   const float* re = re_.data();
   const float* im = im_.data();
 #ifdef TERVA_WIDE_KERNEL
-  if (WideKernelInUse()) return ForwardUnitLowerAvx2(re, im, static_cast<size_t>(ld_), k0, k1, br, bi);
+  const int lanes = KernelLanes();
+  if (lanes == 16) return ForwardUnitLowerAvx512(re, im, static_cast<size_t>(ld_), k0, k1, br, bi, count, stride);
+  if (lanes == 8) return ForwardUnitLowerAvx2(re, im, static_cast<size_t>(ld_), k0, k1, br, bi, count, stride);
 #endif
-  ForwardUnitLowerLoops(re, im, static_cast<size_t>(ld_), k0, k1, br, bi);
+  ForwardUnitLowerLoops(re, im, static_cast<size_t>(ld_), k0, k1, br, bi, count, stride);
 }
 
-void ComplexSymmetricSystem::SolveSymmetric(float* br, float* bi) const {
+void ComplexSymmetricSystem::SolveSymmetric(float* planes, int count) const {
   const int n = n_;
-  ForwardUnitLower(0, n, br, bi);  // L·y = b
+  const size_t stride = 2 * static_cast<size_t>(n);
+  auto real = [&](int c) { return planes + static_cast<size_t>(c) * stride; };
+  auto imag = [&](int c) { return real(c) + n; };
+  ForwardUnitLower(0, n, real(0), imag(0), count, stride);  // L·y = b
   for (int k = 0; k < n; ++k) {  // D·z = y
     float ir, ii;
     Reciprocal(Re(k)[k], Im(k)[k], ir, ii);
-    const float zr = br[k] * ir - bi[k] * ii, zi = br[k] * ii + bi[k] * ir;
-    br[k] = zr;
-    bi[k] = zi;
+    for (int c = 0; c < count; ++c) {
+      float* br = real(c);
+      float* bi = imag(c);
+      const float zr = br[k] * ir - bi[k] * ii, zi = br[k] * ii + bi[k] * ir;
+      br[k] = zr;
+      bi[k] = zi;
+    }
   }
-  for (int k = n - 1; k >= 0; --k) {  // Lᵀ·x = z
-    float sr, si;
-    SplitDot(Re(k) + k + 1, Im(k) + k + 1, br + k + 1, bi + k + 1, n - k - 1, sr, si);
-    br[k] -= sr;
-    bi[k] -= si;
-  }
+  for (int k = n - 1; k >= 0; --k)  // Lᵀ·x = z
+    for (int c = 0; c < count; ++c) {
+      float* br = real(c);
+      float* bi = imag(c);
+      float sr, si;
+      SplitDot(Re(k) + k + 1, Im(k) + k + 1, br + k + 1, bi + k + 1, n - k - 1, sr, si);
+      br[k] -= sr;
+      bi[k] -= si;
+    }
 }
 
 void ComplexSymmetricSystem::SolvePivoted(float* br, float* bi) const {
@@ -468,7 +515,7 @@ void ComplexSymmetricSystem::SolvePivoted(float* br, float* bi) const {
     const int p = piv_[static_cast<size_t>(k)];
     if (p != k) std::swap(br[k], br[p]), std::swap(bi[k], bi[p]);
   }
-  ForwardUnitLower(0, n, br, bi);  // L·y = P·b
+  ForwardUnitLower(0, n, br, bi, 1, 0);  // L·y = P·b
   for (int k = n - 1; k >= 0; --k) {  // U·x = y
     const float* ur = Re(k);
     const float* ui = Im(k);
@@ -497,37 +544,49 @@ void ComplexSymmetricSystem::RestoreLower() {
   }
 }
 
-// max|w − A·u| / (‖A‖∞·max|u| + max|w|), A from its strict upper triangle
-// and the saved diagonal; |z| is taken as |Re z| + |Im z|.
-double ComplexSymmetricSystem::BackwardError(const float* w, const float* u) {
-  const size_t n = static_cast<size_t>(n_);
-  const float* ur = u;
-  const float* ui = u + n;
-  residual_.assign(w, w + 2 * n);
-  float* rr = residual_.data();
-  float* ri = rr + n;
+// Whether max|w − A·u| / (‖A‖∞·max|u| + max|w|) stays within the tolerance
+// for each of `count` right-hand sides w and solutions u, A from its strict
+// upper triangle and the saved diagonal; |z| is taken as |Re z| + |Im z|.
+// Each column of A is read once for all of them.
+bool ComplexSymmetricSystem::BackwardErrorsAcceptable(const float* w, const float* u, int count) {
+  const size_t n = static_cast<size_t>(n_), stride = 2 * n;
+  residual_.assign(w, w + stride * static_cast<size_t>(count));
   for (size_t j = 0; j < n; ++j) {
     const float* ar = Re(static_cast<int>(j));
     const float* ai = Im(static_cast<int>(j));
     const float dr = diagRe_[j], di = diagIm_[j];
-    for (size_t i = 0; i < j; ++i) {  // the upper part of column j: A(i, j)·u(j)
-      rr[i] -= ar[i] * ur[j] - ai[i] * ui[j];
-      ri[i] -= ar[i] * ui[j] + ai[i] * ur[j];
+    for (size_t c = 0; c < static_cast<size_t>(count); ++c) {
+      const float* ur = u + c * stride;
+      const float* ui = ur + n;
+      float* rr = residual_.data() + c * stride;
+      float* ri = rr + n;
+      for (size_t i = 0; i < j; ++i) {  // the upper part of column j: A(i, j)·u(j)
+        rr[i] -= ar[i] * ur[j] - ai[i] * ui[j];
+        ri[i] -= ar[i] * ui[j] + ai[i] * ur[j];
+      }
+      float sr, si;  // and, by symmetry, row j left of the diagonal: Σ A(i, j)·u(i)
+      SplitDot(ar, ai, ur, ui, static_cast<int>(j), sr, si);
+      rr[j] -= sr + (dr * ur[j] - di * ui[j]);
+      ri[j] -= si + (dr * ui[j] + di * ur[j]);
     }
-    float sr, si;  // and, by symmetry, row j left of the diagonal: Σ A(i, j)·u(i)
-    SplitDot(ar, ai, ur, ui, static_cast<int>(j), sr, si);
-    rr[j] -= sr + (dr * ur[j] - di * ui[j]);
-    ri[j] -= si + (dr * ui[j] + di * ur[j]);
   }
-  double r = 0, x = 0, b = 0, a = 0;
-  for (size_t i = 0; i < n; ++i) {
-    r = std::max(r, static_cast<double>(std::abs(rr[i]) + std::abs(ri[i])));
-    x = std::max(x, static_cast<double>(std::abs(ur[i]) + std::abs(ui[i])));
-    b = std::max(b, static_cast<double>(std::abs(w[i]) + std::abs(w[n + i])));
-    a = std::max(a, static_cast<double>(rowNorm_[i]));
+  double a = 0;
+  for (size_t i = 0; i < n; ++i) a = std::max(a, static_cast<double>(rowNorm_[i]));
+  for (size_t c = 0; c < static_cast<size_t>(count); ++c) {
+    const float* rr = residual_.data() + c * stride;
+    const float* ur = u + c * stride;
+    const float* wc = w + c * stride;
+    double r = 0, x = 0, b = 0;
+    for (size_t i = 0; i < n; ++i) {
+      r = std::max(r, static_cast<double>(std::abs(rr[i]) + std::abs(rr[n + i])));
+      x = std::max(x, static_cast<double>(std::abs(ur[i]) + std::abs(ur[n + i])));
+      b = std::max(b, static_cast<double>(std::abs(wc[i]) + std::abs(wc[n + i])));
+    }
+    const double scale = a * x + b;
+    const double eta = scale > 0.0 ? r / scale : (r > 0.0 ? 1.0 : 0.0);
+    if (!(eta <= kBackwardTolerance)) return false;  // also for NaN
   }
-  const double scale = a * x + b;
-  return scale > 0.0 ? r / scale : (r > 0.0 ? 1.0 : 0.0);
+  return true;
 }
 
 bool ComplexSymmetricSystem::Solve(float* planes, int count) {
@@ -550,11 +609,9 @@ bool ComplexSymmetricSystem::Solve(float* planes, int count) {
   original_.assign(planes, planes + total);
 
   bool accepted = FactorSymmetric();
-  for (int c = 0; accepted && c < count; ++c) {
-    float* b = planes + 2 * n * static_cast<size_t>(c);
-    SolveSymmetric(b, b + n);
-    const double eta = BackwardError(original_.data() + 2 * n * static_cast<size_t>(c), b);
-    accepted = eta <= kBackwardTolerance;  // also false for NaN
+  if (accepted && count > 0) {
+    SolveSymmetric(planes, count);
+    accepted = BackwardErrorsAcceptable(original_.data(), planes, count);
   }
   if (!accepted) {
     pivoted_ = true;

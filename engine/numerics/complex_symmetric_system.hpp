@@ -51,16 +51,17 @@ class ComplexSymmetricSystem {
 
   bool pivoted() const { return pivoted_; }  // whether the LU fall-back was needed
 
-  // The trailing update runs on 8-float vectors where the processor has AVX2
-  // (checked once at run time) and on 4-float vectors elsewhere. Both form
-  // every entry by the same operations in the same order, so that the factors
-  // agree bit for bit; false keeps this process on the 4-float path (tests,
-  // benchmarks). Returns whether the wide path is in use.
-  static bool UseWideKernel(bool allowed);
+  // The kernels run on 16-float vectors where the processor has AVX-512, on
+  // 8-float vectors where it has AVX2 (checked once at run time) and on
+  // 4-float vectors elsewhere. Every width forms every entry by the same
+  // operations in the same order, so that the factors agree bit for bit.
+  // UseKernelLanes keeps this process at or below `most` lanes (tests,
+  // benchmarks) and returns the width in use.
+  static int UseKernelLanes(int most);
+  static int KernelLanes();
   // Lets the trailing update borrow spare cores (null: never). Column blocks
   // are split between threads whole, so the factors are the same bits.
   void ShareSpareCores(const SpareCores* spare) { spare_ = spare; }
-  static bool WideKernelInUse();
 
  private:
   static constexpr int kBlock = 48;  // panel width
@@ -85,12 +86,14 @@ class ComplexSymmetricSystem {
                        std::vector<float>& packU);
   int HelperThreads(int order) const;
   void SwapRows(int a, int b, int j0, int j1);
-  // b(k0..k1−1) ← L⁻¹·b over the unit lower triangle of columns k0..k1−1.
-  void ForwardUnitLower(int k0, int k1, float* br, float* bi) const;
-  void SolveSymmetric(float* br, float* bi) const;
+  // b(k0..k1−1) ← L⁻¹·b over the unit lower triangle of columns k0..k1−1,
+  // for `count` right-hand sides `stride` floats apart.
+  void ForwardUnitLower(int k0, int k1, float* br, float* bi, int count, size_t stride) const;
+  // The `count` right-hand sides of Solve, all at once.
+  void SolveSymmetric(float* planes, int count) const;
   void SolvePivoted(float* br, float* bi) const;
   void RestoreLower();
-  double BackwardError(const float* w, const float* u);
+  bool BackwardErrorsAcceptable(const float* w, const float* u, int count);
 
   int n_ = 0, ld_ = 0;
   bool pivoted_ = false;

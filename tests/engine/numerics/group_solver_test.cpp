@@ -73,39 +73,36 @@ TEST(ComplexSymmetricSystem, SolvesAcrossPanelsAndFallsBackToPivotingWhenNeeded)
   EXPECT_FALSE(singular.Solve(b.data(), 1));
 }
 
-// The processor's wide trailing update and the portable one, each on one
-// thread and spread over three more, agree bit for bit (the reports of large
+// Every vector width the processor offers (16, 8 and 4 floats), each on one
+// thread and spread over three more, gives the same bits (the reports of large
 // groups must not depend on the machine or the thread count), on the symmetric
 // path and on the LU fall-back, with orders that leave partial tiles.
 TEST(ComplexSymmetricSystem, EveryKernelAndThreadCountGivesTheSameBits) {
-  const bool wide = ComplexSymmetricSystem::WideKernelInUse();
+  const int lanes = ComplexSymmetricSystem::KernelLanes();
   SpareCores spare;
   spare.idle = 3;
   spare.busy = 1;
   for (auto [n, pivoted] : {std::tuple{263, false}, {251, true}, {97, false}}) {
-    std::vector<float> result[4];
-    for (int pass = 0; pass < 4; ++pass) {
-      if (pass % 2 == 0 && !wide) continue;  // no wide kernel on this processor
-      ComplexSymmetricSystem::UseWideKernel(pass % 2 == 0);
-      ComplexSymmetricSystem s;
-      if (pass >= 2) s.ShareSpareCores(&spare);
-      s.Resize(n);
-      for (int j = 0; j < n; ++j)
-        for (int i = 0; i < n; ++i) s.Set(i, j, Complex(Entry(i, j, 40.0)));
-      if (pivoted) s.Set(0, 0, Complex(0.0f, 0.0f));  // a zero first pivot: L·D·Lᵀ cannot start
-      std::vector<float> x(2 * static_cast<size_t>(n) * 2);
-      for (size_t k = 0; k < x.size(); ++k) x[k] = static_cast<float>(std::sin(0.91 * static_cast<double>(k)));
-      ASSERT_TRUE(s.Solve(x.data(), 2)) << n;
-      EXPECT_EQ(s.pivoted(), pivoted) << n;
-      result[pass] = x;
-    }
-    for (int pass = 0; pass < 3; ++pass) {
-      if (result[pass].empty()) continue;
-      EXPECT_EQ(0, std::memcmp(result[pass].data(), result[3].data(), result[3].size() * sizeof(float)))
-          << n << ", pass " << pass;
-    }
+    std::vector<float> reference;
+    for (int width : {4, 8, 16})
+      for (bool shared : {false, true}) {
+        if (ComplexSymmetricSystem::UseKernelLanes(width) != width) continue;  // not on this processor
+        ComplexSymmetricSystem s;
+        if (shared) s.ShareSpareCores(&spare);
+        s.Resize(n);
+        for (int j = 0; j < n; ++j)
+          for (int i = 0; i < n; ++i) s.Set(i, j, Complex(Entry(i, j, 40.0)));
+        if (pivoted) s.Set(0, 0, Complex(0.0f, 0.0f));  // a zero first pivot: L·D·Lᵀ cannot start
+        std::vector<float> x(2 * static_cast<size_t>(n) * 2);
+        for (size_t k = 0; k < x.size(); ++k) x[k] = static_cast<float>(std::sin(0.91 * static_cast<double>(k)));
+        ASSERT_TRUE(s.Solve(x.data(), 2)) << n;
+        EXPECT_EQ(s.pivoted(), pivoted) << n;
+        if (reference.empty()) reference = x;
+        EXPECT_EQ(0, std::memcmp(x.data(), reference.data(), reference.size() * sizeof(float)))
+            << n << ", " << width << " lanes, " << (shared ? "shared" : "one thread");
+      }
   }
-  ComplexSymmetricSystem::UseWideKernel(wide);
+  ComplexSymmetricSystem::UseKernelLanes(lanes);
 }
 
 TEST(Invert6, InverseTimesMatrixIsTheIdentityAndSingularMatricesAreRefused) {
