@@ -267,11 +267,85 @@ TERVA_LOOPS_INLINE void ForwardUnitLowerLoops(const float* re, const float* im, 
 }
 
 #ifdef TERVA_WIDE_KERNEL
+// Rows i … i + V·lanes − 1 of panel column j take the updates of the panel's
+// columns k0 … j − 1 in order: a −= l·u − l'·u', with u = w(k, j).
+template <typename Lane, int V>
+TERVA_LOOPS_INLINE void PanelRows(float* ar, float* ai, const float* re, const float* im, size_t ld, int k0, int j,
+                                  int i, const float (*wr)[kMostPanel], const float (*wi)[kMostPanel]) {
+  constexpr int kLanes = static_cast<int>(sizeof(Lane) / sizeof(float));
+  Lane xr[V], xi[V];
+#pragma GCC unroll 4
+  for (int v = 0; v < V; ++v) {
+    std::memcpy(&xr[v], ar + i + v * kLanes, sizeof(Lane));
+    std::memcpy(&xi[v], ai + i + v * kLanes, sizeof(Lane));
+  }
+  for (int k = k0; k < j; ++k) {
+    const float* lr = re + static_cast<size_t>(k) * ld + i;
+    const float* li = im + static_cast<size_t>(k) * ld + i;
+    Lane ur, ui;
+    Splat(wr[k - k0][j - k0], ur);
+    Splat(wi[k - k0][j - k0], ui);
+#pragma GCC unroll 4
+    for (int v = 0; v < V; ++v) {
+      Lane pr, pi;
+      std::memcpy(&pr, lr + v * kLanes, sizeof(Lane));
+      std::memcpy(&pi, li + v * kLanes, sizeof(Lane));
+      xr[v] -= pr * ur - pi * ui;
+      xi[v] -= pr * ui + pi * ur;
+    }
+  }
+#pragma GCC unroll 4
+  for (int v = 0; v < V; ++v) {
+    std::memcpy(ar + i + v * kLanes, &xr[v], sizeof(Lane));
+    std::memcpy(ai + i + v * kLanes, &xi[v], sizeof(Lane));
+  }
+}
+
+// The panel of PanelSymmetricLoops column by column (left-looking): column j
+// takes the updates of the panel's earlier columns k in the same order and by
+// the same operations, so every entry gets the same bits, but is loaded and
+// stored once per block of rows instead of once per column k.
+template <typename Lane>
+TERVA_LOOPS_INLINE bool PanelSymmetricByColumns(float* re, float* im, size_t ld, int n, int k0, int kb) {
+  constexpr int kLanes = static_cast<int>(sizeof(Lane) / sizeof(float));
+  auto Re = [&](int j) { return re + static_cast<size_t>(j) * ld; };
+  auto Im = [&](int j) { return im + static_cast<size_t>(j) * ld; };
+  const int kEnd = k0 + kb;
+  // w(k, j) = d·L(j, k): row j of column k as it stood before column k was scaled
+  float wr[kMostPanel][kMostPanel], wi[kMostPanel][kMostPanel];
+  for (int j = k0; j < kEnd; ++j) {
+    float* ar = Re(j);
+    float* ai = Im(j);
+    const int jj = j - k0;
+    if (jj > 0) {
+      int i = j;
+      for (; i + 4 * kLanes <= n; i += 4 * kLanes) PanelRows<Lane, 4>(ar, ai, re, im, ld, k0, j, i, wr, wi);
+      for (; i + kLanes <= n; i += kLanes) PanelRows<Lane, 1>(ar, ai, re, im, ld, k0, j, i, wr, wi);
+      for (; i < n; ++i)
+        for (int k = k0; k < j; ++k) {
+          const float lr = Re(k)[i], li = Im(k)[i], ur = wr[k - k0][jj], ui = wi[k - k0][jj];
+          ar[i] -= lr * ur - li * ui;
+          ai[i] -= lr * ui + li * ur;
+        }
+    }
+    if (!UsablePivot(ar[j], ai[j])) return false;
+    float ir, ii;
+    Reciprocal(ar[j], ai[j], ir, ii);
+    for (int q = j + 1; q < kEnd; ++q) wr[jj][q - k0] = ar[q], wi[jj][q - k0] = ai[q];
+    for (int r = j + 1; r < n; ++r) {
+      const float lr = ar[r] * ir - ai[r] * ii, li = ar[r] * ii + ai[r] * ir;
+      ar[r] = lr;
+      ai[r] = li;
+    }
+  }
+  return true;
+}
+
 __attribute__((target("avx2"))) bool PanelSymmetricAvx2(float* re, float* im, size_t ld, int n, int k0, int kb) {
-  return PanelSymmetricLoops(re, im, ld, n, k0, kb);
+  return PanelSymmetricByColumns<Lane8>(re, im, ld, n, k0, kb);
 }
 __attribute__((target("avx512f"))) bool PanelSymmetricAvx512(float* re, float* im, size_t ld, int n, int k0, int kb) {
-  return PanelSymmetricLoops(re, im, ld, n, k0, kb);
+  return PanelSymmetricByColumns<Lane16>(re, im, ld, n, k0, kb);
 }
 __attribute__((target("avx2"))) void ForwardUnitLowerAvx2(const float* re, const float* im, size_t ld, int k0, int k1,
                                                           float* br, float* bi, int count, size_t stride) {
@@ -589,23 +663,52 @@ bool ComplexSymmetricSystem::BackwardErrorsAcceptable(const float* w, const floa
   return true;
 }
 
+// Saves the diagonal of columns j0 … j0 + B − 1 and adds their entries of the
+// upper triangle to the row sums |A(i, ·)| (|z| = |Re z| + |Im z|). Every sum
+// takes its terms in the order of one column at a time (its diagonal entry,
+// the rows above it, then the columns to its right), but the B column sums run
+// side by side instead of one long chain of dependent additions.
+template <int B>
+void ComplexSymmetricSystem::RowNorms(int j0) {
+  float* norm = rowNorm_.data();
+  float sum[B];
+  for (int q = 0; q < B; ++q) {
+    const int j = j0 + q;
+    diagRe_[static_cast<size_t>(j)] = Re(j)[j];
+    diagIm_[static_cast<size_t>(j)] = Im(j)[j];
+    sum[q] = norm[j] + (std::abs(Re(j)[j]) + std::abs(Im(j)[j]));
+  }
+  const float* re[B];
+  const float* im[B];
+  for (int q = 0; q < B; ++q) re[q] = Re(j0 + q), im[q] = Im(j0 + q);
+  for (int i = 0; i < j0; ++i) {
+    float row = norm[i];
+#pragma GCC unroll 8
+    for (int q = 0; q < B; ++q) {
+      const float a = std::abs(re[q][i]) + std::abs(im[q][i]);
+      row += a;
+      sum[q] += a;
+    }
+    norm[i] = row;
+  }
+  for (int q = 1; q < B; ++q)  // the triangle of the block itself
+    for (int i = 0; i < q; ++i) {
+      const float a = std::abs(re[q][j0 + i]) + std::abs(im[q][j0 + i]);
+      sum[i] += a;
+      sum[q] += a;
+    }
+  for (int q = 0; q < B; ++q) norm[j0 + q] = sum[q];
+}
+
 bool ComplexSymmetricSystem::Solve(float* planes, int count) {
   const size_t n = static_cast<size_t>(n_), total = 2 * n * static_cast<size_t>(count > 0 ? count : 0);
   pivoted_ = false;
   diagRe_.resize(n);
   diagIm_.resize(n);
   rowNorm_.assign(n, 0.0f);
-  for (size_t j = 0; j < n; ++j) {
-    const int jj = static_cast<int>(j);
-    diagRe_[j] = Re(jj)[j];
-    diagIm_[j] = Im(jj)[j];
-    rowNorm_[j] += std::abs(diagRe_[j]) + std::abs(diagIm_[j]);
-    for (size_t i = 0; i < j; ++i) {
-      const float a = std::abs(Re(jj)[i]) + std::abs(Im(jj)[i]);
-      rowNorm_[i] += a;
-      rowNorm_[j] += a;
-    }
-  }
+  int j0 = 0;
+  for (; j0 + kNormColumns <= n_; j0 += kNormColumns) RowNorms<kNormColumns>(j0);
+  for (; j0 < n_; ++j0) RowNorms<1>(j0);
   original_.assign(planes, planes + total);
 
   bool accepted = FactorSymmetric();

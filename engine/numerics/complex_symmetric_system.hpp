@@ -93,6 +93,9 @@ class ComplexSymmetricSystem {
   void SolveSymmetric(float* planes, int count) const;
   void SolvePivoted(float* br, float* bi) const;
   void RestoreLower();
+  static constexpr int kNormColumns = 8;
+  template <int B>
+  void RowNorms(int j0);
   bool BackwardErrorsAcceptable(const float* w, const float* u, int count);
 
   int n_ = 0, ld_ = 0;
