@@ -3,7 +3,6 @@
 #include "gui/model/ColumnTypes.hpp"
 
 #include <QDataStream>
-#include <QFontMetrics>
 #include <QIODevice>
 
 #include <algorithm>
@@ -218,9 +217,9 @@ QStringList TColumn::HeaderLines() const {
   return lines;
 }
 
-int TColumn::HeaderWidth(const QFontMetrics& metrics) const {
+int TColumn::HeaderWidth(const TTextAdvance& advance) const {
   int width = 0;
-  for (const QString& line : HeaderLines()) width = std::max(width, metrics.horizontalAdvance(line));
+  for (const QString& line : HeaderLines()) width = std::max(width, advance(line));
   return width;
 }
 

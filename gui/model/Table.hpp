@@ -25,9 +25,11 @@
 #include <vector>
 
 class QDataStream;
-class QFontMetrics;
 
 namespace terva::gui {
+
+// The advance of one line of text on a canvas, in pixels.
+using TTextAdvance = std::function<int(const QString&)>;
 
 class TColumn;
 class TGridTable;
@@ -134,8 +136,9 @@ class TColumn {
   // A shown header line (a float column adds its unit to the last one).
   virtual QString HeaderLine(int index) const;
   QStringList HeaderLines() const;
-  // Widest shown header line.
-  virtual int HeaderWidth(const QFontMetrics& metrics) const;
+  // Widest shown header line on a canvas that measures a line's advance
+  // (the table widget's font metrics): the model itself needs no fonts.
+  virtual int HeaderWidth(const TTextAdvance& advance) const;
 
   virtual TGridTable* NestedTable(int row) const;
   virtual long double GetReal(int row) const;

@@ -556,7 +556,7 @@ void TTableForm::UpdateLayout() {
   int columnsWidth = 0;
   for (int c = 0; c < model_->columnCount(); ++c) {
     const TColumn* column = model_->ColumnAt(c);
-    int width = std::max(column->HeaderWidth(headers) + padding, cells.horizontalAdvance("00000000") + padding);
+    int width = std::max(column->HeaderWidth([&](const QString& line) { return headers.horizontalAdvance(line); }) + padding, cells.horizontalAdvance("00000000") + padding);
     if (column->ClassNumber() == kEnumColumn) {
       QComboBox items;  // a combo box keeps its first size hint: one per column
       items.addItems(static_cast<const TEnumColumn*>(column)->Items());
