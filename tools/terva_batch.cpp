@@ -485,12 +485,14 @@ void TBatch::Start(TJob& job, int slot) {
     const int null = ::open("/dev/null", O_RDONLY);
     if (null >= 0) ::dup2(null, STDIN_FILENO);
     ::close(pipeEnds[0]);
-    // The engine's progress, sent ten times a second while it computes; the
-    // reporter ends as soon as the call returns.
+    // The engine's progress, sent ten times a second while it computes, for
+    // the progress line (none without one); the reporter ends as soon as the
+    // call returns.
     std::mutex mutex;
     std::condition_variable wake;
     bool finished = false;
-    std::thread reporter([&] {
+    std::thread reporter;
+    if (line_.On()) reporter = std::thread([&] {
       int last[2] = {-1, -1};
       std::unique_lock<std::mutex> lock(mutex);
       while (!finished) {
@@ -509,7 +511,7 @@ void TBatch::Start(TJob& job, int slot) {
       finished = true;
     }
     wake.notify_one();
-    reporter.join();
+    if (reporter.joinable()) reporter.join();
     std::fflush(nullptr);
     if (code < 0) ::_exit(120);
     // The results are delivered whole or not at all: no signal from here on

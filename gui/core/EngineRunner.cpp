@@ -10,6 +10,10 @@
 #include <algorithm>
 #include <atomic>
 
+#ifdef __linux__
+#include <fcntl.h>
+#endif
+
 namespace terva::gui {
 
 namespace {
@@ -52,6 +56,15 @@ bool Stage(const QString& source, QSaveFile& target) {
     if (target.write(block) != block.size()) return false;
   }
   return true;
+}
+
+// Starts writing a staged file to the disk without waiting for it (where the
+// system offers that).
+void StartWriteBack(QSaveFile& file) {
+  if (!file.flush()) return;
+#ifdef __linux__
+  if (const int fd = file.handle(); fd >= 0) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
 }
 
 // A plain copy into the working folder: a scratch file, so without the
@@ -300,6 +313,11 @@ TRunResult TEngineSession::Deliver() {
                           .arg(Native(files_.project));
     return result_;
   }
+  // Each commit waits until its file is on the disk. Both files are sent on
+  // their way first, so that the first wait covers both and the second
+  // finds its file already written.
+  StartWriteBack(newReport);
+  if (hasGraphic) StartWriteBack(newGraphic);
   if (!newReport.commit() || (hasGraphic && !newGraphic.commit())) {
     result_.status = TRunResult::kNotDelivered;
     result_.message = QStringLiteral("The results could not be written beside %1").arg(Native(files_.project));
