@@ -95,6 +95,24 @@ inline void PackedU(const float* re, const float* im, size_t ld, int k0, int k, 
   }
 }
 
+// C ← C − L·U over one register tile: rows r0 … r0 + rows − 1 of the `cols`
+// columns from c0, each column's R sums held in one accumulator (one vector,
+// or an array of vectors); the symmetric update keeps to the lower triangle.
+template <int R, typename Acc>
+inline void SubtractTile(float* re, float* im, size_t ld, int c0, int cols, int r0, int rows, bool symmetric,
+                         const Acc* accR, const Acc* accI) {
+  static_assert(sizeof(Acc) == R * sizeof(float), "one accumulator holds a column of the tile");
+  for (int c = 0; c < cols; ++c) {
+    float* cr = re + static_cast<size_t>(c0 + c) * ld + r0;
+    float* ci = im + static_cast<size_t>(c0 + c) * ld + r0;
+    float sr[R], si[R];
+    std::memcpy(sr, &accR[c], sizeof sr);
+    std::memcpy(si, &accI[c], sizeof si);
+    const int from = symmetric ? std::max(0, c0 + c - r0) : 0;
+    for (int r = from; r < rows; ++r) cr[r] -= sr[r], ci[r] -= si[r];
+  }
+}
+
 // L·U over one register tile of 4·MV × NR entries; L packed per inner index
 // as 4·MV real then 4·MV imaginary parts, U per inner index and column as the
 // real part four times, then the imaginary part four times.
@@ -137,8 +155,6 @@ TERVA_LOOPS_INLINE void WideTrailingLoops(float* re, float* im, size_t ld, int n
                                           std::vector<float>& packU) {
   constexpr int kRows = static_cast<int>(sizeof(Lane) / sizeof(float));
   const int j1 = k0 + kb, tiles = (n - j1 + kRows - 1) / kRows;
-  auto Re = [&](int j) { return re + static_cast<size_t>(j) * ld; };
-  auto Im = [&](int j) { return im + static_cast<size_t>(j) * ld; };
   packU.resize(static_cast<size_t>(kb) * 2 * NC);
   for (int c0 = j1 + firstBlock * NC; c0 < n; c0 += stride * NC) {
     const int cols = std::min(NC, n - c0);
@@ -166,15 +182,7 @@ TERVA_LOOPS_INLINE void WideTrailingLoops(float* re, float* im, size_t ld, int n
           accI[c] += lr * ui + li * ur;
         }
       }
-      for (int c = 0; c < cols; ++c) {
-        float* cr = Re(c0 + c) + r0;
-        float* ci = Im(c0 + c) + r0;
-        float sr[kRows], si[kRows];
-        std::memcpy(sr, &accR[c], sizeof sr);
-        std::memcpy(si, &accI[c], sizeof si);
-        const int from = symmetric ? std::max(0, c0 + c - r0) : 0;
-        for (int r = from; r < rows; ++r) cr[r] -= sr[r], ci[r] -= si[r];
-      }
+      SubtractTile<kRows>(re, im, ld, c0, cols, r0, rows, symmetric, accR, accI);
     }
   }
 }
@@ -505,15 +513,7 @@ void ComplexSymmetricSystem::PortableColumns(int k0, int kb, bool symmetric, siz
       const int r0 = j1 + t * kRows, rows = std::min(kRows, n_ - r0);
       Lane4 accR[kCols][kLanes], accI[kCols][kLanes];
       TileProduct<kLanes, kCols>(kb, packL_.data() + static_cast<size_t>(t) * tileSize, packU.data(), accR, accI);
-      for (int c = 0; c < cols; ++c) {
-        float* cr = Re(c0 + c) + r0;
-        float* ci = Im(c0 + c) + r0;
-        float sr[kRows], si[kRows];
-        std::memcpy(sr, &accR[c], sizeof sr);
-        std::memcpy(si, &accI[c], sizeof si);
-        const int from = symmetric ? std::max(0, c0 + c - r0) : 0;
-        for (int r = from; r < rows; ++r) cr[r] -= sr[r], ci[r] -= si[r];
-      }
+      SubtractTile<kRows>(re_.data(), im_.data(), static_cast<size_t>(ld_), c0, cols, r0, rows, symmetric, accR, accI);
     }
   }
 }

@@ -46,6 +46,16 @@ QByteArray ReadAll(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Where the build puts the viewer: beside the program (here, the test).
+QString ViewerBesideProgram() {
+#ifdef Q_OS_WIN
+  const QString name = QStringLiteral("Terva3-viewer.exe");
+#else
+  const QString name = QStringLiteral("Terva3-viewer");
+#endif
+  return QDir(QCoreApplication::applicationDirPath()).filePath(name);
+}
+
 }  // namespace
 
 class MainWindowTest : public QObject {
@@ -418,11 +428,7 @@ class MainWindowTest : public QObject {
     // it: the message, nothing started.
     launched_.clear();
     const QDir programFolder(QCoreApplication::applicationDirPath());
-#ifdef Q_OS_WIN
-    const QString viewer = programFolder.filePath(QStringLiteral("Terva3-viewer.exe"));
-#else
-    const QString viewer = programFolder.filePath(QStringLiteral("Terva3-viewer"));
-#endif
+    const QString viewer = ViewerBesideProgram();
     main.View3D();
     if (QFileInfo(viewer).isFile()) {
       QVERIFY(messages_.isEmpty());
@@ -442,11 +448,7 @@ class MainWindowTest : public QObject {
   // viewer is started there, from the program's folder.
   void viewerWithReadOnlyProgramFolder() {
     const QDir programFolder(QCoreApplication::applicationDirPath());
-#ifdef Q_OS_WIN
-    const QString viewer = programFolder.filePath(QStringLiteral("Terva3-viewer.exe"));
-#else
-    const QString viewer = programFolder.filePath(QStringLiteral("Terva3-viewer"));
-#endif
+    const QString viewer = ViewerBesideProgram();
     if (!QFileInfo(viewer).isFile()) QSKIP("the viewer is not built");
     const QString blocker = programFolder.filePath(QStringLiteral("names.dat"));
     if (QFileInfo::exists(blocker)) QSKIP("names.dat is in the program's folder");
