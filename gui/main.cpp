@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "gui/core/NumberFormat.hpp"
 #include "gui/app/Main.hpp"
 #include "gui/widgets/AppIcon.hpp"
 #include "gui/widgets/MessageBoxSink.hpp"
@@ -37,6 +38,7 @@ int main(int argc, char* argv[]) {
     }
   }
   QApplication app(argc, argv);
+  terva::gui::UseDecimalPoint();  // the engine runs in this process
   QApplication::setApplicationName(QStringLiteral("TERVA"));
   QApplication::setOrganizationName(QStringLiteral("Halvit"));
   QApplication::setApplicationVersion(QStringLiteral("3.0.5"));

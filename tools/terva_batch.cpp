@@ -60,6 +60,7 @@
 #include <vector>
 
 #include "gui/core/EngineRunner.hpp"
+#include "gui/core/NumberFormat.hpp"
 #include "gui/model/ResultsExport.hpp"
 #include "gui/model/SpringsDashpots.hpp"
 
@@ -82,8 +83,8 @@ void OnSignal(int signal) {
 const char kUsage[] =
     "usage: terva-batch [OPTIONS] PROJECT.tvd [PROJECT.tvd ...]\n"
     "\n"
-    "Runs the analysis engine on each project; the report (.tvo) and the graphic data file (.tvp)\n"
-    "are put beside the project.\n"
+    "Runs the analysis engine on each project; the report (.tvo), the graphic data file (.tvp)\n"
+    "and the results file (.tvj, every number at the engine's precision) are put beside the project.\n"
     "\n"
     "  -j N, --jobs N     run up to N projects side by side (default: one per processor core)\n"
     "  --keep-going       run every project whatever the others give (the default)\n"
@@ -91,7 +92,7 @@ const char kUsage[] =
     "  --export csv|json  write NAME.impedance.csv and NAME.response.csv, or NAME.results.json,\n"
     "                     beside each analysed project\n"
     "  --at FREQ          print the springs and dashpots at this frequency: 1500rpm, 25Hz or\n"
-    "                     157rad/s (a number alone is in rad/s); needs the MATRIX option\n"
+    "                     157rad/s (a number alone is in rad/s)\n"
     "  -h, --help         print this text\n"
     "\n"
     "A pile group's frequencies are computed on several threads; projects side by side share the\n"
@@ -423,7 +424,7 @@ void TBatch::Admit(const QStringList& given) {
     else if (!info.exists()) why = QStringLiteral("%1: no such project file").arg(project);
     else why = TEngineRunner::ResultConflict(project);
     seen.insert(project);
-    for (const QString& result : {files.report, files.graphic}) {
+    for (const QString& result : {files.report, files.graphic, files.results}) {
       if (!why.isEmpty()) break;
       if (writers.contains(result))
         why = QStringLiteral("%1: its results %2 are already written by %3").arg(project, result, writers.value(result));
@@ -438,6 +439,7 @@ void TBatch::Admit(const QStringList& given) {
     } else {
       writers.insert(files.report, project);
       writers.insert(files.graphic, project);
+      writers.insert(files.results, project);
     }
     jobs_.push_back(std::move(job));
   }
@@ -720,6 +722,7 @@ void TBatch::PrintSummary() {
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  UseDecimalPoint();  // times and numbers print with "." whatever the locale
   // Working folders go where the desktop program's go.
   QCoreApplication::setOrganizationName(QStringLiteral("Halvit"));
   QCoreApplication::setApplicationName(QStringLiteral("TERVA"));

@@ -99,13 +99,15 @@ void ApplyDampingFactor(ComplexMatrix6& A) {
 }
 
 void ReportConstants(const ProblemData& p, Report& out, std::FILE* graphic, const ComplexMatrix6& A, Real omega,
-                     int k) {
+                     int k, ResultStore& results) {
   Real K[8], C[8];
   for (int e = 0; e < 8; ++e) {
     const Complex a = A(kReported[e].i, kReported[e].j);
     K[e] = a.real();
     C[e] = a.imag() / omega;
     if (e == 3 || e == 4) C[e] = std::fabs(C[e]);  // rocking damping as a magnitude
+    results.stiffness(e + 1)(k) = K[e];
+    results.damping(e + 1)(k) = C[e];
   }
   if (!p.run.PrintConstants) return;
   if (k == 1) WritePageHeader(out, 2, p.run.Title);
@@ -348,7 +350,7 @@ bool SerialFrequencyLoop(const LoopContext& c, InteractionTables& interaction, R
     FrequencyWork w;
     ImpedanceStep(c, interaction, omega, w, out);
     if (w.refused) return false;
-    ReportConstants(c.p, out, graphic, w.A, omega, k);
+    ReportConstants(c.p, out, graphic, w.A, omega, k, results);
     ResponseStep(c, k, omega, w, out);
     results.Store(k, w.response);
     if (!w.solved) ++failed;
@@ -472,7 +474,7 @@ bool ParallelFrequencyLoop(const LoopContext& c, InteractionTables& interaction,
     const Real omega = results.omega(k);
     out.WriteCaptured(slot.impedanceLines);
     if (slot.work.refused) return false;
-    ReportConstants(c.p, out, graphic, slot.work.A, omega, k);
+    ReportConstants(c.p, out, graphic, slot.work.A, omega, k, results);
     out.WriteCaptured(slot.responseLines);
     results.Store(k, slot.work.response);
     if (!slot.work.solved) ++failed;
@@ -511,6 +513,8 @@ bool RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
 
   // 4. frequency list
   ResultStore& results = Results();
+  results.time.clear();  // a transient run's histories are not kept from an earlier run
+  results.history.clear();
   const FrequencyList list = BuildFrequencies(p, results);
   if (list.tooMany) {
     out.Blank(2);

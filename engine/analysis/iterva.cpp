@@ -11,6 +11,7 @@
 
 #include "engine/analysis/analysis_driver.hpp"
 #include "engine/analysis/records.hpp"
+#include "engine/analysis/results_file.hpp"
 #include "engine/analysis/run_files.hpp"
 #include "engine/input/keywords.hpp"
 #include "engine/core/problem_data.hpp"
@@ -68,28 +69,41 @@ void RemoveOutput(const std::string& name) {
 // graphic data file and checks that every byte reached them. An incomplete
 // file must never be taken for a result, so when either could not be written
 // both are removed and the run returns 3.
-int32_t FinishOutputs(RunFiles& files, int32_t code) {
+// Closes a file the run wrote; the error number of the first failure, 0 when every byte reached it.
+int CloseOutput(std::FILE*& file, int error = 0) {
+  if (!file) return error;
+  errno = 0;
+  if ((std::fflush(file) != 0 || std::ferror(file)) && error == 0) error = errno != 0 ? errno : EIO;
+  errno = 0;
+  if (std::fclose(file) != 0 && error == 0) error = errno != 0 ? errno : EIO;
+  file = nullptr;
+  return error;
+}
+
+// The end of every call that opened its outputs: closes the report, the
+// graphic data file and the results file and checks that every byte reached
+// them. An incomplete file must never be taken for a result, so when any could
+// not be written all are removed and the run returns 3. A run that analysed
+// nothing leaves no results file.
+int32_t FinishOutputs(RunFiles& files, int32_t code, int resultsError) {
   Report& report = Out();
-  int graphicError = 0;
-  if (files.graphic) {
-    errno = 0;
-    if (std::fflush(files.graphic) != 0 || std::ferror(files.graphic)) graphicError = errno != 0 ? errno : EIO;
-    errno = 0;
-    if (std::fclose(files.graphic) != 0 && graphicError == 0) graphicError = errno != 0 ? errno : EIO;
-    files.graphic = nullptr;
-  }
+  const int graphicError = CloseOutput(files.graphic);
+  resultsError = CloseOutput(files.results, resultsError);
   report.Close();
   if (!files.outputsOpened) return code;
-  if (report.WrittenCompletely() && graphicError == 0) return code;
+  if (code != 0) RemoveOutput(files.resultsName);
+  if (report.WrittenCompletely() && graphicError == 0 && (resultsError == 0 || code != 0)) return code;
   const bool reportFailed = !report.WrittenCompletely();
+  const char* what = reportFailed ? "report" : graphicError != 0 ? "graphic data" : "results";
+  const std::string& name = reportFailed ? files.reportName : graphicError != 0 ? files.graphicName : files.resultsName;
+  const int error = reportFailed ? report.writeError() : graphicError != 0 ? graphicError : resultsError;
   std::fprintf(stderr,
-               "\n TERVA: the %s file \"%s\" could not be written completely (%s) - both output files removed, "
+               "\n TERVA: the %s file \"%s\" could not be written completely (%s) - %s output files removed, "
                "no results\n",
-               reportFailed ? "report" : "graphic data",
-               (reportFailed ? files.reportName : files.graphicName).c_str(),
-               std::strerror(reportFailed ? report.writeError() : graphicError));
+               what, name.c_str(), std::strerror(error), files.resultsName.empty() ? "both" : "all");
   RemoveOutput(files.reportName);
   RemoveOutput(files.graphicName);
+  RemoveOutput(files.resultsName);
   return 3;
 }
 
@@ -103,6 +117,10 @@ int32_t Run(RunFiles& files) {
   bool listed = false;
   if (std::FILE* list = std::fopen("names.dat", "r")) {
     listed = ReadLine(list, names[0]) && ReadLine(list, names[1]) && ReadLine(list, names[2]);
+    // lines 4 to 6 are the program's own; line 7, when there is one, names the results file
+    std::string line;
+    for (int n = 4; listed && n <= 7 && ReadLine(list, line); ++n)
+      if (n == 7) files.resultsName = CleanName(line);
     std::fclose(list);
   }
   if (!listed) {
@@ -135,6 +153,19 @@ int32_t Run(RunFiles& files) {
                  (!files.input ? names[0] : !reportOpen ? names[1] : names[2]).c_str());
     report.Close();
     return 3;
+  }
+  if (!files.resultsName.empty()) {
+    files.results = std::fopen(files.resultsName.c_str(), "w");
+    if (!files.results) {
+      std::fprintf(stderr, "\n TERVA: cannot open the results file \"%s\" - run not started\n",
+                   files.resultsName.c_str());
+      report.Close();
+      std::fclose(files.graphic);
+      files.graphic = nullptr;
+      RemoveOutput(names[1]);
+      RemoveOutput(names[2]);
+      return 3;
+    }
   }
   files.outputsOpened = true;
   files.reportName = names[1];
@@ -173,7 +204,10 @@ int32_t Run(RunFiles& files) {
     return 3;
   }
   // a problem the driver refuses ("PROGRAM WILL NOT EXECUTE") has not been analysed
-  return RunAnalysis(p, report, files.graphic) ? 0 : 3;
+  if (!RunAnalysis(p, report, files.graphic)) return 3;
+  errno = 0;
+  if (files.results && !WriteResultsFile(files.results, p, Results())) files.resultsError = errno != 0 ? errno : EIO;
+  return 0;
 }
 
 }  // namespace
@@ -192,7 +226,7 @@ extern "C" int32_t ITERVA(int32_t key) {
     terva::Out().Line("*** INTERNAL ERROR ***");
     code = 3;
   }
-  return terva::FinishOutputs(files, code);
+  return terva::FinishOutputs(files, code, files.resultsError);
 }
 
 extern "C" int32_t _ITERVA(int32_t key) { return ITERVA(key); }

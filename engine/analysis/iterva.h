@@ -6,6 +6,14 @@
  * it, runs the analysis and writes the report and the graphic data file.
  * It leaves the scratch files "TAPE7" and "TAPE8" in the working directory.
  *
+ * A seventh line of "names.dat", when present and not blank, names a results
+ * file: every number of the run at single precision, as a JSON document (see
+ * the program's README). Lines 4 to 6 are not read. Without a seventh line the
+ * run writes exactly the report and the graphic data file.
+ *
+ * Numbers are read and written with "." as the decimal point whatever the
+ * locale of the calling process.
+ *
  * The argument must be 13. Returns:
  *   0  the input was complete and the analysis ran; frequencies where it
  *      failed are reported, and the report then ends with the line
@@ -15,7 +23,8 @@
  *   3  no analysis: a fatal input error was found, the analysis refused the
  *      problem ("PROGRAM WILL NOT EXECUTE"), or the run files could not be had;
  *      also when the report or the graphic data file could not be written
- *      completely - both are then removed and a message goes to standard error
+ *      completely - all are then removed and a message goes to standard error;
+ *      a run that returns anything but 0 leaves no results file
  *
  * The engine is not re-entrant: one call at a time per process. Within a call
  * the frequencies of piles and multilayer columns are analysed on worker

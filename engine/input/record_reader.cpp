@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
@@ -360,7 +361,13 @@ bool ParseNumberField(std::string_view field, Real& value) {
     if (expDigits == 0) return false;
   }
   if (k != s.size()) return false;
-  const double v = std::strtod(s.c_str(), nullptr);
+  // from_chars reads "." as the decimal point whatever the process's locale
+  // (strtod would stop at it under a comma-decimal locale and read 32.2 as 32)
+  double v = 0.0;
+  const char* first = s.data() + (s[0] == '+' ? 1 : 0);  // from_chars takes no plus sign
+  const auto read = std::from_chars(first, s.data() + s.size(), v);
+  if (read.ec == std::errc::result_out_of_range) return false;  // beyond even a double
+  if (read.ec != std::errc() || read.ptr != s.data() + s.size()) return false;
   if (!std::isfinite(v) || std::fabs(v) > FLT_MAX) return false;  // overflows a single-precision real
   value = static_cast<Real>(v);
   return true;

@@ -38,7 +38,10 @@ bool SolveHarmonic(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, F
   for (int d = 1; d <= kDof; ++d) amplitude(d) = std::abs(b(d));
   if (!CheckResponse(out, k, omega, amplitude, r)) return false;
   r.kind = FrequencyResponse::Kind::kAmplitude;
-  for (int d = 1; d <= kDof; ++d) r.amplitude[static_cast<size_t>(d - 1)] = amplitude(d).real();
+  for (int d = 1; d <= kDof; ++d) {
+    r.amplitude[static_cast<size_t>(d - 1)] = amplitude(d).real();
+    r.motion[static_cast<size_t>(d - 1)] = b(d);
+  }
   return true;
 }
 

@@ -58,7 +58,7 @@ void SpectrumTable(const ResultStore& r, Report& out, const char* title, int das
 
 }  // namespace
 
-void PrintRandomResults(const ProblemData& p, const ResultStore& r, Report& out) {
+void PrintRandomResults(const ProblemData& p, ResultStore& r, Report& out) {
   WritePageHeader(out, 2, p.run.Title);
   out.Blank(2);
   out.Line(fmt::Line().X(13).A("DEGREE OF"));
@@ -79,8 +79,10 @@ void PrintRandomResults(const ProblemData& p, const ResultStore& r, Report& out)
     const Real m2 = SimpsonMoment(v.data(), r.count, h);
     fmt::Line row;
     row.X(16).I(d, 2).X(12);
+    const Real unknown = std::numeric_limits<Real>::quiet_NaN();
+    r.peakFactor[static_cast<size_t>(d - 1)] = unknown;
+    r.maximum[static_cast<size_t>(d - 1)] = unknown;
     if (!Finite(m0) || !Finite(m2)) {  // a spectrum with unknown points has no moments: asterisks
-      const Real unknown = std::numeric_limits<Real>::quiet_NaN();
       out.Line(row.F(unknown, 4, 1).X(9).E(unknown, 14, 4));
       continue;
     }
@@ -98,7 +100,10 @@ void PrintRandomResults(const ProblemData& p, const ResultStore& r, Report& out)
       }
     }
     if (defined) {
-      row.F(g, 4, 1).X(9).E(g * std::sqrt(m0 > 0.0f ? m0 : 0.0f), 14, 4);
+      const Real maximum = g * std::sqrt(m0 > 0.0f ? m0 : 0.0f);
+      r.peakFactor[static_cast<size_t>(d - 1)] = g;
+      r.maximum[static_cast<size_t>(d - 1)] = maximum;
+      row.F(g, 4, 1).X(9).E(maximum, 14, 4);
     } else {
       row.A("  * ").X(9).A("   NOT DEFINED");
       undefined = true;

@@ -14,7 +14,7 @@ namespace terva {
 bool SolveRandom(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, FrequencyResponse& r, Report& out);
 
 // After the loop: the peak-factor table and the two response spectrum tables.
-void PrintRandomResults(const ProblemData& p, const ResultStore& r, Report& out);
+void PrintRandomResults(const ProblemData& p, ResultStore& r, Report& out);
 
 // Spectral moment by Simpson's rule with spacing h: interior weights 4, 2, 4, …
 // and weight 1 at both ends (n >= 3).

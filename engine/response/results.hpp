@@ -4,6 +4,7 @@
 
 #include <array>
 #include <limits>
+#include <vector>
 
 #include "engine/core/problem_data.hpp"
 
@@ -16,6 +17,7 @@ struct FrequencyResponse {
   Kind kind = Kind::kNone;
   std::array<Real, kDof> amplitude{};    // harmonic amplitudes, random response spectra
   std::array<Complex, kDof> spectrum{};  // transient response spectra
+  std::array<Complex, kDof> motion{};    // harmonic: the complex motions whose moduli are the amplitudes
 
   void MarkUnknown() { kind = Kind::kUnknown; }
 };
@@ -27,6 +29,17 @@ struct ResultStore {
   Rows<Real, kMaxFrequencies> printedOmega;  // the running frequency the tables print
   Rows<Rows<Real, kMaxFrequencies>, kDof> amplitude;  // harmonic amplitudes; random: response spectra
   Rows<Rows<Complex, kDof>, kMaxTransientPoints> spectrum;  // transient response spectra X(k, d)
+  Rows<Rows<Complex, kMaxFrequencies>, kDof> motion;  // harmonic: complex motions, amplitude = |motion|
+
+  // The eight reported constants K and C of every frequency, as the report's
+  // tables hold them before printing (whether or not they are printed).
+  Rows<Rows<Real, kMaxFrequencies>, 8> stiffness, damping;
+  // Transient: the times and the histories the response table prints, [j][d].
+  std::vector<Real> time;
+  std::vector<std::array<Real, kDof>> history;
+  // Random: peak factor and maximum displacement of each degree of freedom
+  // (NaN where not defined).
+  std::array<Real, kDof> peakFactor{}, maximum{};
 
   // No response is known at index k (its equations could not be solved, or its
   // impedance is no number): NaN, which the report prints as asterisks and
@@ -34,7 +47,7 @@ struct ResultStore {
   void MarkUnknown(int k) {
     const Real nan = std::numeric_limits<Real>::quiet_NaN();
     for (int d = 1; d <= kDof; ++d) {
-      if (k >= 1 && k <= kMaxFrequencies) amplitude(d)(k) = nan;
+      if (k >= 1 && k <= kMaxFrequencies) amplitude(d)(k) = nan, motion(d)(k) = Complex(nan, nan);
       if (k >= 1 && k <= kMaxTransientPoints) spectrum(k)(d) = Complex(nan, nan);
     }
   }
@@ -45,6 +58,7 @@ struct ResultStore {
     if (f.kind == Kind::kUnknown) return MarkUnknown(k);
     for (int d = 1; d <= kDof; ++d) {
       if (f.kind == Kind::kAmplitude) amplitude(d)(k) = f.amplitude[static_cast<size_t>(d - 1)];
+      if (f.kind == Kind::kAmplitude) motion(d)(k) = f.motion[static_cast<size_t>(d - 1)];
       if (f.kind == Kind::kSpectrum) spectrum(k)(d) = f.spectrum[static_cast<size_t>(d - 1)];
     }
   }

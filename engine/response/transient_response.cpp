@@ -52,9 +52,12 @@ void PrintTransientResults(const ProblemData& p, ResultStore& r, Report& out) {
   out.Line(fmt::Line("-------   ---------   ---------   --------").X(3).A("  ---------").X(3).A(" --------- ").X(2)
                .A("--------"));
   out.Blank();
+  r.time.assign(static_cast<size_t>(n), 0.0f);
+  r.history = history;
   Real t = 0.0f;
   for (int j = 0; j < n; ++j) {
     t += p.load.TimeStep;  // accumulated: the first row stands at one time step
+    r.time[static_cast<size_t>(j)] = t;
     fmt::Line row;
     row.F(t, 7, 2).X(2);
     for (int d = 0; d < kDof; ++d) row.X(1).PE(history[static_cast<size_t>(j)][static_cast<size_t>(d)], 11, 4);

@@ -126,13 +126,17 @@ QString WithExtension(const QString& path, const QString& extension) {
 
 TRunFiles TRunFiles::Beside(const QString& project) {
   const QString absolute = QFileInfo(project).absoluteFilePath();
-  return {absolute, WithExtension(absolute, QStringLiteral(".tvo")), WithExtension(absolute, QStringLiteral(".tvp")),
-          WithExtension(absolute, QStringLiteral(".tvr")), WithExtension(absolute, QStringLiteral(".tvt"))};
+  return {absolute,
+          WithExtension(absolute, QStringLiteral(".tvo")),
+          WithExtension(absolute, QStringLiteral(".tvp")),
+          WithExtension(absolute, QStringLiteral(".tvr")),
+          WithExtension(absolute, QStringLiteral(".tvt")),
+          WithExtension(absolute, QStringLiteral(".tvj"))};
 }
 
 QByteArray TRunFiles::NamesDat() const {
   QByteArray text;
-  for (const QString* line : {&project, &report, &graphic, &notes, &geometry, &geometry})
+  for (const QString* line : {&project, &report, &graphic, &notes, &geometry, &geometry, &results})
     text += Native(*line).toLocal8Bit() + '\n';
   return text;
 }
@@ -165,6 +169,7 @@ const QString TEngineRunner::kInitFailed = QStringLiteral("Attempt to initialize
 const QString TEngineRunner::kInputName = QStringLiteral("input.tvd");
 const QString TEngineRunner::kReportName = QStringLiteral("output.tvo");
 const QString TEngineRunner::kGraphicName = QStringLiteral("output.tvp");
+const QString TEngineRunner::kResultsName = QStringLiteral("output.tvj");
 
 TEngineRunner::TEngineRunner(QString library, QString workRoot)
     : library_(std::move(library)), workRoot_(std::move(workRoot)) {}
@@ -183,7 +188,7 @@ bool TEngineRunner::Busy() { return running; }
 
 QString TEngineRunner::ResultConflict(const QString& project) {
   const TRunFiles files = TRunFiles::Beside(project);
-  if (files.report == files.project || files.graphic == files.project)
+  if (files.report == files.project || files.graphic == files.project || files.results == files.project)
     return QStringLiteral("%1: its results would overwrite the project itself").arg(Native(files.project));
   return {};
 }
@@ -224,7 +229,7 @@ bool TEngineSession::Prepare() {
     return refuse(QStringLiteral("%1: no such project file").arg(Native(files_.project)));
   if (const QString conflict = TEngineRunner::ResultConflict(files_.project); !conflict.isEmpty())
     return refuse(conflict);
-  for (const QString* result : {&files_.report, &files_.graphic})
+  for (const QString* result : {&files_.report, &files_.graphic, &files_.results})
     if (!Replaceable(*result))
       return refuse(QStringLiteral("%1 cannot be replaced (read-only or not a plain file); the previous results are kept")
                         .arg(Native(*result)));
@@ -240,7 +245,7 @@ bool TEngineSession::Prepare() {
     return refuse(QStringLiteral("Cannot copy %1 into the working folder").arg(Native(files_.project)));
   TRunFiles inside{work.filePath(TEngineRunner::kInputName), work.filePath(TEngineRunner::kReportName),
                    work.filePath(TEngineRunner::kGraphicName), work.filePath(QStringLiteral("output.tvr")),
-                   work.filePath(QStringLiteral("output.tvt"))};
+                   work.filePath(QStringLiteral("output.tvt")), work.filePath(TEngineRunner::kResultsName)};
   QFile names(work.filePath(QStringLiteral("names.dat")));
   const QByteArray text = inside.NamesDat();
   if (!names.open(QIODevice::WriteOnly) || names.write(text) != text.size() || !names.flush())
@@ -301,29 +306,36 @@ TRunResult TEngineSession::Deliver() {
     result_.message = QStringLiteral("The engine wrote no complete report; the previous results are kept");
     return result_;
   }
-  // Both files are written beside the project under temporary names first;
-  // only when both are complete do they replace the old ones.
-  QSaveFile newReport(files_.report), newGraphic(files_.graphic);
+  // The files are written beside the project under temporary names first;
+  // only when all are complete do they replace the old ones.
+  const QString results = work.filePath(TEngineRunner::kResultsName);
+  QSaveFile newReport(files_.report), newGraphic(files_.graphic), newResults(files_.results);
   const bool hasGraphic = QFileInfo::exists(graphic);
-  if (!Stage(report, newReport) || (hasGraphic && !Stage(graphic, newGraphic))) {
+  const bool hasResults = QFileInfo(results).size() > 0;
+  if (!Stage(report, newReport) || (hasGraphic && !Stage(graphic, newGraphic)) ||
+      (hasResults && !Stage(results, newResults))) {
     newReport.cancelWriting();
     newGraphic.cancelWriting();
+    newResults.cancelWriting();
     result_.status = TRunResult::kNotDelivered;
     result_.message = QStringLiteral("The results could not be written beside %1; the previous results are kept")
                           .arg(Native(files_.project));
     return result_;
   }
-  // Each commit waits until its file is on the disk. Both files are sent on
-  // their way first, so that the first wait covers both and the second
-  // finds its file already written.
+  // Each commit waits until its file is on the disk. All files are sent on
+  // their way first, so that the first wait covers them all and the others
+  // find their files already written.
   StartWriteBack(newReport);
   if (hasGraphic) StartWriteBack(newGraphic);
-  if (!newReport.commit() || (hasGraphic && !newGraphic.commit())) {
+  if (hasResults) StartWriteBack(newResults);
+  if (!newReport.commit() || (hasGraphic && !newGraphic.commit()) || (hasResults && !newResults.commit())) {
     result_.status = TRunResult::kNotDelivered;
     result_.message = QStringLiteral("The results could not be written beside %1").arg(Native(files_.project));
     return result_;
   }
-  if (!hasGraphic) QFile::remove(files_.graphic);  // an old one would not belong to this report
+  // an old file of a kind this run did not write would not belong to its report
+  if (!hasGraphic) QFile::remove(files_.graphic);
+  if (!hasResults) QFile::remove(files_.results);
   result_.errorFrequencies = ErrorFrequencies(files_.report);
   result_.status = TRunResult::kDelivered;
   result_.message.clear();

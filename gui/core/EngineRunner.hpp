@@ -68,9 +68,12 @@ struct TRunFiles {
   QString graphic;   // ".tvp"
   QString notes;     // ".tvr", the processor-run notes
   QString geometry;  // ".tvt"
+  QString results;   // ".tvj", the results file: every number at the engine's precision
 
   static TRunFiles Beside(const QString& project);
-  // The six lines of "names.dat" (the geometry file twice).
+  // The seven lines of "names.dat": the six the engine has always been given
+  // (the geometry file twice), then the results file, which an engine that
+  // knows no results file never reads.
   QByteArray NamesDat() const;
 };
 
@@ -100,7 +103,7 @@ using TEngineProgress = void (*)(int* done, int* total);
 // The outcome of a run.
 struct TRunResult {
   enum Status {
-    kDelivered,     // the engine ran; its report and graphic data file are beside the project
+    kDelivered,     // the engine ran; its report, graphic data file and results file are beside the project
     kNotRun,        // the run could not be made (see message); nothing changed
     kNoResults,     // the engine ran but left no complete report; the old results stay
     kNotDelivered,  // the results could not be put beside the project; the old results stay
@@ -134,7 +137,9 @@ class TEngineSession {
     called_ = true;
     result_.code = code;
   }
-  // Puts the report and graphic data file beside the project.
+  // Puts the report, the graphic data file and the results file beside the
+  // project, all or none; a file of the three that the engine did not write
+  // is removed there, as it belongs to an earlier run.
   TRunResult Deliver();
   // The engine's progress while Call() runs on another thread: frequencies
   // finished and in total (both 0 outside the frequency loop). False, with
@@ -166,6 +171,7 @@ class TEngineRunner {
   static const QString kInputName;     // "input.tvd"
   static const QString kReportName;    // "output.tvo"
   static const QString kGraphicName;   // "output.tvp"
+  static const QString kResultsName;   // "output.tvj"
 
   // `library`: the engine's full path; `workRoot`: where working folders are
   // made (default: "runs" in the per-user application data folder).

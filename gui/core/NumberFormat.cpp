@@ -1,5 +1,7 @@
 #include "gui/core/NumberFormat.hpp"
 
+#include <clocale>
+
 #include <charconv>
 #include <cmath>
 
@@ -58,5 +60,7 @@ QString FormatGeneral(long double value) {
   }
   return text;
 }
+
+void UseDecimalPoint() { std::setlocale(LC_NUMERIC, "C"); }
 
 }  // namespace terva::gui

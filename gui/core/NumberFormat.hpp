@@ -27,4 +27,12 @@ struct TDecimal {
 };
 TDecimal ToDecimal(long double value, int digits);
 
+// Makes the C library read and write numbers with "." again after Qt has set
+// the process's locale from the environment (QCoreApplication does, on
+// Unix): the engine called in this process, printf and strtod then never see
+// a comma-decimal locale. Texts, dates and collation keep the user's locale.
+// Every program of the project calls it right after making its application
+// object.
+void UseDecimalPoint();
+
 }  // namespace terva::gui

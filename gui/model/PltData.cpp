@@ -1,5 +1,8 @@
 #include "gui/model/PltData.hpp"
 
+#include "gui/model/ResultsExport.hpp"
+#include "gui/model/ResultsFile.hpp"
+
 #include "gui/core/Messages.hpp"
 #include "gui/core/NumberFormat.hpp"
 #include "gui/core/WordRead.hpp"
@@ -164,8 +167,8 @@ constexpr TPlotLayout kRotation{"Footing Response", "Frequency", "Hz", "Rotation
 // The cross terms are read but never shown; they get a plain frequency axis.
 constexpr TPlotLayout kCrossTerm{"", "Frequency (Hz)", "", "", "", false};
 
-// Hz on the plots' frequency axis.
-constexpr long double kCircle = 6.2832L;
+// Hz on the plots' frequency axis, as the report converts it.
+long double PlotHz(float omega) { return static_cast<long double>(HzOf(omega)); }
 
 }  // namespace
 
@@ -192,11 +195,25 @@ namespace {
 // before any plot is touched, so a fault inside it leaves every line with
 // the same number of complete points.
 template <size_t N>
-void ReadRecord(TWordReader& reader, const std::array<TLine*, N>& targets) {
-  const long double x = reader.ReadFloat() / kCircle;
+void ReadRecord(TWordReader& reader, const std::array<TLine*, N>& targets, std::vector<float>* omegas) {
+  const float omega = static_cast<float>(reader.ReadFloat());
   std::array<long double, N> values{};
   for (long double& value : values) value = reader.ReadFloat();
+  const long double x = PlotHz(omega);
   for (size_t k = 0; k < N; ++k) targets[k]->Points.push_back({x, values[k]});
+  if (omegas) omegas->push_back(omega);
+}
+
+// Every curve's points from the results file of the same run: x from its
+// frequencies, y from its values; the lines keep their number of points.
+template <size_t N>
+void TakeFullPrecision(const std::array<TLine*, N>& targets, const std::vector<float>& omega,
+                       const std::array<const std::vector<float>*, N>& values) {
+  for (size_t k = 0; k < N; ++k) {
+    std::vector<TFloatPoint>& points = targets[k]->Points;
+    for (size_t j = 0; j < points.size() && j < omega.size(); ++j)
+      points[j] = {PlotHz(omega[j]), static_cast<long double>((*values[k])[j])};
+  }
 }
 
 void Merge(TGraphPlot& into, TGraphPlot& second, TGraphPlot& third, const QStringList& names) {
@@ -214,6 +231,10 @@ bool TResultPlots::ReadResultCurves(const QString& fileName, bool showErrors, bo
   for (TGraphPlot* plot : All()) plot->Reset(1);
   pltDxyzR.Reset(3);
   pltMxyzR.Reset(3);
+  impedanceOmega.clear();
+  responseOmega.clear();
+  fullPrecision = false;
+  for (auto& m : motion) m.clear();
 
   const std::array<TLine*, 8> stiffness{&pltRealKXX.Line(0),  &pltRealKYY.Line(0), &pltRealKWW.Line(0),
                                         &pltRealKPPX.Line(0), &pltRealKPPY.Line(0), &pltRealKZT.Line(0),
@@ -238,9 +259,9 @@ bool TResultPlots::ReadResultCurves(const QString& fileName, bool showErrors, bo
 
       if (matrix) {
         for (int j = 0; j < count; ++j) {
-          ReadRecord(reader, stiffness);
+          ReadRecord(reader, stiffness, &impedanceOmega);
           reader.ReadLine();
-          ReadRecord(reader, damping);
+          ReadRecord(reader, damping, nullptr);
         }
         Merge(pltRealKXX, pltRealKYY, pltRealKWW, {"Kxx", "Kyy", "Kww"});
         Merge(pltRealKPPX, pltRealKPPY, pltRealKZT, {"Kppx", "Kppy", "Kzt"});
@@ -248,7 +269,7 @@ bool TResultPlots::ReadResultCurves(const QString& fileName, bool showErrors, bo
         Merge(pltDampCPPX, pltDampCPPY, pltDampCZT, {"Cppx", "Cppy", "Czt"});
       }
       if (loadType == 1) {
-        for (int j = 0; j < count; ++j) ReadRecord(reader, response);
+        for (int j = 0; j < count; ++j) ReadRecord(reader, response, &responseOmega);
         if (pltDxyzR.LineCount() == 3) {
           pltDxyzR.Line(0).Name = QStringLiteral("X-Dir.");
           pltDxyzR.Line(1).Name = QStringLiteral("Y-Dir.");
@@ -261,6 +282,27 @@ bool TResultPlots::ReadResultCurves(const QString& fileName, bool showErrors, bo
         }
       }
       for (TGraphPlot* plot : All()) plot->SetUnits(unitSystem);
+      TEngineResults full;
+      const std::vector<float>& printed = !impedanceOmega.empty() ? impedanceOmega : responseOmega;
+      if (ReadEngineResults(ResultsFileOf(fileName), full) && ResultsMatch(full, count, printed)) {
+        fullPrecision = true;
+        if (!impedanceOmega.empty()) {
+          std::array<const std::vector<float>*, 8> k{}, c{};
+          for (size_t t = 0; t < 8; ++t) k[t] = &full.stiffness[t], c[t] = &full.damping[t];
+          TakeFullPrecision(stiffness, full.omega, k);
+          TakeFullPrecision(damping, full.omega, c);
+          impedanceOmega = full.omega;
+        }
+        if (full.Harmonic()) {
+          if (!responseOmega.empty()) {
+            std::array<const std::vector<float>*, 6> a{};
+            for (size_t d = 0; d < 6; ++d) a[d] = &full.amplitude[d];
+            TakeFullPrecision(response, full.omega, a);
+            responseOmega = full.omega;
+          }
+          motion = full.motion;
+        }
+      }
     }
     success = true;
   } catch (const TError& error) {

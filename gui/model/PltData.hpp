@@ -15,6 +15,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+#include <complex>
 #include <memory>
 #include <vector>
 
@@ -139,10 +141,25 @@ class TResultPlots {
   // Every plot above.
   std::vector<TGraphPlot*> All();
 
+  // What the last read found besides the curves. The frequencies in rad/s of
+  // the stiffness and damping records and of the response records; whether
+  // the curves hold the engine's own precision (from the results file that
+  // belongs to the graphic data file) or the graphic data file's three to five
+  // digits; and, with the results file of a harmonic run, the complex motions
+  // of the centre of gravity (UOX, UOY, UOZ, EPOX, EPOY, EPOZ), whose moduli
+  // are the response curves' values. Empty motions: no phases are known.
+  std::vector<float> impedanceOmega, responseOmega;
+  bool fullPrecision = false;
+  std::array<std::vector<std::complex<float>>, 6> motion;
+  bool HasPhases() const { return !motion[0].empty(); }
+
   // Reads a graphic data file written by the engine for a project with the
   // given MATRIX option (stiffness and damping pairs present), load type
   // (1 harmonic: response lines present; 2 transient; 3 random) and unit
   // system (1 English, 2 SI). Returns true when the whole file was read.
+  // When the results file of the same run lies beside it (ResultsFile.hpp),
+  // the curves take its numbers at full precision. A curve's x is the
+  // frequency in Hz as the report converts it (rad/s × 0.5 / 3.14).
   // On failure the plots keep the records read completely before the fault;
   // the reader's message goes to `errorText` when given, and to the message
   // sink (Messages.hpp) when `showErrors` is set.

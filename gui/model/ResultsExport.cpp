@@ -12,6 +12,7 @@
 #include "gui/core/WordRead.hpp"
 #include "gui/model/PltData.hpp"
 #include "gui/model/ProgramData.hpp"
+#include "gui/model/ResultsFile.hpp"
 
 namespace terva::gui {
 
@@ -23,9 +24,6 @@ const std::array<const char*, TResultsData::kAmplitudes> TResultsData::kAmplitud
     "UOX", "UOY", "UOZ", "EPOX", "EPOY", "EPOZ"};
 
 namespace {
-
-// Hz on the result plots' frequency axis (the reader divides by it).
-constexpr long double kPlotCircle = 6.2832L;
 
 QString FoundationNameOf(int code) {
   switch (code) {
@@ -198,62 +196,80 @@ bool ReadResults(const QString& graphic, TResultsData& data, QString* error) {
     return false;
   };
   bool matrix = false, harmonic = false;
+  int count = 0, records = 0;
   try {
     // The layout: the count line, then 2 × count pair records (MATRIX) and
     // count response records (harmonic loads).
     TWordReader layout(graphic);
-    const int count = layout.ReadInt();
+    count = layout.ReadInt();
     if (count < 2)
       return fail(QStringLiteral("%1 holds fewer than two frequencies; nothing to export").arg(graphic));
-    int records = 0, firstWords = 0;
+    int firstWords = 0;
     for (int i = 1; i < layout.LineCount(); ++i) {
       const int words = layout.Line(i).size();
       if (words == 0) continue;
       if (records++ == 0) firstWords = words;
     }
-    // Neither stiffness and damping (the MATRIX option) nor a harmonic
-    // response: a run without curves, whose results are the report's alone.
-    if (records == 0) return true;
-    if (firstWords == 9) {
+    if (records > 0 && firstWords == 9) {
       matrix = true;
       harmonic = records > 2 * count;
-    } else if (firstWords == 7) {
+    } else if (records > 0 && firstWords == 7) {
       harmonic = true;
-    } else {
+    } else if (records > 0) {
       return fail(QStringLiteral("%1 is no graphic data file of a run").arg(graphic));
     }
   } catch (const TError& e) {
     return fail(QStringLiteral("%1: %2").arg(graphic, e.Message()));
   }
 
+  // Neither stiffness and damping (the MATRIX option) nor a harmonic
+  // response: a run without curves, whose results are the report's alone
+  // unless the results file holds them.
   TResultPlots plots;
-  QString why;
-  if (!plots.ReadResultCurves(graphic, false, matrix, harmonic ? 1 : 2, 1, &why))
-    return fail(QStringLiteral("%1: %2").arg(graphic, QString(why).replace(QLatin1Char('\r'), QLatin1Char(' '))));
-
-  auto omegaOf = [](const TFloatPoint& p) { return static_cast<float>(p.X * kPlotCircle); };
-  if (matrix) {
-    const TLine* k[TResultsData::kTerms] = {&plots.pltRealKXX.Line(0),  &plots.pltRealKYY.Line(0),
-                                            &plots.pltRealKWW.Line(0),  &plots.pltRealKPPX.Line(0),
-                                            &plots.pltRealKPPY.Line(0), &plots.pltRealKZT.Line(0),
-                                            &plots.pltRealKXP.Line(0),  &plots.pltRealKYP.Line(0)};
-    const TLine* c[TResultsData::kTerms] = {&plots.pltDampCXX.Line(0),  &plots.pltDampCYY.Line(0),
-                                            &plots.pltDampCWW.Line(0),  &plots.pltDampCPPX.Line(0),
-                                            &plots.pltDampCPPY.Line(0), &plots.pltDampCZT.Line(0),
-                                            &plots.pltDampCXP.Line(0),  &plots.pltDampCYP.Line(0)};
-    for (const TFloatPoint& p : k[0]->Points) data.omega.push_back(omegaOf(p));
-    for (int t = 0; t < TResultsData::kTerms; ++t) {
-      for (const TFloatPoint& p : k[t]->Points) data.stiffness[t].push_back(static_cast<float>(p.Y));
-      for (const TFloatPoint& p : c[t]->Points) data.damping[t].push_back(static_cast<float>(p.Y));
+  if (records > 0) {
+    QString why;
+    if (!plots.ReadResultCurves(graphic, false, matrix, harmonic ? 1 : 2, 1, &why))
+      return fail(QStringLiteral("%1: %2").arg(graphic, QString(why).replace(QLatin1Char('\r'), QLatin1Char(' '))));
+    if (matrix) {
+      const TLine* k[TResultsData::kTerms] = {&plots.pltRealKXX.Line(0),  &plots.pltRealKYY.Line(0),
+                                              &plots.pltRealKWW.Line(0),  &plots.pltRealKPPX.Line(0),
+                                              &plots.pltRealKPPY.Line(0), &plots.pltRealKZT.Line(0),
+                                              &plots.pltRealKXP.Line(0),  &plots.pltRealKYP.Line(0)};
+      const TLine* c[TResultsData::kTerms] = {&plots.pltDampCXX.Line(0),  &plots.pltDampCYY.Line(0),
+                                              &plots.pltDampCWW.Line(0),  &plots.pltDampCPPX.Line(0),
+                                              &plots.pltDampCPPY.Line(0), &plots.pltDampCZT.Line(0),
+                                              &plots.pltDampCXP.Line(0),  &plots.pltDampCYP.Line(0)};
+      data.omega = plots.impedanceOmega;
+      for (int t = 0; t < TResultsData::kTerms; ++t) {
+        for (const TFloatPoint& p : k[t]->Points) data.stiffness[t].push_back(static_cast<float>(p.Y));
+        for (const TFloatPoint& p : c[t]->Points) data.damping[t].push_back(static_cast<float>(p.Y));
+      }
+    }
+    if (harmonic) {
+      const TLine* r[TResultsData::kAmplitudes] = {&plots.pltDxyzR.Line(0), &plots.pltDxyzR.Line(1),
+                                                   &plots.pltDxyzR.Line(2), &plots.pltMxyzR.Line(0),
+                                                   &plots.pltMxyzR.Line(1), &plots.pltMxyzR.Line(2)};
+      data.responseOmega = plots.responseOmega;
+      for (int a = 0; a < TResultsData::kAmplitudes; ++a)
+        for (const TFloatPoint& p : r[a]->Points) data.amplitude[a].push_back(static_cast<float>(p.Y));
     }
   }
-  if (harmonic) {
-    const TLine* r[TResultsData::kAmplitudes] = {&plots.pltDxyzR.Line(0), &plots.pltDxyzR.Line(1),
-                                                 &plots.pltDxyzR.Line(2), &plots.pltMxyzR.Line(0),
-                                                 &plots.pltMxyzR.Line(1), &plots.pltMxyzR.Line(2)};
-    for (const TFloatPoint& p : r[0]->Points) data.responseOmega.push_back(omegaOf(p));
-    for (int a = 0; a < TResultsData::kAmplitudes; ++a)
-      for (const TFloatPoint& p : r[a]->Points) data.amplitude[a].push_back(static_cast<float>(p.Y));
+
+  // The results file of the same run: every number at the engine's
+  // precision, the stiffness and damping with or without MATRIX, and the
+  // phases of a harmonic response.
+  TEngineResults full;
+  const std::vector<float>& printed = !data.omega.empty() ? data.omega : data.responseOmega;
+  if (ReadEngineResults(ResultsFileOf(graphic), full) && ResultsMatch(full, count, printed)) {
+    data.fullPrecision = true;
+    data.omega = full.omega;
+    data.stiffness = full.stiffness;
+    data.damping = full.damping;
+    if (full.Harmonic()) {
+      data.responseOmega = full.omega;
+      data.amplitude = full.amplitude;
+      data.motion = full.motion;
+    }
   }
   return true;
 }
@@ -337,9 +353,13 @@ QString ResponseCsv(const TResultsData& data, const TResultsInfo& info) {
 QString ResultsJson(const TResultsData& data, const TResultsInfo& info) {
   auto orNull = [](const QString& text) { return text.isEmpty() ? QStringLiteral("null") : Quoted(text); };
   QStringList fields;
-  fields << QStringLiteral("\"format\": \"terva-results\"") << QStringLiteral("\"version\": 1")
+  fields << QStringLiteral("\"format\": \"terva-results\"") << QStringLiteral("\"version\": 2")
          << "\"project\": " + Quoted(info.project) << "\"report\": " + Quoted(info.report)
-         << "\"graphic_data\": " + Quoted(info.graphic) << "\"title\": " + Quoted(info.title)
+         << "\"graphic_data\": " + Quoted(info.graphic)
+         << "\"results_file\": " + (data.fullPrecision ? Quoted(ResultsFileOf(info.graphic)) : QStringLiteral("null"))
+         << QStringLiteral("\"precision\": ") +
+                (data.fullPrecision ? QStringLiteral("\"single\"") : QStringLiteral("\"graphic data (3 to 5 digits)\""))
+         << "\"title\": " + Quoted(info.title)
          << "\"unit_system\": " + orNull(info.UnitSystemName())
          << QStringLiteral("\"foundation\": {\"code\": %1, \"name\": %2}")
                 .arg(info.foundationCode)
@@ -357,7 +377,10 @@ QString ResultsJson(const TResultsData& data, const TResultsInfo& info) {
   for (const QString& key : keys) units << Quoted(key) + ": " + Quoted(UnitOf(key, info));
   fields << "\"units\": {" + units.join(QStringLiteral(", ")) + "}";
 
-  fields << "\"frequency_hz\": " + HzArray(data.omega) << "\"frequency_rad_s\": " + Array(data.omega);
+  // One frequency list for every block: the results file's, or the graphic
+  // data file's (its response rows print more digits than its impedance rows)
+  const std::vector<float>& omega = data.HasResponse() ? data.responseOmega : data.omega;
+  fields << "\"frequency_hz\": " + HzArray(omega) << "\"frequency_rad_s\": " + Array(omega);
   if (data.HasImpedance()) {
     QStringList k, c;
     for (int t = 0; t < TResultsData::kTerms; ++t) {
@@ -368,12 +391,22 @@ QString ResultsJson(const TResultsData& data, const TResultsInfo& info) {
     fields << "\"damping\": {" + c.join(QLatin1Char(',')) + "\n  }";
   }
   if (data.HasResponse()) {
-    QStringList a;
-    for (int i = 0; i < TResultsData::kAmplitudes; ++i)
-      a << "\n      " + Quoted(QLatin1String(TResultsData::kAmplitudeNames[i])) + ": " + Array(data.amplitude[i]);
-    fields << "\"response\": {\n    \"frequency_hz\": " + HzArray(data.responseOmega) +
-                  ",\n    \"frequency_rad_s\": " + Array(data.responseOmega) + ",\n    \"amplitudes\": {" +
-                  a.join(QLatin1Char(',')) + "\n    }\n  }";
+    auto block = [&](const QString& key, auto value) {
+      QStringList a;
+      for (int i = 0; i < TResultsData::kAmplitudes; ++i) {
+        std::vector<float> v;
+        for (size_t j = 0; j < data.responseOmega.size(); ++j) v.push_back(value(i, j));
+        a << "\n      " + Quoted(QLatin1String(TResultsData::kAmplitudeNames[i])) + ": " + Array(v);
+      }
+      return ",\n    \"" + key + "\": {" + a.join(QLatin1Char(',')) + "\n    }";
+    };
+    QString response = "\"response\": {" +
+                       block(QStringLiteral("amplitudes"), [&](int i, size_t j) { return data.amplitude[i][j]; }).mid(1);
+    if (data.HasPhases()) {
+      response += block(QStringLiteral("real"), [&](int i, size_t j) { return data.motion[i][j].real(); });
+      response += block(QStringLiteral("imag"), [&](int i, size_t j) { return data.motion[i][j].imag(); });
+    }
+    fields << response + "\n  }";
   }
   return "{\n  " + fields.join(QStringLiteral(",\n  ")) + "\n}\n";
 }

@@ -49,6 +49,7 @@
 #include <QStringList>
 
 #include <array>
+#include <complex>
 #include <vector>
 
 namespace terva::gui {
@@ -98,8 +99,16 @@ struct TResultsData {
   std::vector<float> responseOmega;  // rad/s of the response rows
   std::array<std::vector<float>, kAmplitudes> amplitude;
 
+  // Harmonic loads with the results file: the complex motions whose moduli
+  // are the amplitudes; empty otherwise.
+  std::array<std::vector<std::complex<float>>, kAmplitudes> motion;
+  // Read from the engine's results file (every number at single precision);
+  // false: the graphic data file's three to five significant digits.
+  bool fullPrecision = false;
+
   bool HasImpedance() const { return !omega.empty(); }
   bool HasResponse() const { return !responseOmega.empty(); }
+  bool HasPhases() const { return !motion[0].empty(); }
 };
 
 // Hz of a frequency in rad/s, as the report converts it.

@@ -82,19 +82,24 @@ TSpringsDashpots SpringsDashpotsAt(const TResultsData& data, double omega) {
   }
   const std::vector<float>& w = data.omega;
   const auto [low, high] = std::minmax_element(w.begin(), w.end());
-  const float typed = static_cast<float>(omega);  // the rows' precision
-  if (!(typed >= *low && typed <= *high)) {
+  // A frequency typed as the report prints it (four decimals in rad/s or
+  // Hz) is the computed one: within half a unit of the fourth decimal of Hz,
+  // and a float's rounding, omega takes that row.
+  const double tolerance = 0.5e-4 * kRadPerHz + 4.0 * std::numeric_limits<float>::epsilon() * std::fabs(omega);
+  if (!(omega >= *low - tolerance && omega <= *high + tolerance)) {
     s.error = QStringLiteral("%1 rad/s (%2 Hz) is outside the computed range %3 to %4 rad/s (%5 to %6 Hz)")
                   .arg(Plain(omega), Plain(FromRadPerSecond(omega, TFrequencyUnit::Hz)), Plain(*low), Plain(*high),
-                       Plain(FromRadPerSecond(*low, TFrequencyUnit::Hz)), Plain(FromRadPerSecond(*high, TFrequencyUnit::Hz)));
+                       Plain(HzOf(*low)), Plain(HzOf(*high)));
     return s;
   }
-  // The computed row itself, else the first pair of neighbouring rows around
-  // it (rows need not ascend; two rows of one printed frequency are skipped).
+  // The computed row nearest to it within the tolerance, else the first pair
+  // of neighbouring rows around it (rows need not ascend; two rows of one
+  // printed frequency are skipped).
   size_t i0 = 0, i1 = 0;
   bool found = false;
-  for (size_t i = 0; i < w.size() && !found; ++i)
-    if (w[i] == typed) i0 = i1 = i, found = true;
+  double nearest = tolerance;
+  for (size_t i = 0; i < w.size(); ++i)
+    if (const double gap = std::fabs(w[i] - omega); gap <= nearest) i0 = i1 = i, nearest = gap, found = true;
   for (size_t i = 0; i + 1 < w.size() && !found; ++i) {
     const double a = std::min(w[i], w[i + 1]), b = std::max(w[i], w[i + 1]);
     if (a < b && omega > a && omega < b) i0 = i, i1 = i + 1, found = true;
@@ -104,13 +109,14 @@ TSpringsDashpots SpringsDashpotsAt(const TResultsData& data, double omega) {
     return s;
   }
   const double w0 = w[i0], w1 = w[i1];
+  if (i0 == i1) s.omega = w0;  // the computed frequency itself
   const double t = i0 == i1 ? 0.0 : (omega - w0) / (w1 - w0);
   for (int k = 0; k < TResultsData::kTerms; ++k) {
     s.stiffness[k] = data.stiffness[k][i0] + t * (double(data.stiffness[k][i1]) - data.stiffness[k][i0]);
     s.damping[k] = data.damping[k][i0] + t * (double(data.damping[k][i1]) - data.damping[k][i0]);
   }
   for (int m = 0; m < 6; ++m)
-    s.ratio[m] = s.stiffness[m] > 0.0 ? s.damping[m] * omega / (2.0 * s.stiffness[m])
+    s.ratio[m] = s.stiffness[m] > 0.0 ? s.damping[m] * s.omega / (2.0 * s.stiffness[m])
                                       : std::numeric_limits<double>::quiet_NaN();
   s.below = std::min(w0, w1);
   s.above = std::max(w0, w1);
@@ -130,7 +136,7 @@ QString SpringsDashpotsTable(const TSpringsDashpots& values, const TResultsInfo&
                 .arg(Plain(values.below), Plain(values.above));
   text += QLatin1Char('\n');
   auto cell = [](double v, const QString& unit) {
-    return (QString::number(v, 'E', 3) + QLatin1Char(' ') + unit).leftJustified(26);
+    return (QString::number(v, 'E', 5) + QLatin1Char(' ') + unit).leftJustified(26);  // the report's six digits
   };
   text += QStringLiteral("Mode").leftJustified(16) + QStringLiteral("Stiffness K").leftJustified(26) +
           QStringLiteral("Damping C").leftJustified(26) + QStringLiteral("Ratio D\n");

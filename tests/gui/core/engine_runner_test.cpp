@@ -100,8 +100,10 @@ class EngineRunnerTest : public QObject {
     QCOMPARE(result.code, 0);
     QCOMPARE(ReadAll(Path("a/plant.tvo")), QByteArray("REPORT OF TITLE=plant\n"));
     QCOMPARE(ReadAll(Path("a/plant.tvp")), QByteArray("GRAPHIC OF TITLE=plant\n"));
-    // The engine saw six names, all inside its own folder under the runs root.
-    QCOMPARE(namesSeen.size(), 6);
+    // The engine saw seven names, all inside its own folder under the runs
+    // root; the last is the results file, which this engine does not write.
+    QCOMPARE(namesSeen.size(), 7);
+    QCOMPARE(QFileInfo(namesSeen[6]).fileName(), QStringLiteral("output.tvj"));
     QVERIFY(folderSeen.startsWith(Runs()));
     for (const QString& name : namesSeen) QVERIFY2(name.startsWith(folderSeen + "/"), qPrintable(name));
     QCOMPARE(QFileInfo(namesSeen[0]).fileName(), QStringLiteral("input.tvd"));

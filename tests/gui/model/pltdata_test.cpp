@@ -2,6 +2,8 @@
 // the example projects are run through terva-batch in a temporary folder and
 // their ".tvp" files read into the result plots.
 #include "gui/model/PltData.hpp"
+#include "gui/model/ResultsExport.hpp"
+#include "gui/model/ResultsFile.hpp"
 #include "support/MessageRecorder.hpp"
 
 #include <QCoreApplication>
@@ -16,6 +18,10 @@
 
 using terva::gui::TGraphPlot;
 using terva::gui::TResultPlots;
+using terva::gui::HzOf;
+using terva::gui::ReadEngineResults;
+using terva::gui::ResultsFileOf;
+using terva::gui::TEngineResults;
 
 namespace {
 
@@ -54,6 +60,12 @@ QList<int> PointCounts(const TGraphPlot& plot) {
 }
 
 }  // namespace
+
+// A value as the graphic data file prints it (E10.3, three digits 0.ddd;
+// F7.2; 1PE11.4): within half a unit of its last printed digit.
+bool Printed(double value, double printed) {
+  return std::fabs(value - printed) <= std::max(5.0e-3 * std::fabs(printed), std::fabs(printed) >= 1.0 ? 5.0e-3 : 0.0);
+}
 
 class PltDataTest : public QObject {
   Q_OBJECT
@@ -125,6 +137,10 @@ class PltDataTest : public QObject {
     const TGraphPlot* damping[] = {&plots.pltDampCXX, &plots.pltDampCXX, &plots.pltDampCXX, &plots.pltDampCPPX,
                                    &plots.pltDampCPPX, &plots.pltDampCPPX, &plots.pltDampCXP, &plots.pltDampCYP};
     const int lineOf[] = {0, 1, 2, 0, 1, 2, 0, 0};
+    TEngineResults full;
+    QVERIFY(ReadEngineResults(ResultsFileOf(Tvp(QStringLiteral("half-space"))), full));
+    QVERIFY(plots.fullPrecision);
+    QVERIFY(plots.HasPhases());
     for (int j : {0, 1, n - 1}) {
       const QList<double> k = Numbers(file, 1 + 2 * j);
       const QList<double> c = Numbers(file, 2 + 2 * j);
@@ -134,15 +150,20 @@ class PltDataTest : public QObject {
       for (int v = 0; v < 8; ++v) {
         const auto& kp = stiffness[v]->Line(lineOf[v]).Points.at(j);
         const auto& cp = damping[v]->Line(lineOf[v]).Points.at(j);
-        QCOMPARE(double(kp.X), k[0] / 6.2832);
-        QCOMPARE(double(kp.Y), k[v + 1]);
-        QCOMPARE(double(cp.X), c[0] / 6.2832);
-        QCOMPARE(double(cp.Y), c[v + 1]);
+        // the results file's numbers, which the graphic data file prints to four digits
+        QCOMPARE(double(kp.X), double(HzOf(full.omega[j])));
+        QCOMPARE(float(kp.Y), full.stiffness[v][j]);
+        QVERIFY(Printed(double(kp.Y), k[v + 1]));
+        QCOMPARE(double(cp.X), double(HzOf(full.omega[j])));
+        QCOMPARE(float(cp.Y), full.damping[v][j]);
+        QVERIFY(Printed(double(cp.Y), c[v + 1]));
       }
       for (int v = 0; v < 6; ++v) {
         const auto& point = (v < 3 ? plots.pltDxyzR : plots.pltMxyzR).Line(v % 3).Points.at(j);
-        QCOMPARE(double(point.X), r[0] / 6.2832);
-        QCOMPARE(double(point.Y), r[v + 1]);
+        QCOMPARE(double(point.X), double(HzOf(full.omega[j])));
+        QCOMPARE(float(point.Y), full.amplitude[v][j]);
+        QCOMPARE(float(point.Y), std::abs(plots.motion[v][j]));
+        QVERIFY(Printed(double(point.Y), r[v + 1]));
       }
     }
     // The rocking damping is written as an absolute value; the cross-term
@@ -154,14 +175,36 @@ class PltDataTest : public QObject {
     QVERIFY(negativeCross);
   }
 
-  // ω = 62.8 rad/s is plotted at 9.99 Hz (the report says 10.00).
+  // ω = 62.8 rad/s is plotted at 10.00 Hz, as the report prints it: one rule
+  // for Hz everywhere.
   void frequencyInHertz() {
     TResultPlots plots;
     QVERIFY(plots.ReadResultCurves(Tvp(QStringLiteral("from-62")), false, true, kHarmonic, kEnglish));
     for (const TGraphPlot* plot : {&plots.pltRealKXX, &plots.pltDampCPPX, &plots.pltDxyzR}) {
       const long double x = plot->Line(0).Points.at(0).X;
-      QCOMPARE(QString::number(double(x), 'f', 2), QStringLiteral("9.99"));
+      QCOMPARE(QString::number(double(x), 'f', 2), QStringLiteral("10.00"));
     }
+  }
+
+  // Without its results file, or beside a results file of another run, the
+  // graphic data file's own numbers are shown, and no phases.
+  void graphicDataAlone() {
+    const QString tvp = Tvp(QStringLiteral("half-space"));
+    const QByteArray file = ReadAll(tvp);
+    const QList<double> k = Numbers(file, 1);
+    const QString results = ResultsFileOf(tvp);
+    const QByteArray saved = ReadAll(results);
+    for (const char* other : {"", "stratum", "from-62"}) {
+      QFile::remove(results);
+      if (*other) QVERIFY(QFile::copy(ResultsFileOf(Tvp(QLatin1String(other))), results));
+      TResultPlots plots;
+      QVERIFY(plots.ReadResultCurves(tvp, false, true, kHarmonic, kEnglish));
+      QVERIFY2(!plots.fullPrecision, other);
+      QVERIFY(!plots.HasPhases());
+      QCOMPARE(double(plots.pltRealKXX.Line(0).Points.at(0).Y), k[1]);
+      QCOMPARE(double(plots.pltRealKXX.Line(0).Points.at(0).X), double(HzOf(float(k[0]))));
+    }
+    WriteAll(results, saved);
   }
 
   // Runs without the constants: a harmonic run has its responses right after
@@ -193,8 +236,8 @@ class PltDataTest : public QObject {
     }
     if (responsePoints > 0) {
       const QList<double> first = Numbers(ReadAll(Tvp(name)), 1);
-      QCOMPARE(double(plots.pltMxyzR.Line(0).Points.at(0).Y), first[4]);
-      QCOMPARE(double(plots.pltDxyzR.Line(1).Points.at(0).X), first[0] / 6.2832);
+      QVERIFY(Printed(double(plots.pltMxyzR.Line(0).Points.at(0).Y), first[4]));
+      QVERIFY(Printed(double(plots.pltDxyzR.Line(1).Points.at(0).X), double(HzOf(float(first[0])))));
     }
   }
 

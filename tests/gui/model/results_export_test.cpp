@@ -145,7 +145,7 @@ class ResultsExportTest : public QObject {
     const QJsonObject json = QJsonDocument::fromJson(ResultsJson(data, info).toUtf8(), &parse).object();
     QCOMPARE(parse.error, QJsonParseError::NoError);
     QCOMPARE(json["format"].toString(), QStringLiteral("terva-results"));
-    QCOMPARE(json["version"].toInt(), 1);
+    QCOMPARE(json["version"].toInt(), 2);
     QCOMPARE(json["unit_system"].toString(), QStringLiteral("English"));
     QCOMPARE(json["foundation"].toObject()["name"].toString(), QStringLiteral("HALF-SPACE"));
     QCOMPARE(json["load"].toObject()["name"].toString(), QStringLiteral("harmonic"));
@@ -171,8 +171,13 @@ class ResultsExportTest : public QObject {
     const QJsonObject json = QJsonDocument::fromJson(ResultsJson(data, info).toUtf8()).object();
     QCOMPARE(json["title"].toString(), info.title);
     QVERIFY(!json.contains("stiffness") && !json.contains("damping"));
-    QCOMPARE(json["frequency_hz"].toArray().size(), 0);
-    QCOMPARE(json["response"].toObject()["frequency_rad_s"].toArray().size(), 20);
+    // one frequency list, the response's, and none inside the response
+    QCOMPARE(json["frequency_hz"].toArray().size(), 20);
+    QCOMPARE(json["frequency_rad_s"].toArray().size(), 20);
+    QVERIFY(!json["response"].toObject().contains("frequency_rad_s"));
+    QCOMPARE(json["response"].toObject()["amplitudes"].toObject()["UOX"].toArray().size(), 20);
+    QCOMPARE(json["precision"].toString(), QStringLiteral("graphic data (3 to 5 digits)"));
+    QVERIFY(json["results_file"].isNull());
     QVERIFY(!json["units"].toObject().contains("Kxx"));
     QCOMPARE(json["units"].toObject()["UOX"].toString(), QStringLiteral("ft"));
   }
@@ -302,10 +307,10 @@ class ResultsExportTest : public QObject {
     QVERIFY2(table.startsWith("Springs and dashpots at 25 rad/s (3.98089 Hz, 238.854 rpm)\n"
                               "interpolated between the computed frequencies 20 and 40 rad/s\n"),
              qPrintable(table));
-    QVERIFY2(table.contains(QRegularExpression("xx  horizontal +2\\.500E\\+02 lb/ft +1\\.000E\\+00 lb-s/ft +0\\.0500\n")),
+    QVERIFY2(table.contains(QRegularExpression("xx  horizontal +2\\.50000E\\+02 lb/ft +1\\.00000E\\+00 lb-s/ft +0\\.0500\n")),
              qPrintable(table));
-    QVERIFY(table.contains(QRegularExpression("ww  vertical +-1\\.500E\\+02 lb/ft +1\\.000E\\+00 lb-s/ft +-\n")));
-    QVERIFY(table.contains(QRegularExpression("yp  cross +-5\\.000E\\+00 lb/rad +-1\\.000E-01 lb-s/rad\n")));
+    QVERIFY(table.contains(QRegularExpression("ww  vertical +-1\\.50000E\\+02 lb/ft +1\\.00000E\\+00 lb-s/ft +-\n")));
+    QVERIFY(table.contains(QRegularExpression("yp  cross +-5\\.00000E\\+00 lb/rad +-1\\.00000E-01 lb-s/rad\n")));
     QVERIFY(SpringsDashpotsTable(SpringsDashpotsAt(data, 50.0), info).contains("outside the computed range"));
   }
 
