@@ -1,6 +1,8 @@
 #include "engine/analysis/results_file.hpp"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -20,11 +22,17 @@ class Json {
 
   void Raw(std::string_view s) { text_.append(s); }
 
-  // The shortest text that reads back to the same float; null when x is no number.
+  // The shortest text that reads back to the same float, read as a float or
+  // (as JSON readers do) as a double rounded to a float; null when x is no
+  // number. Of all 2^31 positive finite floats one alone, 7.03853069e-26,
+  // has a shortest form that a reader going through a double rounds to its
+  // neighbour; it gets the double's shortest form, which reads back exactly.
   void Number(Real x) {
     if (!std::isfinite(x)) return text_.append("null"), void();
     char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, x);
+    const auto r = std::bit_cast<std::uint32_t>(x) << 1 == 0x15ae43fdu << 1
+                       ? std::to_chars(buf, buf + sizeof buf, static_cast<double>(x))
+                       : std::to_chars(buf, buf + sizeof buf, x);
     text_.append(buf, static_cast<size_t>(r.ptr - buf));
   }
 

@@ -4,7 +4,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QStringList>
+#include <bit>
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 
 #include "gui/core/EngineRunner.hpp"
@@ -279,10 +281,15 @@ bool ReadResults(const QString& graphic, TResultsData& data, QString* error) {
 
 namespace {
 
-// The shortest text that reads back to the same float.
+// The shortest text that reads back to the same float, read as a float or
+// as a double rounded to a float (as Python's csv and json readers do). One
+// positive float alone, 7.03853069e-26, needs the double's shortest form for
+// the second reading.
 QString Number(float value) {
   char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+  const auto result = std::bit_cast<std::uint32_t>(value) << 1 == 0x15ae43fdu << 1
+                          ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value))
+                          : std::to_chars(buffer, buffer + sizeof buffer, value);
   return QString::fromLatin1(buffer, static_cast<int>(result.ptr - buffer));
 }
 
