@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdio>
+#include <string>
 
 #include "engine/core/problem_data.hpp"
 #include "engine/report/report.hpp"
@@ -19,6 +20,10 @@ namespace terva {
 // whose equations could not be solved, or whose impedance or response is no
 // finite number, are counted; when there are any the report ends with
 // "*** ANALYSIS COMPLETED WITH ERRORS AT n FREQUENCIES ***".
-bool RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic);
+//
+// With `results` given, it also receives the text of the results file
+// (FormatResults); a harmonic run formats it on a second thread while the
+// response table is printed.
+bool RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic, std::string* results = nullptr);
 
 }  // namespace terva

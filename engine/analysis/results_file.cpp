@@ -1,7 +1,7 @@
 #include "engine/analysis/results_file.hpp"
 
 #include <algorithm>
-#include <bit>
+#include <array>
 #include <cstdint>
 #include <charconv>
 #include <cmath>
@@ -15,6 +15,16 @@ constexpr const char* kDof6[kDof] = {"UOX", "UOY", "UOZ", "EPOX", "EPOY", "EPOZ"
 constexpr const char* kStiffness[8] = {"Kxx", "Kyy", "Kww", "Kppx", "Kppy", "Kzt", "Kxp", "Kyp"};
 constexpr const char* kDamping[8] = {"Cxx", "Cyy", "Cww", "Cppx", "Cppy", "Czt", "Cxp", "Cyp"};
 
+// 10^e for the scalings of a float's decimal digits (e from -35 to 54).
+double Power10(int e) {
+  static const std::array<double, 90> powers = [] {
+    std::array<double, 90> p{};
+    for (int i = 0; i < 90; ++i) p[static_cast<size_t>(i)] = std::pow(10.0, i - 35);
+    return p;
+  }();
+  return powers[static_cast<size_t>(std::clamp(e, -35, 54) + 35)];
+}
+
 // The document is built in memory and written in one go.
 class Json {
  public:
@@ -22,18 +32,53 @@ class Json {
 
   void Raw(std::string_view s) { text_.append(s); }
 
-  // The shortest text that reads back to the same float, read as a float or
-  // (as JSON readers do) as a double rounded to a float; null when x is no
-  // number. Of all 2^31 positive finite floats one alone, 7.03853069e-26,
-  // has a shortest form that a reader going through a double rounds to its
-  // neighbour; it gets the double's shortest form, which reads back exactly.
+  // A float in nine significant digits (trailing zeros dropped), null when
+  // it is no number. Nine digits are enough for every float to read back to
+  // itself, read as a float or (as JSON readers do) as a double rounded to a
+  // float: the decimal lies within 5e-9 of the value, relative, and the
+  // float's neighbours at least 6e-8 away; the scaling in doubles adds no more
+  // than 1e-15. It takes a tenth of the time of the shortest form, which a
+  // run of a thousand frequencies would notice.
   void Number(Real x) {
     if (!std::isfinite(x)) return text_.append("null"), void();
     char buf[32];
-    const auto r = std::bit_cast<std::uint32_t>(x) << 1 == 0x15ae43fdu << 1
-                       ? std::to_chars(buf, buf + sizeof buf, static_cast<double>(x))
-                       : std::to_chars(buf, buf + sizeof buf, x);
-    text_.append(buf, static_cast<size_t>(r.ptr - buf));
+    char* p = buf;
+    double a = x;
+    if (std::signbit(x)) *p++ = '-', a = -a;
+    if (a == 0.0) {
+      *p++ = '0';
+      return text_.append(buf, static_cast<size_t>(p - buf)), void();
+    }
+    int e2 = 0;
+    std::frexp(a, &e2);  // a in [2^(e2-1), 2^e2): its decimal exponent is this or one more
+    int e10 = static_cast<int>(std::floor((e2 - 1) * 0.30102999566398120));
+    double m = a * Power10(8 - e10);
+    if (m >= 999999999.5) m = a * Power10(8 - ++e10);
+    auto n = static_cast<std::uint64_t>(m + 0.5);  // nine digits
+    if (n >= 1000000000u) n /= 10, ++e10;
+    if (n < 100000000u) n *= 10, --e10;
+    char d[9];
+    for (int i = 8; i >= 0; --i, n /= 10) d[i] = static_cast<char>('0' + n % 10);
+    int k = 9;
+    while (k > 1 && d[k - 1] == '0') --k;
+    if (e10 >= -4 && e10 < 9) {  // plain decimals
+      if (e10 >= 0) {
+        for (int i = 0; i <= e10; ++i) *p++ = i < k ? d[i] : '0';
+        if (k > e10 + 1) *p++ = '.', p = std::copy(d + e10 + 1, d + k, p);
+      } else {
+        *p++ = '0', *p++ = '.';
+        p = std::fill_n(p, -e10 - 1, '0');
+        p = std::copy(d, d + k, p);
+      }
+    } else {  // d.ddde±x
+      *p++ = d[0];
+      if (k > 1) *p++ = '.', p = std::copy(d + 1, d + k, p);
+      *p++ = 'e';
+      if (e10 < 0) *p++ = '-', e10 = -e10;
+      if (e10 >= 10) *p++ = static_cast<char>('0' + e10 / 10);
+      *p++ = static_cast<char>('0' + e10 % 10);
+    }
+    text_.append(buf, static_cast<size_t>(p - buf));
   }
 
   // A string; bytes above 127 are taken as Latin-1 (as the report holds them).
@@ -85,7 +130,7 @@ class Json {
     text_.append(indent).push_back('}');
   }
 
-  const std::string& text() const { return text_; }
+  std::string& text() { return text_; }
 
  private:
   std::string text_;
@@ -119,7 +164,7 @@ const char* LoadName(EngineLoad l) {
 
 }  // namespace
 
-bool WriteResultsFile(std::FILE* file, const ProblemData& p, const ResultStore& r) {
+std::string FormatResults(const ProblemData& p, const ResultStore& r) {
   const int n = std::clamp(r.count, 0, kMaxFrequencies);
   Json j(static_cast<size_t>(n) * 16 * 40 + 4096);
   j.Raw("{\n  \"format\": \"terva-engine-results\",\n  \"version\": 1,\n  ");
@@ -225,8 +270,7 @@ bool WriteResultsFile(std::FILE* file, const ProblemData& p, const ResultStore& 
     default: break;
   }
   j.Raw("\n}\n");
-  const std::string& text = j.text();
-  return std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  return j.text();
 }
 
 }  // namespace terva

@@ -4,7 +4,8 @@
 // line; without it every other file of the run stays byte for byte the same.
 //
 // A JSON document (UTF-8, one object). Every number is a single-precision
-// value written in the shortest form that reads back to the same float;
+// value written with at most nine significant digits, which read back to the
+// same float (as a float, or as a double rounded to a float);
 // values that are no finite number are null. Lists are indexed by frequency
 // (or time) in the order of the run. Keys, in this order:
 //
@@ -43,14 +44,14 @@
 //              table, null where not defined}.
 #pragma once
 
-#include <cstdio>
+#include <string>
 
 #include "engine/core/problem_data.hpp"
 #include "engine/response/results.hpp"
 
 namespace terva {
 
-// Writes the results of an analysed run to `file`. False when a write failed.
-bool WriteResultsFile(std::FILE* file, const ProblemData& p, const ResultStore& r);
+// The text of the results file of an analysed run.
+std::string FormatResults(const ProblemData& p, const ResultStore& r);
 
 }  // namespace terva
