@@ -22,6 +22,7 @@ _TITLE_CHARS = re.compile(r"^[A-Z0-9 .()/+-]*$")
 
 
 def _n(x):
+    """A number as the input text holds it: format() never follows the locale."""
     x = float(x)
     if not math.isfinite(x):
         raise ValueError(f"not a finite number: {x}")

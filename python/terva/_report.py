@@ -1,8 +1,8 @@
 """What the package reads from the engine's report (.tvo).
 
-The stiffness, damping and harmonic response come from the graphic data file
-(through terva-batch's export); the report is read only for what that file
-does not carry:
+Every array comes from the engine's results file (.tvj) where it belongs to
+the run.  The report is read for the engine's messages and, for older results
+without that file, for what the graphic data file does not carry:
 
 - the transient response: the table under "FOOTING RESPONSE AMPLITUDES" of a
   transient run, one row per time point: the time (printed with two
@@ -15,6 +15,8 @@ does not carry:
 - on request (Result.report_constants), the stiffness and damping constants
   of the blocks "STIFFNESS CONSTANTS (K)" and "DAMPING CONSTANTS (C)", printed
   with six significant digits where the graphic data file keeps three.
+
+Numbers are read with float(), which does not follow the locale.
 
 A field the engine could not fit prints as asterisks and reads as NaN.
 """

@@ -6,15 +6,16 @@ import re
 import shutil
 import subprocess
 import tempfile
+import warnings
 import weakref
 
 import numpy as np
 
-from . import _report, _tvp
+from . import _report, _tvj, _tvp
 
 STIFFNESS = _tvp.STIFFNESS
 DAMPING = _tvp.DAMPING
-DOF = ("UOX", "UOY", "UOZ", "EPOX", "EPOY", "EPOZ")
+DOF = _tvj.DOF
 _PROJECT_NAME = "project.tvd"  # the file name of an input given as text
 
 
@@ -36,9 +37,24 @@ class TervaError(RuntimeError):
 
 
 def _hz(rad_s):
-    """Hz as the engine's report prints them: omega * 0.5 / 3.14 in single precision."""
+    """Hz by the report's rule: rad/s * 0.5 / 3.14 in single precision (the engine's
+    6.28 for 2 pi), the same in every output of TERVA."""
     w = np.asarray(rad_s, dtype=np.float32)
     return (w * np.float32(0.5) / np.float32(3.14)).astype(float)
+
+
+SINGLE = "single"
+GRAPHIC = "graphic data (3 to 5 digits)"
+
+
+class PrecisionWarning(UserWarning):
+    """Results read without the engine's results file (.tvj): the graphic data
+    file's three significant digits (five for the response amplitudes)."""
+
+
+def _columns(block, n):
+    """An export's {name: list} block as an (n, 6) array, in its key order."""
+    return np.column_stack([np.asarray(v, dtype=float) for v in block.values()]).reshape(n, -1)
 
 
 class Result:
@@ -46,21 +62,33 @@ class Result:
 
     Attributes: ``title``, ``unit_system`` ("English" or "SI"), ``foundation``
     and ``load`` (dicts with "code" and "name"), ``units`` (quantity -> unit
-    text), ``project``, ``report`` and ``graphic_data`` (paths); ``frequency_hz``
-    and ``frequency_rad_s`` (the impedance frequencies), ``stiffness`` and
-    ``damping`` (dicts of arrays, keys Kxx Kyy Kww Kppx Kppy Kzt Kxp Kyp and
-    Cxx ... Cyp; empty when the input had no MATRIX), ``K`` and ``C`` (the same
-    as (N, 8) arrays in that order); for harmonic loads ``response_frequency_hz``,
-    ``response_frequency_rad_s`` and ``amplitudes`` ((N, 6): UOX UOY UOZ EPOX
-    EPOY EPOZ); for transient loads ``time`` and ``displacements`` ((Nt, 6));
-    for random loads ``peak_factor``, ``max_displacement`` ((6,)),
-    ``spectrum_frequency_rad_s``, ``spectrum_translation_x`` and
-    ``spectrum_rotation_y``.  Arrays absent for a run are None.
+    text), ``project``, ``report``, ``graphic_data`` and ``results_file``
+    (paths; ``results_file`` None when the run's .tvj was not used);
+    ``precision``: "single" when the numbers come from the engine's results
+    file (.tvj: every value the engine's float exactly), or "graphic data (3 to
+    5 digits)" for older results without it, which ``note`` then explains;
+    ``frequency_rad_s`` and ``frequency_hz`` (Hz = rad/s * 0.5 / 3.14 in single
+    precision, the report's rule), ``stiffness`` and ``damping`` (dicts of
+    arrays, keys Kxx Kyy Kww Kppx Kppy Kzt Kxp Kyp and Cxx ... Cyp: the
+    constants at the centre of gravity; from the results file with or without
+    MATRIX, from older results only with MATRIX, else empty), ``K`` and ``C``
+    (the same as (N, 8) arrays in that order); for harmonic loads
+    ``response_frequency_hz``, ``response_frequency_rad_s``, ``amplitudes``
+    ((N, 6): UOX UOY UOZ EPOX EPOY EPOZ) and ``motions`` ((N, 6) complex: the
+    motions of the centre of gravity whose moduli are the amplitudes, a load
+    F cos wt giving u = Re(U e^{iwt}); results file only); for transient loads
+    ``time`` and ``displacements`` ((Nt, 6)) and ``spectrum`` ((N, 6) complex,
+    the response spectra at ``frequency_rad_s``; results file only); for random
+    loads ``peak_factor``, ``max_displacement`` ((6,), NaN where not defined),
+    ``spectrum`` ((N, 6), the response spectra), ``spectrum_frequency_rad_s``,
+    ``spectrum_translation_x`` (UOX) and ``spectrum_rotation_y`` (EPOY).
+    Arrays absent for a run are None.  Without the results file the transient
+    and random tables are read from the report's printed digits.
 
     For an input given as text the files lie in a temporary folder that is
     removed when the result is collected: copy the report to keep it."""
 
-    def __init__(self, data, report_text=""):
+    def __init__(self, data, report_text="", engine=None, note=None):
         self.data = data
         self.title = data.get("title", "")
         self.unit_system = data.get("unit_system", "")
@@ -70,32 +98,64 @@ class Result:
         self.project = data.get("project")
         self.report = data.get("report")
         self.graphic_data = data.get("graphic_data")
-        self.frequency_rad_s = np.asarray(data.get("frequency_rad_s", []), dtype=float)
-        hz = data.get("frequency_hz")
-        self.frequency_hz = np.asarray(hz, dtype=float) if hz is not None else _hz(self.frequency_rad_s)
-        self.stiffness = {k: np.asarray(v, dtype=float) for k, v in data.get("stiffness", {}).items()}
-        self.damping = {k: np.asarray(v, dtype=float) for k, v in data.get("damping", {}).items()}
-        n = len(self.frequency_rad_s)
-        self.K = np.column_stack([self.stiffness[k] for k in STIFFNESS]) if self.stiffness else np.zeros((n, 0))
-        self.C = np.column_stack([self.damping[k] for k in DAMPING]) if self.damping else np.zeros((n, 0))
+        self.results_file = data.get("results_file") if engine is not None else None
+        self.precision = SINGLE if engine is not None else data.get("precision") or GRAPHIC
+        self.note = note
+        if self.precision != SINGLE:
+            self.note = ((note + "; " if note else "no results file of this run: ") +
+                         "the numbers carry the graphic data file's 3 significant digits "
+                         "(5 for the response amplitudes)")
         self.response_frequency_rad_s = self.response_frequency_hz = self.amplitudes = None
-        self.amplitude_names = None
-        response = data.get("response")
-        if response:
-            self.response_frequency_rad_s = np.asarray(response["frequency_rad_s"], dtype=float)
-            rhz = response.get("frequency_hz")
-            self.response_frequency_hz = (np.asarray(rhz, dtype=float) if rhz is not None
-                                          else _hz(self.response_frequency_rad_s))
-            amplitudes = response["amplitudes"]
-            if isinstance(amplitudes, dict):  # the export's named columns, in degree-of-freedom order
-                self.amplitude_names = list(amplitudes)
-                self.amplitudes = np.column_stack([np.asarray(v, dtype=float) for v in amplitudes.values()])
-            else:
-                self.amplitude_names = list(DOF)
-                self.amplitudes = np.asarray(amplitudes, dtype=float).reshape(-1, 6)
+        self.amplitude_names = self.motions = self.spectrum = None
         self.time = self.displacements = None
         self.peak_factor = self.max_displacement = None
         self.spectrum_frequency_rad_s = self.spectrum_translation_x = self.spectrum_rotation_y = None
+        if engine is not None:
+            self._from_engine(engine)
+        else:
+            self._from_export(data, report_text)
+        self.frequency_hz = _hz(self.frequency_rad_s)
+        if self.response_frequency_rad_s is not None:
+            self.response_frequency_hz = _hz(self.response_frequency_rad_s)
+        n = len(self.frequency_rad_s)
+        self.K = np.column_stack([self.stiffness[k] for k in STIFFNESS]) if self.stiffness else np.zeros((n, 0))
+        self.C = np.column_stack([self.damping[k] for k in DAMPING]) if self.damping else np.zeros((n, 0))
+        self._folder = None  # a temporary folder that lives as long as this result
+
+    def _from_engine(self, e):
+        self.frequency_rad_s = e["omega"]
+        self.stiffness, self.damping = dict(e["stiffness"]), dict(e["damping"])
+        if "amplitudes" in e:
+            self.response_frequency_rad_s = e["omega"]
+            self.amplitude_names = list(DOF)
+            self.amplitudes, self.motions = e["amplitudes"], e["motions"]
+        if "history" in e:
+            self.time, self.displacements, self.spectrum = e["time"], e["history"], e["spectrum"]
+        if "peak_factor" in e:
+            self.peak_factor, self.max_displacement, self.spectrum = e["peak_factor"], e["maximum"], e["spectrum"]
+            self.spectrum_frequency_rad_s = e["omega"]
+            self.spectrum_translation_x, self.spectrum_rotation_y = e["spectrum"][:, 0], e["spectrum"][:, 4]
+
+    def _from_export(self, data, report_text):
+        """terva-batch's export (version 2: one frequency list; version 1: the
+        response with its own), or what was read from the graphic data file."""
+        self.frequency_rad_s = np.asarray(data.get("frequency_rad_s", []), dtype=float)
+        self.stiffness = {k: np.asarray(v, dtype=float) for k, v in data.get("stiffness", {}).items()}
+        self.damping = {k: np.asarray(v, dtype=float) for k, v in data.get("damping", {}).items()}
+        response = data.get("response")
+        if response:
+            rad_s = response.get("frequency_rad_s", data.get("frequency_rad_s", []))
+            self.response_frequency_rad_s = np.asarray(rad_s, dtype=float)
+            n = len(self.response_frequency_rad_s)
+            amplitudes = response["amplitudes"]
+            if isinstance(amplitudes, dict):  # the export's named columns, in degree-of-freedom order
+                self.amplitude_names = list(amplitudes)
+                self.amplitudes = _columns(amplitudes, n)
+            else:
+                self.amplitude_names = list(DOF)
+                self.amplitudes = np.asarray(amplitudes, dtype=float).reshape(-1, 6)
+            if isinstance(response.get("real"), dict) and isinstance(response.get("imag"), dict):
+                self.motions = _columns(response["real"], n) + 1j * _columns(response["imag"], n)
         load = str(self.load.get("name", "")).lower()
         if load == "transient":
             table = _report.transient(report_text)
@@ -109,12 +169,12 @@ class Result:
                 self.spectrum_frequency_rad_s = table.get("spectrum_frequency_rad_s")
                 self.spectrum_translation_x = table.get("translation_x")
                 self.spectrum_rotation_y = table.get("rotation_y")
-        self._folder = None  # a temporary folder that lives as long as this result
 
     def report_constants(self):
         """The stiffness and damping constants as the report prints them, with six significant
-        digits (the graphic data file, and so ``stiffness`` and ``damping``, keep three): two dicts
-        keyed like ``stiffness`` and ``damping``.  Needs the report, and the MATRIX option."""
+        digits: two dicts keyed like ``stiffness`` and ``damping``.  Needs the report and the
+        MATRIX option.  (``stiffness`` and ``damping`` from the results file are the floats the
+        report rounds; from older results they carry three digits.)"""
         table = _report.constants(_read_text(self.report) if self.report else "")
         n = len(self.frequency_rad_s)
         stiffness = {k: np.asarray(table.get(k, []), dtype=float) for k in STIFFNESS}
@@ -125,7 +185,7 @@ class Result:
 
     def __repr__(self):
         return (f"<terva.Result {self.title!r}: {self.foundation.get('name', '')}, "
-                f"{self.load.get('name', '')}, {len(self.frequency_rad_s)} frequencies>")
+                f"{self.load.get('name', '')}, {len(self.frequency_rad_s)} frequencies, {self.precision}>")
 
 
 def _candidates():
@@ -190,7 +250,8 @@ class _Job:
         self.report = stem + ".tvo"
         self.graphic = stem + ".tvp"
         self.json = stem + ".results.json"
-        self.before = {p: _stat(p) for p in (self.report, self.graphic, self.json)}
+        self.results_file = stem + ".tvj"
+        self.before = {p: _stat(p) for p in (self.report, self.graphic, self.json, self.results_file)}
 
     def fresh(self, path):
         now = _stat(path)
@@ -203,8 +264,11 @@ class _Job:
 
 
 def _environment():
+    """The child's environment: the user's, locale included (for its messages).
+    terva-batch and the engine read and write numbers the same under any locale;
+    LC_NUMERIC=C only adds to that where LC_ALL does not override it."""
     env = dict(os.environ)
-    env.setdefault("LC_ALL", "C")
+    env["LC_NUMERIC"] = "C"
     return env
 
 
@@ -249,6 +313,74 @@ def _title_of(path):
     return ""
 
 
+def _engine_results(results_file, graphic):
+    """(the results file's arrays, None) when it belongs to the graphic data
+    file's run, else (None, why)."""
+    if not os.path.isfile(results_file):
+        return None, None
+    try:
+        printed = _tvp.read(graphic)
+        engine = _tvj.read(results_file)
+    except (OSError, ValueError) as e:
+        return None, f"the results file was not used: {e}"
+    rad_s = printed.get("frequency_rad_s")
+    if rad_s is None:
+        rad_s = printed.get("response", {}).get("frequency_rad_s", [])
+    if not _tvj.matches(engine, printed["count"], rad_s):
+        return None, (f"{results_file} belongs to another run than {graphic} (other frequencies) "
+                      f"and was not used")
+    return engine, None
+
+
+def _assemble(project, report_text, export, graphic_ok, results_ok, code=None):
+    """The Result of a project's files: the export `export` (a path, or None to
+    read the report and the graphic data file), the results file when
+    `results_ok` and it belongs to the graphic data file."""
+    stem = os.path.splitext(project)[0]
+    report, graphic, results_file = stem + ".tvo", stem + ".tvp", stem + ".tvj"
+    if export is not None:
+        try:
+            with open(export, "r", encoding="utf-8") as f:
+                data = json.load(f)
+        except (OSError, ValueError) as e:
+            raise TervaError(f"{export}: cannot be read: {e}", [], code, report, project) from None
+        if not isinstance(data, dict) or data.get("format") != "terva-results":
+            raise TervaError(f"{export}: not a TERVA results file", [], code, report, project)
+    else:
+        # An older terva-batch, or a run whose graphic data file holds nothing to export: what
+        # is there is read here.
+        data = _report.header(report_text)
+        data["title"] = _title_of(project)
+        data.update({"project": project, "report": report, "graphic_data": graphic})
+        if graphic_ok:
+            try:
+                data.update(_tvp.read(graphic))
+            except (OSError, ValueError) as e:
+                raise TervaError(f"{graphic}: cannot be read: {e}", [], code, report, project) from None
+    engine, note = _engine_results(results_file, graphic) if results_ok and graphic_ok else (None, None)
+    if engine is not None:
+        data["results_file"] = results_file
+    else:
+        data["results_file"] = None  # the export may have read a file this run did not write
+        data["precision"] = GRAPHIC
+    result = Result(data, report_text, engine, note)
+    if engine is None:
+        warnings.warn(f"{project}: {result.note}", PrecisionWarning, stacklevel=2)
+    return result
+
+
+def load(project):
+    """The results already beside a project (NAME.tvo, NAME.tvp and, when it
+    belongs to them, NAME.tvj) without running the engine.  Results without a
+    results file open with ``precision`` "graphic data (3 to 5 digits)" and a
+    PrecisionWarning.  Raises TervaError when there is no report."""
+    path = os.path.abspath(os.fspath(project))
+    stem = os.path.splitext(path)[0]
+    if not os.path.isfile(stem + ".tvo"):
+        raise TervaError(f"no results beside {path}: {stem}.tvo is missing", project=path)
+    return _assemble(path, _read_text(stem + ".tvo"), None, os.path.isfile(stem + ".tvp"), True)
+
+
 def _collect(job, stdout, stderr, legacy):
     """The Result of one job after the call, or a TervaError."""
     block = _blocks(stdout).get(job.path, "")
@@ -267,20 +399,13 @@ def _collect(job, stdout, stderr, legacy):
     if failed:
         return TervaError(f"{job.path}: the analysis failed at {failed.group(1)} frequencies",
                           _report.error_lines(report_text), code, job.report, job.path)
-    if legacy or not job.fresh(job.json):
-        # An older terva-batch, or a run whose graphic data file holds nothing to export (a
-        # transient or random run without MATRIX): what is there is read here.
-        data = _report.header(report_text)
-        data["title"] = _title_of(job.path)
-        data.update({"project": job.path, "report": job.report, "graphic_data": job.graphic})
-        if job.fresh(job.graphic):
-            data.update(_tvp.read(job.graphic))
-    else:
-        with open(job.json, "r", encoding="utf-8") as f:
-            data = json.load(f)
-        if data.get("format") != "terva-results":
-            return TervaError(f"{job.json}: not a TERVA results file", [], code, job.report, job.path)
-    result = Result(data, report_text)
+    # Only files this run wrote count: an older .tvj (or graphic data file) left
+    # beside the project belongs to another run.
+    try:
+        result = _assemble(job.path, report_text, job.json if not legacy and job.fresh(job.json) else None,
+                           job.fresh(job.graphic), job.fresh(job.results_file), code)
+    except TervaError as e:
+        return e
     if job.folder:
         result._folder = job.folder
         weakref.finalize(result, shutil.rmtree, job.folder, True)
@@ -310,8 +435,9 @@ def _execute(jobs_list, jobs, timeout):
 def run(project, timeout=None):
     """Runs one project (a path, or the input text itself) and returns its Result.
 
-    A path's report, graphic data file and NAME.results.json are written beside
-    it, as terva-batch does; an input text runs in a temporary folder of its own.
+    A path's report, graphic data file, results file (.tvj) and NAME.results.json
+    are written beside it, as terva-batch does; an input text runs in a temporary
+    folder of its own.
     Raises TervaError when the engine refuses or stops, or fails at a frequency."""
     job = _Job(project)
     try:

@@ -4,6 +4,7 @@ runs and the input helper.  Every test works in its own temporary folder."""
 import glob
 import json
 import os
+import re
 import shutil
 import tempfile
 import unittest
@@ -50,56 +51,193 @@ class Folder(unittest.TestCase):
         return target
 
 
+def results_file(path):
+    """The .tvj read plainly: every number rounded to float32 (null as NaN)."""
+    def f32(v):
+        if isinstance(v, dict):
+            return {k: f32(x) for k, x in v.items()}
+        if isinstance(v, list):
+            return np.array([np.nan if x is None else x for x in v], dtype=np.float32)
+        return v
+    with open(path) as f:
+        return f32(json.load(f))
+
+
+def printed(values, digits):
+    """`values` as the report prints them with `digits` significant digits."""
+    return np.array([float(f"{v:.{digits - 1}E}") for v in values])
+
+
+def assert_within_printed(testcase, what, printed_values, values, relative):
+    values = np.asarray(values, dtype=float)
+    bad = np.abs(np.asarray(printed_values) - values) > relative * np.abs(values) + 1e-30
+    testcase.assertFalse(bad.any(), f"{what}: printed {np.asarray(printed_values)[bad][:3]}, "
+                                    f"full {values[bad][:3]}")
+
+
 class Examples(Folder):
-    def test_each_example_returns_the_graphic_data_files_values(self):
+    def test_each_example_returns_the_results_files_floats(self):
         names = sorted(os.path.basename(p) for p in glob.glob(os.path.join(EXAMPLES, "*.tvd")))
         self.assertGreaterEqual(len(names), 6)
         for name in names:
             with self.subTest(example=name):
                 r = terva.run(self.copy_example(name))
+                self.assertEqual(r.precision, "single")
+                self.assertIsNone(r.note)
+                full = results_file(r.results_file)
                 count, constants, response = graphic_data(r.graphic_data)
+                self.assertEqual(full["count"], count)
+                # every array the engine's float exactly, the constants with or without MATRIX
+                np.testing.assert_array_equal(r.frequency_rad_s, full["omega"])
+                np.testing.assert_array_equal(r.K, np.column_stack(list(full["stiffness"].values())))
+                np.testing.assert_array_equal(r.C, np.column_stack(list(full["damping"].values())))
+                self.assertEqual(r.stiffness["Kww"].shape, (count,))
+                # Hz by the report's rule, as the export and the report give them
+                with open(os.path.splitext(r.project)[0] + ".results.json") as f:
+                    export = json.load(f)
+                np.testing.assert_array_equal(r.frequency_hz, np.float32(export["frequency_hz"]))
+                self.assertEqual(export["precision"], "single")
+                with open(r.report, encoding="latin-1") as f:
+                    report = f.read()
+                hz = [float(v) for v in re.findall(r"FREQUENCY  - +([\d.]+) Hz \(", report)]
+                if hz:
+                    np.testing.assert_array_equal(np.round(r.frequency_hz[:len(hz)], 4), hz)
+                # the graphic data file agrees within its printed digits
                 if len(constants):
                     k, c = constants[0::2], constants[1::2]
-                    np.testing.assert_array_equal(r.frequency_rad_s.astype(np.float32), k[:, 0])
-                    np.testing.assert_array_equal(r.K.astype(np.float32), k[:, 1:])
-                    np.testing.assert_array_equal(r.C.astype(np.float32), c[:, 1:])
-                    np.testing.assert_allclose(r.frequency_hz, r.frequency_rad_s / (2 * np.pi), rtol=2e-3)
-                    self.assertEqual(r.stiffness["Kww"].shape, (count,))
+                    assert_within_printed(self, "rad/s", k[:, 0], r.frequency_rad_s, 5.01e-3)
+                    assert_within_printed(self, "K", k[:, 1:], r.K, 5.01e-3)
+                    assert_within_printed(self, "C", c[:, 1:], r.C, 5.01e-3)
                 if r.load["name"] == "harmonic":
                     self.assertEqual(len(response), count)
-                    np.testing.assert_array_equal(r.response_frequency_rad_s.astype(np.float32), response[:, 0])
-                    np.testing.assert_array_equal(r.amplitudes.astype(np.float32), response[:, 1:])
-                self.assertTrue(os.path.isfile(r.report))
+                    amplitudes = np.column_stack(list(full["response"]["amplitude"].values()))
+                    np.testing.assert_array_equal(r.amplitudes, amplitudes)
+                    np.testing.assert_array_equal(r.response_frequency_rad_s, r.frequency_rad_s)
+                    assert_within_printed(self, "amplitudes", response[:, 1:], r.amplitudes, 5.01e-5)
+                    np.testing.assert_array_equal(r.motions.real, np.column_stack(list(full["response"]["real"].values())))
+                    np.testing.assert_array_equal(r.motions.imag, np.column_stack(list(full["response"]["imag"].values())))
+                    np.testing.assert_allclose(np.abs(r.motions), r.amplitudes, rtol=1e-6, atol=1e-37)
+                else:
+                    self.assertIsNone(r.amplitudes)
+                    self.assertIsNone(r.motions)
                 self.assertIn(r.unit_system, ("English", "SI"))
                 self.assertTrue(r.title)
 
-    def test_the_reports_constants_carry_more_digits(self):
-        r = terva.run(self.copy_example("half-space.tvd"))
-        stiffness, damping = r.report_constants()
-        for name in r.stiffness:
-            np.testing.assert_allclose(stiffness[name], r.stiffness[name], rtol=5.1e-3, atol=1e-30)
-        for name in r.damping:
-            np.testing.assert_allclose(damping[name], r.damping[name], rtol=5.1e-3, atol=1e-30)
-        self.assertTrue(np.any(stiffness["Kxx"] != r.stiffness["Kxx"]))  # not the same three digits
-        t = terva.run(self.copy_example("transient.tvd"))                # no MATRIX
+    def test_the_constants_are_the_floats_the_report_prints_with_six_digits(self):
+        for name in ("half-space.tvd", "pile-group-3x3.tvd", "parabolic-pile.tvd"):
+            with self.subTest(example=name):
+                r = terva.run(self.copy_example(name))
+                with open(r.report, encoding="latin-1") as f:
+                    text = f.read()
+                kww = re.search(r"\(KWW\)[ .]*([-+]?\d\.\d{5}E[-+]\d+)", text).group(1)
+                self.assertEqual(f"{r.stiffness['Kww'][0]:.5E}", kww)
+                stiffness, damping = r.report_constants()
+                for got, want in list(zip(r.stiffness.values(), stiffness.values())) + \
+                        list(zip(r.damping.values(), damping.values())):
+                    np.testing.assert_array_equal(printed(got, 6), want)
+        t = terva.run(self.copy_example("transient.tvd"))                # no MATRIX: nothing printed
+        self.assertEqual(t.K.shape, (len(t.frequency_rad_s), 8))         # but the constants are there
         with self.assertRaises(terva.TervaError):
             t.report_constants()
 
-    def test_transient_and_random_tables_come_from_the_report(self):
+    def test_transient_and_random_results_agree_with_the_reports_tables(self):
         t = terva.run(self.copy_example("transient.tvd"))
+        full = results_file(t.results_file)["transient"]
         self.assertEqual(t.load["name"], "transient")
         self.assertEqual(t.displacements.shape, (256, 6))   # 256 time points in the input
-        self.assertAlmostEqual(t.time[0], 0.01)              # the first row is at dt
-        self.assertAlmostEqual(t.time[-1], 2.56)
+        np.testing.assert_array_equal(t.time, full["time"])
+        self.assertAlmostEqual(t.time[0], 0.01, places=6)   # the first row is at dt
+        self.assertAlmostEqual(t.time[-1], 2.56, places=5)
         self.assertTrue(np.all(t.displacements[:, 0] == 0.0))  # a vertical load only
-        self.assertGreater(np.abs(t.displacements[:, 2]).max(), 0.0)
+        self.assertEqual(t.spectrum.shape, (len(t.frequency_rad_s), 6))
+        np.testing.assert_array_equal(t.spectrum.imag[:, 2], full["spectrum"]["imag"]["UOZ"])
+        with open(t.report, encoding="latin-1") as f:
+            table = _report.transient(f.read())
+        np.testing.assert_allclose(table["time"], t.time, atol=0.0051)
+        assert_within_printed(self, "history", table["displacements"], t.displacements, 5.01e-5)
         q = terva.run(self.copy_example("random.tvd"))
+        full = results_file(q.results_file)["random"]
         self.assertEqual(q.load["name"], "random")
-        self.assertEqual(q.peak_factor.shape, (6,))
-        self.assertFalse(np.isnan(q.max_displacement).any())
-        self.assertEqual(len(q.spectrum_translation_x), len(q.spectrum_frequency_rad_s))
-        self.assertEqual(len(q.spectrum_rotation_y), len(q.spectrum_frequency_rad_s))
-        self.assertTrue(np.all(np.diff(q.spectrum_frequency_rad_s) > 0))
+        np.testing.assert_array_equal(q.peak_factor, full["peak_factor"])
+        np.testing.assert_array_equal(q.max_displacement, full["maximum"])
+        np.testing.assert_array_equal(q.spectrum_frequency_rad_s, q.frequency_rad_s)
+        np.testing.assert_array_equal(q.spectrum_translation_x, full["spectrum"]["UOX"])
+        np.testing.assert_array_equal(q.spectrum_rotation_y, full["spectrum"]["EPOY"])
+        self.assertEqual(q.spectrum.shape, (len(q.frequency_rad_s), 6))
+        with open(q.report, encoding="latin-1") as f:
+            table = _report.random(f.read())
+        np.testing.assert_allclose(table["peak_factor"], q.peak_factor, atol=0.051)
+        assert_within_printed(self, "maximum", table["max_displacement"], q.max_displacement, 5.01e-4)
+        assert_within_printed(self, "spectrum", table["translation_x"], q.spectrum_translation_x, 5.01e-7)
+
+
+class OlderResults(Folder):
+    """Results without a results file of their run: the graphic data file's digits, with a note."""
+
+    def test_a_missing_or_foreign_results_file_falls_back_to_the_graphic_data(self):
+        project = self.copy_example("half-space.tvd")
+        other = self.copy_example("stratum.tvd")
+        full = terva.run(project)
+        terva.run(other)
+        stem = os.path.splitext(project)[0]
+        count, constants, response = graphic_data(stem + ".tvp")
+        cases = {
+            "no results file": lambda: os.remove(stem + ".tvj"),
+            "another run's file": lambda: shutil.copy(os.path.splitext(other)[0] + ".tvj", stem + ".tvj"),
+            "one frequency less": lambda: self.truncated(os.path.splitext(other)[0] + ".tvj", stem + ".tvj"),
+            "not a results file": lambda: self.write(stem + ".tvj", '{"format": "x"}'),
+            "broken JSON": lambda: self.write(stem + ".tvj", "{"),
+        }
+        kept = os.path.join(self.dir, "kept.tvj")
+        shutil.copy(full.results_file, kept)
+        for case, make in cases.items():
+            with self.subTest(case=case):
+                shutil.copy(kept, full.results_file)
+                make()
+                with self.assertWarns(terva.PrecisionWarning):
+                    r = terva.load(project)
+                self.assertEqual(r.precision, "graphic data (3 to 5 digits)")
+                self.assertIn("3 significant digits" if case == "no results file" else "not used", r.note)
+                self.assertIsNone(r.results_file)
+                self.assertIsNone(r.motions)
+                np.testing.assert_array_equal(r.K.astype(np.float32), constants[0::2, 1:])
+                np.testing.assert_array_equal(r.amplitudes.astype(np.float32), response[:, 1:])
+                np.testing.assert_array_equal(r.frequency_hz, full.frequency_hz)  # the same rule
+        shutil.copy(kept, full.results_file)
+        r = terva.load(project)
+        self.assertEqual(r.precision, "single")
+        np.testing.assert_array_equal(r.K, full.K)
+        with self.assertRaises(terva.TervaError):
+            terva.load(os.path.join(self.dir, "never-run.tvd"))
+
+    @staticmethod
+    def write(path, text):
+        with open(path, "w") as f:
+            f.write(text)
+
+    @staticmethod
+    def truncated(source, target):
+        with open(source) as f:
+            doc = json.load(f)
+        doc["omega"] = doc["omega"][:-1]
+        with open(target, "w") as f:
+            json.dump(doc, f)
+
+    def test_transient_and_random_tables_from_the_report_without_results_file(self):
+        for name in ("transient.tvd", "random.tvd"):
+            project = self.copy_example(name)
+            full = terva.run(project)
+            os.remove(full.results_file)
+            with self.assertWarns(terva.PrecisionWarning):
+                r = terva.load(project)
+            with self.subTest(example=name):
+                if name == "transient.tvd":
+                    self.assertEqual(r.displacements.shape, full.displacements.shape)
+                    np.testing.assert_allclose(r.displacements, full.displacements, rtol=5.01e-5, atol=1e-30)
+                    self.assertIsNone(r.spectrum)
+                else:
+                    np.testing.assert_allclose(r.max_displacement, full.max_displacement, rtol=5.01e-4)
+                    self.assertEqual(len(r.spectrum_translation_x), len(full.frequency_rad_s))
 
 
 class Errors(Folder):
@@ -237,24 +375,35 @@ class InputCases(Folder):
 
 
 class ExportFile(unittest.TestCase):
-    def test_a_results_file_of_the_export_format(self):
-        data = json.loads("""{"format": "terva-results", "version": 1, "project": "p.tvd",
-          "report": "p.tvo", "graphic_data": "p.tvp", "title": "T1", "unit_system": "SI",
-          "foundation": {"code": 1, "name": "HALF-SPACE"}, "load": {"code": 1, "name": "harmonic"},
-          "units": {"frequency": "Hz"}, "frequency_hz": [1.0, 2.0], "frequency_rad_s": [6.28, 12.56],
-          "stiffness": {"Kxx": [1, 2], "Kyy": [1, 2], "Kww": [3, 4], "Kppx": [5, 6], "Kppy": [5, 6],
-                        "Kzt": [7, 8], "Kxp": [0, 0], "Kyp": [0, 0]},
-          "damping": {"Cxx": [1, 1], "Cyy": [1, 1], "Cww": [2, 2], "Cppx": [3, 3], "Cppy": [3, 3],
-                      "Czt": [4, 4], "Cxp": [0, 0], "Cyp": [0, 0]},
-          "response": {"frequency_hz": [1.0, 2.0], "frequency_rad_s": [6.28, 12.56],
-                       "amplitudes": {"ux": [0, 0], "uy": [0, 0], "uz": [1e-5, 2e-5], "rx": [0, 0],
-                                      "ry": [0, 0], "rz": [0, 0]}}}""")
-        r = terva.Result(data)
-        np.testing.assert_array_equal(r.K[:, 2], [3, 4])
-        np.testing.assert_array_equal(r.C[:, 5], [4, 4])
-        np.testing.assert_array_equal(r.amplitudes[:, 2], [1e-5, 2e-5])
-        self.assertEqual(r.amplitude_names, ["ux", "uy", "uz", "rx", "ry", "rz"])
-        np.testing.assert_array_equal(r.frequency_hz, [1.0, 2.0])
+    COMMON = """"format": "terva-results", "project": "p.tvd", "report": "p.tvo", "graphic_data": "p.tvp",
+      "title": "T1", "unit_system": "SI", "foundation": {"code": 1, "name": "HALF-SPACE"},
+      "load": {"code": 1, "name": "harmonic"}, "units": {"frequency": "Hz"},
+      "frequency_hz": [1.0, 2.0], "frequency_rad_s": [6.28, 12.56],
+      "stiffness": {"Kxx": [1, 2], "Kyy": [1, 2], "Kww": [3, 4], "Kppx": [5, 6], "Kppy": [5, 6],
+                    "Kzt": [7, 8], "Kxp": [0, 0], "Kyp": [0, 0]},
+      "damping": {"Cxx": [1, 1], "Cyy": [1, 1], "Cww": [2, 2], "Cppx": [3, 3], "Cppy": [3, 3],
+                  "Czt": [4, 4], "Cxp": [0, 0], "Cyp": [0, 0]}"""
+    SIX = '{"UOX": [0, 0], "UOY": [0, 0], "UOZ": [%s, %s], "EPOX": [0, 0], "EPOY": [0, 0], "EPOZ": [0, 0]}'
+
+    def test_both_versions_of_the_export(self):
+        v1 = json.loads("{" + self.COMMON + """, "version": 1, "response": {"frequency_hz": [1.0, 2.0],
+          "frequency_rad_s": [6.28, 12.56], "amplitudes": {"ux": [0, 0], "uy": [0, 0], "uz": [1e-5, 2e-5],
+          "rx": [0, 0], "ry": [0, 0], "rz": [0, 0]}}}""")
+        v2 = json.loads("{" + self.COMMON + """, "version": 2, "results_file": "p.tvj", "precision": "single",
+          "response": {"amplitudes": %s, "real": %s, "imag": %s}}""" % (
+            self.SIX % (1e-5, 2e-5), self.SIX % (0.6e-5, 0), self.SIX % (-0.8e-5, 2e-5)))
+        for version, data in ((1, v1), (2, v2)):
+            with self.subTest(version=version):
+                r = terva.Result(data)
+                np.testing.assert_array_equal(r.K[:, 2], [3, 4])
+                np.testing.assert_array_equal(r.C[:, 5], [4, 4])
+                np.testing.assert_array_equal(r.amplitudes[:, 2], [1e-5, 2e-5])
+                np.testing.assert_array_equal(r.frequency_hz, [1.0, 2.0])
+                np.testing.assert_array_equal(r.response_frequency_rad_s, [6.28, 12.56])
+        self.assertEqual(terva.Result(v1).amplitude_names, ["ux", "uy", "uz", "rx", "ry", "rz"])
+        self.assertEqual(terva.Result(v1).precision, "graphic data (3 to 5 digits)")
+        self.assertIsNone(terva.Result(v1).motions)
+        np.testing.assert_allclose(np.abs(terva.Result(v2).motions[:, 2]), [1e-5, 2e-5])
 
 
 if __name__ == "__main__":
