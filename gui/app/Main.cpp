@@ -513,7 +513,10 @@ bool TMainForm::ExportAvailable() const {
   return resultsAvailable_ && QFileInfo::exists(WithExtension(project_->FileName, QStringLiteral(".tvp")));
 }
 
-bool TMainForm::SpringsDashpotsAvailable() const { return ExportAvailable() && project_->Matrix == 1; }
+// The results file holds the constants with or without MATRIX.
+bool TMainForm::SpringsDashpotsAvailable() const {
+  return ExportAvailable() && (project_->Matrix == 1 || plots_.fullPrecision);
+}
 
 void TMainForm::ShowSpringsDashpots() {
   if (!SpringsDashpotsAvailable()) return;
@@ -871,6 +874,9 @@ void TMainForm::ReadPlots() {
   // asterisks where the analysis failed) leaves the Graphics menu off.
   resultsAvailable_ = plots_.ReadResultCurves(graphic, false, project_->Matrix == 1,
                                               static_cast<int>(project_->LoadType), project_->Units);
+  if (resultsAvailable_ && !plots_.fullPrecision)
+    statusBar()->showMessage(QStringLiteral("These results come from the graphic data file alone and carry three "
+                                            "significant digits; run the analysis again for full precision"));
 }
 
 // ---------------------------------------------------------------------------

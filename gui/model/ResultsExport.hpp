@@ -1,12 +1,14 @@
 // Machine-readable results: a run's stiffness, damping and response as CSV
-// or JSON, read from the run's graphic data file (".tvp") with the result
-// plots' reader, so that the report itself stays as the engine writes it.
+// or JSON, read from the run's results file (".tvj", ResultsFile.hpp) at the
+// engine's own precision, or, for older results without one, from the
+// graphic data file (".tvp") with the result plots' reader and its three
+// digits; the report itself stays as the engine writes it.
 //
 // Files written beside the project NAME.tvd:
 //
-//   NAME.impedance.csv  (when the run printed its stiffness and damping: the
-//                        MATRIX option) one header line, then one row per
-//                        frequency:
+//   NAME.impedance.csv  (when the results hold stiffness and damping: always
+//                        with a results file, else with the MATRIX option)
+//                        one header line, then one row per frequency:
 //     frequency (Hz),frequency (rad/s),Kxx (lb/ft),Kyy (lb/ft),Kww (lb/ft),
 //     Kppx (lb-ft/rad),Kppy (lb-ft/rad),Kzt (lb-ft/rad),Kxp (lb/rad),Kyp (lb/rad),
 //     Cxx (lb-s/ft),Cyy (lb-s/ft),Cww (lb-s/ft),Cppx (lb-ft-s/rad),
@@ -16,8 +18,9 @@
 //     frequency (Hz),frequency (rad/s),UOX (ft),UOY (ft),UOZ (ft),
 //     EPOX (rad),EPOY (rad),EPOZ (rad)
 //   NAME.results.json   the same data in one object:
-//     {"format": "terva-results", "version": 1,
+//     {"format": "terva-results", "version": 2,
 //      "project": "...", "report": "....tvo", "graphic_data": "....tvp",
+//      "results_file": "....tvj" | null, "precision": "single" | "graphic data (3 to 5 digits)",
 //      "title": "...", "unit_system": "English" | "SI",
 //      "foundation": {"code": 1..4, "name": "HALF-SPACE" | "PILE" | "STRATUM" | "MULTILAYER"},
 //      "load": {"code": 1..3, "name": "harmonic" | "transient" | "random"},
@@ -25,11 +28,12 @@
 //      "frequency_hz": [...], "frequency_rad_s": [...],
 //      "stiffness": {"Kxx": [...], ..., "Kyp": [...]},
 //      "damping": {"Cxx": [...], ..., "Cyp": [...]},
-//      "response": {"frequency_hz": [...], "frequency_rad_s": [...],
-//                   "amplitudes": {"UOX": [...], ..., "EPOZ": [...]}}}
-//     "stiffness" and "damping" are absent when the file holds no impedance
-//     rows (then "frequency_hz" and "frequency_rad_s" are empty), "response"
-//     when the load is not harmonic. Keys appear in the order shown.
+//      "response": {"amplitudes": {"UOX": [...], ..., "EPOZ": [...]},
+//                   "real": {...}, "imag": {...}}}
+//     One frequency list serves every block. "stiffness" and "damping" are
+//     absent when the results hold none, "response" when the load is not
+//     harmonic, its "real" and "imag" (the complex motions) without a results
+//     file. Keys appear in the order shown.
 //
 // Names: K and C are the reported terms of the impedance at the centre of
 // gravity (xx, yy horizontal, ww vertical, ppx, ppy rocking, zt torsion, xp
@@ -38,11 +42,10 @@
 // table. SI units are kN, m, s (kN/m, kN-m/rad, kN/rad, kN-s/m, kN-m-s/rad,
 // kN-s/rad, m); with the DIMENSIONLESS option the amplitudes carry no unit.
 //
-// Numbers: the frequency in rad/s and every value are the graphic data file's
-// numbers taken as floats and written in the shortest form that reads back
-// to the same float. The frequency in Hz is derived as the report derives it
-// (rad/s × 0.5 / 3.14, in single precision), so it matches the report's
-// frequencies.
+// Numbers: every value is a float written in the shortest form that reads
+// back to the same float (as a float, or as a double rounded to a float). The
+// frequency in Hz is derived as the report derives it (rad/s × 0.5 / 3.14, in
+// single precision), so it matches the report's frequencies.
 #pragma once
 
 #include <QString>
@@ -118,9 +121,12 @@ float HzOf(float omega);
 // in a unit system; empty when not known.
 QString UnitOf(const QString& key, const TResultsInfo& info);
 
-// Reads a graphic data file. Which blocks it holds (stiffness and damping
-// pairs, response rows) is found from its layout: a pair record has nine
-// numbers, a response record seven. A file with neither block (a run
+// Reads a run's results: the graphic data file, and the results file of the
+// same run beside it when there is one (it then gives every number, the
+// stiffness and damping with or without MATRIX, and the phases). Which blocks
+// the graphic data file holds (stiffness and damping pairs, response rows) is
+// found from its layout: a pair record has nine numbers, a response record
+// seven. A file with neither block (a run
 // without curves) reads as empty. False, with `error` saying why, when the
 // file cannot be read whole; a file of fewer than two frequencies holds no
 // curves for the reader and is refused the same way.

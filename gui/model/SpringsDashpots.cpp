@@ -77,7 +77,8 @@ TSpringsDashpots SpringsDashpotsAt(const TResultsData& data, double omega) {
   TSpringsDashpots s;
   s.omega = omega;
   if (!data.HasImpedance()) {
-    s.error = QStringLiteral("the results hold no stiffness and damping (run the project with the MATRIX option)");
+    s.error = QStringLiteral("the results hold no stiffness and damping (run the analysis again, or with the MATRIX "
+                             "option)");
     return s;
   }
   const std::vector<float>& w = data.omega;
@@ -118,6 +119,7 @@ TSpringsDashpots SpringsDashpotsAt(const TResultsData& data, double omega) {
   for (int m = 0; m < 6; ++m)
     s.ratio[m] = s.stiffness[m] > 0.0 ? s.damping[m] * s.omega / (2.0 * s.stiffness[m])
                                       : std::numeric_limits<double>::quiet_NaN();
+  s.fullPrecision = data.fullPrecision;
   s.below = std::min(w0, w1);
   s.above = std::max(w0, w1);
   s.ok = true;
@@ -134,6 +136,9 @@ QString SpringsDashpotsTable(const TSpringsDashpots& values, const TResultsInfo&
   else
     text += QStringLiteral("interpolated between the computed frequencies %1 and %2 rad/s\n")
                 .arg(Plain(values.below), Plain(values.above));
+  if (!values.fullPrecision)
+    text += QStringLiteral("from the graphic data file alone: three significant digits (run the analysis again for "
+                           "the engine's full precision)\n");
   text += QLatin1Char('\n');
   auto cell = [](double v, const QString& unit) {
     return (QString::number(v, 'E', 5) + QLatin1Char(' ') + unit).leftJustified(26);  // the report's six digits

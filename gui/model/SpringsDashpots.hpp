@@ -49,16 +49,22 @@ struct TSpringsDashpots {
   std::array<double, TResultsData::kTerms> damping{};    // Cxx ... Cyp
   // D of the six modes xx, yy, ww, ppx, ppy, zt; NaN where K is not positive
   std::array<double, 6> ratio{};
+  bool fullPrecision = false;  // from the results file; else the graphic data file's three digits
 };
 
 // K, C and D at `omega` (rad/s) from the impedance rows of `data`. Refused
 // with a message naming the computed range when omega lies outside it, and
-// when the data hold no impedance rows (a run without MATRIX).
+// when the data hold no impedance rows (a run without MATRIX whose results
+// file is missing). A frequency that agrees with a computed one to the
+// report's four decimals (in rad/s or Hz) is that frequency: its row is
+// taken as it is, so every computed frequency, both ends included, gives
+// the report's constants.
 TSpringsDashpots SpringsDashpotsAt(const TResultsData& data, double omega);
 
 // The table as plain text (copyable): a heading with the frequency in rad/s,
-// Hz and rpm and where it lies, then one line per term with K, C and their
-// units and D for the six modes.
+// Hz and rpm and where it lies, a note when the values carry the graphic
+// data file's three digits only, then one line per term with K, C (six
+// digits, as the report) and their units and D for the six modes.
 QString SpringsDashpotsTable(const TSpringsDashpots& values, const TResultsInfo& info);
 
 }  // namespace terva::gui
