@@ -257,11 +257,27 @@ bool TResultPlots::ReadResultCurves(const QString& fileName, bool showErrors, bo
       for (TLine* line : damping) line->Points.reserve(capacity);
       for (TLine* line : response) line->Points.reserve(capacity);
 
+      // The results file of the same run, when there is one, gives every
+      // curve's numbers at full precision: it belongs to this file when it
+      // has the same frequencies (the first block read tells).
+      TEngineResults full;
+      const bool fullRead = ReadEngineResults(ResultsFileOf(fileName), full);
+      auto belongs = [&](const std::vector<float>& printed) {
+        fullPrecision = fullRead && ResultsMatch(full, count, printed);
+        return fullPrecision;
+      };
       if (matrix) {
         for (int j = 0; j < count; ++j) {
           ReadRecord(reader, stiffness, &impedanceOmega);
           reader.ReadLine();
           ReadRecord(reader, damping, nullptr);
+        }
+        if (belongs(impedanceOmega)) {
+          std::array<const std::vector<float>*, 8> k{}, c{};
+          for (size_t t = 0; t < 8; ++t) k[t] = &full.stiffness[t], c[t] = &full.damping[t];
+          TakeFullPrecision(stiffness, full.omega, k);
+          TakeFullPrecision(damping, full.omega, c);
+          impedanceOmega = full.omega;
         }
         Merge(pltRealKXX, pltRealKYY, pltRealKWW, {"Kxx", "Kyy", "Kww"});
         Merge(pltRealKPPX, pltRealKPPY, pltRealKZT, {"Kppx", "Kppy", "Kzt"});
@@ -270,6 +286,13 @@ bool TResultPlots::ReadResultCurves(const QString& fileName, bool showErrors, bo
       }
       if (loadType == 1) {
         for (int j = 0; j < count; ++j) ReadRecord(reader, response, &responseOmega);
+        if ((matrix ? fullPrecision : belongs(responseOmega)) && full.Harmonic()) {
+          std::array<const std::vector<float>*, 6> a{};
+          for (size_t d = 0; d < 6; ++d) a[d] = &full.amplitude[d];
+          TakeFullPrecision(response, full.omega, a);
+          responseOmega = full.omega;
+          motion = full.motion;
+        }
         if (pltDxyzR.LineCount() == 3) {
           pltDxyzR.Line(0).Name = QStringLiteral("X-Dir.");
           pltDxyzR.Line(1).Name = QStringLiteral("Y-Dir.");
@@ -281,28 +304,8 @@ bool TResultPlots::ReadResultCurves(const QString& fileName, bool showErrors, bo
           pltMxyzR.Line(2).Name = QStringLiteral("About Z-Dir");
         }
       }
+      if (!matrix && loadType != 1) belongs({});  // a run without curves: the count alone
       for (TGraphPlot* plot : All()) plot->SetUnits(unitSystem);
-      TEngineResults full;
-      const std::vector<float>& printed = !impedanceOmega.empty() ? impedanceOmega : responseOmega;
-      if (ReadEngineResults(ResultsFileOf(fileName), full) && ResultsMatch(full, count, printed)) {
-        fullPrecision = true;
-        if (!impedanceOmega.empty()) {
-          std::array<const std::vector<float>*, 8> k{}, c{};
-          for (size_t t = 0; t < 8; ++t) k[t] = &full.stiffness[t], c[t] = &full.damping[t];
-          TakeFullPrecision(stiffness, full.omega, k);
-          TakeFullPrecision(damping, full.omega, c);
-          impedanceOmega = full.omega;
-        }
-        if (full.Harmonic()) {
-          if (!responseOmega.empty()) {
-            std::array<const std::vector<float>*, 6> a{};
-            for (size_t d = 0; d < 6; ++d) a[d] = &full.amplitude[d];
-            TakeFullPrecision(response, full.omega, a);
-            responseOmega = full.omega;
-          }
-          motion = full.motion;
-        }
-      }
     }
     success = true;
   } catch (const TError& error) {

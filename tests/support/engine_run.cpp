@@ -62,6 +62,7 @@ EngineRun RunEngine(const std::string& input) {
   report = std::regex_replace(report, date, "RUN DATE -  MM/DD/YYYY");
   run.report = std::regex_replace(report, time, "TIME     -  HH:MM:SS");
   run.graphic = folder.Read("job.tvp");
+  run.results = folder.Read("job.tvj");
   return run;
 }
 

@@ -11,6 +11,7 @@ struct EngineRun {
   int code = -1;
   std::string report;    // the report text, date and time masked
   std::string graphic;   // the graphic data file
+  std::string results;   // the results file
   std::vector<std::string> lines() const;
 };
 

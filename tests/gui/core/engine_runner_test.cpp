@@ -45,6 +45,13 @@ std::int32_t Analyses(std::int32_t argument) {
   return 0;
 }
 
+// Analyses, and writes the results file the seventh line names.
+std::int32_t AnalysesWithResultsFile(std::int32_t argument) {
+  const std::int32_t code = Analyses(argument);
+  Write(namesSeen.value(6), "RESULTS\n");
+  return code;
+}
+
 // Analyses, but not at two frequencies.
 std::int32_t AnalysesWithErrors(std::int32_t) {
   ReadNames();
@@ -110,6 +117,36 @@ class EngineRunnerTest : public QObject {
     ExpectNoWorkingFolders();
     QVERIFY(!QFile::exists(Path("a/names.dat")));
     QCOMPARE(QDir(Path("a")).entryList(QDir::Files).size(), 3);  // no temporary files left
+  }
+
+  // The results file goes with the report: delivered when the engine wrote
+  // it, and an old one removed when it did not (it would belong to an
+  // earlier report); a run that delivers nothing keeps the old one.
+  void resultsFileGoesWithTheReport() {
+    const QString project = ProjectWithResults(Path("r"), "plant");
+    const QString results = WithExtension(project, ".tvj");
+    Write(results, "old results");
+    QVERIFY(!TEngineRunner(&WritesNothing, Runs()).Run(project).Delivered());
+    QCOMPARE(ReadAll(results), QByteArray("old results"));
+    ExpectOldResults(project);
+
+    TRunResult result = TEngineRunner(&AnalysesWithResultsFile, Runs()).Run(project);
+    QVERIFY2(result.Delivered(), qPrintable(result.message));
+    QCOMPARE(ReadAll(results), QByteArray("RESULTS\n"));
+
+    result = TEngineRunner(&Analyses, Runs()).Run(project);
+    QVERIFY2(result.Delivered(), qPrintable(result.message));
+    QVERIFY(!QFile::exists(results));
+    ExpectNoWorkingFolders();
+
+    // a read-only results file is never replaced, and the run is refused whole
+    Write(results, "kept");
+    QVERIFY(QFile::setPermissions(results, QFileDevice::ReadOwner | QFileDevice::ReadUser));
+    result = TEngineRunner(&AnalysesWithResultsFile, Runs()).Run(project);
+    QVERIFY(!result.Delivered());
+    QCOMPARE(ReadAll(results), QByteArray("kept"));
+    QVERIFY(QFile::setPermissions(results, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QVERIFY(TEngineRunner::ResultConflict(WithExtension(project, ".tvj")).contains("overwrite the project itself"));
   }
 
   void errorFrequenciesAreCounted() {
