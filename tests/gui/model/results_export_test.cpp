@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "gui/model/ResultsExport.hpp"
+#include "gui/model/ResultsFile.hpp"
 #include "gui/model/SpringsDashpots.hpp"
 
 using namespace terva::gui;
@@ -260,6 +261,86 @@ class ResultsExportTest : public QObject {
       QVERIFY2(f.ok, qPrintable(f.error));
       QVERIFY(std::fabs(f.omega - omega) < 1e-9 * omega);
     }
+  }
+
+  // A results file beside the graphic data file gives every number when it
+  // is whole and belongs to the run; anything else (cut short, another
+  // version, lists of the wrong length, a value that is no number, another
+  // run's frequencies) is passed over for the graphic data file's numbers.
+  void resultsFileWhenItBelongs() {
+    const QString path = dir_.filePath("tvj.tvp");
+    Write(path, kSmall);
+    auto lists = [](const QString& value) {
+      QStringList k, c;
+      for (const char* name : TResultsData::kStiffnessNames) k << QStringLiteral("\"%1\": [%2]").arg(name, value);
+      for (const char* name : TResultsData::kDampingNames) c << QStringLiteral("\"%1\": [%2]").arg(name, value);
+      return QStringLiteral("\"stiffness\": {%1}, \"damping\": {%2}").arg(k.join(", "), c.join(", "));
+    };
+    auto file = [&](const QString& version, const QString& omega, const QString& values) {
+      return QStringLiteral("{\"format\": \"terva-engine-results\", \"version\": %1, \"load\": \"random\", "
+                            "\"count\": 3, \"omega\": [%2], %3}")
+          .arg(version, omega, lists(values))
+          .toUtf8();
+    };
+    const QByteArray good = file("1", "10.0000019, 20, 40.0001", "123.456789, null, 1e-7");
+    Write(ResultsFileOf(path), good);
+    TResultsData data;
+    QVERIFY(ReadResults(path, data, nullptr));
+    QVERIFY(data.fullPrecision);
+    QCOMPARE(data.omega[0], 10.0000019f);
+    QCOMPARE(data.stiffness[4][0], 123.456789f);
+    QVERIFY(std::isnan(data.damping[7][1]));
+    QVERIFY(!data.HasPhases());
+
+    for (const QByteArray& bad : {good.left(good.size() - 10), file("2", "10, 20, 40", "1, 2, 3"),
+                                  file("1", "10, 20", "1, 2, 3"), file("1", "10, 20, 40", "1, 2"),
+                                  file("1", "10, 20, 40", "1, \"2\", 3"), file("1", "10, 20, 50", "1, 2, 3"),
+                                  QByteArray("[]"), QByteArray()}) {
+      Write(ResultsFileOf(path), bad);
+      TEngineResults full;
+      QString error;
+      const bool read = ReadEngineResults(ResultsFileOf(path), full, &error);
+      QVERIFY(read || !error.isEmpty());
+      QVERIFY2(ReadResults(path, data, nullptr), bad.constData());
+      QVERIFY2(!data.fullPrecision, bad.constData());
+      QCOMPARE(data.stiffness[4][0], 1000.0f);
+    }
+  }
+
+  // Every computed frequency, typed as the report prints it (in Hz or rad/s,
+  // four decimals), is that frequency: its row as it is, both ends of the
+  // range included, although the running frequency is not the float of the
+  // typed text (12.56 + 12.56 + ... accumulates).
+  void atEveryComputedFrequencyAsTheReportPrintsIt() {
+    TResultsData data;
+    float running = 0.0f;
+    for (int k = 1; k <= 25; ++k) {
+      running += 12.56f;
+      data.omega.push_back(running);
+      for (int t = 0; t < TResultsData::kTerms; ++t) {
+        data.stiffness[t].push_back(1000.0f * k + t);
+        data.damping[t].push_back(10.0f * k + t);
+      }
+    }
+    QVERIFY(data.omega[4] != 62.8f);  // 62.800003: what the report prints as 62.8000 and 10.0000 Hz
+    for (int k = 1; k <= 25; ++k) {
+      const double omega = data.omega[size_t(k - 1)];
+      for (const QString& typed : {QString::number(omega, 'f', 4) + "rad/s", QString::number(HzOf(float(omega)), 'f', 4) + "Hz",
+                                   QString::number(2 * k) + "Hz"}) {
+        const TOperatingFrequency f = ParseOperatingFrequency(typed);
+        QVERIFY2(f.ok, qPrintable(typed));
+        const TSpringsDashpots at = SpringsDashpotsAt(data, f.omega);
+        QVERIFY2(at.ok, qPrintable(typed + ": " + at.error));
+        QVERIFY2(at.below == at.above, qPrintable(typed));
+        QCOMPARE(at.omega, omega);
+        QCOMPARE(at.stiffness[2], 1000.0 * k + 2);
+        QCOMPARE(at.damping[5], 10.0 * k + 5);
+      }
+    }
+    // just beyond the printed precision: between two rows, or outside the range
+    QVERIFY(SpringsDashpotsAt(data, 12.56 + 0.01).below != SpringsDashpotsAt(data, 12.56 + 0.01).above);
+    QVERIFY(!SpringsDashpotsAt(data, 12.55).ok);
+    QVERIFY(!SpringsDashpotsAt(data, 314.01).ok);
   }
 
   void atBetweenAndOutsideTheComputedFrequencies() {
