@@ -3,7 +3,8 @@
 // the completion message of a run, the About box, and four data windows
 // (Foundation Options, Foundation Shape, Mass Data after a calculation, Pile
 // Properties), the result plots of the run (the four constant plots, the two
-// response plots, a zoomed plot) and the amplitude plot; the geometry views of a
+// response plots, a zoomed plot) and the amplitude plot (also from the graphic
+// data file alone, without phases); the geometry views of a
 // battered pile group and of a half-space footing, and the 3D viewer on the pile
 // group; the vibration-limit lines on the displacement plot and the
 // amplitude plot, the springs and dashpots dialog, the export's choice and
@@ -42,6 +43,7 @@
 #include "gui/plots/VelocityLimits.hpp"
 #include "gui/plots/VelocityLines.hpp"
 #include "gui/widgets/AppIcon.hpp"
+#include "gui/widgets/DataEdit.hpp"
 #include "gui/widgets/MessageBoxSink.hpp"
 
 using namespace terva::gui;
@@ -121,6 +123,15 @@ void ShootView(TMainForm& main, const QString& path, TChildId id, const QString&
   const QString file = QDir(folder).filePath(name + QStringLiteral(".png"));
   std::printf("%s: %s\n", qPrintable(file), shot.save(file) ? "saved" : "NOT saved");
   main.CloseChild(id);
+}
+
+// The amplitude plot at a corner of the example's 4 m by 4 m pile cap, on
+// its base (the dialog's origin is the centre of the base).
+void CapCorner(TDlgAmpPlot& dialog) {
+  dialog.XEdit()->setNumber(2);
+  dialog.YEdit()->setNumber(2);
+  dialog.ZEdit()->setNumber(0);
+  dialog.Draw();
 }
 
 }  // namespace
@@ -276,6 +287,7 @@ int main(int argc, char* argv[]) {
   QTimer::singleShot(900, [] {
     if (QWidget* modal = QApplication::activeModalWidget()) {
       modal->move(60, 40);
+      if (auto* amplitude = qobject_cast<TDlgAmpPlot*>(modal)) CapCorner(*amplitude);
       Settle();
       Shoot(modal, QStringLiteral("amplitude-plot"));
       if (auto* amplitude = qobject_cast<TDlgAmpPlot*>(modal)) {
@@ -289,6 +301,25 @@ int main(int argc, char* argv[]) {
   });
   main.ShowAmplitudePlot();
   Settle();
+  {
+    // The same results from the graphic data file alone (no phases): the
+    // amplitude plot's upper bound.
+    QTemporaryDir alone;
+    const QString tvp = alone.filePath(QStringLiteral("results.tvp"));
+    TResultPlots moduli;
+    if (QFile::copy(main.Project().FileName.left(main.Project().FileName.lastIndexOf('.')) + QStringLiteral(".tvp"),
+                    tvp) &&
+        moduli.ReadResultCurves(tvp, false, main.Project().Matrix == 1, static_cast<int>(main.Project().LoadType),
+                                main.Project().Units)) {
+      TDlgAmpPlot bound(moduli, main.Project(), &main);
+      CapCorner(bound);
+      bound.move(60, 40);
+      bound.show();
+      Settle(900);
+      Shoot(&bound, QStringLiteral("amplitude-plot-upper-bound"));
+      bound.close();
+    }
+  }
   // The springs and dashpots at 1200 rpm, and the export's choice.
   QTimer::singleShot(900, [] {
     if (auto* springs = qobject_cast<TDlgSpringsDashpots*>(QApplication::activeModalWidget())) {

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineSeries>
@@ -33,6 +34,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <complex>
 
 namespace terva::gui {
 
@@ -93,6 +95,24 @@ class TAmpChartView : public QChartView {
   std::function<void(QPainter&)> foreground_;
 };
 
+// A field of the reference point: Enter checks the entry as in every
+// TDataEdit and then applies the point. TDataEdit accepts the key, so it
+// never reaches the dialog (no default button is pressed, nothing closes).
+class TPointEdit : public TDataEdit {
+ public:
+  TPointEdit(std::function<void()> entered, QWidget* parent) : TDataEdit(parent), entered_(std::move(entered)) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    TDataEdit::keyPressEvent(event);
+    if (enter) entered_();
+  }
+
+ private:
+  std::function<void()> entered_;
+};
+
 QString Number(double value) { return QString::number(value, 'g', QLocale::FloatingPointShortest); }
 QString Six(double value) { return QString::number(value, 'g', 6); }
 
@@ -100,27 +120,41 @@ QString Six(double value) { return QString::number(value, 'g', 6); }
 
 void TDlgAmpPlot::SetSaveDialogHook(SaveDialogHook hook) { saveHook = std::move(hook); }
 
-TAmplitudeSeries AmplitudeSeries(const TGraphPlot& translation, const TGraphPlot& rotation, bool rotationMode,
-                                 double c, double x, double y, double z, double xc, double yc, double zc) {
+TAmplitudeSeries AmplitudeSeries(const TResultPlots& plots, bool rotationMode, double c, double rx, double ry,
+                                 double rz) {
   TAmplitudeSeries s;
+  const TGraphPlot& translation = plots.pltDxyzR;
+  const TGraphPlot& rotation = plots.pltMxyzR;
   if (translation.LineCount() < 3 || rotation.LineCount() < 3) return s;
-  const int n = std::min({translation.Line(0).PointCount(), translation.Line(1).PointCount(),
-                          translation.Line(2).PointCount(), rotation.Line(0).PointCount(),
-                          rotation.Line(1).PointCount(), rotation.Line(2).PointCount()});
-  const double dx = x - c * xc, dy = y - c * yc, dz = z - c * zc;
-  for (int i = 0; i < n; ++i) {
+  size_t n = std::min({translation.Line(0).Points.size(), translation.Line(1).Points.size(),
+                       translation.Line(2).Points.size(), rotation.Line(0).Points.size(),
+                       rotation.Line(1).Points.size(), rotation.Line(2).Points.size()});
+  const bool phases = plots.HasPhases();
+  if (phases)
+    for (const auto& m : plots.motion) n = std::min(n, m.size());
+  s.UpperBound = !rotationMode && !phases;
+  using Complex = std::complex<double>;
+  for (size_t i = 0; i < n; ++i) {
     auto at = [i](const TGraphPlot& p, int line) { return static_cast<double>(p.Line(line).Points[i].Y); };
-    const double ux = at(translation, 0), uy = at(translation, 1), uz = at(translation, 2);
-    const double rx = at(rotation, 0), ry = at(rotation, 1), rz = at(rotation, 2);
     s.Frequency.push_back(static_cast<double>(translation.Line(0).Points[i].X));
     if (rotationMode) {
-      s.X.push_back(rx);
-      s.Y.push_back(ry);
-      s.Z.push_back(rz);
+      s.X.push_back(at(rotation, 0));
+      s.Y.push_back(at(rotation, 1));
+      s.Z.push_back(at(rotation, 2));
+    } else if (phases) {
+      // u = U + Θ × r with the complex motions: each component's modulus.
+      auto m = [&plots, i](int k) { return Complex(plots.motion[static_cast<size_t>(k)][i]); };
+      const Complex ux = c * m(0), uy = c * m(1), uz = c * m(2), tx = m(3), ty = m(4), tz = m(5);
+      s.X.push_back(std::abs(ux + ty * rz - tz * ry));
+      s.Y.push_back(std::abs(uy + tz * rx - tx * rz));
+      s.Z.push_back(std::abs(uz + tx * ry - ty * rx));
     } else {
-      s.X.push_back(c * ux + dy * rz - dz * ry);
-      s.Y.push_back(c * uy + dz * rx - dx * rz);
-      s.Z.push_back(c * uz + dx * ry - dy * rx);
+      // Moduli only: the triangle inequality's bound.
+      const double ux = at(translation, 0), uy = at(translation, 1), uz = at(translation, 2);
+      const double tx = at(rotation, 0), ty = at(rotation, 1), tz = at(rotation, 2);
+      s.X.push_back(std::abs(c * ux) + std::abs(ty * rz) + std::abs(tz * ry));
+      s.Y.push_back(std::abs(c * uy) + std::abs(tz * rx) + std::abs(tx * rz));
+      s.Z.push_back(std::abs(c * uz) + std::abs(tx * ry) + std::abs(ty * rx));
     }
   }
   return s;
@@ -178,7 +212,7 @@ TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project,
   const char* captions[3] = {"X", "Y", "Z"};
   for (int k = 0; k < 3; ++k) {
     auto* label = new QLabel(point);
-    auto* edit = new TDataEdit(point);
+    auto* edit = new TPointEdit([this] { Draw(); }, point);
     edit->setObjectName(QString::fromLatin1(captions[k]));
     edit->setUnitsString(QStringLiteral("L2"));
     edit->setCaption(QString::fromLatin1(captions[k]));
@@ -193,6 +227,26 @@ TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project,
   updateButton->setObjectName("Update");
   pointLayout->addWidget(defaultButton, 3, 0);
   pointLayout->addWidget(updateButton, 3, 1);
+  // The axes of the point. The engine carries the centre of gravity's motion
+  // to a point at height z above the centre of the base with the rows
+  // (1,5) = z − h, (2,4) = h − z, (1,6) = Yc, (2,6) = −Xc, (3,4) = −Yc,
+  // (3,5) = Xc of its rigid-body transformation (h = Zc): that is u + θ × r
+  // in a right-handed frame with Z upward, with the centre of gravity at
+  // (Xc, Yc, Zc) from the centre of the base. The fields take X, Y, Z in that
+  // frame (their default point is that centre), so r = (X, Y, Z) − (Xc, Yc,
+  // Zc) needs no change of sign. The Mass Data window's global system is
+  // another frame: origin at the centre of gravity, Z down, the base at
+  // (Xc, Yc, Zc). The label says it in lines of their own: a word-wrapped
+  // label in the grid would be cut.
+  axes_ = new QLabel(QStringLiteral("Origin: centre of the foundation base,\n"
+                                    "Z upward, axes as UOX, UOY, UOZ;\n"
+                                    "the C.G. is at (Xc, Yc, Zc)."),
+                     point);
+  axes_->setObjectName(QStringLiteral("Axes"));
+  axes_->setToolTip(QStringLiteral("X, Y, Z are measured from the centre of the foundation base along the axes of "
+                                   "the response (UOX, UOY, UOZ), Z upward; Default (C.G.) puts the point at the "
+                                   "centre of gravity (Xc, Yc, Zc). Enter in a field applies the point."));
+  pointLayout->addWidget(axes_, 4, 0, 1, 2);
 
   // Short pairs of choices sit side by side, so that the dialog fits a
   // screen of 800 pixels.
@@ -258,6 +312,14 @@ TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project,
   printing->layout()->addWidget(goButton);
   status_ = new QLabel(this);
   status_->setMinimumWidth(200);
+  // Under the chart, so that the dialog grows no taller (lines of their own,
+  // as a word-wrapped label in a layout may be cut).
+  note_ = new QLabel(QStringLiteral("No phases in these results (graphic data file only): the curves\n"
+                                    "show an upper bound. Run the analysis again for exact amplitudes."),
+                     this);
+  note_->setObjectName(QStringLiteral("UpperBoundNote"));
+  note_->setStyleSheet(QStringLiteral("color: #a00000;"));
+  note_->hide();
 
   auto* side = new QVBoxLayout;
   for (QWidget* w : {static_cast<QWidget*>(point), static_cast<QWidget*>(units), static_cast<QWidget*>(type),
@@ -266,8 +328,11 @@ TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project,
   side->addWidget(exportButton);
   side->addStretch();
   side->addWidget(closeButton);
+  auto* chartColumn = new QVBoxLayout;
+  chartColumn->addWidget(view_, 1);
+  chartColumn->addWidget(note_);
   auto* main = new QHBoxLayout;
-  main->addWidget(view_, 1);
+  main->addLayout(chartColumn, 1);
   main->addLayout(side);
   auto* outer = new QVBoxLayout(this);
   outer->addLayout(main, 1);
@@ -298,6 +363,9 @@ TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project,
   x_->setNumber(project_.Xc);
   y_->setNumber(project_.Yc);
   z_->setNumber(project_.Zc);
+  point_[0] = static_cast<double>(project_.Xc);
+  point_[1] = static_cast<double>(project_.Yc);
+  point_[2] = static_cast<double>(project_.Zc);
   Draw();
 }
 
@@ -346,13 +414,25 @@ void TDlgAmpPlot::Draw() {
   if (drawing_) return;
   const bool rotationMode = rotation_->isChecked();
   velocity_->setEnabled(!rotationMode);
-  axisY_->setTitleText(rotationMode ? QStringLiteral("Rotational Amplitude (rad)")
-                                    : UnitSystem() == 1 ? QStringLiteral("Translational Amplitude (ft)")
-                                                        : QStringLiteral("Translational Amplitude (m)"));
-  const TAmplitudeSeries s = AmplitudeSeries(
-      plots_.pltDxyzR, plots_.pltMxyzR, rotationMode, UnitFactor(), static_cast<double>(x_->evaluate().value),
-      static_cast<double>(y_->evaluate().value), static_cast<double>(z_->evaluate().value),
-      static_cast<double>(project_.Xc), static_cast<double>(project_.Yc), static_cast<double>(project_.Zc));
+  // The point; a field without a valid number keeps the last point drawn.
+  TDataEdit* fields[3] = {x_, y_, z_};
+  for (int k = 0; k < 3; ++k) {
+    const Evaluation entry = fields[k]->evaluate();
+    if (entry.ok) point_[k] = static_cast<double>(entry.value);
+  }
+  // r from the centre of gravity (Xc, Yc, Zc), in the engine's axes (see the
+  // axes label above).
+  const double c = UnitFactor();
+  const double r[3] = {point_[0] - c * static_cast<double>(project_.Xc),
+                       point_[1] - c * static_cast<double>(project_.Yc),
+                       point_[2] - c * static_cast<double>(project_.Zc)};
+  const TAmplitudeSeries s = AmplitudeSeries(plots_, rotationMode, c, r[0], r[1], r[2]);
+  upperBound_ = s.UpperBound && !s.Frequency.empty();
+  const QString unit = UnitSystem() == 1 ? QStringLiteral("ft") : QStringLiteral("m");
+  axisY_->setTitleText(rotationMode  ? QStringLiteral("Rotational Amplitude (rad)")
+                       : upperBound_ ? QStringLiteral("Translational Amplitude, upper bound (%1)").arg(unit)
+                                     : QStringLiteral("Translational Amplitude (%1)").arg(unit));
+  note_->setVisible(upperBound_);
   const std::vector<double>* values[3] = {&s.X, &s.Y, &s.Z};
   double lo = 0, hi = 0;
   bool any = false;
@@ -369,12 +449,19 @@ void TDlgAmpPlot::Draw() {
     }
   }
   if (!s.Frequency.empty()) {
-    axisX_->setRange(s.Frequency.front(), s.Frequency.back());
+    // One frequency alone: a range around it (an empty range has no scale).
+    const double first = s.Frequency.front(), last = s.Frequency.back();
+    if (last > first)
+      axisX_->setRange(first, last);
+    else
+      axisX_->setRange(first - std::max(1.0, std::abs(first)) / 2, first + std::max(1.0, std::abs(first)) / 2);
+    axisX_->setTickCount(5);  // nice numbers change the count: start from the same one at every drawing
     axisX_->applyNiceNumbers();
   }
   if (any) {
     if (hi == lo) hi = lo + 1;
     axisY_->setRange(lo, hi);
+    axisY_->setTickCount(5);
     axisY_->applyNiceNumbers();
   }
   view_->viewport()->update();  // the velocity lines follow the axes
@@ -411,6 +498,7 @@ void TDlgAmpPlot::PointClicked(int axis, int n) {
         << QStringLiteral("Zo: ") + Six(c * at(plots_.pltDxyzR, 2))
         << QStringLiteral("Rx: ") + Six(at(plots_.pltMxyzR, 0)) << QStringLiteral("Ry: ") + Six(at(plots_.pltMxyzR, 1))
         << QStringLiteral("Rz: ") + Six(at(plots_.pltMxyzR, 2));
+  if (upperBound_) lines << QStringLiteral("X, Y, Z: upper bounds (no phases in these results)");
   ShowMessage(TMessageKind::Information, windowTitle(), lines.join(QLatin1Char('\n')));
 }
 

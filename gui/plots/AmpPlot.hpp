@@ -33,16 +33,29 @@ class TProgramData;
 class TResultPlots;
 
 // The three curves of the dialog, one value per frequency point.
+// UpperBound: displacement values from amplitudes without phases (see
+// AmplitudeSeries).
 struct TAmplitudeSeries {
   std::vector<double> Frequency, X, Y, Z;
+  bool UpperBound = false;
 };
 
-// Displacement mode: the rigid-body rule u + θ × r at the reference point
-// (x, y, z) with r measured from the centre of gravity, amplitudes taken as
-// in phase; c converts the project's lengths into the dialog's. Rotation
-// mode: the three rotation amplitudes. Empty without response curves.
-TAmplitudeSeries AmplitudeSeries(const TGraphPlot& translation, const TGraphPlot& rotation, bool rotationMode,
-                                 double c, double x, double y, double z, double xc, double yc, double zc);
+// The curves of the dialog from the harmonic response of the centre of
+// gravity (the response curves and, when known, the complex motions of
+// `plots`). The axes are those of the engine's motions: right-handed, Z
+// upward, rotations by the right-hand rule; (rx, ry, rz) is the reference
+// point's offset from the centre of gravity in the dialog's length unit, c
+// converts the project's lengths into that unit.
+//
+// Displacement mode, with phases: the amplitude of each component of the
+// rigid-body motion u = U + Θ × r at the point, |c·Ux + θy·rz − θz·ry| and so
+// on, exact and never negative. Without phases (a graphic data file alone)
+// the amplitudes of U and Θ cannot be added with signs; the values are then
+// the bound that holds whatever the phases, |c·Ux| + |θy·rz| + |θz·ry| and so
+// on, and UpperBound is set. Rotation mode: the three rotation amplitudes.
+// Empty without response curves.
+TAmplitudeSeries AmplitudeSeries(const TResultPlots& plots, bool rotationMode, double c, double rx, double ry,
+                                 double rz);
 
 class TDlgAmpPlot : public QDialog {
   Q_OBJECT
@@ -64,6 +77,10 @@ class TDlgAmpPlot : public QDialog {
   QChart* Chart() const { return chart_; }
   QChartView* ChartView() const { return view_; }
   QLabel* StatusLabel() const { return status_; }
+  // The convention of the point's coordinates, and the note shown when the
+  // curves are upper bounds (hidden otherwise).
+  QLabel* AxesLabel() const { return axes_; }
+  QLabel* NoteLabel() const { return note_; }
   QCheckBox* VelocityCheck() const { return velocity_; }
   QPushButton* Button(const QString& name) const;
 
@@ -72,7 +89,9 @@ class TDlgAmpPlot : public QDialog {
   int UnitSystem() const;
   double UnitFactor() const;
 
-  // Redraws the three series from the fields, the type and the checks.
+  // Redraws the three series from the fields, the type and the checks. In
+  // Displacement mode a field that holds no valid number leaves the series
+  // as they are (the field has said why).
   void Draw();
   // The status text for a position of the chart view.
   void ShowPosition(const QPointF& viewPosition);
@@ -122,10 +141,14 @@ class TDlgAmpPlot : public QDialog {
   QChart* chart_;
   QChartView* view_;
   QLabel* status_;
+  QLabel* axes_;
+  QLabel* note_;
   QCheckBox* velocity_;
   mutable std::vector<double> velocityLimits_[2];  // English, SI; read when first drawn
   int remembered_ = 1;
   bool drawing_ = false;
+  double point_[3] = {0, 0, 0};  // the point drawn, in the dialog's units
+  bool upperBound_ = false;      // the displacement curves are upper bounds
 };
 
 }  // namespace terva::gui

@@ -1,10 +1,13 @@
-// The interactive amplitude plot: the reference-point arithmetic, the unit
+// The interactive amplitude plot: the amplitude of a point of the rigid
+// footing from the centre of gravity's motions (exact with phases, an upper
+// bound without), the axes of the reference point, Enter in a field, the unit
 // switch, the view buttons, the point-click message and the exported file.
 #include "gui/model/PltData.hpp"
 #include "gui/model/ProgramData.hpp"
 #include "gui/plots/AmpPlot.hpp"
 #include "gui/widgets/DataEdit.hpp"
 #include "support/MessageRecorder.hpp"
+#include "support/TestFolder.hpp"
 
 #include <QChart>
 #include <QChartView>
@@ -13,24 +16,33 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QPrinter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QValueAxis>
 #include <QtTest>
 
+#include <array>
 #include <cmath>
+#include <complex>
 
 using namespace terva::gui;
 using terva::gui::test::TMessageRecorder;
 
 namespace {
 
+using Complex = std::complex<double>;
+using Vector = std::array<double, 3>;
+using CVector = std::array<Complex, 3>;
+
 // Three frequencies; translation amplitudes Ux = i/16, Uy = 2i/16, Uz = 3i/16
 // and rotations Rx = i/256, Ry = 2i/256, Rz = 5i/256: binary fractions, so
-// the expected values below are exact.
+// the expected values below are exact. No phases (a graphic data file alone).
 void FillResponses(TResultPlots& plots) {
   plots.pltDxyzR.Reset(3);
   plots.pltMxyzR.Reset(3);
+  for (auto& m : plots.motion) m.clear();
   const double u[3] = {0.0625, 0.125, 0.1875}, r[3] = {0.00390625, 0.0078125, 0.01953125};
   for (int i = 1; i <= 3; ++i)
     for (int k = 0; k < 3; ++k) {
@@ -39,17 +51,68 @@ void FillResponses(TResultPlots& plots) {
     }
 }
 
+// Complex motions of the centre of gravity (UOX, UOY, UOZ, EPOX, EPOY, EPOZ)
+// with phases of every kind at each frequency, and the curves holding their
+// moduli as the results file gives them: translations of millimetres and
+// rotations of 1e-4 rad, so that a lever arm of a few metres matters.
+void FillMotions(TResultPlots& plots, int count = 6) {
+  plots.pltDxyzR.Reset(3);
+  plots.pltMxyzR.Reset(3);
+  for (auto& m : plots.motion) m.clear();
+  for (int i = 0; i < count; ++i)
+    for (int k = 0; k < 6; ++k) {
+      const double size = (k < 3 ? 1e-3 : 1e-4) * (1.0 + 0.37 * k + 0.21 * i);
+      const double phase = 0.9 * k + 1.7 * i + 0.3 * k * i;  // radians
+      const std::complex<float> m(static_cast<float>(size * std::cos(phase)),
+                                  static_cast<float>(size * std::sin(phase)));
+      plots.motion[static_cast<size_t>(k)].push_back(m);
+      TGraphPlot& plot = k < 3 ? plots.pltDxyzR : plots.pltMxyzR;
+      plot.Line(k % 3).Points.push_back({1.5 * (i + 1), std::abs(m)});
+    }
+}
+
+CVector Motion(const TResultPlots& plots, size_t i, int first) {
+  return {Complex(plots.motion[first][i]), Complex(plots.motion[first + 1][i]), Complex(plots.motion[first + 2][i])};
+}
+
+// u + θ × r for a complex θ and a real r, written as the cross product of the
+// textbook, independently of the dialog's arithmetic.
+CVector RigidBody(const CVector& u, const CVector& theta, const Vector& r) {
+  const CVector cross{theta[1] * r[2] - theta[2] * r[1], theta[2] * r[0] - theta[0] * r[2],
+                      theta[0] * r[1] - theta[1] * r[0]};
+  return {u[0] + cross[0], u[1] + cross[1], u[2] + cross[2]};
+}
+
+double Norm(const CVector& v) { return std::sqrt(std::norm(v[0]) + std::norm(v[1]) + std::norm(v[2])); }
+double Norm(const Vector& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]); }
+
 QList<double> Values(const QLineSeries* series) {
   QList<double> values;
   for (const QPointF& p : series->points()) values << p.y();
   return values;
 }
 
-bool Near(const QList<double>& got, const QList<double>& expected) {
+bool Near(const QList<double>& got, const QList<double>& expected, double relative = 1e-12) {
   if (got.size() != expected.size()) return false;
   for (int i = 0; i < got.size(); ++i)
-    if (std::abs(got[i] - expected[i]) > 1e-12 * std::max(1.0, std::abs(expected[i]))) return false;
+    if (std::abs(got[i] - expected[i]) > relative * std::max(1.0, std::abs(expected[i]))) return false;
   return true;
+}
+
+bool Relative(double got, double expected, double tolerance) {
+  return std::abs(got - expected) <= tolerance * std::abs(expected) + 1e-300;
+}
+
+void SetPoint(TDlgAmpPlot& dialog, double x, double y, double z) {
+  dialog.XEdit()->setNumber(x);
+  dialog.YEdit()->setNumber(y);
+  dialog.ZEdit()->setNumber(z);
+  dialog.Draw();
+}
+
+QString LeftAxisTitle(const TDlgAmpPlot& dialog) {
+  const auto axes = dialog.Chart()->axes(Qt::Vertical);
+  return axes.isEmpty() ? QString() : axes.first()->titleText();
 }
 
 }  // namespace
@@ -57,62 +120,227 @@ bool Near(const QList<double>& got, const QList<double>& expected) {
 class AmpPlotTest : public QObject {
   Q_OBJECT
 
-  TResultPlots plots;
+  TResultPlots plots;   // amplitudes only
+  TResultPlots phased;  // with the complex motions
   TProgramData project;
+  terva::gui::test::TTestFolder folder_;
+
+  // Every displacement value of the dialog at its point r (dialog units)
+  // from the centre of gravity is |c·U + Θ × r|, within its bounds.
+  static void CheckExact(const TResultPlots& phased, TDlgAmpPlot& dialog, const Vector& r, double c) {
+    const QList<double> got[3] = {Values(dialog.Series(0)), Values(dialog.Series(1)), Values(dialog.Series(2))};
+    QCOMPARE(got[0].size(), int(phased.motion[0].size()));
+    for (size_t i = 0; i < phased.motion[0].size(); ++i) {
+      CVector u = Motion(phased, i, 0);
+      for (Complex& v : u) v *= c;
+      const CVector theta = Motion(phased, i, 3);
+      const CVector expected = RigidBody(u, theta, r);
+      for (int k = 0; k < 3; ++k) {
+        const double value = got[k][int(i)];
+        QVERIFY2(Relative(value, std::abs(expected[k]), 1e-5),
+                 qPrintable(QStringLiteral("point %1, axis %2: %3, expected %4")
+                                .arg(i)
+                                .arg(k)
+                                .arg(value)
+                                .arg(std::abs(expected[k]))));
+        QVERIFY(value >= 0);
+        const double lever = Norm(theta) * Norm(r);
+        QVERIFY(value >= std::abs(u[k]) - lever - 1e-12 && value <= std::abs(u[k]) + lever + 1e-12);
+      }
+    }
+  }
 
  private slots:
   void initTestCase() {
+    QVERIFY(folder_.Isolate());
     QLocale::setDefault(QLocale::c());
     FillResponses(plots);
+    FillMotions(phased);
+    QVERIFY(!plots.HasPhases() && phased.HasPhases());
     project.Units = 1;
     project.Xc = 1;
     project.Yc = 2;
     project.Zc = 3;
   }
 
-  void atTheCentreOfGravity() {
+  // With phases every value is the modulus of the rigid-body motion at the
+  // point: at the centre of gravity, a pile-group-like offset, 4 ft above,
+  // the corners of the base and further out; in feet and in metres.
+  void exactWithPhases() {
+    TDlgAmpPlot dialog(phased, project);
+    QCOMPARE(LeftAxisTitle(dialog), QStringLiteral("Translational Amplitude (ft)"));
+    QVERIFY(dialog.NoteLabel()->isHidden());
+    // At the centre of gravity: the translation amplitudes.
+    for (int k = 0; k < 3; ++k) {
+      const QList<double> got = Values(dialog.Series(k));
+      QCOMPARE(got.size(), 6);
+      for (int i = 0; i < 6; ++i) QVERIFY(Relative(got[i], double(phased.pltDxyzR.Line(k).Points[size_t(i)].Y), 1e-6));
+    }
+    const Vector offsets[] = {{0, 0, 0},  {1.5, -0.8, 0.3}, {0, 0, 4},   {2, 2, -3}, {-2, 2, -3},
+                              {2, -2, -3}, {-2, -2, -3},    {-6, 9, 1.5}, {0.4, 0, -12}};
+    for (const Vector& r : offsets) {
+      SetPoint(dialog, 1 + r[0], 2 + r[1], 3 + r[2]);
+      CheckExact(phased, dialog, r, 1.0);
+    }
+    // SI in an English project: the point in metres, the translations × 0.3048.
+    dialog.SIButton()->setChecked(true);
+    QCOMPARE(LeftAxisTitle(dialog), QStringLiteral("Translational Amplitude (m)"));
+    const double c = 0.3048;
+    for (const Vector& r : offsets) {
+      SetPoint(dialog, c * 1 + r[0], c * 2 + r[1], c * 3 + r[2]);
+      CheckExact(phased, dialog, r, c);
+    }
+  }
+
+  // The axes are the engine's: its rigid-body transformation carries the
+  // centre of gravity's motion q to a point at height z above the centre of
+  // the base as T·q, T the identity with (1,5) = z − h, (2,4) = h − z,
+  // (1,6) = Yc, (2,6) = −Xc, (3,4) = −Yc, (3,5) = Xc (h = Zc). The dialog at
+  // (0, 0, z) gives the moduli of the first three rows.
+  void axesOfTheEngine() {
+    TDlgAmpPlot dialog(phased, project);
+    const double xc = 1, yc = 2, h = 3;
+    for (double z : {0.0, 1.0, 4.5, -2.0}) {
+      SetPoint(dialog, 0, 0, z);
+      const QList<double> got[3] = {Values(dialog.Series(0)), Values(dialog.Series(1)), Values(dialog.Series(2))};
+      for (size_t i = 0; i < phased.motion[0].size(); ++i) {
+        const CVector u = Motion(phased, i, 0), t = Motion(phased, i, 3);
+        const Complex rows[3] = {u[0] + (z - h) * t[1] + yc * t[2], u[1] + (h - z) * t[0] - xc * t[2],
+                                 u[2] - yc * t[0] + xc * t[1]};
+        for (int k = 0; k < 3; ++k) QVERIFY(Relative(got[k][int(i)], std::abs(rows[k]), 1e-5));
+      }
+    }
+    // In phase, a translation in X and a rotation about Y add above the
+    // centre of gravity and cancel partly below it (Z upward, right-handed);
+    // a translation in Y and a rotation about Z add at +X.
+    TResultPlots simple;
+    simple.pltDxyzR.Reset(3);
+    simple.pltMxyzR.Reset(3);
+    const float motion[6] = {0.01f, 0.01f, 0, 0, 0.001f, 0.001f};
+    for (int k = 0; k < 6; ++k) {
+      simple.motion[size_t(k)].push_back(motion[k]);
+      (k < 3 ? simple.pltDxyzR : simple.pltMxyzR).Line(k % 3).Points.push_back({1, std::abs(motion[k])});
+    }
+    TDlgAmpPlot plain(simple, project);
+    SetPoint(plain, 1, 2, 3 + 2);  // 2 ft above
+    QVERIFY(std::abs(Values(plain.Series(0)).at(0) - 0.012) < 1e-8);
+    SetPoint(plain, 1, 2, 3 - 2);  // 2 ft below
+    QVERIFY(std::abs(Values(plain.Series(0)).at(0) - 0.008) < 1e-8);
+    SetPoint(plain, 1 + 2, 2, 3);  // 2 ft towards +X
+    QVERIFY(std::abs(Values(plain.Series(1)).at(0) - 0.012) < 1e-8);
+    QVERIFY(std::abs(Values(plain.Series(0)).at(0) - 0.01) < 1e-8);
+    // The label says so.
+    QVERIFY(plain.AxesLabel()->text().contains(QStringLiteral("Z upward")));
+    QVERIFY(plain.AxesLabel()->text().contains(QStringLiteral("(Xc, Yc, Zc)")));
+  }
+
+  // Without phases: the bound |c·u| + lever-arm terms, labelled; it is
+  // never below the exact amplitude of the same motions.
+  void upperBoundWithoutPhases() {
     TDlgAmpPlot dialog(plots, project);
-    QVERIFY(dialog.EnglishButton()->isChecked());
     QCOMPARE(double(dialog.ZEdit()->evaluate().value), 3.0);
     QCOMPARE(dialog.XEdit()->editLabel()->text(), QStringLiteral("X (ft)"));
+    QCOMPARE(LeftAxisTitle(dialog), QStringLiteral("Translational Amplitude, upper bound (ft)"));
+    QVERIFY(!dialog.NoteLabel()->isHidden());
+    QVERIFY(dialog.NoteLabel()->text().contains(QStringLiteral("upper bound")));
+    // At the centre of gravity: the translation amplitudes.
     QVERIFY(Near(Values(dialog.Series(0)), {0.0625, 0.125, 0.1875}));
     QVERIFY(Near(Values(dialog.Series(2)), {0.1875, 0.375, 0.5625}));
     QCOMPARE(dialog.Series(1)->points().at(2).x(), 7.5);
     QCOMPARE(dialog.Series(2)->name(), QStringLiteral("Z-dir"));
     QCOMPARE(dialog.Series(2)->color(), QColor(0x00, 0x80, 0xC0));
-  }
-
-  void oneFootAboveTheCentre() {
-    TDlgAmpPlot dialog(plots, project);
-    dialog.ZEdit()->setNumber(4);
-    dialog.Draw();
-    // dz = 1: x gains -Ry, y gains +Rx, z is unchanged.
-    QVERIFY(Near(Values(dialog.Series(0)), {0.0546875, 0.109375, 0.1640625}));
+    // One foot above: x gains |Ry|, y gains |Rx|, z is unchanged.
+    SetPoint(dialog, 1, 2, 4);
+    QVERIFY(Near(Values(dialog.Series(0)), {0.0703125, 0.140625, 0.2109375}));
     QVERIFY(Near(Values(dialog.Series(1)), {0.12890625, 0.2578125, 0.38671875}));
     QVERIFY(Near(Values(dialog.Series(2)), {0.1875, 0.375, 0.5625}));
-    // Rotation mode shows the rotations whatever the point.
+    // (2, -1, 1) from the centre: every lever arm counts with its size.
+    SetPoint(dialog, 3, 1, 4);
+    QVERIFY(Near(Values(dialog.Series(0)), {0.0625 + 0.0078125 + 0.01953125, 0.125 + 0.015625 + 0.0390625,
+                                            0.1875 + 0.0234375 + 0.05859375}));
+    QVERIFY(Near(Values(dialog.Series(2)), {0.1875 + 0.00390625 + 0.015625, 0.375 + 0.0078125 + 0.03125,
+                                            0.5625 + 0.01171875 + 0.046875}));
+    // Rotation mode shows the rotations whatever the point, without the note.
     dialog.RotationButton()->setChecked(true);
     QVERIFY(Near(Values(dialog.Series(2)), {0.01953125, 0.0390625, 0.05859375}));
+    QCOMPARE(LeftAxisTitle(dialog), QStringLiteral("Rotational Amplitude (rad)"));
+    QVERIFY(dialog.NoteLabel()->isHidden());
     // "Default (C.G.)" brings the centre back.
     dialog.DisplacementButton()->setChecked(true);
     dialog.Button("Default")->click();
     QCOMPARE(double(dialog.ZEdit()->evaluate().value), 3.0);
     QVERIFY(Near(Values(dialog.Series(0)), {0.0625, 0.125, 0.1875}));
+
+    // The same motions with and without their phases.
+    TResultPlots moduli;
+    FillMotions(moduli);
+    for (auto& m : moduli.motion) m.clear();
+    TDlgAmpPlot exact(phased, project), bound(moduli, project);
+    for (const Vector& r : {Vector{1.5, -0.8, 0.3}, Vector{0, 0, 4}, Vector{-2, 2, -3}}) {
+      SetPoint(exact, 1 + r[0], 2 + r[1], 3 + r[2]);
+      SetPoint(bound, 1 + r[0], 2 + r[1], 3 + r[2]);
+      for (int k = 0; k < 3; ++k) {
+        const QList<double> e = Values(exact.Series(k)), b = Values(bound.Series(k));
+        QCOMPARE(e.size(), b.size());
+        for (int i = 0; i < e.size(); ++i) QVERIFY(b[i] >= e[i] * (1 - 1e-6));
+      }
+    }
   }
 
   void siInAnEnglishProject() {
     TDlgAmpPlot dialog(plots, project);
-    dialog.ZEdit()->setNumber(4);
+    SetPoint(dialog, 1, 2, 4);
     dialog.SIButton()->setChecked(true);
     QCOMPARE(dialog.UnitFactor(), 0.3048);
     QCOMPARE(dialog.XEdit()->editLabel()->text(), QStringLiteral("X (m)"));
+    QCOMPARE(LeftAxisTitle(dialog), QStringLiteral("Translational Amplitude, upper bound (m)"));
     QVERIFY(std::abs(double(dialog.ZEdit()->evaluate().value) - 4 * 0.3048) < 1e-12);
     // Still one foot above the centre: every value times 0.3048, the
     // rotations' lever arms included.
-    QVERIFY(Near(Values(dialog.Series(0)), {0.3048 * 0.0546875, 0.3048 * 0.109375, 0.3048 * 0.1640625}));
+    QVERIFY(Near(Values(dialog.Series(0)), {0.3048 * 0.0703125, 0.3048 * 0.140625, 0.3048 * 0.2109375}));
     // And back: the fields return to feet.
     dialog.EnglishButton()->setChecked(true);
     QVERIFY(std::abs(double(dialog.ZEdit()->evaluate().value) - 4) < 1e-9);
+  }
+
+  // Enter in a field applies the point at once and closes nothing; an entry
+  // that is no number is refused by the field and leaves the curves.
+  void enterAppliesThePoint() {
+    TDlgAmpPlot dialog(phased, project);
+    // Even with a default button the key stays with the field.
+    dialog.Button("Close")->setDefault(true);
+    dialog.resize(900, 640);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    const QList<double> atCentre = Values(dialog.Series(0));
+    dialog.ZEdit()->setFocus();
+    dialog.ZEdit()->selectAll();
+    QTest::keyClicks(dialog.ZEdit(), QStringLiteral("3+4"));
+    QCOMPARE(Values(dialog.Series(0)), atCentre);  // typing alone changes nothing
+    QTest::keyClick(dialog.ZEdit(), Qt::Key_Return);
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(dialog.result(), int(QDialog::Rejected));
+    QCOMPARE(dialog.ZEdit()->text(), QStringLiteral("7"));
+    CheckExact(phased, dialog, {0, 0, 4}, 1.0);
+    // The keypad's Enter in X.
+    dialog.XEdit()->setFocus();
+    dialog.XEdit()->selectAll();
+    QTest::keyClicks(dialog.XEdit(), QStringLiteral("2.5"));
+    QTest::keyClick(dialog.XEdit(), Qt::Key_Enter, Qt::KeypadModifier);
+    QVERIFY(dialog.isVisible());
+    CheckExact(phased, dialog, {1.5, 0, 4}, 1.0);
+    // No number: the field says so, the curves stay.
+    const QList<double> before = Values(dialog.Series(2));
+    {
+      TMessageRecorder messages;
+      dialog.YEdit()->setFocus();
+      dialog.YEdit()->selectAll();
+      QTest::keyClicks(dialog.YEdit(), QStringLiteral("1/0"));
+      QTest::keyClick(dialog.YEdit(), Qt::Key_Return);
+      QCOMPARE(messages.texts.size(), 1);
+    }
+    QVERIFY(dialog.isVisible());
+    QCOMPARE(Values(dialog.Series(2)), before);
   }
 
   void viewButtons() {
@@ -129,11 +357,21 @@ class AmpPlotTest : public QObject {
   void pointClickMessage() {
     TMessageRecorder messages;
     TDlgAmpPlot dialog(plots, project);
+    SetPoint(dialog, 1, 2, 4);
     dialog.PointClicked(1, 1);
     QCOMPARE(messages.texts.size(), 1);
     QCOMPARE(messages.texts[0].split('\n'),
-             (QStringList{"Y-Dir", "Point: 1", "Freq: 5", "X: 0.125", "Y: 0.25", "Z: 0.375", "Xo: 0.125",
-                          "Yo: 0.25", "Zo: 0.375", "Rx: 0.0078125", "Ry: 0.015625", "Rz: 0.0390625"}));
+             (QStringList{"Y-Dir", "Point: 1", "Freq: 5", "X: 0.140625", "Y: 0.257813", "Z: 0.375", "Xo: 0.125",
+                          "Yo: 0.25", "Zo: 0.375", "Rx: 0.0078125", "Ry: 0.015625", "Rz: 0.0390625",
+                          "X, Y, Z: upper bounds (no phases in these results)"}));
+    // With phases the values are exact and need no remark.
+    messages.Clear();
+    TDlgAmpPlot exact(phased, project);
+    exact.PointClicked(0, 2);
+    const QStringList lines = messages.texts.value(0).split('\n');
+    QCOMPARE(lines.size(), 12);
+    QCOMPARE(lines[3], QStringLiteral("X: ") + QString::number(Values(exact.Series(0)).at(2), 'g', 6));
+    QCOMPARE(lines[3].mid(3), lines[6].mid(4));  // at the centre of gravity X equals Xo
   }
 
   void hoverStatus() {
@@ -156,13 +394,14 @@ class AmpPlotTest : public QObject {
     TResultPlots empty;
     TDlgAmpPlot dialog(empty, project);
     for (int k = 0; k < 3; ++k) QCOMPARE(dialog.Series(k)->count(), 0);
+    QVERIFY(dialog.NoteLabel()->isHidden());
+    QCOMPARE(LeftAxisTitle(dialog), QStringLiteral("Translational Amplitude (ft)"));
   }
 
   void exportFile() {
     QTemporaryDir dir;
     TDlgAmpPlot dialog(plots, project);
-    dialog.ZEdit()->setNumber(4);
-    dialog.Draw();
+    SetPoint(dialog, 1, 2, 4);
     const QString path = dir.filePath("amp.txt");
     QVERIFY(dialog.ExportTo(path));
     QFile file(path);
@@ -172,14 +411,22 @@ class AmpPlotTest : public QObject {
         "X= 1 ft, Y= 2 ft, Z= 4 ft\n"
         "n,Frequency,Disp_x,Disp_y,Disp_z\n"
         ",Hz,ft,ft,ft\n"
-        "1,2.5,0.0546875,0.12890625,0.1875\n"
-        "2,5,0.109375,0.2578125,0.375\n"
-        "3,7.5,0.1640625,0.38671875,0.5625\n";
+        "1,2.5,0.0703125,0.12890625,0.1875\n"
+        "2,5,0.140625,0.2578125,0.375\n"
+        "3,7.5,0.2109375,0.38671875,0.5625\n";
     const QByteArray got = file.readAll();
     QCOMPARE(got, expected);
-    // The numbers read back to the values drawn.
-    const QList<QByteArray> last = got.split('\n').at(6).split(',');
-    QCOMPARE(last.at(2).toDouble(), dialog.Series(0)->points().at(2).y());
+    // With phases: the exact values, reading back to those drawn.
+    TDlgAmpPlot exact(phased, project);
+    SetPoint(exact, 2.5, 1.2, 3.3);
+    QVERIFY(exact.ExportTo(path));
+    QFile again(path);
+    QVERIFY(again.open(QIODevice::ReadOnly));
+    const QList<QByteArray> rows = again.readAll().split('\n');
+    QCOMPARE(rows.size(), 4 + 6 + 1);
+    for (int i = 0; i < 6; ++i)
+      for (int k = 0; k < 3; ++k)
+        QCOMPARE(rows.at(4 + i).split(',').at(2 + k).toDouble(), exact.Series(k)->points().at(i).y());
   }
 
   void exportAsksBeforeOverwriting() {
@@ -220,6 +467,42 @@ class AmpPlotTest : public QObject {
     dialog.PrintTo(printer, true);
     QCOMPARE(printer.pageLayout().orientation(), QPageLayout::Landscape);
     QVERIFY(QFileInfo(dir.filePath("amp.pdf")).size() > 1000);
+  }
+
+  // The four-pile example through the engine: the results file gives the
+  // phases; at the centre of gravity the curves are the response table's
+  // amplitudes, and around the cap every value is exact, never negative.
+  void pileGroupThroughTheEngine() {
+    const QString batch = QCoreApplication::applicationDirPath() + QStringLiteral("/terva-batch");
+    if (!QFile::exists(batch)) QSKIP("terva-batch is not built beside the tests");
+    const QString tvd = folder_.Example(QStringLiteral("pile-group-4.tvd"));
+    QVERIFY(!tvd.isEmpty());
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(batch, {tvd});
+    QVERIFY(process.waitForFinished(120000));
+    QVERIFY2(process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0, process.readAll().constData());
+    TResultPlots results;
+    QVERIFY(results.ReadResultCurves(QString(tvd).replace(".tvd", ".tvp"), false, true, 1, 2));
+    QVERIFY(results.HasPhases());
+    QVERIFY(!results.motion[0].empty());
+    TProgramData pile;  // SI, the centre of gravity 0.8 m above the cap's base
+    pile.Units = 2;
+    pile.Xc = 0;
+    pile.Yc = 0;
+    pile.Zc = 0.8L;
+    TDlgAmpPlot dialog(results, pile);
+    QCOMPARE(LeftAxisTitle(dialog), QStringLiteral("Translational Amplitude (m)"));
+    for (int k = 0; k < 3; ++k) {
+      const QList<double> got = Values(dialog.Series(k));
+      QCOMPARE(got.size(), results.pltDxyzR.Line(k).PointCount());
+      for (int i = 0; i < got.size(); ++i)
+        QVERIFY(Relative(got[i], double(results.pltDxyzR.Line(k).Points[size_t(i)].Y), 1e-5));
+    }
+    for (const Vector& r : {Vector{1.5, -0.8, 0.3}, Vector{0, 0, 4}, Vector{1, 1, -0.8}, Vector{-1, 1, -0.8}}) {
+      SetPoint(dialog, r[0], r[1], 0.8 + r[2]);
+      CheckExact(results, dialog, r, 1.0);
+    }
   }
 };
 
