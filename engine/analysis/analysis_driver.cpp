@@ -11,13 +11,11 @@
 #include <exception>
 #include <mutex>
 #include <string>
-#include <system_error>
 #include <thread>
 #include <vector>
 
 #include "engine/analysis/progress.hpp"
 #include "engine/analysis/records.hpp"
-#include "engine/analysis/results_file.hpp"
 #include "engine/core/matrix6.hpp"
 #include "engine/core/problem_data.hpp"
 #include "engine/impedance/half_space.hpp"
@@ -491,7 +489,7 @@ bool ParallelFrequencyLoop(const LoopContext& c, InteractionTables& interaction,
 }
 }  // namespace
 
-bool RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic, std::string* resultsText) {
+bool RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
   const EngineFoundation type = p.status.FoundationType;
 
   // 1. the gravitational constant
@@ -545,40 +543,11 @@ bool RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic, std::string* r
                             ? ParallelFrequencyLoop(loop, interaction, threads, results, out, graphic, failedFrequencies)
                             : SerialFrequencyLoop(loop, interaction, results, out, graphic, failedFrequencies);
   if (!analysed) return false;
-  // A harmonic run's results are complete after the loop: their file is
-  // formatted beside the response table (a thousand frequencies take a
-  // millisecond). Transient and random runs complete theirs in the printing.
-  std::thread formatter;
-  std::exception_ptr formatError;
-  if (resultsText && p.status.LoadType == EngineLoad::Harmonic) {
-    try {
-      formatter = std::thread([&] {
-        try {
-          *resultsText = FormatResults(p, results);
-        } catch (...) {
-          formatError = std::current_exception();
-        }
-      });
-    } catch (const std::system_error&) {  // no thread: formatted below, after the printing
-    }
-  }
-  struct JoinFormatter {
-    std::thread& t;
-    ~JoinFormatter() {
-      if (t.joinable()) t.join();
-    }
-  } joinFormatter{formatter};
   switch (p.status.LoadType) {
     case EngineLoad::Harmonic: PrintHarmonicResults(p, results, out, graphic); break;
     case EngineLoad::Transient: PrintTransientResults(p, results, out); break;
     case EngineLoad::Random: PrintRandomResults(p, results, out); break;
     default: break;
-  }
-  if (formatter.joinable()) {
-    formatter.join();
-    if (formatError) std::rethrow_exception(formatError);
-  } else if (resultsText) {
-    *resultsText = FormatResults(p, results);
   }
   if (failedFrequencies > 0) {
     out.Blank(2);

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdio>
-#include <string>
 
 #include "engine/core/problem_data.hpp"
 #include "engine/report/report.hpp"
@@ -20,10 +19,6 @@ namespace terva {
 // whose equations could not be solved, or whose impedance or response is no
 // finite number, are counted; when there are any the report ends with
 // "*** ANALYSIS COMPLETED WITH ERRORS AT n FREQUENCIES ***".
-//
-// With `results` given, it also receives the text of the results file
-// (FormatResults); a harmonic run formats it on a second thread while the
-// response table is printed.
-bool RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic, std::string* results = nullptr);
+bool RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic);
 
 }  // namespace terva

@@ -11,6 +11,7 @@
 
 #include "engine/analysis/analysis_driver.hpp"
 #include "engine/analysis/records.hpp"
+#include "engine/analysis/results_file.hpp"
 #include "engine/analysis/run_files.hpp"
 #include "engine/input/keywords.hpp"
 #include "engine/core/problem_data.hpp"
@@ -203,11 +204,8 @@ int32_t Run(RunFiles& files) {
     return 3;
   }
   // a problem the driver refuses ("PROGRAM WILL NOT EXECUTE") has not been analysed
-  std::string results;
-  if (!RunAnalysis(p, report, files.graphic, files.results ? &results : nullptr)) return 3;
-  errno = 0;
-  if (files.results && std::fwrite(results.data(), 1, results.size(), files.results) != results.size())
-    files.resultsError = errno != 0 ? errno : EIO;
+  if (!RunAnalysis(p, report, files.graphic)) return 3;
+  if (files.results) files.resultsError = WriteResultsFile(files.results, p, Results());
   return 0;
 }
 

@@ -44,14 +44,15 @@
 //              table, null where not defined}.
 #pragma once
 
-#include <string>
+#include <cstdio>
 
 #include "engine/core/problem_data.hpp"
 #include "engine/response/results.hpp"
 
 namespace terva {
 
-// The text of the results file of an analysed run.
-std::string FormatResults(const ProblemData& p, const ResultStore& r);
+// Writes the results file of an analysed run to `file`: 0, or the error
+// number of a failed write.
+int WriteResultsFile(std::FILE* file, const ProblemData& p, const ResultStore& r);
 
 }  // namespace terva
