@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/alternating_cost.hpp"
 #include "engine/analysis/iterva.h"
 
 namespace {
@@ -68,34 +69,10 @@ void BM_HalfSpaceHarmonic1024(benchmark::State& state) {
 }
 BENCHMARK(BM_HalfSpaceHarmonic1024)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
-// The cost of the results file, measured fairly: runs without and with it
-// alternate, so that a drift of the machine weighs on both; the counters are
-// the medians of each (ms) and the cost in per cent of the run without.
+// The cost of the results file (alternating_cost.hpp).
 void BM_HalfSpaceResultsFileCost(benchmark::State& state) {
   const FootingRun run;
-  std::vector<double> times[2];
-  int iteration = 0;
-  for (auto _ : state) {
-    double both = 0;
-    ++iteration;
-    for (int pass = 0; pass < 2; ++pass) {
-      const bool with = (pass + iteration) % 2 == 1;  // which comes first alternates too
-      const auto start = std::chrono::steady_clock::now();
-      if (!FootingRun::Run(with)) state.SkipWithError("the run did not complete");
-      const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-      times[with ? 1 : 0].push_back(ms);
-      both += ms;
-    }
-    state.SetIterationTime(both / 1000.0);
-  }
-  auto median = [](std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-  };
-  const double without = median(times[0]), with = median(times[1]);
-  state.counters["without_ms"] = without;
-  state.counters["with_ms"] = with;
-  state.counters["cost_percent"] = without > 0 ? 100.0 * (with / without - 1.0) : 0.0;
+  TimeAlternating(state, [](bool with) { return FootingRun::Run(with); });
 }
 BENCHMARK(BM_HalfSpaceResultsFileCost)->UseManualTime()->Iterations(100)->Unit(benchmark::kMillisecond);
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/alternating_cost.hpp"
 #include "engine/analysis/iterva.h"
 
 namespace {
@@ -71,36 +72,14 @@ void BM_PileGroup400Interaction(benchmark::State& state) {
 BENCHMARK(BM_PileGroup400Interaction)->Unit(benchmark::kMillisecond)->Iterations(2);
 
 // The cost of the results file (a seventh line of names.dat) on the same
-// group: runs without and with it alternate, so that a drift of the machine
-// weighs on both; the counters are the medians of each (ms) and the cost in
-// per cent of the run without.
+// group (alternating_cost.hpp).
 void BM_PileGroup400ResultsFileCost(benchmark::State& state) {
   const GridGroupRun run(20, 20, "5000,1E6,1E6,2E6,0,0,0", "320,20,20");
-  std::vector<double> times[2];
-  int iteration = 0;
-  for (auto _ : state) {
-    double both = 0;
-    ++iteration;
-    for (int pass = 0; pass < 2; ++pass) {
-      const bool with = (pass + iteration) % 2 == 1;  // which comes first alternates too
-      std::ofstream("names.dat") << (with ? "job.tvd\njob.tvo\njob.tvp\n\n\n\njob.tvj\n" : "job.tvd\njob.tvo\njob.tvp\n");
-      for (const char* output : {"job.tvo", "job.tvp", "job.tvj"}) std::filesystem::remove(output);
-      const auto start = std::chrono::steady_clock::now();
-      if (ITERVA(13) != 0) state.SkipWithError("the run did not complete");
-      const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-      times[with ? 1 : 0].push_back(ms);
-      both += ms;
-    }
-    state.SetIterationTime(both / 1000.0);
-  }
-  auto median = [](std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0.0 : v[v.size() / 2];
-  };
-  const double without = median(times[0]), with = median(times[1]);
-  state.counters["without_ms"] = without;
-  state.counters["with_ms"] = with;
-  state.counters["cost_percent"] = without > 0 ? 100.0 * (with / without - 1.0) : 0.0;
+  TimeAlternating(state, [](bool with) {
+    std::ofstream("names.dat") << (with ? "job.tvd\njob.tvo\njob.tvp\n\n\n\njob.tvj\n" : "job.tvd\njob.tvo\njob.tvp\n");
+    for (const char* output : {"job.tvo", "job.tvp", "job.tvj"}) std::filesystem::remove(output);
+    return ITERVA(13) == 0;
+  });
 }
 BENCHMARK(BM_PileGroup400ResultsFileCost)->UseManualTime()->Iterations(15)->Unit(benchmark::kMillisecond);
 
