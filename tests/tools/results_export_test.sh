@@ -50,4 +50,23 @@ for at in 2Hz 50Hz 4Hz; do
   grep -q "^  Springs and dashpots at .*(${at%Hz} Hz, " "$work/at.txt" || fail "--at $at: no table heading"
   grep -qx "  a computed frequency" "$work/at.txt" || fail "--at $at is not a computed frequency: $(grep -A1 Springs "$work/at.txt")"
 done
+# Every computed frequency, typed as the report prints it in Hz, gives the
+# report's eight stiffness and eight damping constants (six digits) there.
+python3 - "$batch" "$work/compressor-half-space.tvd" "$work/compressor-half-space.tvo" <<'PY' || fail "--at does not give the report's constants"
+import re, subprocess, sys
+batch, project, report = sys.argv[1:]
+text = open(report, encoding="latin-1").read()
+blocks = re.split(r"\n FREQUENCY  -  ", text)[1:]
+assert len(blocks) == 25, len(blocks)
+for block in blocks:
+    hz = block.split()[0]
+    printed = [float(v) for v in re.findall(r"\.\. *(-?\d\.\d{5}E[+-]\d\d)", block)][:16]
+    out = subprocess.run([batch, "--at", hz + "Hz", project], capture_output=True, text=True).stdout
+    assert "  a computed frequency" in out, (hz, out)
+    table = [float(v) for v in re.findall(r"(-?\d\.\d{5}E[+-]\d\d) ", out)]
+    k, c = table[0::2], table[1::2]
+    if k + c != printed:
+        sys.exit(f"at {hz} Hz: {k + c} against the report's {printed}")
+print(f"--at: the report's constants at all {len(blocks)} computed frequencies")
+PY
 echo "results export: all checks passed"
