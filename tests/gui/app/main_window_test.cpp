@@ -12,6 +12,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QStatusBar>
 #include <QLabel>
 #include <QMimeData>
 #include <QProcess>
@@ -327,6 +328,25 @@ class MainWindowTest : public QObject {
     QVERIFY(main.Plots().pltRealKXX.Line(0).PointCount() == 25);
     QVERIFY(!main.RunDialog()->isVisible());
     QVERIFY(!TEngineRunner::Busy());
+    // every digit and the phases from the results file delivered beside the report
+    QVERIFY(QFile::exists(Path("run.tvj")));
+    QVERIFY(main.Plots().fullPrecision);
+    QVERIFY(main.Plots().HasPhases());
+    QVERIFY(main.statusBar()->currentMessage().isEmpty() || !main.statusBar()->currentMessage().contains("three"));
+
+    // The same results without their results file (an older run): they open,
+    // with three digits, and the status bar says so.
+    QVERIFY(QFile::remove(Path("run.tvj")));
+    TMainForm older;
+    older.Start(project);
+    QVERIFY(older.ResultsAvailable());
+    QVERIFY(!older.Plots().fullPrecision);
+    QVERIFY(!older.Plots().HasPhases());
+    QVERIFY2(older.statusBar()->currentMessage().contains("three significant digits"),
+             qPrintable(older.statusBar()->currentMessage()));
+    // the springs and dashpots need the constants: this project has no MATRIX option
+    QCOMPARE(older.SpringsDashpotsAvailable(), older.Project().Matrix == 1);
+    QVERIFY(main.SpringsDashpotsAvailable());
   }
 
   void runAnalysisOfUnnamedProjectEndsSilentlyOnCancel() {
