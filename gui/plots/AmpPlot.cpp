@@ -369,7 +369,13 @@ TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project,
   Draw();
 }
 
-TDlgAmpPlot::~TDlgAmpPlot() = default;
+TDlgAmpPlot::~TDlgAmpPlot() {
+  // QDialog's destructor hides the dialog, which takes the focus from a field
+  // being edited and so finishes its editing: by then nothing of this dialog
+  // may answer.
+  for (TDataEdit* edit : {x_, y_, z_})
+    if (edit) edit->disconnect(this);
+}
 
 QPushButton* TDlgAmpPlot::Button(const QString& name) const { return findChild<QPushButton*>(name); }
 
