@@ -28,6 +28,7 @@ install(TARGETS ${programs} RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
 install(TARGETS Terva3-comp
         LIBRARY DESTINATION "${TERVA_INSTALL_ENGINEDIR}"
         RUNTIME DESTINATION "${TERVA_INSTALL_ENGINEDIR}")
+install(TARGETS terva-engine-host RUNTIME DESTINATION "${TERVA_INSTALL_ENGINEDIR}")
 
 # The examples: the engine inputs and the desktop program's projects.
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/examples/" DESTINATION "${TERVA_INSTALL_DATADIR}/examples"

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "gui/core/EngineRunner.hpp"
 #include "gui/core/NumberFormat.hpp"
 #include "gui/app/Main.hpp"
 #include "gui/widgets/AppIcon.hpp"
@@ -38,7 +39,7 @@ int main(int argc, char* argv[]) {
     }
   }
   QApplication app(argc, argv);
-  terva::gui::UseDecimalPoint();  // the engine runs in this process
+  terva::gui::UseDecimalPoint();  // the engine may run in this process (tests' stand-ins)
   QApplication::setApplicationName(QStringLiteral("TERVA"));
   QApplication::setOrganizationName(QStringLiteral("Halvit"));
   QApplication::setApplicationVersion(QStringLiteral("3.0.5"));
@@ -47,6 +48,8 @@ int main(int argc, char* argv[]) {
   terva::gui::InstallMessageBoxSink();
   terva::gui::InstallTableWindows();
 
+  // working folders of runs whose program was killed
+  terva::gui::TEngineRunner().RemoveAbandonedRuns();
   terva::gui::TMainForm window;
   const QStringList arguments = QApplication::arguments();
   window.Start(arguments.size() > 1 ? arguments.at(1) : QString());

@@ -5,8 +5,11 @@
 // the project, the engine library loaded by its full path from the
 // configured library folder beside this program's folder (../lib/terva;
 // or the library named in TERVA_ENGINE), one call of
-// ITERVA with 13, and the report and graphic data file put beside the
-// project only when the call has returned. Each call runs in a child
+// ITERVA with 13, and the report, graphic data file and results file put
+// beside the project as one set, and only by a complete run: a run that
+// gives no results (stopped, input errors, no frequency analysed, killed)
+// leaves the previous set byte for byte, and its report goes to
+// NAME.failed.tvo, whose path and first error lines are printed. Each call runs in a child
 // process of its own with its standard input closed (the engine keeps
 // process-wide data and scratch files in its working folder, so it is never
 // called twice in one process); up to N of them run side by side (-j, by
@@ -15,8 +18,10 @@
 //
 // Projects whose results would overwrite the project itself ("x.tvo") or
 // another project of the call, projects whose results another project of the
-// call already writes ("p.tvd" and "p.dat"), a project given twice, a missing
-// file and a folder are refused, one line each; the others still run.
+// call already writes ("p.tvd" and "p.dat", also through a link to the
+// folder), a project given twice, a missing file and a folder are refused,
+// one line each, and so is a project whose results another program is
+// writing right now (its lock beside the project); the others still run.
 //
 // Output: for each project, in the order given, where its report is, what
 // the engine's return code means and the head of the response table; with
@@ -46,19 +51,17 @@
 #include <QHash>
 #include <QSet>
 #include <chrono>
-#include <condition_variable>
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "gui/core/EngineHost.hpp"
 #include "gui/core/EngineRunner.hpp"
 #include "gui/core/NumberFormat.hpp"
 #include "gui/model/ResultsExport.hpp"
@@ -240,41 +243,24 @@ struct TOutcome {
   QString code = QStringLiteral("-");
   QString meaning;
   QByteArray out, err;
+  QString failedReport;  // the report of a run without results
 };
 
-// The child's messages to the runner over a pipe, each one frame: a kind
-// byte, the payload's length (4 bytes) and the payload. 'P': the engine's
-// frequencies done and in total (two ints), ten times a second while it
-// computes; 'R': the outcome, once, after the results were delivered.
-QByteArray Frame(char kind, const QByteArray& payload) {
-  const qint32 size = static_cast<qint32>(payload.size());
-  return QByteArray(1, kind) + QByteArray(reinterpret_cast<const char*>(&size), sizeof size) + payload;
-}
-
+// The child's messages to the runner over a pipe, in the engine host's
+// frames (EngineHost.hpp): 'P' progress and 'C' the code while the engine
+// computes, then 'R' the outcome, once, after the results were delivered.
 QByteArray Serialized(const TOutcome& outcome) {
   QByteArray bytes;
   QDataStream stream(&bytes, QIODevice::WriteOnly);
-  stream << outcome.ok << outcome.code << outcome.meaning << outcome.out << outcome.err;
+  stream << outcome.ok << outcome.code << outcome.meaning << outcome.out << outcome.err << outcome.failedReport;
   return bytes;
 }
 
 TOutcome Deserialized(const QByteArray& bytes) {
   TOutcome outcome;
   QDataStream stream(bytes);
-  stream >> outcome.ok >> outcome.code >> outcome.meaning >> outcome.out >> outcome.err;
+  stream >> outcome.ok >> outcome.code >> outcome.meaning >> outcome.out >> outcome.err >> outcome.failedReport;
   return outcome;
-}
-
-// Writes all of `bytes`; false when the pipe is gone.
-bool WriteAll(int fd, const QByteArray& bytes) {
-  qsizetype written = 0;
-  while (written < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    written += n;
-  }
-  return true;
 }
 
 // In the child, after the engine returned `code`: the results delivered
@@ -286,6 +272,19 @@ TOutcome Complete(TEngineSession& session, int code, const TOptions& options) {
   const TRunFiles& files = session.Files();
   const QByteArray project = Local(files.project);
   outcome.code = QString::number(code);
+  if (result.status == TRunResult::kNoResults) {
+    // what went wrong, where its report is, and that the old results stay
+    outcome.err += "terva-batch: " + project + ": engine returned " + QByteArray::number(code) + ": " +
+                   (code == 0 ? QByteArray("no frequency analysed") : QByteArray(Meaning(code))) +
+                   "; no results, the previous results are kept\n";
+    for (const QString& line : result.errorLines) outcome.err += "  " + Local(line) + '\n';
+    if (!result.report.isEmpty()) outcome.err += "  its report: " + Local(result.report) + '\n';
+    outcome.meaning = QLatin1String(Meaning(code));
+    if (code == 0) outcome.meaning = QStringLiteral("no frequency analysed");
+    outcome.meaning += QStringLiteral("; previous results kept");
+    outcome.failedReport = result.report;
+    return outcome;
+  }
   if (!result.Delivered()) {
     outcome.err += "terva-batch: " + project + ": " + Local(result.message) + '\n';
     outcome.meaning = QStringLiteral("%1; results not delivered").arg(QLatin1String(Meaning(code)));
@@ -342,7 +341,7 @@ struct TJob {
   pid_t pid = 0;
   int slot = -1;  // in children[]
   int pipe = -1;  // the child's messages; -1 once it has ended
-  QByteArray inbox;
+  THostFrames frames;
   bool reported = false;  // the child sent its outcome
   int done = 0, total = 0;
   Clock::time_point started;
@@ -407,28 +406,40 @@ class TBatch {
   bool stopped_ = false;  // --fail-fast after a failure
 };
 
+// A file's identity for the conflict checks: the real path of its folder
+// (links and ".." resolved) and its name, so that two spellings of one file
+// are one file.
+QString Identity(const QString& path) {
+  const QFileInfo info(path);
+  const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+  return (folder.isEmpty() ? info.absolutePath() : folder) + QLatin1Char('/') + info.fileName();
+}
+
 void TBatch::Admit(const QStringList& given) {
   QStringList projects;
   for (const QString& arg : given) projects.append(QFileInfo(arg).absoluteFilePath());
-  const QSet<QString> inputs(projects.begin(), projects.end());
+  QSet<QString> inputs;
+  for (const QString& project : projects) inputs.insert(Identity(project));
   QSet<QString> seen;
-  QHash<QString, QString> writers;  // result path -> the project that writes it
+  QHash<QString, QString> writers;  // result identity -> the project that writes it
   for (const QString& project : projects) {
     TJob job;
     job.project = project;
     const TRunFiles files = TRunFiles::Beside(project);
     const QFileInfo info(project);
+    const QString self = Identity(project);
     QString why;
-    if (seen.contains(project)) why = QStringLiteral("%1: given twice; it runs once").arg(project);
+    if (seen.contains(self)) why = QStringLiteral("%1: given twice; it runs once").arg(project);
     else if (info.isDir()) why = QStringLiteral("%1: a folder, not a project file").arg(project);
     else if (!info.exists()) why = QStringLiteral("%1: no such project file").arg(project);
     else why = TEngineRunner::ResultConflict(project);
-    seen.insert(project);
+    seen.insert(self);
     for (const QString& result : {files.report, files.graphic, files.results}) {
       if (!why.isEmpty()) break;
-      if (writers.contains(result))
-        why = QStringLiteral("%1: its results %2 are already written by %3").arg(project, result, writers.value(result));
-      else if (inputs.contains(result) && result != project)
+      const QString id = Identity(result);
+      if (writers.contains(id))
+        why = QStringLiteral("%1: its results %2 are already written by %3").arg(project, result, writers.value(id));
+      else if (inputs.contains(id) && id != self)
         why = QStringLiteral("%1: its results would overwrite %2, a project of this call").arg(project, result);
     }
     if (!why.isEmpty()) {
@@ -437,9 +448,7 @@ void TBatch::Admit(const QStringList& given) {
       job.printed = true;
       job.outcome.meaning = QStringLiteral("refused: ") + why.mid(project.size() + 2);
     } else {
-      writers.insert(files.report, project);
-      writers.insert(files.graphic, project);
-      writers.insert(files.results, project);
+      for (const QString& result : {files.report, files.graphic, files.results}) writers.insert(Identity(result), project);
     }
     jobs_.push_back(std::move(job));
   }
@@ -488,32 +497,10 @@ void TBatch::Start(TJob& job, int slot) {
     if (null >= 0) ::dup2(null, STDIN_FILENO);
     ::close(pipeEnds[0]);
     // The engine's progress, sent ten times a second while it computes, for
-    // the progress line (none without one); the reporter ends as soon as the
-    // call returns.
-    std::mutex mutex;
-    std::condition_variable wake;
-    bool finished = false;
-    std::thread reporter;
-    if (line_.On()) reporter = std::thread([&] {
-      int last[2] = {-1, -1};
-      std::unique_lock<std::mutex> lock(mutex);
-      while (!finished) {
-        int now[2] = {0, 0};
-        if (!job.session->Progress(&now[0], &now[1])) break;  // an engine without the query
-        if (now[0] != last[0] || now[1] != last[1]) {
-          last[0] = now[0], last[1] = now[1];
-          WriteAll(pipeEnds[1], Frame('P', QByteArray(reinterpret_cast<const char*>(now), sizeof now)));
-        }
-        wake.wait_for(lock, std::chrono::milliseconds(100), [&] { return finished; });
-      }
-    });
-    const int code = job.session->Call();
-    {
-      const std::lock_guard<std::mutex> lock(mutex);
-      finished = true;
-    }
-    wake.notify_one();
-    if (reporter.joinable()) reporter.join();
+    // the progress line (none without one).
+    std::function<bool(int*, int*)> progress;
+    if (line_.On()) progress = [&job](int* done, int* total) { return job.session->Progress(done, total); };
+    const int code = CallSendingFrames([&job] { return job.session->Call(); }, progress, pipeEnds[1]);
     std::fflush(nullptr);
     if (code < 0) ::_exit(120);
     // The results are delivered whole or not at all: no signal from here on
@@ -521,7 +508,7 @@ void TBatch::Start(TJob& job, int slot) {
     ::sigprocmask(SIG_BLOCK, &block, nullptr);
     const TOutcome outcome = Complete(*job.session, code, options_);
     QDir(job.session->WorkFolder()).removeRecursively();  // the runner removes it too, at once then
-    WriteAll(pipeEnds[1], Frame('R', Serialized(outcome)));
+    WriteFrame(pipeEnds[1], HostFrame('R', Serialized(outcome)));
     ::_exit(0);
   }
   if (pid > 0) {
@@ -545,7 +532,7 @@ void TBatch::ReadPipe(TJob& job) {
   for (;;) {
     const ssize_t n = ::read(job.pipe, buffer, sizeof buffer);
     if (n > 0) {
-      job.inbox.append(buffer, n);
+      job.frames.Append(QByteArray(buffer, static_cast<qsizetype>(n)));
       continue;
     }
     if (n < 0 && errno == EINTR) continue;
@@ -555,19 +542,16 @@ void TBatch::ReadPipe(TJob& job) {
     }
     break;
   }
-  while (job.inbox.size() >= 5) {
-    qint32 size = 0;
-    std::memcpy(&size, job.inbox.constData() + 1, sizeof size);
-    if (size < 0 || job.inbox.size() < 5 + size) break;
-    const QByteArray payload = job.inbox.mid(5, size);
-    if (job.inbox.at(0) == 'P' && size == 2 * sizeof(int)) {
-      std::memcpy(&job.done, payload.constData(), sizeof(int));
-      std::memcpy(&job.total, payload.constData() + sizeof(int), sizeof(int));
-    } else if (job.inbox.at(0) == 'R') {
+  char kind = 0;
+  QByteArray payload;
+  while (job.frames.Next(&kind, &payload)) {
+    if (kind == 'P') {
+      job.done = THostFrames::Int(payload, 0);
+      job.total = THostFrames::Int(payload, 1);
+    } else if (kind == 'R') {
       job.outcome = Deserialized(payload);
       job.reported = true;
     }
-    job.inbox.remove(0, 5 + size);
   }
 }
 
@@ -709,7 +693,9 @@ void TBatch::PrintSummary() {
   for (const TJob& job : jobs_) {
     const bool ran = job.seconds >= 0;
     const TOutcome& o = job.outcome;
-    const QString where = o.code == QLatin1String("-") ? job.project : WithExtension(job.project, QStringLiteral(".tvo"));
+    const QString where = !o.failedReport.isEmpty()       ? o.failedReport
+                          : o.code == QLatin1String("-") ? job.project
+                                                         : WithExtension(job.project, QStringLiteral(".tvo"));
     char time[32] = "";
     if (ran) std::snprintf(time, sizeof time, "%.2f s", job.seconds);
     std::printf("  %-2s %-44s %8s  %s\n", Local(o.code).constData(), Local(o.meaning).constData(), time,
@@ -755,6 +741,7 @@ int main(int argc, char** argv) {
 
   TEngineRunner runner;
   runner.SetCallsInChildProcesses(true);
+  runner.RemoveAbandonedRuns();  // left by a run whose program was killed
   // The engine stays loaded for the whole call, so that the sessions, one
   // after another, do not each load it afresh (a missing engine is reported
   // by each session).

@@ -6,6 +6,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QCryptographicHash>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -40,7 +41,9 @@
 #include "gui/app/Options.hpp"
 #include "gui/app/ResultsDialogs.hpp"
 #include "gui/app/RunAnalysis.hpp"
+#include "gui/views/ReportViewer.hpp"
 #include "gui/app/Title.hpp"
+#include "gui/core/EngineHost.hpp"
 #include "gui/core/EngineRunner.hpp"
 #include "gui/core/Messages.hpp"
 #include "gui/model/ProgramData.hpp"
@@ -296,6 +299,12 @@ void TMainForm::CreateActions() {
   MakeAction("EditInput", "Edit I&nput Text", [this] { EditFile(QStringLiteral(".tvd")); });
   MakeAction("EditNotes", "Edit &Processor-Run Notes", [this] { EditFile(QStringLiteral(".tvr")); });
   MakeAction("EditOutput", "Edit &Output Text", [this] { EditFile(QStringLiteral(".tvo")); });
+  MakeAction("ViewReport", "&View Report", [this] { ShowReport(TRunFiles::Beside(project_->FileName).report); },
+             QKeySequence(Qt::CTRL | Qt::Key_R))
+      ->setStatusTip("Show the report of the last complete run: find, error lines, print, PDF");
+  MakeAction("ViewFailedReport", "View Report of Last &Failed Run",
+             [this] { ShowReport(TRunFiles::Beside(project_->FileName).failed); })
+      ->setStatusTip("Show the report of the last run that gave no results (its previous results were kept)");
   MakeAction("SpringsDashpots", "&Springs and Dashpots at a Frequency...", [this] { ShowSpringsDashpots(); })
       ->setStatusTip("Equivalent springs and dashpots of the foundation at an operating frequency");
 
@@ -399,6 +408,9 @@ void TMainForm::CreateMenus() {
   computationMenu_->addAction(Action("EditInput"));
   computationMenu_->addAction(Action("EditNotes"));
   computationMenu_->addAction(Action("EditOutput"));
+  computationMenu_->addSeparator();
+  computationMenu_->addAction(Action("ViewReport"));
+  computationMenu_->addAction(Action("ViewFailedReport"));
   computationMenu_->addSeparator();
   computationMenu_->addAction(Action("SpringsDashpots"));
 
@@ -506,6 +518,9 @@ void TMainForm::UpdateComputationMenu() {
   Action("EditInput")->setEnabled(QFileInfo::exists(file));
   Action("EditNotes")->setEnabled(QFileInfo::exists(WithExtension(file, QStringLiteral(".tvr"))));
   Action("EditOutput")->setEnabled(QFileInfo::exists(WithExtension(file, QStringLiteral(".tvo"))));
+  const TRunFiles files = TRunFiles::Beside(file);
+  Action("ViewReport")->setEnabled(!project_->IsUnnamed() && QFileInfo::exists(files.report));
+  Action("ViewFailedReport")->setEnabled(!project_->IsUnnamed() && QFileInfo::exists(files.failed));
   Action("SpringsDashpots")->setEnabled(SpringsDashpotsAvailable());
 }
 
@@ -745,6 +760,7 @@ void TMainForm::CloseProjectWindows() {
 void TMainForm::ReplaceProject(std::unique_ptr<TProgramData> project) {
   project_ = std::move(project);
   modified_ = false;
+  RememberDiskState();
   resultsAvailable_ = false;
   for (TGraphPlot* plot : plots_.All()) {
     plot->Reset(0);
@@ -803,9 +819,41 @@ bool TMainForm::OpenProject(const QString& path, bool addToRecent) {
   return true;
 }
 
+// The project file's contents as this window last read or wrote them: a
+// digest, empty when there was no file.
+static QByteArray DiskState(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  QCryptographicHash hash(QCryptographicHash::Sha256);
+  hash.addData(&file);
+  return hash.result();
+}
+
+void TMainForm::RememberDiskState() {
+  diskFile_ = project_->IsUnnamed() ? QString() : project_->FileName;
+  diskState_ = diskFile_.isEmpty() ? QByteArray() : DiskState(diskFile_);
+}
+
+bool TMainForm::CheckDiskState() {
+  if (project_->IsUnnamed() || diskFile_ != project_->FileName || diskState_.isEmpty()) return true;
+  const QByteArray now = DiskState(diskFile_);
+  if (now.isEmpty() || now == diskState_) return true;  // unchanged, or gone: nothing to lose
+  const int answer = ShowMessage(
+      TMessageKind::Warning, QStringLiteral("TERVA"),
+      QStringLiteral("%1 was changed on disk since it was opened or saved here (by another program or another "
+                     "TERVA window).\n\nReload it and lose what is shown here, overwrite it with what is shown "
+                     "here, or cancel?")
+          .arg(QDir::toNativeSeparators(diskFile_)),
+      MbReload | MbOverwrite | MbCancel);
+  if (answer == MbOverwrite) return true;
+  if (answer == MbReload) OpenProject(diskFile_, false);
+  return false;
+}
+
 bool TMainForm::FileSave() {
   if (!DeactivateActiveChild()) return false;
   if (project_->IsUnnamed()) return FileSaveAs();
+  if (!CheckDiskState()) return false;
   try {
     SaveProject(*project_, *tables_);
   } catch (const TError& error) {
@@ -813,6 +861,7 @@ bool TMainForm::FileSave() {
     return false;
   }
   modified_ = false;
+  RememberDiskState();
   return true;
 }
 
@@ -821,6 +870,8 @@ bool TMainForm::FileSaveAs() {
   QString path = ChooseFile(true, QStringLiteral("Save %1 As").arg(DisplayName()), project_->FileName);
   if (path.isEmpty()) return false;
   if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".tvd");
+  // over the project's own file: the same check as Save
+  if (QFileInfo(path).absoluteFilePath() == project_->FileName && !CheckDiskState()) return false;
   const QString previous = project_->FileName;
   project_->FileName = QFileInfo(path).absoluteFilePath();
   UpdateCaption();
@@ -833,6 +884,7 @@ bool TMainForm::FileSaveAs() {
     return false;
   }
   modified_ = false;
+  RememberDiskState();
   AddRecentFile(project_->FileName);
   return true;
 }
@@ -869,6 +921,9 @@ void TMainForm::SetUnits(int system) {
 void TMainForm::ReadPlots() {
   const QString graphic = WithExtension(project_->FileName, QStringLiteral(".tvp"));
   resultsAvailable_ = false;
+  // a delivery that a killed run left half done is completed first; one in
+  // progress elsewhere leaves nothing to read yet
+  if (!RecoverDelivery(TRunFiles::Beside(project_->FileName))) return;
   if (!QFileInfo::exists(graphic)) return;
   // Quietly: a graphic data file the plots cannot use (an older run, rows of
   // asterisks where the analysis failed) leaves the Graphics menu off.
@@ -952,7 +1007,10 @@ void TMainForm::RunAnalysis() {
     return;
   }
   if (!FileSave() || project_->IsUnnamed()) return;
-  const TEngineRunner runner = RunnerHook() ? RunnerHook()() : TEngineRunner();
+  TEngineRunner runner = RunnerHook() ? RunnerHook()() : TEngineRunner();
+  // The library's engine runs in a host process of its own: it can be
+  // cancelled, and its crash is not the program's.
+  runner.SetCallsOutOfProcess(true);
   TEngineSession session(runner, project_->FileName);
   if (!session.Prepare()) {
     Inform(session.Result().message);
@@ -962,31 +1020,95 @@ void TMainForm::RunAnalysis() {
   running_ = true;
   menuBar()->setEnabled(false);
   QApplication::setOverrideCursor(Qt::WaitCursor);
-  runDialog_->Start([&session](int* done, int* total) { return session.Progress(done, total); });
-
-  // The one engine call runs on a worker thread while the modal run dialog
-  // keeps every other command away; the window repaints and the bar moves.
+  // The modal run dialog keeps every other command away while the window
+  // repaints and the bar moves; its Cancel button reaches the host.
   QEventLoop loop;
-  QThread* worker = QThread::create([&session] { session.Call(); });
-  connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
-  worker->start();
-  loop.exec(QEventLoop::ExcludeUserInputEvents);
-  worker->wait();
-  delete worker;
-
+  if (runner.CallsOutOfProcess()) {
+    TEngineHostRun host(EngineHostPath(), runner.Library(), session.WorkFolder());
+    connect(&host, &TEngineHostRun::Finished, &loop, &QEventLoop::quit);
+    runDialog_->Start([&host](int* done, int* total) { return host.Progress(done, total); },
+                      [&host] { host.Cancel(); });
+    host.Start();
+    if (host.Running() || !host.HasCode()) loop.exec();
+    if (host.HasCode()) session.Called(host.Code());
+    else if (host.Cancelled()) session.Abandoned(TRunResult::kCancelled, QStringLiteral("The run was cancelled; the previous results are kept"));
+    else session.Abandoned(TRunResult::kCrashed, host.Failure());
+  } else {
+    // an engine in this process (the tests' stand-ins): one call on a worker thread
+    runDialog_->Start([&session](int* done, int* total) { return session.Progress(done, total); });
+    QThread* worker = QThread::create([&session] { session.Call(); });
+    connect(worker, &QThread::finished, &loop, &QEventLoop::quit);
+    worker->start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker->wait();
+    delete worker;
+  }
   runDialog_->Finish();
   QApplication::restoreOverrideCursor();
   menuBar()->setEnabled(true);
   running_ = false;
 
   const TRunResult result = session.Deliver();
-  if (!result.Delivered()) {
-    Inform(result.message);
-    return;
-  }
-  Inform(kCompleted);
-  ReadPlots();
+  if (result.Delivered()) ReadPlots();  // plots only ever from a complete run
+  if (reportViewer_ && !result.report.isEmpty()) reportViewer_->Open(result.report);
+  ShowRunOutcome(result);
   emit RunFinished(result.code);
+}
+
+QString TMainForm::RunOutcomeText(const TRunResult& result) {
+  auto lines = [&result] {
+    return result.errorLines.isEmpty() ? QString() : QStringLiteral("\n\n") + result.errorLines.join(QLatin1Char('\n'));
+  };
+  auto reportNote = [&result] {
+    return result.report.isEmpty() ? QString()
+                                   : QStringLiteral("\n\nIts report: %1").arg(QDir::toNativeSeparators(result.report));
+  };
+  switch (result.status) {
+    case TRunResult::kDelivered:
+      if (result.errorFrequencies > 0) {
+        const QString of = result.frequencies > 0 ? QStringLiteral(" of %1").arg(result.frequencies) : QString();
+        return QStringLiteral("Computations are completed with errors at %1%2 frequencies. The results of the other "
+                              "frequencies are in the report; its error lines say where the analysis failed.")
+            .arg(result.errorFrequencies)
+            .arg(of);
+      }
+      return kCompleted;
+    case TRunResult::kNoResults:
+      if (result.code == 2)
+        return QStringLiteral("The run stopped before the analysis (STOP keyword, or the input ends without RUN). "
+                              "The previous results are kept.") + lines() + reportNote();
+      if (result.code == 3)
+        return QStringLiteral("The input has errors: nothing was analysed, and the previous results are kept.") +
+               lines() + reportNote();
+      if (result.code == 0)
+        return QStringLiteral("The analysis failed at every frequency; the previous results are kept.") + lines() +
+               reportNote();
+      return QStringLiteral("The engine returned %1 and gave no results; the previous results are kept.")
+                 .arg(result.code) + lines() + reportNote();
+    case TRunResult::kCancelled:
+    case TRunResult::kCrashed:
+    case TRunResult::kNotRun:
+    case TRunResult::kNotDelivered:
+      break;
+  }
+  return result.message;
+}
+
+void TMainForm::ShowRunOutcome(const TRunResult& result) {
+  const bool failed = !result.Delivered() || result.errorFrequencies > 0;
+  const int buttons = MbOk | (result.report.isEmpty() ? 0 : MbViewReport);
+  const int pressed = ShowMessage(failed ? TMessageKind::Warning : TMessageKind::Information, QStringLiteral("TERVA"),
+                                  RunOutcomeText(result), buttons);
+  if (pressed == MbViewReport) ShowReport(result.report);
+}
+
+void TMainForm::ShowReport(const QString& path) {
+  if (path.isEmpty()) return;
+  if (!reportViewer_) reportViewer_ = new TReportViewer(this);
+  reportViewer_->Open(path);
+  reportViewer_->show();
+  reportViewer_->raise();
+  reportViewer_->activateWindow();
 }
 
 bool TMainForm::Launch(const QString& program, const QStringList& arguments) const {
@@ -1006,6 +1128,11 @@ void TMainForm::EditFile(const QString& extension) {
   if (!editorPath_.isEmpty() && editor.isFile() && editor.isExecutable())
     started = Launch(editor.absoluteFilePath(), {file});
   if (!started) started = OpenDocument(file);
+  // the report needs no editor: the program's own viewer shows it
+  if (!started && extension == QLatin1String(".tvo") && QFileInfo::exists(file)) {
+    ShowReport(file);
+    started = true;
+  }
   if (!started) Inform(kEditorFailed);
 }
 

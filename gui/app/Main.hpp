@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "gui/model/PltData.hpp"
+#include "gui/views/ReportViewer.hpp"
 
 class QAction;
 class QActionGroup;
@@ -25,6 +26,7 @@ namespace terva::gui {
 class TChildForm;
 class TDlgRunAnalysis;
 class TEngineRunner;
+struct TRunResult;
 class TGridTable;
 class TProgramData;
 class TProjectTables;
@@ -115,6 +117,13 @@ class TMainForm : public QMainWindow {
   void OpenRecent(int index);
   bool AskToSave();
   void RunAnalysis();
+  // The message after a run: completed; completed with errors at N
+  // frequencies; stopped; input errors with the report's first error lines;
+  // cancelled; the engine ended abnormally; could not be run.
+  static QString RunOutcomeText(const TRunResult& result);
+  // The report viewer on `path` (one window, reused).
+  void ShowReport(const QString& path);
+  TReportViewer* ReportViewer() const { return reportViewer_; }
   void SetLoadType(int loadType);
   void SetUnits(int system);
   void EditFile(const QString& extension);
@@ -198,6 +207,12 @@ class TMainForm : public QMainWindow {
   void ReplaceProject(std::unique_ptr<TProgramData> project);
   void CloseProjectWindows();
   void ReadPlots();
+  void ShowRunOutcome(const TRunResult& result);
+  // The project file as this window last read or wrote it; before Save,
+  // Save As over it and Run, a file changed by someone else is reloaded,
+  // overwritten or left alone as the user says (false: stop).
+  void RememberDiskState();
+  bool CheckDiskState();
   void ReadSettings();
   void WriteSettings() const;
   bool Launch(const QString& program, const QStringList& arguments) const;
@@ -222,6 +237,9 @@ class TMainForm : public QMainWindow {
   bool reactivating_ = false;
   std::array<QPointer<QMdiSubWindow>, kChildCount> children_{};
   std::array<ChildFactory, kChildCount> factories_{};
+  QPointer<TReportViewer> reportViewer_;
+  QString diskFile_;
+  QByteArray diskState_;
   QPointer<QWidget> manual_;
   QPointer<QWidget> validation_;
 

@@ -2,7 +2,9 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QDialogButtonBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -28,11 +30,18 @@ TDlgRunAnalysis::TDlgRunAnalysis(QWidget* parent) : QDialog(parent) {
   bar_->setRange(0, 100);
   bar_->setValue(50);
   bar_->setTextVisible(false);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+  cancelButton_ = buttons->button(QDialogButtonBox::Cancel);
+  cancelButton_->setObjectName(QStringLiteral("CancelRun"));
+  cancelButton_->setToolTip(QStringLiteral("End the run; the previous results are kept"));
+  connect(cancelButton_, &QPushButton::clicked, this, &TDlgRunAnalysis::Cancel);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(underway_, 0, Qt::AlignHCenter);
   layout->addWidget(wait_, 0, Qt::AlignHCenter);
   layout->addSpacing(8);
   layout->addWidget(bar_);
+  layout->addSpacing(4);
+  layout->addWidget(buttons);
   // The fixed-size layout takes the dialog's size from its contents: a wide
   // enough bar keeps the caption whole in the title bar.
   bar_->setMinimumWidth(320);
@@ -42,9 +51,12 @@ TDlgRunAnalysis::TDlgRunAnalysis(QWidget* parent) : QDialog(parent) {
   connect(timer_, &QTimer::timeout, this, &TDlgRunAnalysis::Tick);
 }
 
-void TDlgRunAnalysis::Start(ProgressSource progress) {
+void TDlgRunAnalysis::Start(ProgressSource progress, std::function<void()> cancel) {
   running_ = true;
   progress_ = std::move(progress);
+  cancel_ = std::move(cancel);
+  cancelRequested_ = false;
+  cancelButton_->setEnabled(static_cast<bool>(cancel_));
   determinate_ = false;
   bar_->setRange(0, 100);
   bar_->setValue(50);
@@ -59,11 +71,21 @@ void TDlgRunAnalysis::Finish() {
   timer_->stop();
   running_ = false;
   progress_ = {};
+  cancel_ = {};
   hide();
+}
+
+void TDlgRunAnalysis::Cancel() {
+  if (!running_ || !cancel_ || cancelRequested_) return;
+  cancelRequested_ = true;
+  cancelButton_->setEnabled(false);
+  wait_->setText(QStringLiteral("Cancelling; the previous results are kept"));
+  cancel_();
 }
 
 void TDlgRunAnalysis::Tick() {
   int done = 0, total = 0;
+  if (cancelRequested_) return;
   if (progress_ && progress_(&done, &total) && total > 0) {
     // The fraction of the frequencies done; the one being computed is the
     // next (the last once all are done).
@@ -85,7 +107,8 @@ void TDlgRunAnalysis::Tick() {
 }
 
 void TDlgRunAnalysis::reject() {
-  if (!running_) QDialog::reject();
+  if (running_) Cancel();  // Esc
+  else QDialog::reject();
 }
 
 void TDlgRunAnalysis::closeEvent(QCloseEvent* event) {

@@ -1,6 +1,7 @@
 // The run dialog shown while the engine computes. With an engine that
 // reports its progress the bar shows the fraction of the frequencies done
 // and the label the frequency being computed; otherwise the bar cycles.
+// Its Cancel button (and Esc) ends a run that can be cancelled.
 #pragma once
 
 #include <QDialog>
@@ -9,6 +10,7 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 class QTimer;
 
 namespace terva::gui {
@@ -28,10 +30,11 @@ class TDlgRunAnalysis : public QDialog {
 
   // Shows the dialog with the bar at 50 and starts the timer; Finish stops
   // the timer and hides the dialog. While running, the dialog cannot be
-  // closed or cancelled. With a progress source that reports frequencies
+  // closed; with `cancel` set, Cancel and Esc call it (once) and the dialog
+  // says it is stopping; without, Cancel is disabled. With a progress source that reports frequencies
   // the bar turns to the fraction done at the first tick that has them and
   // stays so until Finish; until then, and without one, it cycles.
-  void Start(ProgressSource progress = {});
+  void Start(ProgressSource progress = {}, std::function<void()> cancel = {});
   void Finish();
   bool Running() const { return running_; }
   // The bar shows the real fraction (since the last Start).
@@ -39,6 +42,8 @@ class TDlgRunAnalysis : public QDialog {
 
   QProgressBar* ProgressBar() const { return bar_; }
   QLabel* DetailLabel() const { return wait_; }
+  QPushButton* CancelButton() const { return cancelButton_; }
+  bool CancelRequested() const { return cancelRequested_; }
 
  public slots:
   void reject() override;
@@ -48,12 +53,16 @@ class TDlgRunAnalysis : public QDialog {
 
  private:
   void Tick();
+  void Cancel();
 
   QLabel* underway_ = nullptr;
   QLabel* wait_ = nullptr;
   QProgressBar* bar_ = nullptr;
   QTimer* timer_ = nullptr;
+  QPushButton* cancelButton_ = nullptr;
   ProgressSource progress_;
+  std::function<void()> cancel_;
+  bool cancelRequested_ = false;
   bool running_ = false;
   bool determinate_ = false;
 };

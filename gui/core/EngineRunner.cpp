@@ -1,6 +1,7 @@
 #include "gui/core/EngineRunner.hpp"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,16 @@
 
 #ifdef __linux__
 #include <fcntl.h>
+#endif
+#ifdef Q_OS_UNIX
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#endif
+#ifdef Q_OS_WIN
+#include <windows.h>
 #endif
 
 namespace terva::gui {
@@ -58,15 +69,6 @@ bool Stage(const QString& source, QSaveFile& target) {
   return true;
 }
 
-// Starts writing a staged file to the disk without waiting for it (where the
-// system offers that).
-void StartWriteBack(QSaveFile& file) {
-  if (!file.flush()) return;
-#ifdef __linux__
-  if (const int fd = file.handle(); fd >= 0) ::sync_file_range(fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-#endif
-}
-
 // A plain copy into the working folder: a scratch file, so without the
 // flush to disk that QFile::copy makes (which a batch of many short runs
 // would wait for).
@@ -79,6 +81,171 @@ bool CopyFile(const QString& source, const QString& target) {
     if (out.write(block) != block.size()) return false;
   }
   return out.flush();
+}
+
+// Writes a copy of `source` to `target`, a new file: a link or file planted
+// under that name is removed first, and the file is created only when
+// nothing has taken the name meanwhile, so nothing is written through a link.
+bool StageNew(const QString& source, const QString& target) {
+  QFile::remove(target);
+  QFile in(source), out(target);
+  if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
+  while (!in.atEnd()) {
+    const QByteArray block = in.read(1 << 16);
+    if (block.isEmpty() && in.error() != QFileDevice::NoError) return false;
+    if (out.write(block) != block.size()) return false;
+  }
+  if (!out.flush()) return false;
+#ifdef __linux__
+  ::sync_file_range(out.handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+  return true;
+}
+
+// Waits until the file's bytes are on the disk.
+bool SyncFile(const QString& path) {
+#ifdef Q_OS_UNIX
+  const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool ok = ::fsync(fd) == 0;
+  ::close(fd);
+  return ok;
+#else
+  QFile file(path);
+  return file.open(QIODevice::ReadWrite) && file.flush();
+#endif
+}
+
+// Makes the renames in `folder` durable (where the system needs that).
+void SyncFolder(const QString& folder) {
+#ifdef Q_OS_UNIX
+  const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+#else
+  Q_UNUSED(folder);
+#endif
+}
+
+// Renames `from` over `to` in one step, replacing a file there.
+bool ReplaceFile(const QString& from, const QString& to) {
+#ifdef Q_OS_WIN
+  return ::MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
+                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(to).utf16()),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+#else
+  return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#endif
+}
+
+// The three files of a results set, in the journal's words.
+struct SetMember {
+  const char* word;
+  QString TRunFiles::*path;
+};
+constexpr SetMember kSet[] = {{"report", &TRunFiles::report}, {"graphic", &TRunFiles::graphic},
+                              {"results", &TRunFiles::results}};
+
+// Puts the staged files the journal names in place and removes the kinds it
+// does not name; then the journal goes. Safe to repeat at any point.
+bool RollForward(const TRunFiles& files, const QByteArray& journal) {
+  const QList<QByteArray> words = journal.split('\n');
+  bool ok = true;
+  for (const SetMember& member : kSet) {
+    const QString& path = files.*member.path;
+    if (words.contains(QByteArray(member.word))) {
+      const QString staged = TRunFiles::Staged(path);
+      if (QFileInfo::exists(staged) && !ReplaceFile(staged, path)) ok = false;
+    } else if (QFileInfo(path).isFile()) {
+      ok = QFile::remove(path) && ok;
+    }
+  }
+  if (!ok) return false;
+  SyncFolder(QFileInfo(files.report).absolutePath());
+  QFile::remove(files.journal);
+  return true;
+}
+
+// RecoverDelivery's work, with the set's lock held.
+bool RecoverLocked(const TRunFiles& files) {
+  if (QFileInfo(files.journal).isFile()) {
+    QFile in(files.journal);
+    const QByteArray words = in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+    return RollForward(files, words);
+  }
+  for (const SetMember& member : kSet) QFile::remove(TRunFiles::Staged(files.*member.path));
+  return true;
+}
+
+// A lock file that is never taken for stale while its process lives, however
+// long the run.
+std::unique_ptr<QLockFile> SetLock(const TRunFiles& files) {
+  auto lock = std::make_unique<QLockFile>(files.lock);
+  lock->setStaleLockTime(0);
+  return lock;
+}
+
+#ifdef Q_OS_UNIX
+// The start time of process `pid` in clock ticks since boot (field 22 of
+// /proc/PID/stat); 0 where the system does not tell.
+unsigned long long ProcessStart(qint64 pid) {
+  QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+  if (!stat.open(QIODevice::ReadOnly)) return 0;
+  const QByteArray text = stat.readAll();
+  const int close = text.lastIndexOf(')');  // the command name may hold blanks and brackets
+  if (close < 0) return 0;
+  const QList<QByteArray> fields = text.mid(close + 2).split(' ');
+  return fields.size() > 19 ? fields.at(19).toULongLong() : 0;  // field 22, counted after the name
+}
+#endif
+
+// The line the working folder's "owner" file holds: this process and its start.
+QByteArray OwnerLine() {
+  const qint64 pid = QCoreApplication::applicationPid();
+#ifdef Q_OS_UNIX
+  return QByteArray::number(pid) + ' ' + QByteArray::number(ProcessStart(pid)) + '\n';
+#else
+  return QByteArray::number(pid) + " 0\n";
+#endif
+}
+
+// Whether the process an "owner" line names is still the one running.
+bool OwnerAlive(const QByteArray& line) {
+  const QList<QByteArray> fields = line.trimmed().split(' ');
+  bool ok = false;
+  const qint64 pid = fields.value(0).toLongLong(&ok);
+  if (!ok || pid <= 0) return false;
+#ifdef Q_OS_UNIX
+  if (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) return false;
+  const unsigned long long start = fields.value(1).toULongLong();
+  const unsigned long long now = ProcessStart(pid);
+  return start == 0 || now == 0 || start == now;  // a different start: the number was reused
+#else
+  return true;  // not decided here: only age removes a folder
+#endif
+}
+
+// Why `folder` may not hold working folders: another user owns it, or others
+// may change it and it cannot be closed to them. Empty when it may. A folder
+// of the user's own that is open to the group or to others (a umask of 002)
+// is closed first.
+QString UnsafeFolder(const QString& folder) {
+#ifdef Q_OS_UNIX
+  struct stat st {};
+  const QByteArray name = QFile::encodeName(folder);
+  if (::stat(name.constData(), &st) != 0) return QStringLiteral("%1 cannot be read").arg(Native(folder));
+  if (st.st_uid != ::geteuid())
+    return QStringLiteral("%1 belongs to another user; the run is refused (remove it, or make it yours)")
+        .arg(Native(folder));
+  if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0 && ::chmod(name.constData(), st.st_mode & 07755 & ~(S_IWGRP | S_IWOTH)) != 0)
+    return QStringLiteral("%1 may be changed by other users and cannot be closed to them; the run is refused")
+        .arg(Native(folder));
+#else
+  Q_UNUSED(folder);
+#endif
+  return {};
 }
 
 }  // namespace
@@ -126,12 +293,81 @@ QString WithExtension(const QString& path, const QString& extension) {
 
 TRunFiles TRunFiles::Beside(const QString& project) {
   const QString absolute = QFileInfo(project).absoluteFilePath();
+  const QString report = WithExtension(absolute, QStringLiteral(".tvo"));
   return {absolute,
-          WithExtension(absolute, QStringLiteral(".tvo")),
+          report,
           WithExtension(absolute, QStringLiteral(".tvp")),
           WithExtension(absolute, QStringLiteral(".tvr")),
           WithExtension(absolute, QStringLiteral(".tvt")),
-          WithExtension(absolute, QStringLiteral(".tvj"))};
+          WithExtension(absolute, QStringLiteral(".tvj")),
+          WithExtension(absolute, QStringLiteral(".failed.tvo")),
+          report + QStringLiteral(".delivery"),
+          report + QStringLiteral(".lock")};
+}
+
+int GraphicFrequencies(const QString& graphic) {
+  QFile file(graphic);
+  if (!file.open(QIODevice::ReadOnly)) return -1;
+  bool ok = false;
+  const int count = file.readLine(64).trimmed().toInt(&ok);
+  return ok ? count : -1;
+}
+
+bool IsReportErrorLine(const QString& line) {
+  // a message in asterisks, not a field too narrow for its number ("*******")
+  static const QRegularExpression flagged(QStringLiteral("\\*\\*\\* *[A-Z]"));
+  if (line.contains(QLatin1String("*** NOTE"))) return false;
+  return line.contains(QLatin1String("ERROR")) || flagged.match(line).hasMatch();
+}
+
+QStringList ReportErrorLines(const QString& report, int count) {
+  QFile file(report);
+  QStringList lines;
+  if (!file.open(QIODevice::ReadOnly)) return lines;
+  bool continues = false;
+  qint64 budget = 8 << 20;  // the input echo and its errors come first
+  while (lines.size() < count && budget > 0 && !file.atEnd()) {
+    const QByteArray raw = file.readLine(4096);
+    budget -= raw.size();
+    const QString line = QString::fromLatin1(raw).trimmed();
+    if (IsReportErrorLine(line)) {
+      lines << line;
+      continues = line.startsWith(QLatin1String("*** INPUT ERROR"));
+    } else if (continues && !line.isEmpty()) {
+      lines << line;
+      continues = false;
+    } else {
+      continues = false;
+    }
+  }
+  return lines;
+}
+
+bool RecoverDelivery(const TRunFiles& files) {
+  auto stagedLeft = [&files] {
+    for (const SetMember& member : kSet)
+      if (QFileInfo(TRunFiles::Staged(files.*member.path)).isFile()) return true;
+    return false;
+  };
+  const bool journal = QFileInfo(files.journal).isFile();
+  if (!journal && !stagedLeft()) return true;
+  // Another run of this set may be writing its staged files or renaming them
+  // right now: only a free lock lets us touch them.
+  const std::unique_ptr<QLockFile> lock = SetLock(files);
+  if (!lock->tryLock(0)) return !journal;
+  return RecoverLocked(files);
+}
+
+QString EngineHostPath() {
+  const QString override = qEnvironmentVariable("TERVA_ENGINE_HOST");
+  if (!override.isEmpty()) return override;
+#ifdef Q_OS_WIN
+  const QString name = QStringLiteral("terva-engine-host.exe");
+#else
+  const QString name = QStringLiteral("terva-engine-host");
+#endif
+  const QDir folder(QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral(TERVA_ENGINE_DIR)));
+  return QDir::cleanPath(folder.filePath(name));
 }
 
 QByteArray TRunFiles::NamesDat() const {
@@ -188,9 +424,26 @@ bool TEngineRunner::Busy() { return running; }
 
 QString TEngineRunner::ResultConflict(const QString& project) {
   const TRunFiles files = TRunFiles::Beside(project);
-  if (files.report == files.project || files.graphic == files.project || files.results == files.project)
-    return QStringLiteral("%1: its results would overwrite the project itself").arg(Native(files.project));
+  for (const QString& written : {files.report, files.graphic, files.results, files.failed, files.journal, files.lock,
+                                 TRunFiles::Staged(files.report), TRunFiles::Staged(files.graphic),
+                                 TRunFiles::Staged(files.results)})
+    if (written == files.project)
+      return QStringLiteral("%1: its results would overwrite the project itself").arg(Native(files.project));
   return {};
+}
+
+void TEngineRunner::RemoveAbandonedRuns() const {
+  const QDir root(WorkRoot());
+  if (!root.exists() || !UnsafeFolder(root.path()).isEmpty()) return;
+  const QDateTime hourAgo = QDateTime::currentDateTimeUtc().addSecs(-3600);
+  for (const QFileInfo& folder : root.entryInfoList({QStringLiteral("run-*")}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
+    if (folder.isSymLink()) continue;
+    QFile owner(QDir(folder.filePath()).filePath(QStringLiteral("owner")));
+    const bool gone = owner.open(QIODevice::ReadOnly) ? !OwnerAlive(owner.readLine(128))
+                                                       : folder.lastModified().toUTC() < hourAgo;
+    owner.close();
+    if (gone) QDir(folder.filePath()).removeRecursively();
+  }
 }
 
 TRunResult TEngineRunner::Run(const QString& project) const {
@@ -208,6 +461,7 @@ TEngineSession::TEngineSession(const TEngineRunner& runner, const QString& proje
 TEngineSession::~TEngineSession() {
   loader_.reset();  // unloaded before the folder goes
   work_.reset();
+  lock_.reset();
   if (acquired_) running = false;
 }
 
@@ -229,16 +483,45 @@ bool TEngineSession::Prepare() {
     return refuse(QStringLiteral("%1: no such project file").arg(Native(files_.project)));
   if (const QString conflict = TEngineRunner::ResultConflict(files_.project); !conflict.isEmpty())
     return refuse(conflict);
-  for (const QString* result : {&files_.report, &files_.graphic, &files_.results})
+  // One run at a time per results set, in this process and across processes.
+  lock_ = SetLock(files_);
+  if (!lock_->tryLock(0)) {
+    qint64 pid = 0;
+    QString host, application;
+    lock_->getLockInfo(&pid, &host, &application);
+    lock_.reset();
+    if (QFileInfo(files_.lock).isSymLink())
+      return refuse(QStringLiteral("%1 is a link; the run is refused").arg(Native(files_.lock)));
+    return refuse(QStringLiteral("%1 is being analysed by another run (%2, process %3); the run is refused, try again "
+                                 "when it has finished")
+                      .arg(Native(files_.project), QFileInfo(application).fileName())
+                      .arg(pid));
+  }
+  if (!RecoverLocked(files_))
+    return refuse(QStringLiteral("The results beside %1 could not be completed from an interrupted run")
+                      .arg(Native(files_.project)));
+  for (const QString* result : {&files_.report, &files_.graphic, &files_.results, &files_.failed})
     if (!Replaceable(*result))
       return refuse(QStringLiteral("%1 cannot be replaced (read-only or not a plain file); the previous results are kept")
                         .arg(Native(*result)));
 
   const QString root = runner_.WorkRoot();
-  QDir().mkpath(root);
+  const QString data = QFileInfo(root).absolutePath();
+  if (!QFileInfo(root).isDir()) {
+    QDir().mkpath(data);
+    QDir().mkdir(root);
+    QFile::setPermissions(root, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  }
+  for (const QString& folder : {data, root})
+    if (const QString why = UnsafeFolder(folder); !why.isEmpty()) return refuse(why);
   work_ = std::make_unique<QTemporaryDir>(QDir(root).filePath(QStringLiteral("run-XXXXXX")));
   if (!work_->isValid()) return refuse(QStringLiteral("Cannot make a working folder in %1").arg(Native(root)));
   const QDir work(work_->path());
+  {
+    QFile owner(work.filePath(QStringLiteral("owner")));
+    if (!owner.open(QIODevice::WriteOnly | QIODevice::NewOnly) || owner.write(OwnerLine()) < 0 || !owner.flush())
+      return refuse(QStringLiteral("Cannot write in %1").arg(Native(work.path())));
+  }
   // The engine works on a private copy under a short name and writes only
   // inside the working folder.
   if (!CopyFile(files_.project, work.filePath(TEngineRunner::kInputName)))
@@ -254,6 +537,12 @@ bool TEngineSession::Prepare() {
 
   entry_ = runner_.InProcessEntry();
   progress_ = runner_.InProcessProgress();
+  if (runner_.CallsOutOfProcess()) {
+    // the host loads the library; here only that both are there
+    if (!QFileInfo(runner_.Library()).isFile() || !QFileInfo(EngineHostPath()).isExecutable())
+      return refuse(TEngineRunner::kInitFailed);
+    return true;
+  }
   if (!entry_) {
     loader_ = std::make_unique<TLibraryLoader>(runner_.Library());
     try {
@@ -293,6 +582,10 @@ bool TEngineSession::Progress(int* done, int* total) const {
 }
 
 TRunResult TEngineSession::Deliver() {
+  if (abandoned_ != TRunResult::kDelivered) {
+    result_.status = abandoned_;
+    return result_;
+  }
   if (!called_) {
     if (result_.message.isEmpty()) result_.message = QStringLiteral("The engine was not run");
     result_.status = TRunResult::kNotRun;
@@ -301,42 +594,59 @@ TRunResult TEngineSession::Deliver() {
   const QDir work(work_->path());
   const QString report = work.filePath(TEngineRunner::kReportName);
   const QString graphic = work.filePath(TEngineRunner::kGraphicName);
-  if (QFileInfo(report).size() == 0) {
-    result_.status = TRunResult::kNoResults;
-    result_.message = QStringLiteral("The engine wrote no complete report; the previous results are kept");
-    return result_;
-  }
-  // The files are written beside the project under temporary names first;
-  // only when all are complete do they replace the old ones.
   const QString results = work.filePath(TEngineRunner::kResultsName);
-  QSaveFile newReport(files_.report), newGraphic(files_.graphic), newResults(files_.results);
+  const bool hasReport = QFileInfo(report).size() > 0;
   const bool hasGraphic = QFileInfo::exists(graphic);
   const bool hasResults = QFileInfo(results).size() > 0;
-  if (!Stage(report, newReport) || (hasGraphic && !Stage(graphic, newGraphic)) ||
-      (hasResults && !Stage(results, newResults))) {
-    newReport.cancelWriting();
-    newGraphic.cancelWriting();
-    newResults.cancelWriting();
+  result_.errorFrequencies = hasReport ? ErrorFrequencies(report) : 0;
+  result_.frequencies = hasGraphic ? GraphicFrequencies(graphic) : -1;
+  const bool nothingAnalysed = result_.frequencies >= 0 && result_.errorFrequencies >= result_.frequencies;
+  if (result_.code != 0 || !hasReport || nothingAnalysed) {
+    // No results: the set beside the project stays; the run's report goes
+    // where the user is pointed to it.
+    result_.status = TRunResult::kNoResults;
+    result_.errorLines = hasReport ? ReportErrorLines(report) : QStringList();
+    if (!hasReport) {
+      result_.message = QStringLiteral("The engine wrote no report; the previous results are kept");
+    } else {
+      QSaveFile failed(files_.failed);
+      if (Stage(report, failed) && failed.commit()) result_.report = files_.failed;
+      result_.message = nothingAnalysed ? QStringLiteral("The analysis failed at every frequency; the previous results are kept")
+                                        : QStringLiteral("The run gave no results; the previous results are kept");
+    }
+    return result_;
+  }
+  // A complete run: the new set is written beside the old one under staging
+  // names, the journal commits to it, and the renames put it in place.
+  auto notDelivered = [this] {
+    for (const SetMember& member : kSet) QFile::remove(TRunFiles::Staged(files_.*member.path));
     result_.status = TRunResult::kNotDelivered;
     result_.message = QStringLiteral("The results could not be written beside %1; the previous results are kept")
                           .arg(Native(files_.project));
     return result_;
+  };
+  const std::pair<QString, bool> sources[] = {{report, true}, {graphic, hasGraphic}, {results, hasResults}};
+  QByteArray journal;
+  for (int i = 0; i < 3; ++i) {
+    if (!sources[i].second) continue;
+    if (!StageNew(sources[i].first, TRunFiles::Staged(files_.*kSet[i].path))) return notDelivered();
+    journal += QByteArray(kSet[i].word) + '\n';
   }
-  // Each commit waits until its file is on the disk. All files are sent on
-  // their way first, so that the first wait covers them all and the others
-  // find their files already written.
-  StartWriteBack(newReport);
-  if (hasGraphic) StartWriteBack(newGraphic);
-  if (hasResults) StartWriteBack(newResults);
-  if (!newReport.commit() || (hasGraphic && !newGraphic.commit()) || (hasResults && !newResults.commit())) {
+  for (int i = 0; i < 3; ++i)
+    if (sources[i].second && !SyncFile(TRunFiles::Staged(files_.*kSet[i].path))) return notDelivered();
+  QSaveFile commit(files_.journal);
+  if (!commit.open(QIODevice::WriteOnly) || commit.write(journal) != journal.size() || !commit.commit())
+    return notDelivered();
+  // From here on the new set is decided: a failure of a rename is completed
+  // by the next run or reader.
+  if (!RollForward(files_, journal)) {
     result_.status = TRunResult::kNotDelivered;
-    result_.message = QStringLiteral("The results could not be written beside %1").arg(Native(files_.project));
+    result_.message = QStringLiteral("The results beside %1 could not all be put in place; the next run completes them")
+                          .arg(Native(files_.project));
     return result_;
   }
-  // an old file of a kind this run did not write would not belong to its report
-  if (!hasGraphic) QFile::remove(files_.graphic);
-  if (!hasResults) QFile::remove(files_.results);
-  result_.errorFrequencies = ErrorFrequencies(files_.report);
+  QFile::remove(files_.failed);  // the last failed run's report is superseded
+  result_.report = files_.report;
   result_.status = TRunResult::kDelivered;
   result_.message.clear();
   return result_;

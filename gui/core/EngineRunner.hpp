@@ -21,7 +21,9 @@
 #include <QByteArray>
 #include <QFunctionPointer>
 #include <QLibrary>
+#include <QLockFile>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <cstdint>
 #include <memory>
@@ -69,8 +71,13 @@ struct TRunFiles {
   QString notes;     // ".tvr", the processor-run notes
   QString geometry;  // ".tvt"
   QString results;   // ".tvj", the results file: every number at the engine's precision
+  QString failed = {};   // ".failed.tvo", the report of the last run that gave no results
+  QString journal = {};  // ".tvo.delivery", present only while a new set is being put in place
+  QString lock = {};     // ".tvo.lock", held while a run of this set is in progress
 
   static TRunFiles Beside(const QString& project);
+  // The name a new file of the set is written under before it is put in place.
+  static QString Staged(const QString& path) { return path + QStringLiteral(".new"); }
   // The seven lines of "names.dat": the six the engine has always been given
   // (the geometry file twice), then the results file, which an engine that
   // knows no results file never reads.
@@ -81,6 +88,28 @@ struct TRunFiles {
 // line "*** ANALYSIS COMPLETED WITH ERRORS AT n FREQUENCIES ***" of a
 // report; 0 when the report has no such line. Reads only the report's end.
 int ErrorFrequencies(const QString& report);
+
+// The number of frequencies of a run, from the first line of its graphic
+// data file; -1 when the file has no count line.
+int GraphicFrequencies(const QString& graphic);
+
+// Whether a report line (trimmed) tells of an error: "*** INPUT ERROR ***",
+// "*** FATAL ERROR IN INPUT DATA ***", "PROGRAM WILL NOT EXECUTE", an error
+// at a frequency; the "*** NOTE" lines are not errors.
+bool IsReportErrorLine(const QString& line);
+
+// The report's first error lines ("*** INPUT ERROR ***", "FATAL ERROR", ...),
+// each with the line that continues it, at most `count` lines, trimmed.
+QStringList ReportErrorLines(const QString& report, int count = 6);
+
+// Completes or clears a delivery of `files`' results set that a killed run
+// left: with a journal, the staged files it names are renamed into place
+// (and the kinds it does not name removed); without one, staged files left by
+// a run that ended before its journal are removed. The second needs the
+// set's lock, which is taken for the moment when it is free. True when the
+// set beside the project is consistent afterwards (false: another run is
+// putting its results in place right now).
+bool RecoverDelivery(const TRunFiles& files);
 
 // `path` with its extension (from the last "." of the file name) replaced by
 // `extension` (".tvo"); appended when the name has none.
@@ -94,6 +123,10 @@ QString WithExtension(const QString& path, const QString& extension);
 QString EngineLibraryName();
 QString EngineLibraryPath();
 
+// The engine host's full path: "terva-engine-host" in the engine library's
+// folder, or the program named by the environment variable TERVA_ENGINE_HOST.
+QString EngineHostPath();
+
 // The engine's entry: one 32-bit argument (13), one 32-bit result.
 using TEngineEntry = std::int32_t (*)(std::int32_t);
 // The engine's progress query (ITERVA_PROGRESS): frequencies finished and in
@@ -103,15 +136,20 @@ using TEngineProgress = void (*)(int* done, int* total);
 // The outcome of a run.
 struct TRunResult {
   enum Status {
-    kDelivered,     // the engine ran; its report, graphic data file and results file are beside the project
+    kDelivered,     // a complete run; its report, graphic data file and results file are beside the project
     kNotRun,        // the run could not be made (see message); nothing changed
-    kNoResults,     // the engine ran but left no complete report; the old results stay
+    kNoResults,     // the engine ran but gave no results (stopped, input errors, nothing analysed); the old results stay
     kNotDelivered,  // the results could not be put beside the project; the old results stay
+    kCancelled,     // the user cancelled the run; the old results stay
+    kCrashed,       // the engine's process ended abnormally; the old results stay
   };
   Status status = kNotRun;
   int code = -1;    // the engine's code: 0 analysed, 1 wrong argument, 2 stopped, 3 fatal input error
   int errorFrequencies = 0;  // frequencies at which the engine could not compute the response
+  int frequencies = -1;      // frequencies of the run (-1: unknown)
   QString message;  // what went wrong (empty when delivered)
+  QString report;   // the run's own report beside the project: the new ".tvo", or ".failed.tvo"; empty when none
+  QStringList errorLines;  // the first error lines of a failed run's report
   bool Delivered() const { return status == kDelivered; }
 };
 
@@ -132,14 +170,23 @@ class TEngineSession {
   // The one call of the engine in the working folder; blocking; any thread.
   int Call();
   // Records a call made elsewhere (a child process that inherited this
-  // session) that returned `code`.
+  // session, or an engine host) that returned `code`.
   void Called(int code) {
     called_ = true;
     result_.code = code;
   }
-  // Puts the report, the graphic data file and the results file beside the
-  // project, all or none; a file of the three that the engine did not write
-  // is removed there, as it belongs to an earlier run.
+  // Records a call made elsewhere that ended without a code: cancelled by the
+  // user, or its process ended abnormally (`why`). Deliver then keeps the
+  // previous results.
+  void Abandoned(TRunResult::Status status, const QString& why) {
+    abandoned_ = status;
+    result_.message = why;
+  }
+  // After a complete run, puts the report, the graphic data file and the
+  // results file beside the project as one set (a file of the three that the
+  // engine did not write is removed there, as it belongs to an earlier run);
+  // after any other, leaves the set and puts the run's report, when it wrote
+  // one, in ".failed.tvo".
   TRunResult Deliver();
   // The engine's progress while Call() runs on another thread: frequencies
   // finished and in total (both 0 outside the frequency loop). False, with
@@ -161,6 +208,8 @@ class TEngineSession {
   TEngineProgress progress_ = nullptr;
   bool called_ = false;
   bool acquired_ = false;
+  TRunResult::Status abandoned_ = TRunResult::kDelivered;  // kDelivered: not abandoned
+  std::unique_ptr<QLockFile> lock_;
 };
 
 class TEngineRunner {
@@ -191,9 +240,20 @@ class TEngineRunner {
   void SetCallsInChildProcesses(bool on) { childProcesses_ = on; }
   bool CallsInChildProcesses() const { return childProcesses_; }
 
+  // The engine is called by an engine host process (EngineHostPath()), not
+  // in this process: Prepare then checks that library and host are there but
+  // loads nothing. Ignored for an engine already in the process.
+  void SetCallsOutOfProcess(bool on) { outOfProcess_ = on; }
+  bool CallsOutOfProcess() const { return outOfProcess_ && !entry_; }
+
   // Why results of `project` may not be written: they would overwrite the
   // project itself ("x.tvo" as a project). Empty when they may.
   static QString ResultConflict(const QString& project);
+
+  // Removes the working folders under WorkRoot() whose process has ended (a
+  // program killed during a run), and those that record no process and are
+  // more than an hour old. Every program calls it when it starts.
+  void RemoveAbandonedRuns() const;
 
   // True while a run is in progress anywhere in this process.
   static bool Busy();
@@ -209,6 +269,7 @@ class TEngineRunner {
   TEngineProgress progress_ = nullptr;
   QString workRoot_;
   bool childProcesses_ = false;
+  bool outOfProcess_ = false;
 };
 
 }  // namespace terva::gui

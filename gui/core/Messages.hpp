@@ -11,7 +11,15 @@
 namespace terva::gui {
 
 enum class TMessageKind { Information, Warning, Error, Question };
-enum TMessageButton { MbOk = 1, MbYes = 2, MbNo = 4, MbCancel = 8 };
+enum TMessageButton {
+  MbOk = 1,
+  MbYes = 2,
+  MbNo = 4,
+  MbCancel = 8,
+  MbViewReport = 16,  // "View Report", beside OK in a run's outcome
+  MbReload = 32,      // "Reload", when the project file changed on disk
+  MbOverwrite = 64,   // "Overwrite", likewise
+};
 
 struct TMessage {
   TMessageKind kind;

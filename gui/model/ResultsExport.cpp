@@ -436,6 +436,15 @@ bool ExportResults(const TResultsInfo& info, TExportFormat format, QStringList* 
     files.emplace_back(names.at(0), data.HasImpedance() ? ImpedanceCsv(data, info) : QString());
     files.emplace_back(names.at(1), data.HasResponse() ? ResponseCsv(data, info) : QString());
   }
+  // An export never writes through a link, nor over anything but a plain
+  // file: the same rule as for the reports.
+  for (const auto& [name, text] : files) {
+    const QFileInfo target(name);
+    if (target.isSymLink() || (target.exists() && !target.isFile())) {
+      if (error) *error = QStringLiteral("%1 is a link or not a plain file; nothing was exported").arg(name);
+      return false;
+    }
+  }
   for (const auto& [name, text] : files) {
     if (text.isEmpty()) {
       if (QFileInfo(name).isFile()) QFile::remove(name);  // an earlier run's, not this one's

@@ -3,7 +3,11 @@
 #include "gui/core/Messages.hpp"
 
 #include <QApplication>
+#include <QAbstractButton>
+#include <QPushButton>
 #include <QMessageBox>
+
+#include <vector>
 
 namespace terva::gui {
 
@@ -32,7 +36,17 @@ int ShowBox(const TMessage& message) {
   QWidget* parent = QApplication::activeModalWidget() != nullptr ? QApplication::activeModalWidget()
                                                                   : QApplication::activeWindow();
   QMessageBox box(IconOf(message.kind), message.title, text, buttons, parent);
+  // the buttons of our own words, each with its access key
+  const std::pair<int, QString> own[] = {{MbViewReport, QStringLiteral("&View Report")},
+                                         {MbReload, QStringLiteral("&Reload")},
+                                         {MbOverwrite, QStringLiteral("O&verwrite")}};
+  std::vector<std::pair<int, QAbstractButton*>> added;
+  for (const auto& [mine, caption] : own)
+    if ((message.buttons & mine) != 0) added.emplace_back(mine, box.addButton(caption, QMessageBox::ActionRole));
+  if ((message.buttons & MbOk) != 0) box.setDefaultButton(QMessageBox::Ok);
   const int pressed = box.exec();
+  for (const auto& [mine, button] : added)
+    if (box.clickedButton() == button) return mine;
   for (const auto& [mine, standard] : kButtons)
     if (pressed == standard) return mine;
   return (message.buttons & MbCancel) != 0 || (message.buttons & MbOk) == 0 ? MbCancel : MbOk;

@@ -251,7 +251,8 @@ class _Job:
         self.graphic = stem + ".tvp"
         self.json = stem + ".results.json"
         self.results_file = stem + ".tvj"
-        self.before = {p: _stat(p) for p in (self.report, self.graphic, self.json, self.results_file)}
+        self.failed = stem + ".failed.tvo"  # the report of a run that gave no results
+        self.before = {p: _stat(p) for p in (self.report, self.graphic, self.json, self.results_file, self.failed)}
 
     def fresh(self, path):
         now = _stat(path)
@@ -283,18 +284,27 @@ def _call(batch, arguments, timeout):
     return done
 
 
-def _blocks(stdout):
-    """terva-batch's per-project lines: {project path: text of its block}."""
-    blocks, current = {}, None
-    for line in stdout.splitlines():
-        if line.startswith("summary:"):  # the closing summary belongs to no project
-            current = None
-        elif line and not line.startswith(" "):
-            current = line.strip()
-            blocks.setdefault(current, "")
-        elif current is not None:
-            blocks[current] += line + "\n"
-    return blocks
+def _block_of(stdout, path):
+    """terva-batch's lines for one project: those under the line that is its
+    whole path (a path may hold blanks and even line breaks: the project's
+    name, in every file name of its lines, is read as one token)."""
+    stem = os.path.splitext(path)[0]
+    token = "\x00"
+    stdout = stdout.replace(stem, token)
+    key, start = path.replace(stem, token, 1) + "\n", 0
+    while True:
+        i = stdout.find(key, start)
+        if i < 0:
+            return ""
+        if i == 0 or stdout[i - 1] == "\n":
+            break
+        start = i + 1
+    block = []
+    for line in stdout[i + len(key):].split("\n"):
+        if line.startswith("summary:") or (line and not line.startswith(" ")):
+            break
+        block.append(line + "\n")
+    return "".join(block)
 
 
 def _read_text(path):
@@ -383,13 +393,21 @@ def load(project):
 
 def _collect(job, stdout, stderr, legacy):
     """The Result of one job after the call, or a TervaError."""
-    block = _blocks(stdout).get(job.path, "")
+    block = _block_of(stdout, job.path)
     m = re.search(r"engine returned (\d+)", block)
     code = int(m.group(1)) if m else None
     report_fresh = job.fresh(job.report)
     report_text = _read_text(job.report) if report_fresh else ""
     mine = [l.strip() for l in stderr.splitlines() if job.path in l] or \
         [l.strip() for l in stderr.splitlines() if l.strip()]
+    # A run without results keeps the previous ones; its report is NAME.failed.tvo.
+    refused = re.search(re.escape("terva-batch: " + job.path + ": engine returned ") + r"(\d+)", stderr)
+    if code is None and refused and job.fresh(job.failed):
+        code = int(refused.group(1))
+        text = _read_text(job.failed)
+        what = f"the engine returned {code}" if code != 0 else "the analysis failed at every frequency"
+        return TervaError(f"{job.path}: {what}; the previous results are kept",
+                          _report.error_lines(text) or mine, code, job.failed, job.path)
     if code is None or not report_fresh:
         return TervaError(f"{job.path}: terva-batch delivered no results", mine, None, None, job.path)
     if code != 0:

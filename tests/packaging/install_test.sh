@@ -21,7 +21,7 @@ cmake --install "$build" --prefix "$work/staged" >"$work/install.log" || { cat "
 mv "$work/staged" "$work/prefix"
 prefix="$work/prefix"
 
-for f in bin/terva bin/terva-batch bin/Terva3-viewer lib/terva/libTerva3-comp.so \
+for f in bin/terva bin/terva-batch bin/Terva3-viewer lib/terva/libTerva3-comp.so lib/terva/terva-engine-host \
          share/terva/examples/half-space.tvd share/terva/examples/projects/pile-group-4.tvd \
          share/doc/terva/manual/manual.md share/doc/terva/manual/main-window.png share/doc/terva/copyright \
          share/applications/terva.desktop share/mime/packages/terva.xml \
@@ -66,7 +66,7 @@ cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/package" >"$work/cpac
   { cat "$work/cpack.log"; fail "cpack -G DEB"; }
 deb="$(ls "$work"/package/terva_*.deb)"
 dpkg-deb -c "$deb" | awk '{print $NF}' | sed 's|^\./|/|' >"$work/contents"
-for f in /usr/bin/terva /usr/bin/terva-batch /usr/bin/Terva3-viewer /usr/lib/terva/libTerva3-comp.so \
+for f in /usr/bin/terva /usr/bin/terva-batch /usr/bin/Terva3-viewer /usr/lib/terva/libTerva3-comp.so /usr/lib/terva/terva-engine-host \
          /usr/share/applications/terva.desktop /usr/share/mime/packages/terva.xml \
          /usr/share/icons/hicolor/48x48/apps/terva.png /usr/share/icons/hicolor/scalable/apps/terva.svg \
          /usr/share/man/man1/terva.1.gz /usr/share/man/man1/terva-batch.1.gz /usr/share/man/man1/Terva3-viewer.1.gz \

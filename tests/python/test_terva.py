@@ -4,6 +4,7 @@ runs and the input helper.  Every test works in its own temporary folder."""
 import glob
 import json
 import os
+import pathlib
 import re
 import shutil
 import tempfile
@@ -275,7 +276,31 @@ RUN
         with self.assertRaises(terva.TervaError) as caught:
             terva.run(project)
         self.assertEqual(caught.exception.code, 3)  # the fatal error wins over STOP
-        self.assertEqual(sorted(os.listdir(self.dir)), ["data", "deep.tvd", "deep.tvo", "deep.tvp", "tmp"])
+        self.assertEqual(caught.exception.report, os.path.join(self.dir, "deep.failed.tvo"))
+        self.assertIn("*** FATAL ERROR IN INPUT DATA ***", caught.exception.lines)
+        self.assertEqual(sorted(os.listdir(self.dir)), ["data", "deep.failed.tvo", "deep.tvd", "tmp"])
+
+    def test_a_failed_run_leaves_the_previous_results_byte_for_byte(self):
+        project = self.copy_example("half-space.tvd")
+        terva.run(project)
+        stem = os.path.splitext(project)[0]
+        before = {ext: open(stem + ext, "rb").read() for ext in (".tvo", ".tvp", ".tvj")}
+        with open(project, "w") as f:
+            f.write(self.STRATUM_TOO_DEEP)
+        with self.assertRaises(terva.TervaError) as caught:
+            terva.run(project)
+        self.assertIn("previous results are kept", str(caught.exception))
+        for ext, data in before.items():
+            with open(stem + ext, "rb") as f:
+                self.assertEqual(f.read(), data, ext)
+
+    def test_a_path_with_a_line_break_runs_and_reports_success(self):
+        project = os.path.join(self.dir, "new\nline.tvd")
+        with open(self.copy_example("half-space.tvd")) as f, open(project, "w") as g:
+            g.write(f.read())
+        result = terva.run(pathlib.Path(project))
+        self.assertIn("HALF-SPACE", result.title)
+        self.assertTrue(os.path.isfile(os.path.join(self.dir, "new\nline.tvo")))
 
     def test_missing_project_and_missing_program(self):
         with self.assertRaises(terva.TervaError):

@@ -38,8 +38,8 @@ grep -q "FOUNDATION TYPE - HALF-SPACE" "$work/half-space.tvo" || fail "no report
 no_working_folders
 
 # A failing run among good ones gives a non-zero exit status.
-if "$batch" "$work/half-space.tvd" "$work/bad.tvd" > "$work/out.txt"; then fail "a failing run must give a non-zero exit status"; fi
-grep -q "engine returned 3: fatal input error" "$work/out.txt" || fail "no fatal-input line"
+if "$batch" "$work/half-space.tvd" "$work/bad.tvd" > "$work/out.txt" 2>&1; then fail "a failing run must give a non-zero exit status"; fi
+grep -q "bad.tvd: engine returned 3: fatal input error" "$work/out.txt" || fail "no fatal-input line"
 if "$batch" "$work/missing.tvd" 2>/dev/null; then fail "a missing project must fail"; fi
 
 # A report or graphic data file given as a project is refused and untouched.
@@ -112,15 +112,18 @@ summary="$(sed -n '/^summary: 6 projects, 2 analysed without errors, 4 not/,$p' 
 [ -n "$summary" ] || fail "no summary line: $(cat "$work/out.txt")"
 line() { grep -qE "$1" <<<"$summary" || fail "no summary line like '$1' in: $summary"; }
 line "^  0  analysis completed  +[0-9.]+ s  $work/half-space.tvo\$"
-line "^  3  fatal input error - analysis not run  +[0-9.]+ s  $work/bad.tvo\$"
+line "^  3  fatal input error - analysis not run; previous results kept  +[0-9.]+ s  $work/bad.failed.tvo\$"
 line "^  -  refused: no such project file  +$work/missing.tvd\$"
 line "^  -  refused: a folder, not a project file  +$work/folder.tvd\$"
 line "^  0  analysis completed  +[0-9.]+ s  $work/good.tvo\$"
 line "^  -  refused: given twice; it runs once  +$work/good.tvd\$"
 [ "$(grep -c '^  [0-9-]  ' <<<"$summary")" -eq 6 ] || fail "not one summary line per project"
 grep -q "FOUNDATION TYPE - HALF-SPACE" "$work/good.tvo" || fail "a good project did not run"
-# Nothing but those lines on standard error: no progress line when it is no terminal.
-[ "$(wc -l < "$work/err.txt")" -eq 3 ] || fail "more on standard error than the refusals: $(cat -A "$work/err.txt")"
+# Nothing but those lines and the failed run's on standard error: no
+# progress line when it is no terminal.
+! grep -q "done, " "$work/err.txt" || fail "a progress line without a terminal: $(cat -A "$work/err.txt")"
+[ "$(grep -vc -e '^terva-batch: refused: ' -e '^terva-batch: .*bad.tvd: engine returned 3' -e '^  ' "$work/err.txt")" -eq 0 ] ||
+  fail "more on standard error than the refusals and the failure: $(cat -A "$work/err.txt")"
 
 # --fail-fast: nothing starts after the first failure.
 rm -f "$work/good.tvo"

@@ -15,6 +15,10 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 cp "$example" "$work/e2e.tvd"
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data" XDG_RUNTIME_DIR="$work/runtime"
+# The program must show its windows on the virtual display, whatever the
+# caller's environment says (offscreen, Wayland).
+export QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
 xvfb-run -a -s "-screen 0 1280x800x24" bash -euo pipefail -c '

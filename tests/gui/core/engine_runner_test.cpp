@@ -6,9 +6,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <utime.h>
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 #include "gui/core/EngineRunner.hpp"
 
@@ -28,6 +35,10 @@ void Write(const QString& path, const QByteArray& bytes) {
   QFile file(path);
   QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
   QCOMPARE(file.write(bytes), bytes.size());
+}
+
+void ReplaceFileForTest(const QString& from, const QString& to) {
+  QVERIFY(std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0);
 }
 
 void ReadNames() {
@@ -58,6 +69,32 @@ std::int32_t AnalysesWithErrors(std::int32_t) {
   Write(namesSeen.value(1), "REPORT\n ERROR ENCOUNTERED IN LEQ2C SUBROUTINE\n\n"
                             " *** ANALYSIS COMPLETED WITH ERRORS AT 2 FREQUENCIES ***\n");
   Write(namesSeen.value(2), "GRAPHIC\n");
+  return 0;
+}
+
+// Refuses the input, as the engine does with a fatal input error.
+std::int32_t RefusesTheInput(std::int32_t) {
+  ReadNames();
+  Write(namesSeen.value(1), " ECHO OF THE INPUT\n *** INPUT ERROR ***    ALPHANUMERIC ENCOUNTERED - \"FOUNDATON\"\n"
+                            "   WHERE A NUMBER WAS EXPECTED\n\n *** FATAL ERROR IN INPUT DATA ***\n"
+                            " *** EXECUTION TERMINATED ***\n");
+  Write(namesSeen.value(2), "");
+  return 3;
+}
+
+// Stops at STOP, before any analysis.
+std::int32_t Stops(std::int32_t) {
+  ReadNames();
+  Write(namesSeen.value(1), " *** RUN TERMINATED BY 'STOP' KEYWORD ***\n");
+  return 2;
+}
+
+// Runs the analysis, but it fails at both of its two frequencies.
+std::int32_t FailsEverywhere(std::int32_t) {
+  ReadNames();
+  Write(namesSeen.value(1), "REPORT\n *** PILE GROUP FLEXIBILITY IS SINGULAR AT 1 ***\n"
+                            " *** ANALYSIS COMPLETED WITH ERRORS AT 2 FREQUENCIES ***\n");
+  Write(namesSeen.value(2), "           2\n");
   return 0;
 }
 
@@ -219,6 +256,142 @@ class EngineRunnerTest : public QObject {
     QCOMPARE(second.message, TEngineRunner::kReinitialize);
     first.Call();
     QVERIFY(first.Deliver().Delivered());
+  }
+
+  // A run that gives no results leaves the whole set byte for byte; its
+  // report goes to ".failed.tvo", with its first error lines at hand, and
+  // the next complete run removes it.
+  void runsWithoutResultsKeepThePreviousSet() {
+    const QString project = ProjectWithResults(Path("h"), "plant");
+    const QString results = WithExtension(project, ".tvj");
+    const QString failed = WithExtension(project, ".failed.tvo");
+    Write(results, "old results");
+
+    TRunResult result = TEngineRunner(&RefusesTheInput, Runs()).Run(project);
+    QCOMPARE(result.status, TRunResult::kNoResults);
+    QCOMPARE(result.code, 3);
+    QCOMPARE(result.report, failed);
+    QVERIFY(ReadAll(failed).contains("FATAL ERROR IN INPUT DATA"));
+    QCOMPARE(result.errorLines.value(0), QStringLiteral("*** INPUT ERROR ***    ALPHANUMERIC ENCOUNTERED - \"FOUNDATON\""));
+    QCOMPARE(result.errorLines.value(1), QStringLiteral("WHERE A NUMBER WAS EXPECTED"));  // the line it continues on
+    QCOMPARE(result.errorLines.value(2), QStringLiteral("*** FATAL ERROR IN INPUT DATA ***"));
+    ExpectOldResults(project);
+    QCOMPARE(ReadAll(results), QByteArray("old results"));
+
+    result = TEngineRunner(&Stops, Runs()).Run(project);
+    QCOMPARE(result.status, TRunResult::kNoResults);
+    QCOMPARE(result.code, 2);
+    QVERIFY(ReadAll(failed).contains("'STOP' KEYWORD"));
+    ExpectOldResults(project);
+
+    result = TEngineRunner(&FailsEverywhere, Runs()).Run(project);
+    QCOMPARE(result.status, TRunResult::kNoResults);
+    QCOMPARE(result.code, 0);
+    QCOMPARE(result.frequencies, 2);
+    QCOMPARE(result.errorFrequencies, 2);
+    ExpectOldResults(project);
+    QCOMPARE(ReadAll(results), QByteArray("old results"));
+
+    result = TEngineRunner(&Analyses, Runs()).Run(project);
+    QVERIFY2(result.Delivered(), qPrintable(result.message));
+    QCOMPARE(result.report, WithExtension(project, ".tvo"));
+    QVERIFY(!QFile::exists(failed));
+    QVERIFY(!QFile::exists(results));
+    QCOMPARE(QDir(Path("h")).entryList(QDir::Files).size(), 3);  // no staging, journal or lock left
+    ExpectNoWorkingFolders();
+  }
+
+  // A kill after the journal was written: the next reader or run completes
+  // the set. A kill before it: the staged files go and the old set stays.
+  void anInterruptedDeliveryIsCompletedOrUndone() {
+    const QString project = ProjectWithResults(Path("j"), "plant");
+    const TRunFiles files = TRunFiles::Beside(project);
+    Write(files.results, "old results");
+    Write(TRunFiles::Staged(files.report), "new report");
+    Write(TRunFiles::Staged(files.graphic), "new graphic");
+    Write(files.journal, "report\ngraphic\n");
+    ReplaceFileForTest(TRunFiles::Staged(files.report), files.report);  // killed after the first rename
+    QVERIFY(RecoverDelivery(files));
+    QCOMPARE(ReadAll(files.report), QByteArray("new report"));
+    QCOMPARE(ReadAll(files.graphic), QByteArray("new graphic"));
+    QVERIFY(!QFile::exists(files.results));  // not in the new set
+    QVERIFY(!QFile::exists(files.journal));
+
+    Write(TRunFiles::Staged(files.report), "half a report");
+    QVERIFY(RecoverDelivery(files));
+    QVERIFY(!QFile::exists(TRunFiles::Staged(files.report)));
+    QCOMPARE(ReadAll(files.report), QByteArray("new report"));
+
+    // a run finds the journal too
+    Write(TRunFiles::Staged(files.report), "newer report");
+    Write(files.journal, "report\n");
+    const TEngineRunner runner(&Analyses, Runs());
+    TEngineSession session(runner, project);
+    QVERIFY(session.Prepare());
+    QCOMPARE(ReadAll(files.report), QByteArray("newer report"));
+    QVERIFY(!QFile::exists(files.graphic));
+  }
+
+  // One run at a time per results set, across processes: a set whose lock
+  // is held ("p.tvd" and "p.dat" share one) is refused with a clear line.
+  void aSetBeingAnalysedElsewhereIsRefused() {
+    const QString project = ProjectWithResults(Path("k"), "plant");
+    QLockFile other(TRunFiles::Beside(project).lock);
+    other.setStaleLockTime(0);
+    QVERIFY(other.tryLock(0));
+    Write(WithExtension(project, ".dat"), "TITLE\nRUN\n");
+    const TRunResult result = TEngineRunner(&Analyses, Runs()).Run(WithExtension(project, ".dat"));
+    QCOMPARE(result.status, TRunResult::kNotRun);
+    QVERIFY2(result.message.contains("being analysed by another run"), qPrintable(result.message));
+    ExpectOldResults(project);
+    other.unlock();
+    QVERIFY(TEngineRunner(&Analyses, Runs()).Run(WithExtension(project, ".dat")).Delivered());
+  }
+
+  // The runs folder must be the user's and closed to others.
+  void aRunsFolderOpenToOthersIsClosedOrRefused() {
+    const QString runs = Path("shared/runs");
+    QVERIFY(QDir().mkpath(runs));
+    QVERIFY(QFile::setPermissions(runs, QFileDevice::Permissions(0x7777)));
+    const QString project = ProjectWithResults(Path("l"), "plant");
+    TRunResult result = TEngineRunner(&Analyses, runs).Run(project);
+    QVERIFY2(result.Delivered(), qPrintable(result.message));
+    QVERIFY(!(QFileInfo(runs).permissions() & (QFileDevice::WriteGroup | QFileDevice::WriteOther)));
+#ifdef Q_OS_UNIX
+    if (::geteuid() != 0) QSKIP("a folder of another user needs root to make");
+    QVERIFY(::chown(QFile::encodeName(runs).constData(), 65534, 65534) == 0);
+    result = TEngineRunner(&Analyses, runs).Run(project);
+    QCOMPARE(result.status, TRunResult::kNotRun);
+    QVERIFY2(result.message.contains("belongs to another user"), qPrintable(result.message));
+#endif
+  }
+
+  // Working folders of programs that were killed go at the next start; those
+  // of a live program stay.
+  void abandonedWorkingFoldersAreRemoved() {
+    const QString runs = Path("abandoned/runs");
+    QVERIFY(QDir().mkpath(runs));
+    QFile::setPermissions(runs, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    auto folder = [&runs](const QString& name, const QByteArray& owner) {
+      QDir(runs).mkpath(name);
+      if (!owner.isEmpty()) Write(QDir(runs).filePath(name + "/owner"), owner);
+      Write(QDir(runs).filePath(name + "/input.tvd"), "RUN\n");
+    };
+    folder("run-gone", "2147483 1\n");  // no such process
+    const TEngineRunner runner(&Analyses, runs);
+    TEngineSession live(runner, ProjectWithResults(Path("m"), "plant"));
+    QVERIFY(live.Prepare());
+    folder("run-fresh", {});  // being made right now: no owner yet
+    folder("run-old", {});
+    const std::time_t old = std::time(nullptr) - 2 * 24 * 3600;
+    const utimbuf times{old, old};
+    QVERIFY(::utime(QFile::encodeName(QDir(runs).filePath("run-old")).constData(), &times) == 0);
+    runner.RemoveAbandonedRuns();
+    QStringList left = QDir(runs).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    QVERIFY(left.contains(QFileInfo(live.WorkFolder()).fileName()));
+    QVERIFY(left.contains("run-fresh"));
+    QVERIFY(!left.contains("run-gone"));
+    QVERIFY(!left.contains("run-old"));
   }
 
   void missingProject() {
