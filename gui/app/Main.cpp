@@ -1099,7 +1099,9 @@ void TMainForm::ShowRunOutcome(const TRunResult& result) {
   const int buttons = MbOk | (result.report.isEmpty() ? 0 : MbViewReport);
   const int pressed = ShowMessage(failed ? TMessageKind::Warning : TMessageKind::Information, QStringLiteral("TERVA"),
                                   RunOutcomeText(result), buttons);
-  if (pressed == MbViewReport) ShowReport(result.report);
+  if (pressed != MbViewReport) return;
+  ShowReport(result.report);
+  if (failed && reportViewer_) reportViewer_->NextError();  // where it went wrong
 }
 
 void TMainForm::ShowReport(const QString& path) {

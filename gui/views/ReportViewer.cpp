@@ -156,10 +156,12 @@ bool TReportViewer::Find(const QString& text, bool backwards) {
 
 bool TReportViewer::NextError() {
   QTextDocument* document = text_->document();
-  const int start = text_->textCursor().blockNumber();
+  // from the top of a report just opened, the first line counts too
+  const QTextCursor at = text_->textCursor();
+  const int start = at.position() == 0 && !at.hasSelection() ? -1 : at.blockNumber();
   const int count = document->blockCount();
   for (int step = 1; step <= count; ++step) {
-    const QTextBlock block = document->findBlockByNumber((start + step) % count);
+    const QTextBlock block = document->findBlockByNumber((start + step + count) % count);
     if (!IsReportErrorLine(block.text().trimmed())) continue;
     QTextCursor cursor(block);
     cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);

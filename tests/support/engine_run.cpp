@@ -49,20 +49,24 @@ bool ScratchFolder::Exists(const std::string& name) const { return fs::exists(pa
 
 EngineRun RunEngine(const std::string& input) {
   // The runner that the program and terva-batch use, with the engine linked
-  // into the test: a private working folder, results delivered beside job.tvd.
+  // into the test: a private working folder with the private copy. What the
+  // engine wrote is read there, whatever the run gave: a run without results
+  // would not put its files beside job.tvd.
   ScratchFolder folder;
   folder.Write("job.tvd", input);
   const gui::TEngineRunner runner(&ITERVA, QString::fromStdString(folder.path() + "/runs"));
-  const gui::TRunResult result = runner.Run(QString::fromStdString(folder.path() + "/job.tvd"));
+  gui::TEngineSession session(runner, QString::fromStdString(folder.path() + "/job.tvd"));
   EngineRun run;
-  run.code = result.code;
-  std::string report = folder.Read("job.tvo");
+  if (!session.Prepare()) return run;
+  run.code = session.Call();
+  const std::string work = session.WorkFolder().toStdString() + "/";
+  std::string report = ReadFile(work + gui::TEngineRunner::kReportName.toStdString());
   static const std::regex date(R"(RUN DATE -  \d\d/\d\d/\d{4})");
   static const std::regex time(R"(TIME     -  \d\d:\d\d:\d\d)");
   report = std::regex_replace(report, date, "RUN DATE -  MM/DD/YYYY");
   run.report = std::regex_replace(report, time, "TIME     -  HH:MM:SS");
-  run.graphic = folder.Read("job.tvp");
-  run.results = folder.Read("job.tvj");
+  run.graphic = ReadFile(work + gui::TEngineRunner::kGraphicName.toStdString());
+  run.results = ReadFile(work + gui::TEngineRunner::kResultsName.toStdString());
   return run;
 }
 
