@@ -8,7 +8,8 @@
 // battered pile group and of a half-space footing, and the 3D viewer on the pile
 // group; the vibration-limit lines on the displacement plot and the
 // amplitude plot, the springs and dashpots dialog, the export's choice and
-// the run dialog with an engine's progress. Meant to run on an X
+// the run dialog with an engine's progress, a run with input errors and its
+// report in the report viewer. Meant to run on an X
 // display (Xvfb with a window manager, see scripts/screenshots.sh); each
 // picture is the screen area of the main window.
 //
@@ -33,6 +34,9 @@
 #include "gui/app/Main.hpp"
 #include "gui/app/ResultsDialogs.hpp"
 #include "gui/app/RunAnalysis.hpp"
+#include "gui/core/EngineRunner.hpp"
+#include "gui/core/Messages.hpp"
+#include "gui/views/ReportViewer.hpp"
 #include "gui/forms/Massdata.hpp"
 #include "gui/model/ProgramData.hpp"
 #include "gui/model/ProjectTables.hpp"
@@ -175,17 +179,19 @@ int main(int argc, char* argv[]) {
   Shoot(&main, QStringLiteral("control-options"));
   main.CloseChild(TChildId::ControlOptions);
 
-  main.RunDialog()->Start();
+  main.RunDialog()->Start({}, [] {});  // a run that can be cancelled, as every run of the engine host
   Settle();
   Shoot(&main, QStringLiteral("run-dialog"));
   main.RunDialog()->Finish();
   // The same dialog with an engine that reports its progress (23 of 64
   // frequencies done, as a long run shows it).
-  main.RunDialog()->Start([](int* done, int* total) {
-    *done = 23;
-    *total = 64;
-    return true;
-  });
+  main.RunDialog()->Start(
+      [](int* done, int* total) {
+        *done = 23;
+        *total = 64;
+        return true;
+      },
+      [] {});
   Settle();
   Shoot(&main, QStringLiteral("run-dialog-progress"));
   main.RunDialog()->Finish();
@@ -361,6 +367,36 @@ int main(int argc, char* argv[]) {
     Settle(800);
     Shoot(&viewer, QStringLiteral("viewer-3d-pile-group"));
     viewer.close();
+  }
+  // A run the engine refuses (an empty project saved over a copy of the
+  // example): its outcome, and its report in the viewer at the first error.
+  {
+    QTemporaryDir failing;
+    const QString project = failing.filePath(QStringLiteral("compressor.tvd"));
+    if (QFile::copy(QStringLiteral(TERVA_EXAMPLES_DIR "/projects/compressor-half-space.tvd"), project)) {
+      QFile(project).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+      main.SetModified(false);
+      for (TGridTable* table : main.Tables().All()) table->SetModified(false);
+      main.OpenProject(project, false);
+      SetMessageSink([](const TMessage&) { return int(MbOk); });  // a complete run first: its results are kept
+      main.RunAnalysis();
+      InstallMessageBoxSink();
+      main.SetModified(false);
+      for (TGridTable* table : main.Tables().All()) table->SetModified(false);
+      main.FileNew();
+      TMainForm::SetFileDialogHook([project](bool, const QString&, const QString&) { return project; });
+      ShootModal(&main, QStringLiteral("run-failed"), [&] { main.RunAnalysis(); });
+      TMainForm::SetFileDialogHook({});
+      main.ShowReport(WithExtension(project, QStringLiteral(".failed.tvo")));
+      if (TReportViewer* viewer = main.ReportViewer()) {
+        viewer->resize(1060, 640);
+        viewer->move(60, 40);
+        viewer->NextError();
+        Settle(600);
+        Shoot(viewer, QStringLiteral("report-viewer"));
+        viewer->close();
+      }
+    }
   }
   main.SetModified(false);
   for (TGridTable* table : main.Tables().All()) table->SetModified(false);

@@ -488,10 +488,14 @@ bool TEngineSession::Prepare() {
   if (!lock_->tryLock(0)) {
     qint64 pid = 0;
     QString host, application;
+    const QLockFile::LockError error = lock_->error();
     lock_->getLockInfo(&pid, &host, &application);
     lock_.reset();
     if (QFileInfo(files_.lock).isSymLink())
       return refuse(QStringLiteral("%1 is a link; the run is refused").arg(Native(files_.lock)));
+    if (error != QLockFile::LockFailedError)
+      return refuse(QStringLiteral("Nothing can be written beside %1 (a read-only folder?); the run is refused")
+                        .arg(Native(files_.project)));
     return refuse(QStringLiteral("%1 is being analysed by another run (%2, process %3); the run is refused, try again "
                                  "when it has finished")
                       .arg(Native(files_.project), QFileInfo(application).fileName())

@@ -43,7 +43,11 @@ int ShowBox(const TMessage& message) {
   std::vector<std::pair<int, QAbstractButton*>> added;
   for (const auto& [mine, caption] : own)
     if ((message.buttons & mine) != 0) added.emplace_back(mine, box.addButton(caption, QMessageBox::ActionRole));
-  if ((message.buttons & MbOk) != 0) box.setDefaultButton(QMessageBox::Ok);
+  // OK stays the default and Esc's button beside buttons of our own
+  if ((message.buttons & MbOk) != 0) {
+    box.setDefaultButton(QMessageBox::Ok);
+    if ((message.buttons & MbCancel) == 0) box.setEscapeButton(QMessageBox::Ok);
+  }
   const int pressed = box.exec();
   for (const auto& [mine, button] : added)
     if (box.clickedButton() == button) return mine;

@@ -388,6 +388,11 @@ def load(project):
     stem = os.path.splitext(path)[0]
     if not os.path.isfile(stem + ".tvo"):
         raise TervaError(f"no results beside {path}: {stem}.tvo is missing", project=path)
+    if os.path.exists(stem + ".tvo.delivery"):
+        # a run is putting its results in place, or was killed doing so: the
+        # files may belong to two runs until the next run (or the program) completes them
+        raise TervaError(f"the results beside {path} are being replaced (or a run that replaced them was "
+                         f"killed); run the analysis again or open the project in TERVA", project=path)
     return _assemble(path, _read_text(stem + ".tvo"), None, os.path.isfile(stem + ".tvp"), True)
 
 
