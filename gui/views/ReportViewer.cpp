@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPageLayout>
@@ -29,7 +30,14 @@ namespace terva::gui {
 namespace {
 
 QFont ReportFont(qreal points = 0) {
+  // the system's fixed-width font; where it cannot be had, any typewriter font
   QFont font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  if (!QFontInfo(font).fixedPitch()) {
+    font.setFamilies({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono"), QStringLiteral("Courier New"),
+                      QStringLiteral("monospace")});
+    font.setStyleHint(QFont::TypeWriter);
+  }
+  font.setFixedPitch(true);
   if (points > 0) font.setPointSizeF(points);
   return font;
 }

@@ -3,7 +3,6 @@
 // reload that keeps the place, and PDF export that writes a PDF file
 // atomically and never through a link.
 #include <QFile>
-#include <QFontInfo>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -44,7 +43,7 @@ class ReportViewerTest : public QObject {
     TReportViewer viewer;
     QVERIFY(viewer.Open(path));
     QVERIFY(viewer.Text()->isReadOnly());
-    QVERIFY(QFontInfo(viewer.Text()->font()).fixedPitch());
+    QVERIFY(viewer.Text()->font().fixedPitch());
     QCOMPARE(viewer.Text()->document()->blockCount(), 9);  // eight lines and the empty one after the last
     QCOMPARE(viewer.windowTitle(), QStringLiteral("Report - p.tvo"));
     QVERIFY(viewer.Status().contains("p.tvo"));
