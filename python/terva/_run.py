@@ -274,14 +274,33 @@ def _environment():
 
 
 def _call(batch, arguments, timeout):
+    """Runs terva-batch and waits for it.  On a timeout or Ctrl+C it is asked
+    to stop (SIGTERM: it ends its engines, removes its working folders and
+    keeps the previous results) and only killed when it does not end within
+    a few seconds; the next start of any TERVA program removes what a kill left."""
     try:
-        done = subprocess.run([batch] + arguments, stdin=subprocess.DEVNULL, capture_output=True,
-                              text=True, errors="replace", env=_environment(), timeout=timeout)
+        process = subprocess.Popen([batch] + arguments, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                   stderr=subprocess.PIPE, text=True, errors="replace", env=_environment())
     except OSError as e:
         raise TervaError(f"cannot start {batch}: {e}") from None
+
+    def stop():
+        process.terminate()
+        try:
+            process.communicate(timeout=5)
+        except subprocess.TimeoutExpired:
+            process.kill()
+            process.communicate()
+
+    try:
+        stdout, stderr = process.communicate(timeout=timeout)
     except subprocess.TimeoutExpired:
-        raise TervaError(f"{batch} did not finish within {timeout} s") from None
-    return done
+        stop()
+        raise TervaError(f"{batch} did not finish within {timeout} s; the previous results are kept") from None
+    except BaseException:  # Ctrl+C and the like
+        stop()
+        raise
+    return subprocess.CompletedProcess(process.args, process.returncode, stdout, stderr)
 
 
 def _block_of(stdout, path):

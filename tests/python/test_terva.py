@@ -294,6 +294,28 @@ RUN
             with open(stem + ext, "rb") as f:
                 self.assertEqual(f.read(), data, ext)
 
+    def test_a_timeout_stops_the_run_and_leaves_nothing_behind(self):
+        piles = "".join(f"{i + 1},{(i % 20) * 3 - 28},{(i // 20) * 3 - 28}\n" for i in range(400))
+        deck = ("NOECHO\nMATRIX\nGRAVITY=32.2\nFOUNDATION=PILE\nRECTANGULAR=60.0,60.0\n"
+                "MASS=5000,1E6,1E6,2E6,0,0,0\nLAYERS=3\nFIXED=400\n" + piles +
+                "CONSTANTS=0,0,3,30,150,50000,0.25,0.02,1,4.32E8\nELEMENT\n3(1,10,0.5,0.5,0.785,0.049,0.049,0.098)\n"
+                "INTERACTION\nSOIL\nCONSTANTS\n1,500,110,0.4,0.05\n2,600,115,0.4,0.05\n3,700,120,0.4,0.05\n"
+                "BELOW=900,125,0.35,0.05\nLOAD=HARMONIC\nCONSTANTS=NONQUADRATIC\n1280,20,20\n1000,1000,1000,0,0,0\nRUN\n")
+        project = os.path.join(self.dir, "slow.tvd")
+        with open(project, "w") as f:
+            f.write(deck)
+        for ext in (".tvo", ".tvp"):
+            with open(os.path.join(self.dir, "slow" + ext), "w") as f:
+                f.write("old " + ext)
+        with self.assertRaises(terva.TervaError) as caught:
+            terva.run(project, timeout=1)
+        self.assertIn("did not finish within 1 s; the previous results are kept", str(caught.exception))
+        for ext in (".tvo", ".tvp"):
+            with open(os.path.join(self.dir, "slow" + ext)) as f:
+                self.assertEqual(f.read(), "old " + ext)
+        self.assertEqual(glob.glob(os.path.join(self.dir, "data", "Halvit", "TERVA", "runs", "*")), [])
+        self.assertFalse(os.path.exists(os.path.join(self.dir, "slow.tvo.lock")))
+
     def test_a_path_with_a_line_break_runs_and_reports_success(self):
         project = os.path.join(self.dir, "new\nline.tvd")
         with open(self.copy_example("half-space.tvd")) as f, open(project, "w") as g:

@@ -20,7 +20,7 @@ fail() { echo "FAILED: $*"; exit 1; }
 same_set() {  # same_set NAME: the set is still the saved one, byte for byte
   for ext in tvo tvp tvj; do cmp -s "$work/$1.$ext" "$work/saved/$1.$ext" || fail "$1.$ext was changed"; done
 }
-save_set() { mkdir -p "$work/saved"; for ext in tvo tvp tvj; do cp "$work/$1.$ext" "$work/saved/"; done; }
+save_set() { mkdir -p "$(dirname "$work/saved/$1")"; for ext in tvo tvp tvj; do cp "$work/$1.$ext" "$work/saved/$1.$ext"; done; }
 
 # 1. Failed runs of an analysed project: a broken keyword value, an empty
 # project, a refused gravity. Each exits 1, names its first error line and
@@ -49,6 +49,23 @@ cp "$examples/half-space.tvd" "$work/p.tvd"
 "$batch" "$work/p.tvd" >/dev/null || fail "the good run after the failures"
 [ ! -e "$work/p.failed.tvo" ] || fail "a complete run must remove the failed report"
 ls "$work" | grep -qE '\.(new|delivery|lock)$' && fail "staging, journal or lock files left: $(ls "$work")"
+
+# The same for every bundled example: a refused gravity and an empty
+# project leave its analysed set byte for byte.
+mkdir -p "$work/each"
+for example in "$examples"/*.tvd "$examples"/projects/*.tvd; do
+  name="each/$(basename "$example" .tvd)"
+  cp "$example" "$work/$name.tvd"
+  "$batch" "$work/$name.tvd" >/dev/null 2>&1 || fail "the first run of $name"
+  save_set "$name"
+  sed -i 's/^GRAVITY=.*/GRAVITY=-1/' "$work/$name.tvd"
+  if "$batch" "$work/$name.tvd" >/dev/null 2>"$work/err.txt"; then fail "$name with a refused gravity must fail"; fi
+  grep -q "INADMISSABLE VALUE FOR GRAVITATIONAL CONSTANT" "$work/err.txt" || fail "$name: no first error line"
+  same_set "$name"
+  : > "$work/$name.tvd"
+  if "$batch" "$work/$name.tvd" >/dev/null 2>&1; then fail "$name as an empty project must fail"; fi
+  same_set "$name"
+done
 
 # 9. A delivery killed between its renames (the journal written, one file
 # renamed): the next run completes the set before it does anything else.
