@@ -56,31 +56,29 @@ bool Replaceable(const QString& path) {
   return info.isFile() && !info.isSymLink() && info.permission(QFileDevice::WriteOwner) && info.isWritable();
 }
 
-// Writes a copy of `source` to `target` through a temporary file beside the
-// target; nothing is renamed yet.
-bool Stage(const QString& source, QSaveFile& target) {
+// Copies the file `source` into `out`, opened with `mode`; false on any
+// failure of either.
+bool CopyInto(const QString& source, QFileDevice& out, QIODevice::OpenMode mode) {
   QFile in(source);
-  if (!in.open(QIODevice::ReadOnly) || !target.open(QIODevice::WriteOnly)) return false;
-  while (!in.atEnd()) {
-    const QByteArray block = in.read(1 << 16);
-    if (block.isEmpty() && in.error() != QFileDevice::NoError) return false;
-    if (target.write(block) != block.size()) return false;
-  }
-  return true;
-}
-
-// A plain copy into the working folder: a scratch file, so without the
-// flush to disk that QFile::copy makes (which a batch of many short runs
-// would wait for).
-bool CopyFile(const QString& source, const QString& target) {
-  QFile in(source), out(target);
-  if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
+  if (!in.open(QIODevice::ReadOnly) || !out.open(mode)) return false;
   while (!in.atEnd()) {
     const QByteArray block = in.read(1 << 16);
     if (block.isEmpty() && in.error() != QFileDevice::NoError) return false;
     if (out.write(block) != block.size()) return false;
   }
-  return out.flush();
+  return true;
+}
+
+// Writes a copy of `source` to `target` through a temporary file beside the
+// target; nothing is renamed yet.
+bool Stage(const QString& source, QSaveFile& target) { return CopyInto(source, target, QIODevice::WriteOnly); }
+
+// A plain copy into the working folder: a scratch file, so without the
+// flush to disk that QFile::copy makes (which a batch of many short runs
+// would wait for).
+bool CopyFile(const QString& source, const QString& target) {
+  QFile out(target);
+  return CopyInto(source, out, QIODevice::WriteOnly | QIODevice::NewOnly) && out.flush();
 }
 
 // Writes a copy of `source` to `target`, a new file: a link or file planted
@@ -88,14 +86,8 @@ bool CopyFile(const QString& source, const QString& target) {
 // nothing has taken the name meanwhile, so nothing is written through a link.
 bool StageNew(const QString& source, const QString& target) {
   QFile::remove(target);
-  QFile in(source), out(target);
-  if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) return false;
-  while (!in.atEnd()) {
-    const QByteArray block = in.read(1 << 16);
-    if (block.isEmpty() && in.error() != QFileDevice::NoError) return false;
-    if (out.write(block) != block.size()) return false;
-  }
-  if (!out.flush()) return false;
+  QFile out(target);
+  if (!CopyInto(source, out, QIODevice::WriteOnly | QIODevice::NewOnly) || !out.flush()) return false;
 #ifdef __linux__
   ::sync_file_range(out.handle(), 0, 0, SYNC_FILE_RANGE_WRITE);
 #endif

@@ -300,7 +300,7 @@ RUN
                 "MASS=5000,1E6,1E6,2E6,0,0,0\nLAYERS=3\nFIXED=400\n" + piles +
                 "CONSTANTS=0,0,3,30,150,50000,0.25,0.02,1,4.32E8\nELEMENT\n3(1,10,0.5,0.5,0.785,0.049,0.049,0.098)\n"
                 "INTERACTION\nSOIL\nCONSTANTS\n1,500,110,0.4,0.05\n2,600,115,0.4,0.05\n3,700,120,0.4,0.05\n"
-                "BELOW=900,125,0.35,0.05\nLOAD=HARMONIC\nCONSTANTS=NONQUADRATIC\n1280,20,20\n1000,1000,1000,0,0,0\nRUN\n")
+                "BELOW=900,125,0.35,0.05\nLOAD=HARMONIC\nCONSTANTS=NONQUADRATIC\n2048,2,2\n1000,1000,1000,0,0,0\nRUN\n")
         project = os.path.join(self.dir, "slow.tvd")
         with open(project, "w") as f:
             f.write(deck)

@@ -13,6 +13,7 @@ trap 'rm -rf "$work"' EXIT
 export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
 runs="$XDG_DATA_HOME/Halvit/TERVA/runs"
 fail() { echo "FAILED: $*"; exit 1; }
+source "$(dirname "$0")/slow_group.sh"
 no_working_folders() {
   [ -z "$(ls -A "$runs" 2>/dev/null)" ] || fail "working folder left: $(ls "$runs")"
 }
@@ -144,14 +145,7 @@ done
 "$batch" --help | grep -q -- "--fail-fast" || fail "--help does not list the options"
 
 # Interrupted: SIGINT during a long run ends it and keeps the old results.
-{
-  printf 'NOECHO\nMATRIX\nGRAVITY=32.2\nFOUNDATION=PILE\nRECTANGULAR=60.0,60.0\n'
-  printf 'MASS=5000,1E6,1E6,2E6,0,0,0\nLAYERS=3\nFIXED=400\n'
-  for i in $(seq 0 399); do printf '%d,%d,%d\n' $((i + 1)) $(( (i % 20) * 3 - 28 )) $(( (i / 20) * 3 - 28 )); done
-  printf 'CONSTANTS=0,0,3,30,150,50000,0.25,0.02,1,4.32E8\nELEMENT\n3(1,10,0.5,0.5,0.785,0.049,0.049,0.098)\n'
-  printf 'INTERACTION\nSOIL\nCONSTANTS\n1,500,110,0.4,0.05\n2,600,115,0.4,0.05\n3,700,120,0.4,0.05\n'
-  printf 'BELOW=900,125,0.35,0.05\nLOAD=HARMONIC\nCONSTANTS=NONQUADRATIC\n1280,20,20\n1000,1000,1000,0,0,0\nRUN\n'
-} > "$work/slow.tvd"
+slow_group_deck > "$work/slow.tvd"
 old_results slow
 "$batch" "$work/slow.tvd" >/dev/null 2>"$work/err.txt" &
 pid=$!
@@ -168,7 +162,7 @@ pgrep -f "terva-batch $work/slow.tvd" >/dev/null && fail "the engine's process i
 # On a terminal: the progress line with the engine's frequencies, cleared
 # before the project's lines (script gives the runner a terminal).
 if command -v script >/dev/null; then
-  sed 's/^1280,20,20$/60,20,20/' "$work/slow.tvd" > "$work/short.tvd"
+  sed 's/^2048,2,2$/60,20,20/' "$work/slow.tvd" > "$work/short.tvd"
   script -qec "$batch $work/short.tvd" /dev/null > "$work/tty.txt" 2>&1 || fail "the run on a terminal failed"
   grep -qaE "terva-batch: 0/1 done, 0:0[0-9]; running: short.tvd [0-3]/3 freq." "$work/tty.txt" ||
     fail "no progress line on a terminal: $(tr '\r' '\n' < "$work/tty.txt" | head -5)"
