@@ -1025,11 +1025,15 @@ void TMainForm::RunAnalysis() {
   QEventLoop loop;
   if (runner.CallsOutOfProcess()) {
     TEngineHostRun host(EngineHostPath(), runner.Library(), session.WorkFolder());
-    connect(&host, &TEngineHostRun::Finished, &loop, &QEventLoop::quit);
+    bool ended = false;
+    connect(&host, &TEngineHostRun::Finished, &loop, [&ended, &loop] {
+      ended = true;
+      loop.quit();
+    });
     runDialog_->Start([&host](int* done, int* total) { return host.Progress(done, total); },
                       [&host] { host.Cancel(); });
     host.Start();
-    if (host.Running() || !host.HasCode()) loop.exec();
+    if (!ended) loop.exec();  // a host that could not start has ended already
     if (host.HasCode()) session.Called(host.Code());
     else if (host.Cancelled()) session.Abandoned(TRunResult::kCancelled, QStringLiteral("The run was cancelled; the previous results are kept"));
     else session.Abandoned(TRunResult::kCrashed, host.Failure());
