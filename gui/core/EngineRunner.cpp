@@ -11,10 +11,8 @@
 #include <algorithm>
 #include <atomic>
 
-#ifdef __linux__
-#include <fcntl.h>
-#endif
 #ifdef Q_OS_UNIX
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
