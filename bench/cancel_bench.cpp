@@ -29,6 +29,7 @@
 
 #include "gui/core/EngineHost.hpp"
 #include "gui/core/EngineRunner.hpp"
+#include "support/slow_group.hpp"
 
 extern char** environ;
 
@@ -38,20 +39,10 @@ namespace {
 
 QTemporaryDir* folder = nullptr;
 
-QString Deck() {
-  QString deck = "NOECHO\nMATRIX\nGRAVITY=32.2\nFOUNDATION=PILE\nRECTANGULAR=60.0,60.0\n"
-                 "MASS=5000,1E6,1E6,2E6,0,0,0\nLAYERS=3\nFIXED=400\n";
-  for (int i = 0; i < 400; ++i) deck += QStringLiteral("%1,%2,%3\n").arg(i + 1).arg((i % 20) * 3 - 28).arg((i / 20) * 3 - 28);
-  deck += "CONSTANTS=0,0,3,30,150,50000,0.25,0.02,1,4.32E8\nELEMENT\n3(1,10,0.5,0.5,0.785,0.049,0.049,0.098)\n"
-          "INTERACTION\nSOIL\nCONSTANTS\n1,500,110,0.4,0.05\n2,600,115,0.4,0.05\n3,700,120,0.4,0.05\n"
-          "BELOW=900,125,0.35,0.05\nLOAD=HARMONIC\nCONSTANTS=NONQUADRATIC\n2048,2,2\n1000,1000,1000,0,0,0\nRUN\n";
-  return deck;
-}
-
 QString Project(const QString& name) {
   const QString path = folder->filePath(name);
   QFile file(path);
-  if (file.open(QIODevice::WriteOnly)) file.write(Deck().toLatin1());
+  if (file.open(QIODevice::WriteOnly)) file.write(QByteArray::fromStdString(terva::test::SlowGroupDeck()));
   return path;
 }
 

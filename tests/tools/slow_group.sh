@@ -1,6 +1,7 @@
 # Sourced by the batch tests: slow_group_deck prints the input of a 20 x 20
 # pile group with interaction over 1 024 frequencies (some seconds even on a
-# fast machine), for the tests that stop a run in flight.
+# fast machine), for the tests that stop a run in flight (tests/support/slow_group.hpp
+# is the same deck for the C++ tests and the benchmark).
 slow_group_deck() {
   printf 'NOECHO\nMATRIX\nGRAVITY=32.2\nFOUNDATION=PILE\nRECTANGULAR=60.0,60.0\n'
   printf 'MASS=5000,1E6,1E6,2E6,0,0,0\nLAYERS=3\nFIXED=400\n'

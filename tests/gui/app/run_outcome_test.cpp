@@ -22,6 +22,7 @@
 #include "gui/views/ReportViewer.hpp"
 #include "support/MessageRecorder.hpp"
 #include "support/TestFolder.hpp"
+#include "support/slow_group.hpp"
 
 using namespace terva::gui;
 
@@ -169,15 +170,9 @@ class RunOutcomeTest : public QObject {
 
   // The real host on a 400-pile group in the midst of its frequencies:
   // Cancel ends it, and the run delivers nothing.
-  void aPileGroupRunIsCancelledWithinASecond() {
-    QString deck = "NOECHO\nMATRIX\nGRAVITY=32.2\nFOUNDATION=PILE\nRECTANGULAR=60.0,60.0\n"
-                   "MASS=5000,1E6,1E6,2E6,0,0,0\nLAYERS=3\nFIXED=400\n";
-    for (int i = 0; i < 400; ++i) deck += QStringLiteral("%1,%2,%3\n").arg(i + 1).arg((i % 20) * 3 - 28).arg((i / 20) * 3 - 28);
-    deck += "CONSTANTS=0,0,3,30,150,50000,0.25,0.02,1,4.32E8\nELEMENT\n3(1,10,0.5,0.5,0.785,0.049,0.049,0.098)\n"
-            "INTERACTION\nSOIL\nCONSTANTS\n1,500,110,0.4,0.05\n2,600,115,0.4,0.05\n3,700,120,0.4,0.05\n"
-            "BELOW=900,125,0.35,0.05\nLOAD=HARMONIC\nCONSTANTS=NONQUADRATIC\n2048,2,2\n1000,1000,1000,0,0,0\nRUN\n";
+  void aPileGroupRunIsCancelledInItsFrequencies() {
     const QString project = folder_.Path("group.tvd");
-    Write(project, deck.toLatin1());
+    Write(project, QByteArray::fromStdString(terva::test::SlowGroupDeck()));
     TEngineRunner runner;
     runner.SetCallsOutOfProcess(true);
     TEngineSession session(runner, project);
