@@ -14,13 +14,13 @@ namespace terva::gui {
 
 namespace {
 
-// q rounded away from zero, taking a quotient that misses an integer only
-// by the representation error (4.99/0.001 = 4990.0000000000009) as that
+// q rounded down (or up), taking a quotient that misses an integer only by
+// the representation error (4.99/0.001 = 4990.0000000000009) as that
 // integer.
-double AwayFromZero(double q) {
+double Snap(double q, bool up) {
   const double nearest = std::round(q);
   if (std::abs(q - nearest) <= 1e-9 * std::max(1.0, std::abs(q))) return nearest;
-  return q > 0 ? std::ceil(q) : std::floor(q);
+  return up ? std::ceil(q) : std::floor(q);
 }
 
 }  // namespace
@@ -36,7 +36,7 @@ TRange RoundAxis(double min, double max, double* stepOut) {
   if (logRange - whole < std::log10(3.0)) step /= 10.0;
   if (stepOut) *stepOut = std::isfinite(step) ? step : 0.0;
   if (!std::isfinite(step) || step == 0.0) return {min, max};
-  return {step * AwayFromZero(min / step), step * AwayFromZero(max / step)};
+  return {step * Snap(min / step, false), step * Snap(max / step, true)};
 }
 
 TAxisLimits AxisLimits(const TGraphPlot& plot) {

@@ -34,8 +34,8 @@ struct TAxisLimits {
 // Rounds an axis range outwards to its step: an equal min and max are first
 // moved 0.01 apart; the step is the power of ten below the range, a tenth of
 // it when the range's leading digits are below 3; min and max are then
-// rounded away from zero to multiples of the step (a positive minimum moves
-// up, so 0.00002..50 becomes 10..50).
+// rounded outward to multiples of the step, the minimum down and the
+// maximum up, so that every value lies inside (0.00002..50 becomes 0..50).
 TRange RoundAxis(double min, double max, double* step = nullptr);
 
 // Limits over every point of every line of the plot (0 when it has none).

@@ -29,15 +29,20 @@ class PlotScaleTest : public QObject {
     QTest::addColumn<double>("step");
     QTest::addColumn<double>("low");
     QTest::addColumn<double>("high");
-    // A positive minimum is rounded away from zero, i.e. up.
-    QTest::newRow("0.00002 to 50 Hz") << 0.00002 << 50.0 << 10.0 << 10.0 << 50.0;
+    // The range is rounded outward: a positive minimum goes down, so that
+    // no point of the data falls off the plot.
+    QTest::newRow("0.00002 to 50 Hz") << 0.00002 << 50.0 << 10.0 << 0.0 << 50.0;
+    QTest::newRow("2 to 50 Hz") << 2.0 << 50.0 << 10.0 << 0.0 << 50.0;
+    // Amplitudes from 7e-9 m to 4e-4 m: the axis starts at 0, not at 1e-4.
+    QTest::newRow("7e-9 to 3.7e-4") << 7e-9 << 3.7e-4 << 1e-4 << 0.0 << 4e-4;
     // Equal values are moved 0.01 apart; 4.99/0.001 must not round to 4.991.
     QTest::newRow("all equal 5") << 5.0 << 5.0 << 0.001 << 4.99 << 5.01;
     QTest::newRow("all zero") << 0.0 << 0.0 << 0.001 << -0.01 << 0.01;
     // Leading digits below 3: a tenth of the power of ten.
     QTest::newRow("range 10.9") << -3.2 << 7.7 << 1.0 << -4.0 << 8.0;
     QTest::newRow("range 2.5e6") << 1.0e5 << 2.6e6 << 1.0e5 << 1.0e5 << 2.6e6;
-    QTest::newRow("negative only") << -47.0 << -12.0 << 10.0 << -50.0 << -20.0;
+    QTest::newRow("negative only") << -47.0 << -12.0 << 10.0 << -50.0 << -10.0;
+    QTest::newRow("across zero") << -0.013 << 0.0271 << 0.01 << -0.02 << 0.03;
   }
   void axisLimits() {
     QFETCH(double, min);
@@ -58,7 +63,7 @@ class PlotScaleTest : public QObject {
     AddCurve(plot, {{3, 5}, {50, 5}});
     const TAxisLimits limits = AxisLimits(plot);
     QVERIFY(limits.Valid);
-    QCOMPARE(limits.X.Min, 10.0);
+    QCOMPARE(limits.X.Min, 0.0);
     QCOMPARE(limits.X.Max, 50.0);
     QVERIFY(std::abs(limits.Y.Min - 4.99) < 1e-12 && std::abs(limits.Y.Max - 5.01) < 1e-12);
     // An empty plot still gets a scale (axes only).
