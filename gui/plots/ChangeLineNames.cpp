@@ -68,7 +68,14 @@ void TDlgLineNames::StoreName() {
 }
 
 void TDlgLineNames::Apply() {
-  for (int i = 0; i < list_->count() && i < plot_.LineCount(); ++i) plot_.Line(i).Name = list_->item(i)->text();
+  for (int i = 0; i < list_->count() && i < plot_.LineCount(); ++i) {
+    // A compared curve's project is shown after its name, not part of it.
+    TLine& line = plot_.Line(i);
+    QString name = list_->item(i)->text();
+    const QString source = QStringLiteral(" (") + line.Source + QStringLiteral(")");
+    if (!line.Source.isEmpty() && name.endsWith(source) && name.size() > source.size()) name.chop(source.size());
+    line.Name = name;
+  }
   plot_.NotifyChanged();
 }
 

@@ -8,6 +8,7 @@
 #include "gui/plots/PlotPainter.hpp"
 #include "gui/plots/SaveAttb.hpp"
 #include "gui/plots/VelocityLimits.hpp"
+#include "gui/widgets/VectorExport.hpp"
 
 #include <QActionGroup>
 #include <QFileDialog>
@@ -172,6 +173,23 @@ void TPlotForm::CreateMenu() {
   plotMenu_->addAction(print);
   plotMenu_->addAction(setup);
   plotMenu_->addAction(make("PlotSaveToDisk", "&Save To Disk...", [this] { SaveCommand(); }));
+  // PDF and SVG need no printer.
+  QAction* pdf = make("PlotExportPdf", "Export P&DF...", [this] {
+    TPdfPage page;
+    page.Title = plot_.Caption();
+    page.MarginsInch = QMarginsF(margins_.left() / 1000.0, margins_.top() / 1000.0, margins_.right() / 1000.0,
+                                 margins_.bottom() / 1000.0);
+    ExportPdfCommand(this, FileNameOf(plot_.Caption()), page,
+                     [this](QPainter& painter, const QRectF& area, double ppi) { DrawPage(painter, area, ppi); });
+  });
+  pdf->setStatusTip(QStringLiteral("Write the plot as a one-page PDF document"));
+  plotMenu_->addAction(pdf);
+  QAction* svg = make("PlotExportSvg", "Export S&VG...", [this] {
+    ExportSvgCommand(this, FileNameOf(plot_.Caption()), QSizeF(canvas_->size()), plot_.Caption(),
+                     [this](QPainter& painter, const QRectF& area, double ppi) { DrawPage(painter, area, ppi); });
+  });
+  svg->setStatusTip(QStringLiteral("Write the plot as an SVG picture of the window's size"));
+  plotMenu_->addAction(svg);
   plotMenu_->addAction(make("PlotGraphTitle", "&Graph Title", [this] { TitleCommand(); }));
   plotMenu_->addAction(make("PlotEditLegend", "&Edit Legend", [this] { EditLegendCommand(); }));
   plotMenu_->addAction(make("PlotActiveGraphs", "&Active Graphs", [this] { ActiveGraphsCommand(); }));
@@ -182,12 +200,34 @@ void TPlotForm::CreateMenu() {
     plotMenu_->addAction(lines);
     plotMenu_->addAction(make("PlotVelocityLimits", "Velocity Limi&ts...", [this] { VelocityLimitsCommand(); }));
   }
+  plotMenu_->addAction(make("PlotAddComparison", "Add Results for &Comparison...",
+                            [this] { emit AddComparisonRequested(); }));
+  compareMenu_ = plotMenu_->addMenu(QStringLiteral("&Remove Compared Results"));
+  compareMenu_->menuAction()->setObjectName(QStringLiteral("PlotRemoveComparison"));
   plotMenu_->addSeparator();
   connect(plotMenu_, &QMenu::aboutToShow, this, [this] {
     Action("PlotShowLegend")->setChecked(plot_.ShowLegend());
     for (QAction* a : markerGroup_->actions()) a->setChecked(a->data().toInt() == plot_.Markers());
     if (QAction* lines = Action("PlotVelocityLines")) lines->setChecked(velocityShown_);
+    RebuildComparisonMenu();
   });
+}
+
+void TPlotForm::RebuildComparisonMenu() {
+  compareMenu_->clear();
+  QStringList sources;
+  for (int i = 0; i < plot_.LineCount(); ++i)
+    if (plot_.Line(i).Compared && !sources.contains(plot_.Line(i).Source)) sources << plot_.Line(i).Source;
+  for (const QString& source : sources) {
+    QString text = source;
+    compareMenu_->addAction(text.replace(QLatin1Char('&'), QLatin1String("&&")), this,
+                            [this, source] { emit RemoveComparisonRequested(source); });
+  }
+  if (sources.size() > 1) {
+    compareMenu_->addSeparator();
+    compareMenu_->addAction(QStringLiteral("&All"), this, [this] { emit RemoveComparisonRequested(QString()); });
+  }
+  compareMenu_->menuAction()->setEnabled(!sources.isEmpty());
 }
 
 void TPlotForm::Reload() {
@@ -362,6 +402,23 @@ void TPlotForm::PrintTo(QPrinter& printer) const {
                              paper.height() - top - bottom)
                           .translated(-page.topLeft());
   DrawOnDevice(painter, plot_, view_, area, ppiX, ppiY, {0.5, 0.0, 0.5}, VelocityLines());
+}
+
+void TPlotForm::DrawPage(QPainter& painter, const QRectF& area, double ppi) const {
+  DrawOnDevice(painter, plot_, view_, area, ppi, ppi, {0.5, 0.0, 0.5}, VelocityLines());
+}
+
+bool TPlotForm::ExportPdf(const QString& path, QString* error) const {
+  TPdfPage page;
+  page.Title = plot_.Caption();
+  page.MarginsInch = QMarginsF(margins_.left() / 1000.0, margins_.top() / 1000.0, margins_.right() / 1000.0,
+                               margins_.bottom() / 1000.0);
+  return WritePdf(path, page, [this](QPainter& p, const QRectF& area, double ppi) { DrawPage(p, area, ppi); }, error);
+}
+
+bool TPlotForm::ExportSvg(const QString& path, QString* error) const {
+  return WriteSvg(path, QSizeF(canvas_->size()), plot_.Caption(),
+                  [this](QPainter& p, const QRectF& area, double ppi) { DrawPage(p, area, ppi); }, error);
 }
 
 bool TPlotForm::SaveBitmap(const QString& path, double widthInches, double heightInches, int ppi) const {

@@ -71,6 +71,12 @@ class TPlotForm : public QWidget {
   // saves it (the format from the extension, .bmp when none); false with
   // the message when the bitmap cannot be made or written.
   bool SaveBitmap(const QString& path, double widthInches, double heightInches, int ppi) const;
+  // Vector pictures, with or without a printer: a one-page PDF laid out as
+  // the printout (page-setup margins, the framed legend in the lower right),
+  // and an SVG of the window's size at 96 ppi. False, with the reason in
+  // `error`, when the file cannot be written.
+  bool ExportPdf(const QString& path, QString* error = nullptr) const;
+  bool ExportSvg(const QString& path, QString* error = nullptr) const;
 
   // The vibration-limit lines (VelocityLines.hpp), offered on plots of
   // translational amplitudes only and off when the window opens. Turning
@@ -95,6 +101,13 @@ class TPlotForm : public QWidget {
 
   QSize sizeHint() const override { return {720, 520}; }
 
+ signals:
+  // "Add Results for Comparison..." and "Remove Compared Results" of the
+  // Plot menu: the main window keeps the compared projects. An empty name
+  // removes them all.
+  void AddComparisonRequested();
+  void RemoveComparisonRequested(const QString& name);
+
  private:
   friend class TPlotCanvas;
   void CreateMenu();
@@ -103,6 +116,8 @@ class TPlotForm : public QWidget {
   void PrintCommand();
   void PageSetupCommand();
   void SaveCommand();
+  void RebuildComparisonMenu();
+  void DrawPage(QPainter& painter, const QRectF& area, double ppi) const;
   void TitleCommand();
   void EditLegendCommand();
   void ActiveGraphsCommand();
@@ -112,6 +127,7 @@ class TPlotForm : public QWidget {
   TPlotCanvas* canvas_ = nullptr;
   QMenuBar* menuBar_ = nullptr;
   QMenu* plotMenu_ = nullptr;
+  QMenu* compareMenu_ = nullptr;
   QActionGroup* markerGroup_ = nullptr;
   QList<QAction*> lineActions_;
   TView full_;

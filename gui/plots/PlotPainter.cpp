@@ -112,7 +112,7 @@ QRectF TPlotPainter::Draw(QPainter& painter, const QRectF& client, const TView& 
   auto toX = [&](double x) { return rect.left() + (x - view.X.Min) / view.X.Length() * rect.width(); };
   auto toY = [&](double y) { return rect.bottom() - (y - view.Y.Min) / view.Y.Length() * rect.height(); };
 
-  // x axis: ticks inwards from the axis side, labels outside it.
+  // Ticks inwards from the axis, a dotted grid line at every major tick.
   const double xStep = TickStep(view.X, rect.width(), ppiX_);
   const double xEdge = xOnTop ? rect.top() : rect.bottom();
   for (const TTick& t : Ticks(view.X, xStep)) {
@@ -122,13 +122,7 @@ QRectF TPlotPainter::Draw(QPainter& painter, const QRectF& client, const TView& 
     if (!t.Major) continue;
     painter.setPen(grid);
     painter.drawLine(QPointF(x, rect.top()), QPointF(x, rect.bottom()));
-    painter.setPen(axis);
-    const QString text = FormatDigits(t.Value, 4);
-    const double w = labels.horizontalAdvance(text);
-    const double y = xOnTop ? xEdge - tick / 2 - labels.descent() : xEdge + tick / 2 + labels.ascent();
-    painter.drawText(QPointF(x - w / 2, y), text);
   }
-  // y axis: labels rotated, left of the axis.
   const double yStep = TickStep(view.Y, rect.height(), ppiY_);
   for (const TTick& t : Ticks(view.Y, yStep)) {
     const double y = toY(t.Value);
@@ -137,12 +131,18 @@ QRectF TPlotPainter::Draw(QPainter& painter, const QRectF& client, const TView& 
     if (!t.Major) continue;
     painter.setPen(grid);
     painter.drawLine(QPointF(rect.left(), y), QPointF(rect.right(), y));
-    painter.setPen(axis);
-    const QString text = FormatDigits(t.Value, 4);
+  }
+  // The labels outside the axes; y labels rotated.
+  painter.setPen(axis);
+  for (const TTickLabel& label : TickLabels(painter.device(), rect, view)) {
+    if (!label.YAxis) {
+      painter.drawText(QPointF(label.Box.left(), label.Box.top() + labels.ascent()), label.Text);
+      continue;
+    }
     painter.save();
-    painter.translate(rect.left() - tick / 2 - labels.descent(), y + labels.horizontalAdvance(text) / 2);
+    painter.translate(label.Box.left() + labels.ascent(), label.Box.bottom());
     painter.rotate(-90);
-    painter.drawText(QPointF(0, 0), text);
+    painter.drawText(QPointF(0, 0), label.Text);
     painter.restore();
   }
 
@@ -177,6 +177,59 @@ QRectF TPlotPainter::Draw(QPainter& painter, const QRectF& client, const TView& 
   painter.drawRect(rect);
   painter.restore();
   return rect;
+}
+
+std::vector<TTickLabel> TPlotPainter::TickLabels(const QPaintDevice* device, const QRectF& rect,
+                                                 const TView& view) const {
+  std::vector<TTickLabel> result;
+  if (rect.isEmpty() || view.X.Length() <= 0 || view.Y.Length() <= 0) return result;
+  const QFontMetricsF labels(LabelFont(), const_cast<QPaintDevice*>(device));
+  const double tick = ppiY_ / 16.0;
+  const double gap = ppiX_ / 16.0;  // the least space between two labels
+  const bool xOnTop = plot_.XOnTop();
+
+  // One axis: the major ticks' labels, thinned until neighbours keep apart.
+  // `box` places the label of a value whose text is `width` long.
+  auto axisLabels = [&](const TRange& range, double step, bool yAxis, auto box) {
+    std::vector<TTickLabel> all;
+    for (const TTick& t : Ticks(range, step))
+      if (t.Major) {
+        const QString text = FormatDigits(t.Value, 4);
+        all.push_back({t.Value, text, box(t.Value, labels.horizontalAdvance(text)), yAxis});
+      }
+    for (long stride : {1L, 2L, 5L, 10L, 20L, 50L, 100L, 200L, 500L, 1000L}) {
+      std::vector<TTickLabel> kept;
+      for (const TTickLabel& l : all)
+        if (std::llround(l.Value / step) % stride == 0) kept.push_back(l);
+      bool apart = true;
+      for (size_t k = 1; k < kept.size() && apart; ++k) {
+        const QRectF a = kept[k - 1].Box.adjusted(-gap / 2, -gap / 2, gap / 2, gap / 2);
+        apart = !a.intersects(kept[k].Box.adjusted(-gap / 2, -gap / 2, gap / 2, gap / 2));
+      }
+      if (apart || kept.size() <= 1) return kept;
+    }
+    return std::vector<TTickLabel>{};
+  };
+
+  const double xStep = TickStep(view.X, rect.width(), ppiX_);
+  const double xEdge = xOnTop ? rect.top() : rect.bottom();
+  std::vector<TTickLabel> xs = axisLabels(view.X, xStep, false, [&](double value, double width) {
+    const double x = rect.left() + (value - view.X.Min) / view.X.Length() * rect.width();
+    const double top = xOnTop ? xEdge - tick / 2 - labels.height() : xEdge + tick / 2;
+    return QRectF(x - width / 2, top, width, labels.height());
+  });
+  const double yStep = TickStep(view.Y, rect.height(), ppiY_);
+  std::vector<TTickLabel> ys = axisLabels(view.Y, yStep, true, [&](double value, double width) {
+    const double y = rect.bottom() - (value - view.Y.Min) / view.Y.Length() * rect.height();
+    return QRectF(rect.left() - tick / 2 - labels.height(), y - width / 2, labels.height(), width);
+  });
+  result = xs;
+  for (const TTickLabel& y : ys) {
+    const QRectF box = y.Box.adjusted(-gap / 2, -gap / 2, gap / 2, gap / 2);
+    if (std::none_of(xs.begin(), xs.end(), [&](const TTickLabel& x) { return box.intersects(x.Box); }))
+      result.push_back(y);
+  }
+  return result;
 }
 
 void TPlotPainter::DrawCurves(QPainter& painter, const QRectF& rect, const TView& view) const {

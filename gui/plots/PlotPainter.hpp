@@ -30,6 +30,15 @@ struct TLegendItem {
 };
 std::vector<TLegendItem> LegendItems(const TGraphPlot& plot);
 
+// One tick label: its value, its text and the box it covers on the device
+// (y labels are written upward, so their boxes are tall and narrow).
+struct TTickLabel {
+  double Value;
+  QString Text;
+  QRectF Box;
+  bool YAxis;
+};
+
 class TPlotPainter {
  public:
   TPlotPainter(const TGraphPlot& plot, double ppiX, double ppiY);
@@ -50,6 +59,13 @@ class TPlotPainter {
   void DrawLegend(QPainter& painter, const QRectF& box, const std::vector<TLegendItem>& items) const;
   // The legend entry under a point of the legend box, -1 for none.
   int LegendItemAt(const QRectF& box, const std::vector<TLegendItem>& items, const QPointF& point) const;
+
+  // The tick labels of both axes around the plot rectangle `rect` showing
+  // `view`, as Draw writes them on `device`: every major tick is labelled
+  // unless neighbouring labels would touch; then only every 2nd, 5th, 10th
+  // ... major tick of the axis is (the grid keeps every line), and a y
+  // label that would touch an x label at the corner is left out.
+  std::vector<TTickLabel> TickLabels(const QPaintDevice* device, const QRectF& rect, const TView& view) const;
 
   QFont LabelFont() const;
   QFont TitleFont() const;

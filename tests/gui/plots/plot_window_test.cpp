@@ -9,10 +9,12 @@
 #include "gui/plots/PlotPainter.hpp"
 #include "gui/plots/SaveAttb.hpp"
 #include "gui/widgets/DataEdit.hpp"
+#include "gui/widgets/VectorExport.hpp"
 #include "support/MessageRecorder.hpp"
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QRadioButton>
 #include <QTimer>
 #include <QFile>
@@ -22,6 +24,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -47,6 +50,33 @@ std::unique_ptr<TGraphPlot> MakePlot(int lines) {
     for (int i = 0; i <= 10; ++i) line.Points.push_back({double(i), (k + 1) * (1.0 + 0.1 * i)});
   }
   return plot;
+}
+
+// A plot like the rotational stiffness plot of a pile group: three curves
+// of 64 points over 0.3..50 Hz between about 4e9 and 1.6e10, the values
+// whose labels ran into each other.
+std::unique_ptr<TGraphPlot> MakeLargeValuePlot(bool xOnTop) {
+  auto plot = MakePlot(0);
+  plot->SetXOnTop(xOnTop);
+  for (int k = 0; k < 3; ++k) {
+    TLine& line = plot->AddLine();
+    for (int i = 0; i < 64; ++i) {
+      const double f = 0.3 + i * 49.7 / 63;
+      line.Points.push_back({f, 4.2e9 * (1 + k) + 1.1e8 * f * std::sin(f / 7 + k)});
+    }
+  }
+  return plot;
+}
+
+// No two labels touch.
+bool Apart(const std::vector<TTickLabel>& labels, QString* which) {
+  for (size_t a = 0; a < labels.size(); ++a)
+    for (size_t b = a + 1; b < labels.size(); ++b)
+      if (labels[a].Box.intersects(labels[b].Box)) {
+        *which = labels[a].Text + QStringLiteral(" / ") + labels[b].Text;
+        return false;
+      }
+  return true;
 }
 
 QStringList CurveItems(const TPlotForm& form) {
@@ -332,6 +362,156 @@ class PlotWindowTest : public QObject {
     plot->NotifyChanged();
     QCOMPARE(form.FullRange().X, (TRange{0, 40}));
     QCOMPARE(form.View(), form.FullRange());
+  }
+  // Tick labels never overlap: large values, small values, x axis above or
+  // below, at the window sizes the program allows, on a PDF page, zoomed in;
+  // a thinned axis still labels round values, and most ticks keep a label.
+  void tickLabelsKeepApart() {
+    for (bool xOnTop : {false, true}) {
+      auto large = MakeLargeValuePlot(xOnTop);
+      auto small = MakePlot(3);
+      for (TLine* line : {&small->Line(0), &small->Line(1), &small->Line(2)})
+        for (TFloatPoint& p : line->Points) p.Y *= 1.234e-7;
+      for (TGraphPlot* plot : {large.get(), small.get()}) {
+        const TAxisLimits limits = AxisLimits(*plot);
+        const TView full{limits.X, limits.Y};
+        const TView zoomed{{limits.X.Min, limits.X.Min + limits.X.Length() / 20},
+                           {limits.Y.Min, limits.Y.Min + limits.Y.Length() / 20}};
+        for (const QSize size : {QSize(800, 600), QSize(1280, 800), QSize(1920, 1050), QSize(330, 260)}) {
+          QImage image(size, QImage::Format_RGB32);
+          image.setDotsPerMeterX(3780);  // 96 ppi
+          image.setDotsPerMeterY(3780);
+          TPlotPainter painter(*plot, 96, 96);
+          const QRectF rect = PlotRectangle(QRectF(image.rect()), 96, 96, xOnTop, false, true);
+          for (const TView& view : {full, zoomed}) {
+            const auto labels = painter.TickLabels(&image, rect, view);
+            QString which;
+            QVERIFY2(Apart(labels, &which), qPrintable(QStringLiteral("%1x%2: %3").arg(size.width()).arg(size.height()).arg(which)));
+            QVERIFY(std::count_if(labels.begin(), labels.end(), [](const TTickLabel& l) { return l.YAxis; }) >= 2);
+          }
+        }
+        // A PDF page, as Export PDF lays it out.
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setResolution(kPdfResolution);
+        writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(1, 1, 1, 1),
+                                         QPageLayout::Inch));
+        const QRect page = writer.pageLayout().paintRectPixels(kPdfResolution);
+        TPlotPainter painter(*plot, kPdfResolution, kPdfResolution);
+        const QRectF rect = PlotRectangle(QRectF(QPointF(0, 0), QSizeF(page.size())), kPdfResolution,
+                                          kPdfResolution, xOnTop, false, true, {0.5, 0.0, 0.5});
+        QString which;
+        QVERIFY2(Apart(painter.TickLabels(&writer, rect, full), &which), qPrintable(which));
+      }
+    }
+    // Thinned labels sit on round values: every label of the large plot's y
+    // axis at 800 x 600 is a multiple of the labelled step.
+    auto large = MakeLargeValuePlot(false);
+    const TAxisLimits limits = AxisLimits(*large);
+    QImage image(800, 600, QImage::Format_RGB32);
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(3780);
+    TPlotPainter painter(*large, 96, 96);
+    const QRectF rect = PlotRectangle(QRectF(image.rect()), 96, 96, false, false, true);
+    std::vector<double> ys;
+    for (const TTickLabel& l : painter.TickLabels(&image, rect, {limits.X, limits.Y}))
+      if (l.YAxis) ys.push_back(l.Value);
+    QVERIFY(ys.size() >= 2);
+    const double labelled = ys[1] - ys[0];
+    for (double v : ys) QVERIFY(std::abs(v / labelled - std::round(v / labelled)) < 1e-6);
+  }
+
+  // Every point of every curve lies inside the full range, whatever the
+  // data: the axes are rounded outward.
+  void fullRangeHoldsEveryPoint() {
+    for (const auto& [lo, hi] : std::vector<std::pair<double, double>>{
+             {2, 50}, {1, 50}, {7e-9, 3.7e-4}, {-3.7e10, -1.2e9}, {-0.013, 0.0271}, {0.00002, 50}, {5, 5}}) {
+      TGraphPlot plot;
+      TLine& line = plot.AddLine();
+      for (int i = 0; i <= 20; ++i) line.Points.push_back({lo + (hi - lo) * i / 20, hi - (hi - lo) * i / 20});
+      const TAxisLimits limits = AxisLimits(plot);
+      for (const TFloatPoint& p : line.Points) {
+        QVERIFY(double(p.X) >= limits.X.Min && double(p.X) <= limits.X.Max);
+        QVERIFY(double(p.Y) >= limits.Y.Min && double(p.Y) <= limits.Y.Max);
+      }
+      // Zooming out from any zoomed view returns to the whole data.
+      TPlotForm form(plot);
+      form.SetView({{limits.X.Min, limits.X.Min + limits.X.Length() / 20}, {limits.Y.Min, limits.Y.Min + limits.Y.Length() / 20}});
+      for (int k = 0; k < 8; ++k) form.ZoomOutAt(QPoint(10, 10));
+      const TView v = form.View(), f = form.FullRange();
+      const double ex = 1e-12 * f.X.Length(), ey = 1e-12 * f.Y.Length();
+      QVERIFY(std::abs(v.X.Min - f.X.Min) <= ex && std::abs(v.X.Max - f.X.Max) <= ex);
+      QVERIFY(std::abs(v.Y.Min - f.Y.Min) <= ey && std::abs(v.Y.Max - f.Y.Max) <= ey);
+    }
+  }
+
+  // PDF and SVG without a printer: the offscreen platform has none.
+  void exportsPdfAndSvg() {
+    QTemporaryDir dir;
+    auto plot = MakeLargeValuePlot(false);
+    TPlotForm form(*plot);
+    form.resize(800, 600);
+    QVERIFY(form.Action("PlotExportPdf")->isEnabled());
+    QVERIFY(form.Action("PlotExportSvg")->isEnabled());
+    QString error;
+    const QString pdf = dir.filePath(QStringLiteral("plot.pdf"));
+    QVERIFY2(form.ExportPdf(pdf, &error), qPrintable(error));
+    QFile pdfFile(pdf);
+    QVERIFY(pdfFile.open(QIODevice::ReadOnly));
+    QVERIFY(pdfFile.read(5) == "%PDF-");
+    const QString svg = dir.filePath(QStringLiteral("plot.svg"));
+    QVERIFY2(form.ExportSvg(svg, &error), qPrintable(error));
+    QFile svgFile(svg);
+    QVERIFY(svgFile.open(QIODevice::ReadOnly));
+    const QByteArray text = svgFile.readAll();
+    QVERIFY(text.contains("<svg"));
+    QVERIFY(text.contains("Translational Stiffness"));  // the axis title, as text
+    // The menu command, its dialog replaced: the suggested name is the caption's.
+    QString suggested;
+    SetExportPathHook([&](const QString&, const QString& name) {
+      suggested = name;
+      return dir.filePath(QStringLiteral("menu.pdf"));
+    });
+    form.Action("PlotExportPdf")->trigger();
+    SetExportPathHook({});
+    QCOMPARE(suggested, QStringLiteral("Translational Stiffnesses Real Part"));
+    QVERIFY(QFile::exists(dir.filePath(QStringLiteral("menu.pdf"))));
+    // A link is not written through; the file it points to stays.
+    const QString target = dir.filePath(QStringLiteral("target.txt"));
+    QFile t(target);
+    QVERIFY(t.open(QIODevice::WriteOnly));
+    t.write("keep");
+    t.close();
+    QVERIFY(QFile::link(target, dir.filePath(QStringLiteral("link.pdf"))));
+    QVERIFY(!form.ExportPdf(dir.filePath(QStringLiteral("link.pdf")), &error));
+    QVERIFY(error.contains(QStringLiteral("link")));
+    QVERIFY(t.open(QIODevice::ReadOnly));
+    QCOMPARE(t.readAll(), QByteArray("keep"));
+  }
+
+  // Compared curves: the Plot menu offers to remove each compared project.
+  void comparisonMenu() {
+    auto plot = MakePlot(2);
+    auto other = MakePlot(2);
+    TPlotForm form(*plot);
+    QStringList removed;
+    int added = 0;
+    connect(&form, &TPlotForm::AddComparisonRequested, this, [&] { ++added; });
+    connect(&form, &TPlotForm::RemoveComparisonRequested, this, [&](const QString& name) { removed << name; });
+    form.Action("PlotAddComparison")->trigger();
+    QCOMPARE(added, 1);
+    plot->AddComparison(*other, QStringLiteral("b.tvd"), QStringLiteral("a.tvd"));
+    QCOMPARE(CurveItems(form), (QStringList{"Curve #1 (a.tvd)+", "Curve #2 (a.tvd)+", "Curve #1 (b.tvd)+",
+                                            "Curve #2 (b.tvd)+"}));
+    emit form.PlotMenu()->aboutToShow();
+    QMenu* remove = form.Action("PlotRemoveComparison")->menu();
+    QVERIFY(form.Action("PlotRemoveComparison")->isEnabled());
+    QCOMPARE(remove->actions().size(), 1);
+    remove->actions().first()->trigger();
+    QCOMPARE(removed, QStringList{QStringLiteral("b.tvd")});
+    plot->RemoveComparison(QStringLiteral("b.tvd"));
+    QCOMPARE(CurveItems(form), (QStringList{"Curve #1+", "Curve #2+"}));
   }
 };
 
