@@ -207,7 +207,13 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
       {TChildId::PlotDisplacement, &TResultPlots::pltDxyzR},
       {TChildId::PlotRotation, &TResultPlots::pltMxyzR}};
   for (const auto& [id, member] : plotWindows)
-    RegisterChild(id, [member](TMainForm& main) -> QWidget* { return new TPlotForm(main.Plots().*member); });
+    RegisterChild(id, [member](TMainForm& main) -> QWidget* {
+      auto* form = new TPlotForm(main.Plots().*member);
+      connect(form, &TPlotForm::AddComparisonRequested, &main, &TMainForm::AddComparisonCommand);
+      connect(form, &TPlotForm::RemoveComparisonRequested, &main,
+              [&main](const QString& name) { main.RemoveComparison(name); });
+      return form;
+    });
 
   CreateActions();
   CreateMenus();
@@ -246,6 +252,10 @@ void TMainForm::CreateActions() {
       ->setStatusTip("Save the project under another name");
   MakeAction("FileExportResults", "&Export Results...", [this] { ExportResultsCommand(); })
       ->setStatusTip("Write the last run's results as CSV or JSON files beside the project");
+  MakeAction("FileAddComparison", "Add Results for &Comparison...", [this] { AddComparisonCommand(); })
+      ->setStatusTip("Show another project's result curves beside this project's in the plots");
+  MakeAction("FileRemoveComparisons", "Remove Compared Results", [this] { RemoveComparison(); })
+      ->setStatusTip("Take every compared project's curves out of the plots");
   MakeAction("FileExit", "E&xit", [this] { close(); })->setStatusTip("Close the program");
   for (int i = 0; i < kRecentCount; ++i) {
     recentActions_[i] = MakeAction(QStringLiteral("FileRecent%1").arg(i + 1), {}, [this, i] { OpenRecent(i); });
@@ -371,6 +381,8 @@ void TMainForm::CreateMenus() {
   fileMenu_->addAction(Action("FileSaveAs"));
   fileMenu_->addSeparator();
   fileMenu_->addAction(Action("FileExportResults"));
+  fileMenu_->addAction(Action("FileAddComparison"));
+  fileMenu_->addAction(Action("FileRemoveComparisons"));
   fileMenu_->addSeparator();
   for (QAction* recent : recentActions_) fileMenu_->addAction(recent);
   recentSeparator_ = fileMenu_->addSeparator();
@@ -596,6 +608,8 @@ void TMainForm::ShowAmplitudePlot() {
 }
 
 void TMainForm::UpdateFileMenu() {
+  Action("FileAddComparison")->setEnabled(resultsAvailable_ && !running_);
+  Action("FileRemoveComparisons")->setEnabled(!comparisons_.empty());
   const QString current = QDir::currentPath();
   for (int i = 0; i < kRecentCount; ++i) {
     QAction* item = recentActions_[i];
@@ -677,8 +691,12 @@ void TMainForm::AddChildWindow(TChildId id, QWidget* widget) {
     });
   QMdiSubWindow* frame = mdi_->addSubWindow(widget);
   frame->setAttribute(Qt::WA_DeleteOnClose);
-  frame->setWindowFlags(Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                        Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  Qt::WindowFlags flags = Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint;
+  // Drawings grow with their window: plots and views can be maximised (the
+  // button, or a double-click on the title) and restored.
+  if (qobject_cast<TPlotForm*>(widget) || qobject_cast<TGeometryView*>(widget)) flags |= Qt::WindowMaximizeButtonHint;
+  frame->setWindowFlags(flags);
   children_[static_cast<int>(id)] = frame;
   frame->adjustSize();
   frame->show();
@@ -762,6 +780,7 @@ void TMainForm::ReplaceProject(std::unique_ptr<TProgramData> project) {
   modified_ = false;
   RememberDiskState();
   resultsAvailable_ = false;
+  comparisons_.clear();
   for (TGraphPlot* plot : plots_.All()) {
     plot->Reset(0);
     plot->NotifyChanged();
@@ -932,6 +951,67 @@ void TMainForm::ReadPlots() {
   if (resultsAvailable_ && !plots_.fullPrecision)
     statusBar()->showMessage(QStringLiteral("These results come from the graphic data file alone and carry three "
                                             "significant digits; run the analysis again for full precision"));
+  // The compared projects' curves go back beside the new ones.
+  if (!resultsAvailable_) return;
+  std::erase_if(comparisons_, [this](const TComparison& c) { return c.Kind.Units != project_->Units; });
+  for (const TComparison& c : comparisons_) ApplyComparison(plots_, c, QFileInfo(project_->FileName).fileName(), true);
+}
+
+// ---------------------------------------------------------------------------
+// Comparing designs
+
+bool TMainForm::AddComparison(const QString& path) {
+  TComparison comparison;
+  QString error;
+  if (!ReadComparison(path, project_->Units, comparison, &error)) {
+    ShowMessage(TMessageKind::Error, QStringLiteral("Add Results for Comparison"),
+                QStringLiteral("The results cannot be compared: %1.").arg(error));
+    return false;
+  }
+  if (QFileInfo(comparison.Path) == QFileInfo(project_->FileName) ||
+      comparison.Name == QFileInfo(project_->FileName).fileName()) {
+    ShowMessage(TMessageKind::Information, QStringLiteral("Add Results for Comparison"),
+                QStringLiteral("%1 is the open project's own file name; its curves are already shown.")
+                    .arg(comparison.Name));
+    return false;
+  }
+  RemoveComparison(comparison.Name);  // added again: the newer results replace the older
+  ApplyComparison(plots_, comparison, QFileInfo(project_->FileName).fileName(), true);
+  comparisons_.push_back(std::move(comparison));
+  statusBar()->showMessage(QStringLiteral("Compared with %1").arg(comparisons_.back().Name), 4000);
+  return true;
+}
+
+void TMainForm::RemoveComparison(const QString& name) {
+  for (auto it = comparisons_.begin(); it != comparisons_.end();) {
+    if (!name.isEmpty() && it->Name != name) {
+      ++it;
+      continue;
+    }
+    ApplyComparison(plots_, *it, QString(), false);
+    it = comparisons_.erase(it);
+  }
+}
+
+QStringList TMainForm::ComparedNames() const {
+  QStringList names;
+  for (const TComparison& c : comparisons_) names << c.Name;
+  return names;
+}
+
+void TMainForm::AddComparisonCommand() {
+  if (!resultsAvailable_) return;
+  const QString caption = QStringLiteral("Add Results for Comparison");
+  QString path;
+  if (DialogHook()) {
+    path = DialogHook()(false, caption, QFileInfo(project_->FileName).absolutePath());
+  } else {
+    QFileDialog dialog(this, caption, QFileInfo(project_->FileName).absolutePath(),
+                       QStringLiteral("Projects and results (*.tvd *.tvp *.tvj);;All files (*)"));
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) path = dialog.selectedFiles().first();
+  }
+  if (!path.isEmpty()) AddComparison(path);
 }
 
 // ---------------------------------------------------------------------------

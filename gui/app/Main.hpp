@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+#include "gui/model/Comparison.hpp"
 #include "gui/model/PltData.hpp"
 #include "gui/views/ReportViewer.hpp"
 
@@ -117,6 +118,15 @@ class TMainForm : public QMainWindow {
   void OpenRecent(int index);
   bool AskToSave();
   void RunAnalysis();
+  // Comparing designs: adds the curves of another project's results (its
+  // project, graphic data or results file) to the result plots, each named
+  // with its project's file name; false with a message when they cannot be
+  // read. Removing by name (all when empty) takes them out again. Nothing
+  // of the open project changes; a new or opened project starts without.
+  bool AddComparison(const QString& path);
+  void RemoveComparison(const QString& name = QString());
+  QStringList ComparedNames() const;
+  void AddComparisonCommand();
   // The message after a run: completed; completed with errors at N
   // frequencies; stopped; input errors with the report's first error lines;
   // cancelled; the engine ended abnormally; could not be run.
@@ -225,6 +235,7 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TProjectTables> tables_;
   std::unique_ptr<TProgramData> project_;
   TResultPlots plots_;
+  std::vector<TComparison> comparisons_;
   bool modified_ = false;
   QString editorPath_;
   QStringList recent_;

@@ -126,9 +126,39 @@ void TGraphPlot::Reset(int count) {
 
 QString TGraphPlot::DisplayName(int index) const {
   const TLine& line = Line(index);
-  if (!line.Name.isEmpty()) return line.Name;
-  if (index >= 0 && index < default_names_.size()) return default_names_.at(index);
-  return curve_name_ + FormatGeneral(line.LineNumber);
+  QString name;
+  if (!line.Name.isEmpty()) name = line.Name;
+  else if (index >= 0 && index < default_names_.size()) name = default_names_.at(index);
+  else name = curve_name_ + FormatGeneral(line.LineNumber);
+  if (!line.Source.isEmpty()) name += QStringLiteral(" (") + line.Source + QStringLiteral(")");
+  return name;
+}
+
+void TGraphPlot::AddComparison(const TGraphPlot& other, const QString& source, const QString& ownSource) {
+  for (const auto& line : lines_)
+    if (!line->Compared) line->Source = ownSource;
+  for (int i = 0; i < other.LineCount(); ++i) {
+    TLine copy = other.Line(i);
+    copy.Name = other.DisplayName(i);  // the other plot's default names are not this one's
+    copy.Source = source;
+    copy.Compared = true;
+    copy.Shown = copy.Included = true;
+    AddLine(copy);
+  }
+}
+
+void TGraphPlot::RemoveComparison(const QString& source) {
+  std::erase_if(lines_, [&](const std::unique_ptr<TLine>& line) {
+    return line->Compared && (source.isEmpty() || line->Source == source);
+  });
+  for (size_t i = 0; i < lines_.size(); ++i) lines_[i]->LineNumber = static_cast<double>(i + 1);
+  if (!HasComparison())
+    for (const auto& line : lines_) line->Source.clear();
+  emit Changed();
+}
+
+bool TGraphPlot::HasComparison() const {
+  return std::any_of(lines_.begin(), lines_.end(), [](const auto& line) { return line->Compared; });
 }
 
 // ---------------------------------------------------------------------------

@@ -39,6 +39,11 @@ class TLine {
   bool Shown = true;        // drawn, and marked in the legend
   bool Included = true;     // listed in the legend and the menu at all
   TGraphPlot* Owner = nullptr;
+  // The file name of the project a curve comes from, shown after its name
+  // in brackets while other projects' curves are compared with the open
+  // one's; empty otherwise. Compared: a curve of another project.
+  QString Source;
+  bool Compared = false;
 
   int PointCount() const { return static_cast<int>(Points.size()); }
 };
@@ -98,6 +103,15 @@ class TGraphPlot : public QObject {
   // The name shown for line `index`: its own name; else the default name of
   // that position; else CurveName followed by the line number.
   QString DisplayName(int index) const;
+
+  // Comparing designs: appends every line of `other` (a plot of the same
+  // kind from another project's results) named as it is there and marked
+  // with `source`, and marks the plot's own lines with `ownSource`.
+  void AddComparison(const TGraphPlot& other, const QString& source, const QString& ownSource);
+  // Drops the compared lines of `source` (every compared line when empty);
+  // the own lines lose their mark when no compared line is left.
+  void RemoveComparison(const QString& source = QString());
+  bool HasComparison() const;
 
   // To be called after changing lines or points directly (the reader does):
   // tells the views to redraw.

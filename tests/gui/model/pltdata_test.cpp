@@ -1,6 +1,7 @@
 // Result curves read from graphic data files that the engine itself writes:
 // the example projects are run through terva-batch in a temporary folder and
 // their ".tvp" files read into the result plots.
+#include "gui/model/Comparison.hpp"
 #include "gui/model/PltData.hpp"
 #include "gui/model/ResultsExport.hpp"
 #include "gui/model/ResultsFile.hpp"
@@ -22,6 +23,12 @@ using terva::gui::HzOf;
 using terva::gui::ReadEngineResults;
 using terva::gui::ResultsFileOf;
 using terva::gui::TEngineResults;
+using terva::gui::ApplyComparison;
+using terva::gui::ReadComparison;
+using terva::gui::RunKindOfInput;
+using terva::gui::TComparison;
+using terva::gui::TLine;
+using terva::gui::TRunKind;
 
 namespace {
 
@@ -347,6 +354,79 @@ class PltDataTest : public QObject {
     plots.pltRealKXX.SetUnits(kSI);
     QCOMPARE(plots.pltRealKXX.YAxisTitle(), QStringLiteral("Translational Stiffness (kN/m)"));
     QCOMPARE(plots.pltDampCXX.XAxisTitle(), QStringLiteral("Frequencies (Hz)"));
+  }
+  // The run kind of an engine input: MATRIX, LOAD= and GRAVITY=, keywords
+  // known by their first four letters, comments skipped.
+  void runKindOfInput() {
+    const QDir examples(QStringLiteral(TERVA_EXAMPLES_DIR));
+    TRunKind kind;
+    QVERIFY(RunKindOfInput(ReadAll(examples.filePath(QStringLiteral("half-space.tvd"))), kind));
+    QVERIFY(kind.Matrix);
+    QCOMPARE(kind.LoadType, kHarmonic);
+    QCOMPARE(kind.Units, kEnglish);
+    QVERIFY(RunKindOfInput(ReadAll(examples.filePath(QStringLiteral("transient.tvd"))), kind));
+    QCOMPARE(kind.LoadType, kTransient);
+    QCOMPARE(kind.Units, kSI);
+    QVERIFY(RunKindOfInput("TITLE\nA $ MATRIX in a comment\nGRAV 9.8\nLOAD=RANDOM\n", kind));
+    QVERIFY(!kind.Matrix);
+    QCOMPARE(kind.LoadType, kRandom);
+    QVERIFY(!RunKindOfInput("TITLE\nNO LOAD GIVEN\n", kind));
+  }
+
+  // Another project's curves beside the open one's, each named with its
+  // project's file name, and taken out again.
+  void comparison() {
+    TResultPlots plots;
+    QVERIFY(plots.ReadResultCurves(Tvp(QStringLiteral("half-space")), false, true, kHarmonic, kEnglish));
+    TComparison other;
+    QString error;
+    QVERIFY2(ReadComparison(dir_.filePath(QStringLiteral("from-62.tvd")), kEnglish, other, &error), qPrintable(error));
+    QCOMPARE(other.Name, QStringLiteral("from-62.tvd"));
+    QVERIFY(other.Plots->fullPrecision);
+    ApplyComparison(plots, other, QStringLiteral("half-space.tvd"), true);
+    QCOMPARE(plots.pltRealKXX.LineCount(), 6);
+    QCOMPARE(plots.pltRealKXX.DisplayName(0), QStringLiteral("Kxx (half-space.tvd)"));
+    QCOMPARE(plots.pltRealKXX.DisplayName(3), QStringLiteral("Kxx (from-62.tvd)"));
+    QCOMPARE(plots.pltDxyzR.DisplayName(5), QStringLiteral("Z-Dir. (from-62.tvd)"));
+    // The compared curve is the other project's, point for point.
+    const TLine& compared = plots.pltRealKXX.Line(3);
+    const TLine& source = other.Plots->pltRealKXX.Line(0);
+    QCOMPARE(compared.PointCount(), source.PointCount());
+    QVERIFY(compared.PointCount() != plots.pltRealKXX.Line(0).PointCount());
+    for (int k = 0; k < compared.PointCount(); ++k) QCOMPARE(compared.Points[k].Y, source.Points[k].Y);
+    // The open project's curves keep their points.
+    QCOMPARE(plots.pltRealKXX.Line(0).PointCount(), 30);
+    ApplyComparison(plots, other, QString(), false);
+    QCOMPARE(plots.pltRealKXX.LineCount(), 3);
+    QCOMPARE(plots.pltRealKXX.DisplayName(0), QStringLiteral("Kxx"));
+  }
+
+  // A comparison read from the graphic data file or the results file alone
+  // (no project file beside them) learns the run's kind from the results
+  // file; a project in the other unit system or without results is refused.
+  void comparisonSources() {
+    QTemporaryDir other;
+    for (const char* ext : {".tvp", ".tvj"})
+      QVERIFY(QFile::copy(dir_.filePath(QStringLiteral("from-62") + QLatin1String(ext)),
+                          other.filePath(QStringLiteral("alone") + QLatin1String(ext))));
+    for (const char* chosen : {"alone.tvp", "alone.tvj"}) {
+      TComparison c;
+      QString error;
+      QVERIFY2(ReadComparison(other.filePath(QLatin1String(chosen)), kEnglish, c, &error), qPrintable(error));
+      QVERIFY(c.Kind.Matrix);
+      QCOMPARE(c.Kind.LoadType, kHarmonic);
+      QCOMPARE(c.Kind.Units, kEnglish);
+      QCOMPARE(c.Plots->pltRealKXX.LineCount(), 3);
+      QCOMPARE(c.Plots->pltDxyzR.Line(0).PointCount(), c.Plots->pltRealKXX.Line(0).PointCount());
+    }
+    TComparison c;
+    QString error;
+    QVERIFY(!ReadComparison(dir_.filePath(QStringLiteral("stratum.tvd")), kEnglish, c, &error));
+    QVERIFY2(error.contains(QStringLiteral("SI units")), qPrintable(error));
+    QVERIFY(!c.Plots);
+    WriteAll(other.filePath(QStringLiteral("never-run.tvd")), ReadAll(dir_.filePath(QStringLiteral("stratum.tvd"))));
+    QVERIFY(!ReadComparison(other.filePath(QStringLiteral("never-run.tvd")), kSI, c, &error));
+    QVERIFY2(error.contains(QStringLiteral("never-run.tvp is missing")), qPrintable(error));
   }
 };
 
