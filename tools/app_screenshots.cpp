@@ -261,6 +261,27 @@ int main(int argc, char* argv[]) {
       {TChildId::PlotDisplacement, "plot-response-displacement"},
       {TChildId::PlotRotation, "plot-response-rotation"}};
   for (const auto& [id, name] : plots) ShootChild(main, id, QString::fromLatin1(name));
+  {
+    // Two designs on one plot: the battered group's results beside the
+    // four-pile group's.
+    QTemporaryDir other;
+    const QString battered = other.filePath(QStringLiteral("pile-group-battered.tvd"));
+    if (QFile::copy(QStringLiteral(TERVA_EXAMPLES_DIR "/projects/pile-group-battered.tvd"), battered)) {
+      QFile(battered).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+      SetMessageSink([](const TMessage&) { return int(MbOk); });
+      {
+        TMainForm run;
+        run.Start(battered);
+        run.RunAnalysis();
+        run.SetModified(false);
+      }
+      InstallMessageBoxSink();
+      if (main.AddComparison(battered)) {
+        ShootChild(main, TChildId::PlotTranslationalStiffness, QStringLiteral("plot-compare"));
+        main.RemoveComparison();
+      }
+    }
+  }
   ShootChild(main, TChildId::PlotDisplacement, QStringLiteral("plot-response-velocity-lines"), [](QWidget* widget) {
     auto* form = qobject_cast<TPlotForm*>(widget);
     if (!form) return;
