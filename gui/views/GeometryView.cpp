@@ -7,6 +7,7 @@
 
 #include <QFileDialog>
 #include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QImage>
 #include <QMap>
 #include <QMouseEvent>
@@ -171,6 +172,293 @@ void TGeometryCanvas::mouseReleaseEvent(QMouseEvent*) { dragFrom_.reset(); }
 
 void TGeometryCanvas::mouseDoubleClickEvent(QMouseEvent*) { FitToWindow(); }
 
+// --- Layout ------------------------------------------------------------------
+
+// The side view's pieces in pixels.
+struct TGeometryCanvas::TSide {
+  double u0 = 0.0, u1 = 0.0;  // the soil's lateral extent in plane units
+  double uc = 0.0;            // the footing's centre
+  QRectF footing;
+  QPointF g0, g1;             // the ground line
+  std::vector<QRectF> layers;
+  QRectF below;               // the half-space, stratum or soil below the tips
+  std::optional<QRectF> rock;
+};
+
+TGeometryCanvas::TSide TGeometryCanvas::SideOf(const TViewTransform& t) const {
+  const TFoundationModel& m = model_;
+  const QRectF extent = PlaneExtent();
+  TSide side;
+  side.u0 = extent.left();
+  side.u1 = extent.right();
+  auto band = [&](double top, double bottom) {
+    return QRectF(t.ToPixel({side.u0, -top}), t.ToPixel({side.u1, -bottom})).normalized();
+  };
+  const double belowEnd = m.rockDepth ? std::min(*m.rockDepth, m.soilDepth) : m.soilDepth;
+  side.below = band(m.belowTop, belowEnd);
+  if (m.rockDepth && *m.rockDepth < m.soilDepth) side.rock = band(*m.rockDepth, m.soilDepth);
+  for (const TFoundationModel::Layer& layer : m.layers) side.layers.push_back(band(layer.top, layer.bottom));
+  side.uc = plane_ == TViewPlane::SideXZ ? m.centreX : m.centreY;
+  const double half = m.circular ? m.radius : (plane_ == TViewPlane::SideXZ ? m.length : m.width) / 2;
+  side.footing = QRectF(t.ToPixel({side.uc - half, -m.top}), t.ToPixel({side.uc + half, -m.base})).normalized();
+  side.g0 = t.ToPixel({side.u0, 0});
+  side.g1 = t.ToPixel({side.u1, 0});
+  return side;
+}
+
+// Everything with text or a fixed place that the view draws, placed.
+struct TGeometryCanvas::TLayout {
+  std::vector<TPlacedLabel> labels;  // in the order placed
+  std::vector<bool> framed;          // drawn by the frame itself (axes, scale bar), not as a text box
+  QSizeF size;                       // the canvas
+  // The axes: their origin and names.
+  bool axes = false;
+  QPointF axesOrigin;
+  QString axisU, axisV;
+  // The scale bar: its left end, length in pixels and label.
+  bool scaleBar = false;
+  QPointF barStart;
+  double barPixels = 0.0;
+  QString barLabel;
+};
+
+namespace {
+
+// Places label boxes one after the other: a label takes the first of its
+// spots that lies inside the canvas and covers no box placed before it.
+class TLabelPlacer {
+ public:
+  TLabelPlacer(const QSizeF& size, std::vector<TPlacedLabel>& labels, std::vector<bool>& framed)
+      : bounds_(QPointF(0, 0), size), labels_(labels), framed_(framed) {}
+
+  bool Free(const QRectF& box) const {
+    if (!box.isValid() || !std::isfinite(box.left()) || !std::isfinite(box.top()) || !std::isfinite(box.width()) ||
+        !std::isfinite(box.height()) || !bounds_.contains(box))
+      return false;
+    return std::none_of(labels_.begin(), labels_.end(), [&](const TPlacedLabel& l) { return l.box.intersects(box); });
+  }
+  // The box taken; none when no spot is free (the label is left out).
+  std::optional<QRectF> Place(const std::vector<QRectF>& spots, const QString& text, bool framed = false) {
+    for (const QRectF& spot : spots)
+      if (Free(spot)) {
+        labels_.push_back({spot, text});
+        framed_.push_back(framed);
+        return spot;
+      }
+    return std::nullopt;
+  }
+
+ private:
+  QRectF bounds_;
+  std::vector<TPlacedLabel>& labels_;
+  std::vector<bool>& framed_;
+};
+
+// Padding of a label's box around its text.
+constexpr double kPadX = 3.0, kPadY = 1.0;
+
+QSizeF BoxSize(const QFontMetricsF& fm, const QString& text) {
+  return {fm.horizontalAdvance(text) + 2 * kPadX, fm.height() + 2 * kPadY};
+}
+
+// Spots at fractions of the free width of `region`, at the heights given;
+// the first fraction is the preferred one. A text wider than the region
+// (a narrow drawing) reaches out of it: from its left end, its right end,
+// or its middle.
+std::vector<QRectF> SpotsAlong(const QRectF& region, const QSizeF& box, const std::vector<double>& tops,
+                               std::initializer_list<double> fractions) {
+  std::vector<QRectF> spots;
+  if (region.width() <= 0) return spots;
+  const double room = region.width() - box.width() - 8;
+  for (double top : tops) {
+    if (room >= 0) {
+      for (double f : fractions) spots.emplace_back(QPointF(region.left() + 4 + f * room, top), box);
+    } else {
+      for (double left : {region.left() + 4, region.right() - 4 - box.width(), region.center().x() - box.width() / 2})
+        spots.emplace_back(QPointF(left, top), box);
+    }
+  }
+  return spots;
+}
+
+}  // namespace
+
+QFont TGeometryCanvas::LabelFont() {
+  QFont font = QGuiApplication::font();
+  font.setPixelSize(12);
+  return font;
+}
+
+TGeometryCanvas::TLayout TGeometryCanvas::LayOut(const QFontMetricsF& fm, const QSizeF& size,
+                                                 const TViewTransform& t) const {
+  TLayout layout;
+  layout.size = size;
+  LayOutFrame(layout, fm, size, t);
+  if (plane_ == TViewPlane::Top) LayOutTop(layout, fm, t);
+  else LayOutSide(layout, fm, t);
+  return layout;
+}
+
+void TGeometryCanvas::LayOutFrame(TLayout& layout, const QFontMetricsF& fm, const QSizeF& size,
+                                  const TViewTransform& t) const {
+  TLabelPlacer placer(size, layout.labels, layout.framed);
+  const QString unit = UnitName();
+  // Axes at the lower left, with units.
+  layout.axesOrigin = QPointF(14, size.height() - 14);
+  const QPointF o = layout.axesOrigin;
+  const QString across = plane_ == TViewPlane::SideYZ ? QStringLiteral("Y") : QStringLiteral("X");
+  layout.axisU = QStringLiteral("%1 (%2)").arg(across, unit);
+  layout.axisV = plane_ == TViewPlane::Top ? QStringLiteral("Y (%1)").arg(unit)
+                                           : QStringLiteral("Z (%1), depth").arg(unit);
+  const double right = std::max(o.x() + 44 + fm.horizontalAdvance(layout.axisU),
+                                o.x() - 4 + fm.horizontalAdvance(layout.axisV));
+  const QRectF axes(QPointF(o.x() - 6, o.y() - 46 - fm.ascent() - 1),
+                    QPointF(right + 2, o.y() + 4 + fm.descent() + 1));
+  layout.axes = placer.Place({axes}, QString(), true).has_value();
+  // The scale bar at the lower right.
+  if (t.Scale() > 0 && std::isfinite(t.Scale())) {
+    const double length = RoundLength(size.width() * 0.2 / t.Scale());
+    layout.barPixels = length * t.Scale();
+    layout.barStart = QPointF(size.width() - 20 - layout.barPixels, size.height() - 18);
+    layout.barLabel = QStringLiteral("%1 %2").arg(G5(length), unit);
+    const double label = fm.horizontalAdvance(layout.barLabel);
+    const QPointF b0 = layout.barStart;
+    const double mid = b0.x() + layout.barPixels / 2;
+    const QRectF bar(QPointF(std::min(b0.x(), mid - label / 2) - 2, b0.y() - 6 - fm.ascent() - 1),
+                     QPointF(std::max(b0.x() + layout.barPixels, mid + label / 2) + 2, b0.y() + 5));
+    layout.scaleBar = std::isfinite(layout.barPixels) && placer.Place({bar}, QString(), true).has_value();
+  }
+  // The legend at the upper left: the type and what is schematic, cut to the canvas's width.
+  QStringList legend{QStringLiteral("Foundation: %1").arg(model_.foundation)};
+  legend << model_.legend;
+  double top = 4;
+  for (const QString& line : legend) {
+    const QString text = fm.elidedText(line, Qt::ElideRight, std::max(0.0, size.width() - 8 - 2 * kPadX));
+    if (text.isEmpty()) continue;
+    placer.Place({QRectF(QPointF(4, top), BoxSize(fm, text))}, text);
+    top += fm.height() + 2 * kPadY;
+  }
+}
+
+void TGeometryCanvas::LayOutTop(TLayout& layout, const QFontMetricsF& fm, const TViewTransform& t) const {
+  const TFoundationModel& m = model_;
+  TLabelPlacer placer(layout.size, layout.labels, layout.framed);
+  // The pile numbers at a corner of the head: upper right first, then the
+  // other corners, the sides, above and below.
+  for (const TFoundationModel::Pile& pile : m.piles) {
+    const QPointF h = t.ToPixel(PlaneOf(pile.head));
+    const double r = std::max(3.0, pile.radius * t.Scale()) + 1;
+    const QString text = QString::number(pile.number);
+    const QSizeF b = BoxSize(fm, text);
+    placer.Place({QRectF(QPointF(h.x() + r, h.y() - r - b.height()), b),
+                  QRectF(QPointF(h.x() + r, h.y() + r), b),
+                  QRectF(QPointF(h.x() - r - b.width(), h.y() - r - b.height()), b),
+                  QRectF(QPointF(h.x() - r - b.width(), h.y() + r), b),
+                  QRectF(QPointF(h.x() + r + 1, h.y() - b.height() / 2), b),
+                  QRectF(QPointF(h.x() - r - 1 - b.width(), h.y() - b.height() / 2), b),
+                  QRectF(QPointF(h.x() - b.width() / 2, h.y() - r - 1 - b.height()), b),
+                  QRectF(QPointF(h.x() - b.width() / 2, h.y() + r + 1), b)},
+                 text);
+  }
+  // The centre of gravity's name beside its cross.
+  if (m.centreOfGravity) {
+    const QPointF g = t.ToPixel(*m.centreOfGravity);
+    const QString text = QStringLiteral("CG");
+    const QSizeF b = BoxSize(fm, text);
+    placer.Place({QRectF(QPointF(g.x() + 8, g.y() + 3), b), QRectF(QPointF(g.x() + 8, g.y() - 3 - b.height()), b),
+                  QRectF(QPointF(g.x() - 8 - b.width(), g.y() + 3), b),
+                  QRectF(QPointF(g.x() - 8 - b.width(), g.y() - 3 - b.height()), b)},
+                 text);
+  }
+}
+
+void TGeometryCanvas::LayOutSide(TLayout& layout, const QFontMetricsF& fm, const TViewTransform& t) const {
+  const TFoundationModel& m = model_;
+  const TSide side = SideOf(t);
+  const QRectF canvas(QPointF(0, 0), layout.size);
+  TLabelPlacer placer(layout.size, layout.labels, layout.framed);
+  const double lineHeight = fm.height() + 2 * kPadY;
+
+  // The footing's thickness and embedment: inside it where it fits, else
+  // above it (over the ground), below it, or beside it.
+  {
+    const QRectF& f = side.footing;
+    const QString text = QStringLiteral("t = %1, embedment %2").arg(G5(m.base - m.top), G5(m.base));
+    const QSizeF b = BoxSize(fm, text);
+    std::vector<QRectF> spots;
+    if (f.width() >= b.width() + 4 && f.height() >= b.height() + 2)
+      spots.emplace_back(QPointF(f.center().x() - b.width() / 2, f.center().y() - b.height() / 2), b);
+    for (double above : {8.0, 10.0 + lineHeight})  // clear of the ground's hatching
+      spots.emplace_back(QPointF(f.center().x() - b.width() / 2, f.top() - above - b.height()), b);
+    spots.emplace_back(QPointF(f.center().x() - b.width() / 2, f.bottom() + 4), b);
+    spots.emplace_back(QPointF(f.right() + 6, f.top() - 8 - b.height()), b);
+    spots.emplace_back(QPointF(f.left() - 6 - b.width(), f.top() - 8 - b.height()), b);
+    spots.emplace_back(QPointF(f.right() + 6, f.center().y() - b.height() / 2), b);
+    spots.emplace_back(QPointF(f.left() - 6 - b.width(), f.center().y() - b.height() / 2), b);
+    placer.Place(spots, text);
+  }
+  // "Ground surface" above the line, in the part of it in sight: left, right, then higher up.
+  {
+    const QString text = QStringLiteral("Ground surface");
+    const QSizeF b = BoxSize(fm, text);
+    const QRectF ground(QPointF(std::max(side.g0.x(), 0.0), side.g0.y()),
+                        QPointF(std::min(side.g1.x(), layout.size.width()), side.g0.y()));
+    placer.Place(SpotsAlong(ground, b, {ground.top() - 8 - b.height(), ground.top() - 10 - b.height() - lineHeight},
+                            {0.0, 1.0, 0.25, 0.75, 0.5}),
+                 text);
+  }
+  // What lies below the layers: at the bottom of its band, right first; the
+  // bed rock at the top of its band.
+  auto inSight = [&](const QRectF& band) { return band.intersected(canvas); };
+  if (!m.belowLabel.isEmpty()) {
+    const QRectF r = inSight(side.below);
+    const QSizeF b = BoxSize(fm, m.belowLabel);
+    if (r.height() >= b.height() + 4)
+      placer.Place(SpotsAlong(r, b, {r.bottom() - 2 - b.height(), r.top() + 2}, {1.0, 0.0, 0.75, 0.25, 0.5}),
+                   m.belowLabel);
+  }
+  if (side.rock) {
+    const QRectF r = inSight(*side.rock);
+    const QString text = QStringLiteral("Bed rock at %1").arg(G5(*m.rockDepth));
+    const QSizeF b = BoxSize(fm, text);
+    if (r.height() >= b.height() + 4)
+      placer.Place(SpotsAlong(r, b, {r.top() + 2, r.bottom() - 2 - b.height()}, {1.0, 0.0, 0.75, 0.25, 0.5}), text);
+  }
+  // The layers: thickness and soil, centred in the band at its right end,
+  // else further left; then at the band's top or bottom where it has room.
+  for (size_t i = 0; i < m.layers.size(); ++i) {
+    const QRectF r = inSight(side.layers[i]);
+    if (r.height() < fm.height()) continue;  // too thin to hold a line
+    const TFoundationModel::Layer& layer = m.layers[i];
+    const QString text = QStringLiteral("h = %1   %2").arg(G5(layer.bottom - layer.top), layer.label).trimmed();
+    const QSizeF b = BoxSize(fm, text);
+    std::vector<double> tops{r.center().y() - b.height() / 2};
+    if (r.height() >= b.height() + 4) tops.insert(tops.end(), {r.top() + 2, r.bottom() - 2 - b.height()});
+    placer.Place(SpotsAlong(r, b, tops, {1.0, 0.0, 0.75, 0.25, 0.5}), text);
+  }
+  // Piles whose tips meet in this view share one label ("2, 5"): below the
+  // tip, beside it, or lower down.
+  QMap<std::pair<int, int>, QStringList> tips;
+  for (const TFoundationModel::Pile& pile : m.piles) {
+    const QPointF b = t.ToPixel(PlaneOf(pile.Tip()));
+    if (std::isfinite(b.x()) && std::isfinite(b.y()) && std::abs(b.x()) < 1e7 && std::abs(b.y()) < 1e7)
+      tips[{qRound(b.x()), qRound(b.y())}].append(QString::number(pile.number));
+  }
+  for (auto it = tips.cbegin(); it != tips.cend(); ++it) {
+    const QPointF at(it.key().first, it.key().second);
+    const QString text = it.value().join(QStringLiteral(", "));
+    const QSizeF b = BoxSize(fm, text);
+    placer.Place({QRectF(QPointF(at.x() - b.width() / 2, at.y() + 3), b),
+                  QRectF(QPointF(at.x() + 4, at.y() - b.height() / 2), b),
+                  QRectF(QPointF(at.x() - 4 - b.width(), at.y() - b.height() / 2), b),
+                  QRectF(QPointF(at.x() + 2, at.y() + 3), b), QRectF(QPointF(at.x() - 2 - b.width(), at.y() + 3), b),
+                  QRectF(QPointF(at.x() - b.width() / 2, at.y() + 5 + lineHeight), b)},
+                 text);
+  }
+}
+
+// --- Drawing -----------------------------------------------------------------
+
 void TGeometryCanvas::Render(QPainter& p, const QRectF& area, const TViewTransform& t) const {
   Rebuild();
   p.save();
@@ -178,10 +466,45 @@ void TGeometryCanvas::Render(QPainter& p, const QRectF& area, const TViewTransfo
   p.fillRect(area, Qt::white);
   p.translate(area.topLeft());
   p.setRenderHint(QPainter::Antialiasing);
+  p.setFont(LabelFont());
+  // Laid out with the same metrics as PlacedLabels, whatever the device.
+  const TLayout layout = LayOut(QFontMetricsF(p.font()), area.size(), t);
   if (plane_ == TViewPlane::Top) RenderTop(p, t);
-  else RenderSide(p, t);
-  RenderFrame(p, QRectF(QPointF(0, 0), area.size()), t);
+  else RenderSide(p, area.size(), t);
+  RenderFrame(p, layout);
+  // The labels last, over everything, on light boxes.
+  p.setPen(Qt::black);
+  for (size_t i = 0; i < layout.labels.size(); ++i) {
+    if (layout.framed[i]) continue;
+    const TPlacedLabel& label = layout.labels[i];
+    p.fillRect(label.box, QColor(255, 255, 255, 200));
+    p.drawText(label.box, Qt::AlignCenter, label.text);
+  }
   p.restore();
+}
+
+void TGeometryCanvas::RenderAt(QPainter& p, const QRectF& area, double ppi,
+                               const std::optional<TViewTransform>& transform) const {
+  // Laid out in pixels of a 96-ppi screen and scaled once to the device.
+  const double k = ppi > 0 && std::isfinite(ppi) ? ppi / 96.0 : 1.0;
+  const QRectF logical(0, 0, area.width() / k, area.height() / k);
+  TViewTransform t;
+  if (transform) {
+    t = *transform;
+  } else {
+    Model();  // up to date first
+    t.Fit(PlaneExtent(), logical.size(), kMargin);
+  }
+  p.save();
+  p.translate(area.topLeft());
+  p.scale(k, k);
+  Render(p, logical, t);
+  p.restore();
+}
+
+std::vector<TPlacedLabel> TGeometryCanvas::PlacedLabels(const QSizeF& size, const TViewTransform& t) const {
+  Rebuild();
+  return LayOut(QFontMetricsF(LabelFont()), size, t).labels;
 }
 
 void TGeometryCanvas::RenderTop(QPainter& p, const TViewTransform& t) const {
@@ -197,7 +520,7 @@ void TGeometryCanvas::RenderTop(QPainter& p, const TViewTransform& t) const {
   p.setBrush(Qt::NoBrush);
   p.setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
   for (const TFoundationModel::ColumnElement& e : m.column) p.drawEllipse(c, e.radiusX * s, e.radiusY * s);
-  // The piles at their heads, numbered; a battered pile's arrow points where its tip goes.
+  // The piles at their heads; a battered pile's arrow points where its tip goes.
   const double arrow = std::max(18.0, 0.12 * std::max(m.PlanExtent().width(), m.PlanExtent().height()) * s);
   for (const TFoundationModel::Pile& pile : m.piles) {
     const QPointF h = t.ToPixel(PlaneOf(pile.head));
@@ -213,8 +536,6 @@ void TGeometryCanvas::RenderTop(QPainter& p, const TViewTransform& t) const {
         Arrow(p, h, h + dir / len * (r + arrow));
       }
     }
-    p.setPen(Qt::black);
-    p.drawText(h + QPointF(r + 2, -r - 2), QString::number(pile.number));
   }
   // The centre of gravity: a crossed circle.
   if (m.centreOfGravity) {
@@ -224,70 +545,37 @@ void TGeometryCanvas::RenderTop(QPainter& p, const TViewTransform& t) const {
     p.drawEllipse(g, 6, 6);
     p.drawLine(g - QPointF(9, 0), g + QPointF(9, 0));
     p.drawLine(g - QPointF(0, 9), g + QPointF(0, 9));
-    p.drawText(g + QPointF(8, 14), QStringLiteral("CG"));
   }
 }
 
-void TGeometryCanvas::RenderSide(QPainter& p, const TViewTransform& t) const {
+void TGeometryCanvas::RenderSide(QPainter& p, const QSizeF& size, const TViewTransform& t) const {
   const TFoundationModel& m = model_;
-  const QRectF extent = PlaneExtent();
-  const double u0 = extent.left(), u1 = extent.right();
-  auto band = [&](double top, double bottom) {
-    return QRectF(t.ToPixel({u0, -top}), t.ToPixel({u1, -bottom}));
-  };
-  QFontMetricsF fm(p.font());
-  // Band labels are written last, over the piles, on a light box.
-  std::vector<std::pair<QRectF, QString>> labels;
-  // The soil: layers as bands, then what lies below them.
-  const double bottomOfSoil = m.soilDepth;
-  const double belowEnd = m.rockDepth ? std::min(*m.rockDepth, bottomOfSoil) : bottomOfSoil;
+  const TSide side = SideOf(t);
+  // The soil: what lies below the layers, the bed rock, then the layers as bands.
   p.setPen(Qt::NoPen);
   p.setBrush(kBelow);
-  p.drawRect(band(m.belowTop, belowEnd));
-  if (m.rockDepth && *m.rockDepth < bottomOfSoil) {
+  p.drawRect(side.below);
+  if (side.rock) {
     p.setBrush(QBrush(kRock, Qt::BDiagPattern));
-    p.drawRect(band(*m.rockDepth, bottomOfSoil));
+    p.drawRect(*side.rock);
   }
-  for (size_t i = 0; i < m.layers.size(); ++i) {
-    const TFoundationModel::Layer& layer = m.layers[i];
+  for (size_t i = 0; i < side.layers.size(); ++i) {
     p.setPen(QPen(QColor(120, 100, 60), 0.8));
     p.setBrush(kLayerColors[i % 2]);
-    const QRectF r = band(layer.top, layer.bottom);
-    p.drawRect(r);
-    if (r.height() >= fm.height()) labels.push_back({r, QStringLiteral("h = %1   %2").arg(G5(layer.bottom - layer.top), layer.label)});
+    p.drawRect(side.layers[i]);
   }
-  if (!m.belowLabel.isEmpty()) {
-    const QRectF r = band(m.belowTop, belowEnd);
-    labels.push_back({QRectF(r.left(), r.bottom() - fm.height() - 4, r.width(), fm.height() + 2), m.belowLabel});
-  }
-  if (m.rockDepth && *m.rockDepth < bottomOfSoil) {
-    const QRectF r = band(*m.rockDepth, bottomOfSoil);
-    labels.push_back({QRectF(r.left(), r.top() + 2, r.width(), fm.height() + 2),
-                      QStringLiteral("Bed rock at %1").arg(G5(*m.rockDepth))});
-  }
-
   // The multilayer column.
-  const double uc = plane_ == TViewPlane::SideXZ ? m.centreX : m.centreY;
   for (const TFoundationModel::ColumnElement& e : m.column) {
     const double r = plane_ == TViewPlane::SideXZ ? e.radiusX : e.radiusY;
     p.setPen(QPen(Qt::darkGray, 1, Qt::DashLine));
     p.setBrush(QColor(120, 120, 140, 50));
-    p.drawRect(QRectF(t.ToPixel({uc - r, -e.top}), t.ToPixel({uc + r, -e.bottom})));
+    p.drawRect(QRectF(t.ToPixel({side.uc - r, -e.top}), t.ToPixel({side.uc + r, -e.bottom})));
   }
   // The footing or cap.
-  const double half = m.circular ? m.radius : (plane_ == TViewPlane::SideXZ ? m.length : m.width) / 2;
   p.setPen(QPen(Qt::black, 1.5));
   p.setBrush(kFooting);
-  const QRectF footing(t.ToPixel({uc - half, -m.top}), t.ToPixel({uc + half, -m.base}));
-  p.drawRect(footing);
-  const QString size = QStringLiteral("t = %1, embedment %2").arg(G5(m.base - m.top), G5(m.base));
-  if (footing.height() >= fm.height() + 4 && footing.width() >= fm.horizontalAdvance(size) + 8)
-    p.drawText(footing, Qt::AlignCenter, size);
-  else  // too small to hold it: above the ground, over the footing
-    p.drawText(QRectF(footing.center().x() - 200, footing.top() - 2 * fm.height() - 4, 400, fm.height()),
-               Qt::AlignCenter, size);
+  p.drawRect(side.footing);
   // The piles, with their element divisions.
-  QMap<std::pair<int, int>, QStringList> tipLabels;
   for (const TFoundationModel::Pile& pile : m.piles) {
     const QPointF a = t.ToPixel(PlaneOf(pile.head)), b = t.ToPixel(PlaneOf(pile.Tip()));
     const QPointF d = b - a;
@@ -303,67 +591,41 @@ void TGeometryCanvas::RenderSide(QPainter& p, const TViewTransform& t) const {
       const QPointF q = t.ToPixel(PlaneOf(pile.At(s)));
       p.drawLine(q + n * r, q - n * r);
     }
-    tipLabels[{qRound(b.x()), qRound(b.y())}].append(QString::number(pile.number));
   }
-  // Piles whose tips meet in this view share one label ("2, 5").
-  p.setPen(Qt::black);
-  for (auto it = tipLabels.cbegin(); it != tipLabels.cend(); ++it) {
-    const QString text = it.value().join(QStringLiteral(", "));
-    p.drawText(QPointF(it.key().first - fm.horizontalAdvance(text) / 2, it.key().second + fm.ascent() + 3), text);
-  }
-  for (const auto& [r, text] : labels) {
-    const double w = fm.horizontalAdvance(text) + 6;
-    const QRectF box(r.right() - w - 4, r.center().y() - fm.height() / 2 - 1, w, fm.height() + 2);
-    p.fillRect(box, QColor(255, 255, 255, 190));
-    p.drawText(box, Qt::AlignCenter, text);
-  }
-  // The ground surface.
+  // The ground surface, hatched where it is in sight (zoomed in, the line may be very long).
   p.setPen(QPen(QColor(60, 120, 40), 2));
-  const QPointF g0 = t.ToPixel({u0, 0}), g1 = t.ToPixel({u1, 0});
-  p.drawLine(g0, g1);
+  p.drawLine(side.g0, side.g1);
   p.setPen(QPen(QColor(60, 120, 40), 1));
-  for (double x = g0.x(); x < g1.x(); x += 12) p.drawLine(QPointF(x, g0.y()), QPointF(x + 6, g0.y() - 6));
-  p.drawText(g0 + QPointF(4, -8), QStringLiteral("Ground surface"));
+  const double first = side.g0.x() + 12 * std::max(0.0, std::floor((-12 - side.g0.x()) / 12));
+  const double last = std::min(side.g1.x(), size.width() + 12);
+  for (double x = first; x < last; x += 12)
+    p.drawLine(QPointF(x, side.g0.y()), QPointF(x + 6, side.g0.y() - 6));
 }
 
-void TGeometryCanvas::RenderFrame(QPainter& p, const QRectF& area, const TViewTransform& t) const {
-  const QString unit = UnitName();
-  QFontMetricsF fm(p.font());
+void TGeometryCanvas::RenderFrame(QPainter& p, const TLayout& layout) const {
   p.setRenderHint(QPainter::Antialiasing);
-  // Axes at the lower left, with units.
-  const QPointF o(14, area.height() - 14);
-  const QString h = plane_ == TViewPlane::SideYZ ? QStringLiteral("Y") : QStringLiteral("X");
-  p.setPen(QPen(Qt::black, 1.2));
-  Arrow(p, o, o + QPointF(40, 0));
-  p.drawText(o + QPointF(44, 4), QStringLiteral("%1 (%2)").arg(h, unit));
-  if (plane_ == TViewPlane::Top) {
-    Arrow(p, o, o + QPointF(0, -40));
-    p.drawText(o + QPointF(-4, -46), QStringLiteral("Y (%1)").arg(unit));
-  } else {
-    const QPointF z = o + QPointF(0, -40);
-    Arrow(p, z, o);  // depth grows downward
-    p.drawText(z + QPointF(-4, -6), QStringLiteral("Z (%1), depth").arg(unit));
+  if (layout.axes) {
+    const QPointF o = layout.axesOrigin;
+    p.setPen(QPen(Qt::black, 1.2));
+    Arrow(p, o, o + QPointF(40, 0));
+    p.drawText(o + QPointF(44, 4), layout.axisU);
+    if (plane_ == TViewPlane::Top) {
+      Arrow(p, o, o + QPointF(0, -40));
+    } else {
+      Arrow(p, o + QPointF(0, -40), o);  // depth grows downward
+    }
+    p.drawText(o + QPointF(-4, -46), layout.axisV);
   }
-  // The scale bar at the lower right.
-  const double length = RoundLength(area.width() * 0.2 / t.Scale());
-  const double pixels = length * t.Scale();
-  const QPointF b0(area.width() - 20 - pixels, area.height() - 18);
-  p.setPen(QPen(Qt::black, 2));
-  p.drawLine(b0, b0 + QPointF(pixels, 0));
-  p.drawLine(b0 + QPointF(0, -4), b0 + QPointF(0, 4));
-  p.drawLine(b0 + QPointF(pixels, -4), b0 + QPointF(pixels, 4));
-  const QString label = QStringLiteral("%1 %2").arg(G5(length), unit);
-  p.drawText(b0 + QPointF((pixels - fm.horizontalAdvance(label)) / 2, -6), label);
-  // The legend at the upper left: the type and what is schematic.
-  QStringList legend{QStringLiteral("Foundation: %1").arg(model_.foundation)};
-  legend << model_.legend;
-  double y = fm.ascent() + 4;
-  for (const QString& line : legend) {
-    const QRectF box(4, y - fm.ascent() - 1, fm.horizontalAdvance(line) + 6, fm.height() + 2);
-    p.fillRect(box, QColor(255, 255, 255, 200));
+  if (layout.scaleBar) {
+    const QPointF b0 = layout.barStart;
+    const double pixels = layout.barPixels;
+    p.setPen(QPen(Qt::black, 2));
+    p.drawLine(b0, b0 + QPointF(pixels, 0));
+    p.drawLine(b0 + QPointF(0, -4), b0 + QPointF(0, 4));
+    p.drawLine(b0 + QPointF(pixels, -4), b0 + QPointF(pixels, 4));
     p.setPen(Qt::black);
-    p.drawText(QPointF(7, y), line);
-    y += fm.height() + 2;
+    const QFontMetricsF fm(p.font());
+    p.drawText(b0 + QPointF((pixels - fm.horizontalAdvance(layout.barLabel)) / 2, -6), layout.barLabel);
   }
 }
 
@@ -385,6 +647,11 @@ TGeometryView::TGeometryView(TViewPlane plane, ProjectSource project, const TPro
   tools->addAction(QStringLiteral("Print..."), this, &TGeometryView::Print)->setObjectName(QStringLiteral("Print"));
   tools->addAction(QStringLiteral("Save Picture..."), this, &TGeometryView::SavePictureAs)
       ->setObjectName(QStringLiteral("SavePicture"));
+  // Vector pictures, with or without a printer installed.
+  tools->addAction(QStringLiteral("Export PDF..."), this, &TGeometryView::ExportPdf)
+      ->setObjectName(QStringLiteral("ExportPdf"));
+  tools->addAction(QStringLiteral("Export SVG..."), this, &TGeometryView::ExportSvg)
+      ->setObjectName(QStringLiteral("ExportSvg"));
   layout->addWidget(tools);
   layout->addWidget(canvas_, 1);
   connect(canvas_, &TGeometryCanvas::PointerMoved, this, [this, plane](const QString& coordinates) {
@@ -401,30 +668,62 @@ QString TGeometryView::ViewName(TViewPlane plane) {
   return {};
 }
 
+QString TGeometryView::DocumentTitle() const {
+  const QString title = project_().Title.trimmed();
+  const QString view = ViewName(canvas_->Plane());
+  return title.isEmpty() ? view : title + QStringLiteral(" - ") + view;
+}
+
+void TGeometryView::PaintPage(QPainter& p, const QRectF& area, double ppi) const {
+  // The page is laid out in pixels of a 96-ppi screen and scaled once.
+  const double k = ppi > 0 && std::isfinite(ppi) ? ppi / 96.0 : 1.0;
+  const QSizeF logical(area.width() / k, area.height() / k);
+  p.save();
+  p.translate(area.topLeft());
+  p.scale(k, k);
+  QFont font = TGeometryCanvas::LabelFont();
+  font.setPixelSize(16);  // 12 points
+  p.setFont(font);
+  p.setPen(Qt::black);
+  QStringList header;
+  if (!project_().Title.trimmed().isEmpty()) header << project_().Title.trimmed();
+  header << ViewName(canvas_->Plane());
+  const double height = QFontMetricsF(font).height() * (header.size() + 0.5);
+  p.drawText(QRectF(0, 0, logical.width(), height), Qt::AlignLeft | Qt::AlignTop, header.join(QLatin1Char('\n')));
+  canvas_->RenderAt(p, QRectF(0, height, logical.width(), std::max(0.0, logical.height() - height)), 96.0);
+  p.restore();
+}
+
 void TGeometryView::PrintTo(QPrinter& printer) const {
   QPainter p(&printer);
   if (!p.isActive()) return;
   const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-  const QRectF area(0, 0, page.width(), page.height());
-  QFont font = p.font();
-  font.setPointSizeF(12);
-  p.setFont(font);
-  const double header = QFontMetricsF(font).height() * 2.5;
-  p.drawText(QRectF(0, 0, area.width(), header), Qt::AlignLeft | Qt::AlignTop,
-             project_().Title + QStringLiteral("\n") + ViewName(canvas_->Plane()));
-  const QRectF drawing(0, header, area.width(), area.height() - header);
-  // The drawing keeps its look on paper: it is laid out at screen size and scaled.
-  const double zoom = std::max(1.0, printer.resolution() / 96.0);
-  p.translate(drawing.topLeft());
-  p.scale(zoom, zoom);
-  const QRectF logical(0, 0, drawing.width() / zoom, drawing.height() / zoom);
-  TViewTransform t;
-  canvas_->Model();  // up to date first
-  t.Fit(canvas_->PlaneExtent(), logical.size(), 36.0);
-  QFont small = p.font();
-  small.setPointSizeF(9);
-  p.setFont(small);
-  canvas_->Render(p, logical, t);
+  PaintPage(p, QRectF(0, 0, page.width(), page.height()), printer.resolution());
+}
+
+TPdfPage TGeometryView::PdfPage() const {
+  TPdfPage page;
+  page.Title = DocumentTitle();
+  return page;
+}
+
+QString TGeometryView::SuggestedFileName() const {
+  return FileNameOf(project_().Title + QStringLiteral(" ") + ViewName(canvas_->Plane()));
+}
+
+void TGeometryView::ExportPdf() {
+  ExportPdfCommand(this, SuggestedFileName(), PdfPage(),
+                   [this](QPainter& p, const QRectF& area, double ppi) { PaintPage(p, area, ppi); });
+}
+
+void TGeometryView::ExportSvg() {
+  // The drawing as the window shows it, at the canvas's size.
+  const QSize size = canvas_->size().expandedTo(QSize(200, 160));
+  const TViewTransform transform = canvas_->Transform();
+  ExportSvgCommand(this, SuggestedFileName(), QSizeF(size), DocumentTitle(),
+                   [this, transform](QPainter& p, const QRectF& area, double ppi) {
+                     canvas_->RenderAt(p, area, ppi, transform);
+                   });
 }
 
 bool TGeometryView::SavePicture(const QString& path) const {

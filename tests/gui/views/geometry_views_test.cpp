@@ -1,7 +1,9 @@
 // The geometry views in the main window: opened from the menu with their
 // flags, following table changes and opened projects, the pointer's
-// coordinates in the caption, zoom, print and picture; and the 3D viewer's
-// window on written, damaged and missing files.
+// coordinates in the caption, zoom, print and picture, PDF and SVG export
+// without a printer, text at screen size on paper, labels that never cover
+// one another; and the 3D viewer's window on written, damaged and missing
+// files.
 #include "gui/app/Main.hpp"
 #include "gui/files/ProjectWriter.hpp"
 #include "gui/model/ProgramData.hpp"
@@ -10,6 +12,7 @@
 #include "gui/views/GeometryView.hpp"
 #include "gui/views/Viewer3D.hpp"
 #include "gui/widgets/ChildForm.hpp"
+#include "gui/widgets/VectorExport.hpp"
 #include "support/TestFolder.hpp"
 #include "support/MessageRecorder.hpp"
 
@@ -17,6 +20,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QSettings>
@@ -45,6 +49,40 @@ int Drawn(const QImage& image) {
   for (int y = 0; y < image.height(); y += 3)
     for (int x = 0; x < image.width(); x += 3) n += image.pixel(x, y) != first;
   return n;
+}
+
+// Runs of rows with dark pixels in the columns left of `x1`, from the top:
+// the lines of text at the left edge of a page.
+std::vector<std::pair<int, int>> InkRows(const QImage& image, int x1) {
+  std::vector<std::pair<int, int>> runs;
+  bool inRun = false;
+  for (int y = 0; y < image.height(); ++y) {
+    bool ink = false;
+    for (int x = 0; x < x1 && !ink; ++x) ink = qGray(image.pixel(x, y)) < 110;
+    if (ink && !inRun) runs.push_back({y, y});
+    if (ink) runs.back().second = y;
+    inRun = ink;
+  }
+  return runs;
+}
+
+// A rectangular footing on a half-space, or on a stratum over bed rock,
+// embedded in two side layers.
+std::unique_ptr<TProgramData> EmbeddedBlock(TProjectTables& tables, bool stratum) {
+  auto data = NewProject(tables);
+  data->SetFoundation(stratum ? TFoundationType::Stratum : TFoundationType::HalfSpace);
+  if (stratum) data->BedrockDepth = 1.2;
+  data->Circular = 0;
+  data->Length = 2;
+  data->Width = 1.5;
+  TGridTable* layers = tables.D1();
+  layers->SetRowCount(2);
+  for (int r = 0; r < 2; ++r) {
+    layers->Column(0)->SetReal(r, r == 0 ? 0.3 : 0.2);
+    layers->Column(1)->SetReal(r, 150 + 50 * r);
+    layers->Column(2)->SetReal(r, 18 + r);
+  }
+  return data;
 }
 
 void Move(QWidget* w, const QPointF& at) {
@@ -203,6 +241,137 @@ class GeometryViewsTest : public QObject {
     auto* view = qobject_cast<TGeometryView*>(main.ShowChild(TChildId::TopView));
     QVERIFY(!view->SavePicture(folder_.Path(QStringLiteral("no-such-folder/view.png"))));
     QCOMPARE(messages.texts.size(), 1);
+  }
+
+  // Export PDF and SVG from the tool bar, whatever the printers: the page
+  // and the picture are written; a link as target is refused and what it
+  // points to is left alone.
+  void ExportWithoutPrinter() {
+    test::TMessageRecorder messages;
+    TMainForm main;
+    main.show();
+    QVERIFY(main.OpenProject(Example(QStringLiteral("pile-group-4.tvd")), false));
+    auto* view = qobject_cast<TGeometryView*>(main.ShowChild(TChildId::SideViewXZ));
+    QVERIFY(view);
+    QAction* pdf = view->findChild<QAction*>(QStringLiteral("ExportPdf"));
+    QAction* svg = view->findChild<QAction*>(QStringLiteral("ExportSvg"));
+    QVERIFY(pdf && svg);
+    QVERIFY(pdf->isEnabled() && svg->isEnabled());
+    QString target, suggested;
+    SetExportPathHook([&](const QString&, const QString& proposed) {
+      suggested = proposed;
+      return target;
+    });
+    target = folder_.Path(QStringLiteral("side.pdf"));
+    pdf->trigger();
+    QCOMPARE(suggested, QStringLiteral("Turbine pedestal on four piles Side View XZ-Plane"));
+    const QByteArray page = ReadAll(target);
+    QVERIFY(page.startsWith("%PDF"));
+    QCOMPARE(QString::fromLatin1(page).count(QRegularExpression(QStringLiteral("/Type\\s*/Page\\b"))), qsizetype(1));
+    target = folder_.Path(QStringLiteral("side.svg"));
+    svg->trigger();
+    QVERIFY(ReadAll(target).contains("<svg"));
+    QVERIFY(ReadAll(target).contains("Foundation: PILE"));  // text stays text
+    QVERIFY(messages.texts.isEmpty());
+
+    const QString kept = folder_.Path(QStringLiteral("kept.txt"));
+    QVERIFY(WriteAll(kept, "not a picture"));
+    for (QAction* action : {pdf, svg}) {
+      target = folder_.Path(QStringLiteral("link-%1").arg(action->objectName()));
+      QVERIFY(QFile::link(kept, target));
+      messages.Clear();
+      action->trigger();
+      QCOMPARE(messages.texts.size(), 1);
+      QVERIFY(QFileInfo(target).isSymLink());
+      QCOMPARE(ReadAll(kept), QByteArray("not a picture"));
+    }
+    SetExportPathHook({});
+  }
+
+  // A page drawn at four times the screen's resolution is the screen's page
+  // four times larger: the legend's text grows by four, not by the square
+  // of it as when a point size meets a scaled painter.
+  void TextOnPaperAtScreenSize() {
+    test::TMessageRecorder messages;
+    TMainForm main;
+    main.show();
+    QVERIFY(main.OpenProject(Example(QStringLiteral("pile-group-4.tvd")), false));
+    auto* view = qobject_cast<TGeometryView*>(main.ShowChild(TChildId::TopView));
+    QVERIFY(view);
+    std::vector<int> heights;
+    for (int k : {1, 4}) {
+      QImage page(QSize(700, 500) * k, QImage::Format_RGB32);
+      page.setDotsPerMeterX(qRound(96 * k / 0.0254));
+      page.setDotsPerMeterY(qRound(96 * k / 0.0254));
+      page.fill(Qt::white);
+      {
+        QPainter p(&page);
+        view->PaintPage(p, QRectF(page.rect()), 96.0 * k);
+      }
+      // Title, view name, then the legend's first line.
+      const auto lines = InkRows(page, page.width() / 4);
+      QVERIFY2(lines.size() >= 3, qPrintable(QString::number(lines.size())));
+      heights.push_back(lines[2].second - lines[2].first + 1);
+      QVERIFY(heights.back() >= 6 * k);  // legible
+    }
+    const double ratio = double(heights[1]) / heights[0];
+    QVERIFY2(ratio > 3.3 && ratio < 4.7, qPrintable(QStringLiteral("%1 -> %2").arg(heights[0]).arg(heights[1])));
+  }
+
+  // The views of a small embedded block: the footing's label, the layers',
+  // the half-space's or the bed rock's, the ground's and the frame never
+  // overlap and stay in the canvas, at the window's size, on a small or a
+  // flat window and zoomed.
+  void LabelsApart_data() {
+    QTest::addColumn<int>("plane");
+    QTest::addColumn<bool>("stratum");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<double>("zoom");
+    for (bool stratum : {false, true})
+      for (TViewPlane plane : {TViewPlane::SideXZ, TViewPlane::SideYZ, TViewPlane::Top}) {
+        const QString name = TGeometryView::ViewName(plane) + (stratum ? " stratum" : " half-space");
+        QTest::newRow(qPrintable(name + " window")) << int(plane) << stratum << QSize(520, 420) << 1.0;
+        QTest::newRow(qPrintable(name + " small")) << int(plane) << stratum << QSize(240, 170) << 1.0;
+        QTest::newRow(qPrintable(name + " flat")) << int(plane) << stratum << QSize(900, 260) << 1.0;
+        QTest::newRow(qPrintable(name + " zoomed")) << int(plane) << stratum << QSize(520, 420) << 3.0;
+      }
+  }
+  void LabelsApart() {
+    QFETCH(int, plane);
+    QFETCH(bool, stratum);
+    QFETCH(QSize, size);
+    QFETCH(double, zoom);
+    TProjectTables tables;
+    auto data = EmbeddedBlock(tables, stratum);
+    TGeometryCanvas canvas(TViewPlane(plane), [&]() -> const TProgramData& { return *data; }, tables);
+    canvas.resize(size);
+    canvas.FitToWindow();
+    TViewTransform t = canvas.Transform();
+    t.ZoomAbout(QPointF(size.width() / 2.0, size.height() / 2.0), zoom);
+    const std::vector<TPlacedLabel> labels = canvas.PlacedLabels(QSizeF(size), t);
+    const QRectF bounds(QPointF(0, 0), QSizeF(size));
+    QStringList texts;
+    for (size_t i = 0; i < labels.size(); ++i) {
+      texts << labels[i].text;
+      QVERIFY2(bounds.contains(labels[i].box), qPrintable(labels[i].text));
+      for (size_t j = i + 1; j < labels.size(); ++j)
+        QVERIFY2(!labels[i].box.intersects(labels[j].box), qPrintable(labels[i].text + " / " + labels[j].text));
+    }
+    QVERIFY(texts.contains(stratum ? QStringLiteral("Foundation: STRATUM") : QStringLiteral("Foundation: HALF-SPACE")));
+    if (TViewPlane(plane) != TViewPlane::Top && size == QSize(520, 420) && zoom == 1.0) {
+      const QString all = texts.join(QLatin1Char('|'));
+      QVERIFY2(all.contains(QStringLiteral("t = 0.5, embedment 0.5")), qPrintable(all));
+      QVERIFY2(all.contains(QStringLiteral("Ground surface")), qPrintable(all));
+      QVERIFY2(all.contains(QStringLiteral("h = 0.3")) && all.contains(QStringLiteral("h = 0.2")), qPrintable(all));
+      const QString below = stratum ? QStringLiteral("Bed rock at 1.2") : QStringLiteral("Half-space");
+      QVERIFY2(all.contains(below), qPrintable(all));
+    }
+    // The drawing itself renders with the same placement and does not fail.
+    QImage image(size, QImage::Format_RGB32);
+    QPainter p(&image);
+    canvas.Render(p, QRectF(image.rect()), t);
+    p.end();
+    QVERIFY(Drawn(image) > 200);
   }
 
   void Viewer() {
