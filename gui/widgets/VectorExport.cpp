@@ -19,11 +19,17 @@ namespace {
 TExportPathHook exportPathHook;
 QString lastFolder;  // the folder of the last export, for the next one
 
-// The target must be a plain file or new: a link is not followed.
-bool PlainTarget(const QString& path, QString* error) {
-  const QFileInfo target(path);
+// Opens the file that replaces `path` when committed. The target must be a
+// plain file or new: a link is not followed.
+bool OpenTarget(QSaveFile& out, QString* error) {
+  const QFileInfo target(out.fileName());
   if (target.isSymLink() || (target.exists() && !target.isFile())) {
-    if (error) *error = QStringLiteral("%1 is a link or not a plain file").arg(QDir::toNativeSeparators(path));
+    if (error)
+      *error = QStringLiteral("%1 is a link or not a plain file").arg(QDir::toNativeSeparators(out.fileName()));
+    return false;
+  }
+  if (!out.open(QIODevice::WriteOnly)) {
+    if (error) *error = out.errorString();
     return false;
   }
   return true;
@@ -50,12 +56,8 @@ QPageSize TPdfPage::DefaultPageSize() {
 }
 
 bool WritePdf(const QString& path, const TPdfPage& page, const TPaintArea& paint, QString* error) {
-  if (!PlainTarget(path, error)) return false;
   QSaveFile out(path);
-  if (!out.open(QIODevice::WriteOnly)) {
-    if (error) *error = out.errorString();
-    return false;
-  }
+  if (!OpenTarget(out, error)) return false;
   bool painted = false;
   {
     QPdfWriter writer(&out);
@@ -75,12 +77,8 @@ bool WritePdf(const QString& path, const TPdfPage& page, const TPaintArea& paint
 
 bool WriteSvg(const QString& path, const QSizeF& size, const QString& title, const TPaintArea& paint,
               QString* error) {
-  if (!PlainTarget(path, error)) return false;
   QSaveFile out(path);
-  if (!out.open(QIODevice::WriteOnly)) {
-    if (error) *error = out.errorString();
-    return false;
-  }
+  if (!OpenTarget(out, error)) return false;
   bool painted = false;
   {
     QSvgGenerator svg;
