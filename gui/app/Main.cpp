@@ -604,6 +604,18 @@ void TMainForm::UpdateGraphicsMenu() {
 
 void TMainForm::ShowAmplitudePlot() {
   TDlgAmpPlot dialog(plots_, *project_, this);
+  // The compared projects at the same point, each from its own centre of
+  // gravity (the open project's when its project file could not be read).
+  std::vector<TComparedResponse> compared;
+  for (const TComparison& c : comparisons_) {
+    if (c.Kind.LoadType != 1) continue;
+    TComparedResponse r{c.Name, c.Plots.get(), {}};
+    for (int k = 0; k < 3; ++k)
+      r.Centre[k] = c.HasCentre ? c.Centre[k]
+                                : static_cast<double>(k == 0 ? project_->Xc : k == 1 ? project_->Yc : project_->Zc);
+    compared.push_back(r);
+  }
+  if (!compared.empty()) dialog.SetComparisons(compared);
   dialog.exec();
 }
 
@@ -974,6 +986,19 @@ bool TMainForm::AddComparison(const QString& path) {
                 QStringLiteral("%1 is the open project's own file name; its curves are already shown.")
                     .arg(comparison.Name));
     return false;
+  }
+  // The compared project's centre of gravity, for the amplitude plot, when
+  // the program can read its project file.
+  const QString projectFile = WithExtension(comparison.Path, QStringLiteral(".tvd"));
+  if (QFileInfo(projectFile).isFile()) {
+    TProjectTables tables;
+    const TLoadResult loaded = LoadProject(projectFile, tables);
+    if (loaded.status == TLoadResult::kComplete && loaded.project) {
+      comparison.HasCentre = true;
+      comparison.Centre[0] = static_cast<double>(loaded.project->Xc);
+      comparison.Centre[1] = static_cast<double>(loaded.project->Yc);
+      comparison.Centre[2] = static_cast<double>(loaded.project->Zc);
+    }
   }
   RemoveComparison(comparison.Name);  // added again: the newer results replace the older
   ApplyComparison(plots_, comparison, QFileInfo(project_->FileName).fileName(), true);

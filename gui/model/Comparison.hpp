@@ -34,6 +34,11 @@ struct TComparison {
   QString Name;  // its file name, as the legend shows it
   TRunKind Kind;
   std::unique_ptr<TResultPlots> Plots;
+  // The compared project's centre of gravity (Xc, Yc, Zc in its units),
+  // when its project file could be read; the amplitude plot measures the
+  // reference point from it.
+  bool HasCentre = false;
+  double Centre[3] = {0, 0, 0};
 };
 
 // Reads another project's results for comparison with a project in unit

@@ -7,6 +7,7 @@
 #include "gui/plots/PlotPainter.hpp"
 #include "gui/plots/VelocityLimits.hpp"
 #include "gui/widgets/DataEdit.hpp"
+#include "gui/widgets/VectorExport.hpp"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -16,6 +17,10 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontMetricsF>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
+#include <QLegend>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -33,6 +38,7 @@
 #include <QValueAxis>
 #include <QVBoxLayout>
 
+#include <charconv>
 #include <cmath>
 #include <complex>
 
@@ -113,12 +119,96 @@ class TPointEdit : public TDataEdit {
   std::function<void()> entered_;
 };
 
-QString Number(double value) { return QString::number(value, 'g', QLocale::FloatingPointShortest); }
+QString Number(double value) { return ShortestFloat(value); }
+
+// While it lives, the chart's fonts are given in pixels of a 96-ppi screen
+// instead of points: a page's painter is scaled by ppi / 96, and a point
+// size would be scaled a second time by the page's resolution.
+class TPixelFonts {
+ public:
+  explicit TPixelFonts(QChart* chart) : chart_(chart) {
+    for (QAbstractAxis* axis : chart->axes()) {
+      axes_.push_back({axis, axis->labelsFont(), axis->titleFont()});
+      axis->setLabelsFont(InPixels(axis->labelsFont()));
+      axis->setTitleFont(InPixels(axis->titleFont()));
+    }
+    legend_ = chart->legend()->font();
+    chart->legend()->setFont(InPixels(legend_));
+  }
+  ~TPixelFonts() {
+    for (const Saved& s : axes_) {
+      s.axis->setLabelsFont(s.labels);
+      s.axis->setTitleFont(s.title);
+    }
+    chart_->legend()->setFont(legend_);
+  }
+  TPixelFonts(const TPixelFonts&) = delete;
+  TPixelFonts& operator=(const TPixelFonts&) = delete;
+
+  static QFont InPixels(QFont font) {
+    if (font.pixelSize() <= 0) font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pointSizeF() * 96.0 / 72.0))));
+    return font;
+  }
+
+ private:
+  struct Saved {
+    QAbstractAxis* axis;
+    QFont labels, title;
+  };
+  QChart* chart_;
+  std::vector<Saved> axes_;
+  QFont legend_;
+};
 QString Six(double value) { return QString::number(value, 'g', 6); }
 
 }  // namespace
 
 void TDlgAmpPlot::SetSaveDialogHook(SaveDialogHook hook) { saveHook = std::move(hook); }
+
+namespace {
+
+// q rounded down or up to an integer, a quotient that misses one only by the
+// representation error taken as that integer.
+double SnapTo(double q, bool up) {
+  const double nearest = std::round(q);
+  if (std::abs(q - nearest) <= 1e-9 * std::max(1.0, std::abs(q))) return nearest;
+  return up ? std::ceil(q) : std::floor(q);
+}
+
+}  // namespace
+
+TNiceAxis NiceAxis(double min, double max, int intervals) {
+  TNiceAxis axis;
+  if (!std::isfinite(min) || !std::isfinite(max)) return axis;
+  if (min > max) std::swap(min, max);
+  if (max == min) {
+    // No range to divide: one around the value (from 0 for a value of 0).
+    const double half = min == 0.0 ? 0.5 : std::abs(min) / 2;
+    min == 0.0 ? (max = 1.0) : (min -= half, max += half);
+  }
+  const double raw = (max - min) / std::max(1, intervals);
+  const double power = std::pow(10.0, std::floor(std::log10(raw)));
+  double factor = 10.0;
+  for (double nice : {1.0, 2.0, 2.5, 5.0})
+    if (raw / power <= nice * (1 + 1e-9)) {
+      factor = nice;
+      break;
+    }
+  axis.Step = factor * power;
+  axis.Min = axis.Step * SnapTo(min / axis.Step, false);
+  axis.Max = axis.Step * SnapTo(max / axis.Step, true);
+  if (axis.Min == 0.0) axis.Min = 0.0;  // no "-0"
+  axis.Decimals = 0;
+  for (double scaled = axis.Step; axis.Decimals < 15; scaled *= 10, ++axis.Decimals)
+    if (std::abs(scaled - std::round(scaled)) <= 1e-6 * scaled) break;
+  return axis;
+}
+
+QString ShortestFloat(double value) {
+  char text[32];
+  const auto result = std::to_chars(text, text + sizeof text, static_cast<float>(value));
+  return QString::fromLatin1(text, static_cast<qsizetype>(result.ptr - text));
+}
 
 TAmplitudeSeries AmplitudeSeries(const TResultPlots& plots, bool rotationMode, double c, double rx, double ry,
                                  double rz) {
@@ -310,6 +400,27 @@ TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project,
   goButton->setObjectName("Go");
   closeButton->setObjectName("Close");
   printing->layout()->addWidget(goButton);
+  // PDF and SVG need no printer.
+  auto* pdfButton = new QPushButton(QStringLiteral("Export PDF..."), printing);
+  auto* svgButton = new QPushButton(QStringLiteral("Export SVG..."), printing);
+  pdfButton->setObjectName(QStringLiteral("ExportPdf"));
+  svgButton->setObjectName(QStringLiteral("ExportSvg"));
+  auto* exports = new QHBoxLayout;
+  exports->addWidget(pdfButton);
+  exports->addWidget(svgButton);
+  static_cast<QBoxLayout*>(printing->layout())->addLayout(exports);
+  connect(pdfButton, &QPushButton::clicked, this, [this] {
+    TPdfPage page;
+    page.Title = PageHeader().value(0);
+    page.Orientation = landscape_->isChecked() ? QPageLayout::Landscape : QPageLayout::Portrait;
+    ExportPdfCommand(this, FileNameOf(PageHeader().value(0) + QStringLiteral(" amplitudes")), page,
+                     [this](QPainter& p, const QRectF& area, double ppi) { PaintPage(p, area, ppi); });
+  });
+  connect(svgButton, &QPushButton::clicked, this, [this] {
+    ExportSvgCommand(this, FileNameOf(PageHeader().value(0) + QStringLiteral(" amplitudes")),
+                     QSizeF(view_->width(), view_->height() + 120), PageHeader().value(0),
+                     [this](QPainter& p, const QRectF& area, double ppi) { PaintPage(p, area, ppi); });
+  });
   status_ = new QLabel(this);
   status_->setMinimumWidth(200);
   // Under the chart, so that the dialog grows no taller (lines of their own,
@@ -454,22 +565,48 @@ void TDlgAmpPlot::Draw() {
       any = true;
     }
   }
-  if (!s.Frequency.empty()) {
-    // One frequency alone: a range around it (an empty range has no scale).
-    const double first = s.Frequency.front(), last = s.Frequency.back();
-    if (last > first)
-      axisX_->setRange(first, last);
-    else
-      axisX_->setRange(first - std::max(1.0, std::abs(first)) / 2, first + std::max(1.0, std::abs(first)) / 2);
-    axisX_->setTickCount(5);  // nice numbers change the count: start from the same one at every drawing
-    axisX_->applyNiceNumbers();
+  // The compared projects: the same point, measured from each one's centre
+  // of gravity.
+  double first = s.Frequency.empty() ? 0.0 : s.Frequency.front();
+  double last = s.Frequency.empty() ? 0.0 : s.Frequency.back();
+  bool frequencies = !s.Frequency.empty();
+  for (size_t j = 0; j < compared_.size(); ++j) {
+    const TComparedResponse& other = compared_[j];
+    const double ro[3] = {point_[0] - c * other.Centre[0], point_[1] - c * other.Centre[1],
+                          point_[2] - c * other.Centre[2]};
+    const TAmplitudeSeries t = AmplitudeSeries(*other.Plots, rotationMode, c, ro[0], ro[1], ro[2]);
+    const std::vector<double>* theirs[3] = {&t.X, &t.Y, &t.Z};
+    for (int k = 0; k < 3; ++k) {
+      QList<QPointF> points;
+      for (size_t i = 0; i < t.Frequency.size(); ++i) points.append({t.Frequency[i], (*theirs[k])[i]});
+      comparedSeries_[j][static_cast<size_t>(k)]->replace(points);
+      comparedSeries_[j][static_cast<size_t>(k)]->setVisible(checks_[k]->isChecked());
+      if (!checks_[k]->isChecked()) continue;
+      for (const QPointF& p : points) {
+        lo = any ? std::min(lo, p.y()) : p.y();
+        hi = any ? std::max(hi, p.y()) : p.y();
+        any = true;
+      }
+    }
+    if (!t.Frequency.empty()) {
+      first = frequencies ? std::min(first, t.Frequency.front()) : t.Frequency.front();
+      last = frequencies ? std::max(last, t.Frequency.back()) : t.Frequency.back();
+      frequencies = true;
+    }
   }
-  if (any) {
-    if (hi == lo) hi = lo + 1;
-    axisY_->setRange(lo, hi);
-    axisY_->setTickCount(5);
-    axisY_->applyNiceNumbers();
-  }
+  // Both axes tick at 1, 2, 2.5 or 5 times a power of ten, their ranges
+  // rounded outward to the step: the frequency axis ends at the step at or
+  // above the last frequency.
+  auto setAxis = [](QValueAxis* axis, const TNiceAxis& nice, bool grouped) {
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(nice.Min);
+    axis->setTickInterval(nice.Step);
+    axis->setRange(nice.Min, nice.Max);
+    axis->setMinorTickCount(0);
+    axis->setLabelFormat(QStringLiteral("%1.%2f").arg(grouped ? QStringLiteral("%'") : QStringLiteral("%")).arg(nice.Decimals));
+  };
+  if (frequencies) setAxis(axisX_, NiceAxis(first, last, 5), false);
+  if (any) setAxis(axisY_, NiceAxis(lo, hi, 5), true);
   view_->viewport()->update();  // the velocity lines follow the axes
 }
 
@@ -556,10 +693,113 @@ void TDlgAmpPlot::PrintTo(QPrinter& printer, bool landscape) const {
   QPainter painter(&printer);
   if (!painter.isActive()) return;
   const QRectF page = printer.pageRect(QPrinter::DevicePixel);
-  // The chart on the page's width, at its on-screen proportions.
-  const QSizeF source = view_->size();
-  const double height = std::min(page.height(), page.width() * source.height() / std::max(1.0, source.width()));
-  view_->render(&painter, QRectF(0, 0, page.width(), height), view_->rect());
+  PaintPage(painter, QRectF(0, 0, page.width(), page.height()), printer.resolution());
+}
+
+QStringList TDlgAmpPlot::PageHeader() const {
+  const QString unit = UnitSystem() == 1 ? QStringLiteral("ft") : QStringLiteral("m");
+  QString title = project_.Title.trimmed();
+  QStringList lines{title.isEmpty() ? windowTitle() : title};
+  if (rotation_->isChecked()) {
+    lines << QStringLiteral("Rotation amplitudes of the footing (rad)");
+  } else {
+    lines << QStringLiteral("Reference point: X = %1 %4, Y = %2 %4, Z = %3 %4")
+                 .arg(FormatGeneral(point_[0]), FormatGeneral(point_[1]), FormatGeneral(point_[2]), unit);
+    lines << (upperBound_ ? QStringLiteral("Translational amplitudes, upper bounds (%1), %2 units")
+                          : QStringLiteral("Translational amplitudes (%1), %2 units"))
+                 .arg(unit, UnitSystem() == 1 ? QStringLiteral("English") : QStringLiteral("SI"));
+  }
+  if (!compared_.empty()) {
+    QStringList names;
+    for (const TComparedResponse& c : compared_) names << c.Name;
+    lines << QStringLiteral("Compared with: ") + names.join(QStringLiteral(", "));
+  }
+  return lines;
+}
+
+void TDlgAmpPlot::PaintPage(QPainter& painter, const QRectF& area, double ppi) const {
+  // Laid out in pixels of a 96-ppi screen, scaled once to the device.
+  const double scale = ppi / 96.0;
+  painter.save();
+  painter.translate(area.topLeft());
+  painter.scale(scale, scale);
+  const QSizeF page = area.size() / scale;
+  QFont font = TPixelFonts::InPixels(QApplication::font());
+  painter.setFont(font);
+  painter.setPen(Qt::black);
+  const QFontMetricsF metrics(font, painter.device());
+  double y = 0;
+  const QStringList header = PageHeader();
+  for (int i = 0; i < header.size(); ++i) {
+    QFont line = font;
+    line.setBold(i == 0);
+    painter.setFont(line);
+    painter.drawText(QPointF(0, y + metrics.ascent()), header[i]);
+    y += metrics.height() * 1.2;
+  }
+  y += metrics.height() / 2;
+  // The chart, laid out for the rest of the page, then put back as it was
+  // (no event is processed in between, so the window never shows it).
+  const QRectF target(0, y, page.width(), std::max(1.0, page.height() - y));
+  const QSizeF shown = chart_->size();
+  {
+    TPixelFonts pixels(chart_);
+    chart_->resize(target.size());
+    if (chart_->layout()) chart_->layout()->activate();
+    const QRectF source(chart_->scenePos(), target.size());
+    chart_->scene()->render(&painter, target, source, Qt::IgnoreAspectRatio);
+    painter.translate(target.topLeft() - source.topLeft());
+    PaintVelocityLines(painter);
+  }
+  chart_->resize(shown);
+  if (chart_->layout()) chart_->layout()->activate();
+  painter.restore();
+}
+
+bool TDlgAmpPlot::ExportPdf(const QString& path, QString* error) const {
+  TPdfPage page;
+  page.Title = PageHeader().value(0);
+  page.Orientation = landscape_->isChecked() ? QPageLayout::Landscape : QPageLayout::Portrait;
+  return WritePdf(path, page, [this](QPainter& p, const QRectF& area, double ppi) { PaintPage(p, area, ppi); }, error);
+}
+
+bool TDlgAmpPlot::ExportSvg(const QString& path, QString* error) const {
+  const QSizeF size(view_->width(), view_->height() + 120);
+  return WriteSvg(path, size, PageHeader().value(0),
+                  [this](QPainter& p, const QRectF& area, double ppi) { PaintPage(p, area, ppi); }, error);
+}
+
+void TDlgAmpPlot::SetComparisons(const std::vector<TComparedResponse>& compared) {
+  for (const auto& three : comparedSeries_)
+    for (QLineSeries* series : three) {
+      chart_->removeSeries(series);
+      delete series;
+    }
+  comparedSeries_.clear();
+  compared_.clear();
+  const QString titles[3] = {QStringLiteral("X-Dir"), QStringLiteral("Y-Dir"), QStringLiteral("Z-dir")};
+  for (const TComparedResponse& other : compared) {
+    if (!other.Plots) continue;
+    compared_.push_back(other);
+    std::array<QLineSeries*, 3> three{};
+    for (int k = 0; k < 3; ++k) {
+      auto* series = new QLineSeries;
+      series->setName(titles[k] + QStringLiteral(" (") + other.Name + QStringLiteral(")"));
+      chart_->addSeries(series);
+      QPen pen(series_[k]->color(), 1.5, comparedSeries_.size() % 2 == 0 ? Qt::DashLine : Qt::DotLine);
+      series->setPen(pen);
+      series->attachAxis(axisX_);
+      series->attachAxis(axisY_);
+      three[static_cast<size_t>(k)] = series;
+    }
+    comparedSeries_.push_back(three);
+  }
+  Draw();
+}
+
+QLineSeries* TDlgAmpPlot::ComparedSeries(int comparison, int axis) const {
+  if (comparison < 0 || comparison >= static_cast<int>(comparedSeries_.size()) || axis < 0 || axis > 2) return nullptr;
+  return comparedSeries_[static_cast<size_t>(comparison)][static_cast<size_t>(axis)];
 }
 
 void TDlgAmpPlot::SetVelocityLinesShown(bool shown) { velocity_->setChecked(shown); }

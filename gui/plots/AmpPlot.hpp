@@ -6,6 +6,9 @@
 
 #include <QDialog>
 #include <QPointF>
+#include <QStringList>
+
+#include <array>
 
 #include <functional>
 #include <vector>
@@ -57,6 +60,30 @@ struct TAmplitudeSeries {
 TAmplitudeSeries AmplitudeSeries(const TResultPlots& plots, bool rotationMode, double c, double rx, double ry,
                                  double rz);
 
+// A "nice" axis: its range rounded outward to a step of 1, 2, 2.5 or 5
+// times a power of ten, chosen for about `intervals` intervals, so that every
+// value lies inside and every tick label is short. An empty range is
+// widened around its value.
+struct TNiceAxis {
+  double Min = 0.0, Max = 1.0, Step = 0.2;
+  int Decimals = 1;  // the decimals a tick label needs
+};
+TNiceAxis NiceAxis(double min, double max, int intervals = 5);
+
+// The shortest text that reads back to the same single-precision value
+// ("0.001008357"), whatever the locale.
+QString ShortestFloat(double value);
+
+// Another project's response beside the open one's: its name (the legend
+// appends it to the curves' titles), its result plots and its centre of
+// gravity in its own (the open project's) units, from which the reference
+// point is measured for it.
+struct TComparedResponse {
+  QString Name;
+  const TResultPlots* Plots = nullptr;
+  double Centre[3] = {0, 0, 0};
+};
+
 class TDlgAmpPlot : public QDialog {
   Q_OBJECT
 
@@ -100,6 +127,19 @@ class TDlgAmpPlot : public QDialog {
   // Writes the curves as text; false when the file cannot be written.
   bool ExportTo(const QString& path) const;
   void PrintTo(QPrinter& printer, bool landscape) const;
+  // The page of the printout and of Export PDF: a header naming the
+  // project, the reference point (or the rotations), the type and the
+  // units, then the chart, all at their on-screen size (the painter is
+  // scaled by ppi / 96). The same picture at 96 ppi is the SVG.
+  void PaintPage(QPainter& painter, const QRectF& area, double ppi) const;
+  QStringList PageHeader() const;
+  bool ExportPdf(const QString& path, QString* error = nullptr) const;
+  bool ExportSvg(const QString& path, QString* error = nullptr) const;
+
+  // Compared projects: three more curves each, dashed, named with the
+  // project ("X-Dir (b.tvd)"), for the same reference point.
+  void SetComparisons(const std::vector<TComparedResponse>& compared);
+  QLineSeries* ComparedSeries(int comparison, int axis) const;
 
   // The vibration-limit lines over the displacement curves: off when the
   // dialog opens, never in Rotation mode; the limits are those remembered
@@ -136,6 +176,8 @@ class TDlgAmpPlot : public QDialog {
   QRadioButton* landscape_;
   QCheckBox* checks_[3];
   QLineSeries* series_[3];
+  std::vector<TComparedResponse> compared_;
+  std::vector<std::array<QLineSeries*, 3>> comparedSeries_;
   QValueAxis* axisX_;
   QValueAxis* axisY_;
   QChart* chart_;

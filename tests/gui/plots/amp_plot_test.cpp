@@ -6,6 +6,7 @@
 #include "gui/model/ProgramData.hpp"
 #include "gui/plots/AmpPlot.hpp"
 #include "gui/widgets/DataEdit.hpp"
+#include "gui/widgets/VectorExport.hpp"
 #include "support/MessageRecorder.hpp"
 #include "support/TestFolder.hpp"
 
@@ -13,6 +14,8 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QLabel>
 #include <QLineSeries>
 #include <QPrinter>
@@ -416,7 +419,9 @@ class AmpPlotTest : public QObject {
         "3,7.5,0.2109375,0.38671875,0.5625\n";
     const QByteArray got = file.readAll();
     QCOMPARE(got, expected);
-    // With phases: the exact values, reading back to those drawn.
+    // With phases: the values drawn, at the engine's single precision: the
+    // shortest text that reads back to the same single-precision value, no
+    // noise of the double arithmetic (0.0010083569999999999).
     TDlgAmpPlot exact(phased, project);
     SetPoint(exact, 2.5, 1.2, 3.3);
     QVERIFY(exact.ExportTo(path));
@@ -425,8 +430,12 @@ class AmpPlotTest : public QObject {
     const QList<QByteArray> rows = again.readAll().split('\n');
     QCOMPARE(rows.size(), 4 + 6 + 1);
     for (int i = 0; i < 6; ++i)
-      for (int k = 0; k < 3; ++k)
-        QCOMPARE(rows.at(4 + i).split(',').at(2 + k).toDouble(), exact.Series(k)->points().at(i).y());
+      for (int k = 0; k < 3; ++k) {
+        const QByteArray text = rows.at(4 + i).split(',').at(2 + k);
+        QCOMPARE(text.toFloat(), static_cast<float>(exact.Series(k)->points().at(i).y()));
+        QCOMPARE(QString::fromLatin1(text), ShortestFloat(exact.Series(k)->points().at(i).y()));
+        QVERIFY2(text.size() <= 14, text.constData());
+      }
   }
 
   void exportAsksBeforeOverwriting() {
@@ -503,6 +512,141 @@ class AmpPlotTest : public QObject {
       SetPoint(dialog, r[0], r[1], 0.8 + r[2]);
       CheckExact(results, dialog, r, 1.0);
     }
+  }
+  // Nice axes: steps of 1, 2, 2.5 or 5 times a power of ten, the range
+  // rounded outward to the step, labels without noise.
+  void niceAxis_data() {
+    QTest::addColumn<double>("min");
+    QTest::addColumn<double>("max");
+    QTest::addColumn<double>("low");
+    QTest::addColumn<double>("high");
+    QTest::addColumn<double>("step");
+    QTest::addColumn<int>("decimals");
+    QTest::newRow("0..0.005") << 0.0 << 0.005 << 0.0 << 0.005 << 0.001 << 3;
+    QTest::newRow("2..25 Hz") << 2.0 << 25.0 << 0.0 << 25.0 << 5.0 << 0;
+    QTest::newRow("1e-9..4e-4") << 1e-9 << 3.7e-4 << 0.0 << 4e-4 << 1e-4 << 4;
+    QTest::newRow("negative") << -0.013 << -0.002 << -0.015 << 0.0 << 0.0025 << 4;
+    QTest::newRow("2.5 steps") << 0.0 << 11.0 << 0.0 << 12.5 << 2.5 << 1;
+    QTest::newRow("equal") << 0.3 << 0.3 << 0.1 << 0.5 << 0.1 << 1;
+    QTest::newRow("zero") << 0.0 << 0.0 << 0.0 << 1.0 << 0.2 << 1;
+  }
+  void niceAxis() {
+    QFETCH(double, min);
+    QFETCH(double, max);
+    QFETCH(double, low);
+    QFETCH(double, high);
+    QFETCH(double, step);
+    QFETCH(int, decimals);
+    const TNiceAxis axis = NiceAxis(min, max, 5);
+    QVERIFY2(std::abs(axis.Step - step) <= 1e-12 * step, qPrintable(QString::number(axis.Step, 'g', 17)));
+    QVERIFY2(std::abs(axis.Min - low) <= 1e-9 * step, qPrintable(QString::number(axis.Min, 'g', 17)));
+    QVERIFY2(std::abs(axis.Max - high) <= 1e-9 * step, qPrintable(QString::number(axis.Max, 'g', 17)));
+    QCOMPARE(axis.Decimals, decimals);
+    QVERIFY(axis.Min <= std::min(min, max) && axis.Max >= std::max(min, max));
+  }
+
+  // The chart's axes after drawing: the frequency axis of a 1.5..9 Hz run
+  // ends at 10, not beyond; both axes tick on nice steps.
+  void axesAfterDrawing() {
+    TDlgAmpPlot dialog(phased, project);
+    auto* x = qobject_cast<QValueAxis*>(dialog.Chart()->axes(Qt::Horizontal).first());
+    auto* y = qobject_cast<QValueAxis*>(dialog.Chart()->axes(Qt::Vertical).first());
+    QVERIFY(x && y);
+    QCOMPARE(x->tickType(), QValueAxis::TicksDynamic);
+    QCOMPARE(x->min(), 0.0);
+    QCOMPARE(x->max(), 10.0);
+    QCOMPARE(x->tickInterval(), 2.0);
+    const double step = y->tickInterval();
+    const double mantissa = step / std::pow(10.0, std::floor(std::log10(step)));
+    QVERIFY2(std::abs(mantissa - 1) < 1e-9 || std::abs(mantissa - 2) < 1e-9 || std::abs(mantissa - 2.5) < 1e-9 ||
+                 std::abs(mantissa - 5) < 1e-9,
+             qPrintable(QString::number(step, 'g', 17)));
+    for (int k = 0; k < 3; ++k)
+      for (const QPointF& p : dialog.Series(k)->points()) QVERIFY(p.y() >= y->min() && p.y() <= y->max());
+    QCOMPARE(ShortestFloat(0.001008357f), QStringLiteral("0.001008357"));
+    QCOMPARE(ShortestFloat(2.5), QStringLiteral("2.5"));
+  }
+
+  // The page: a header with the project, the point and the units; text at
+  // its on-screen size whatever the resolution; PDF and SVG without a
+  // printer.
+  void pageAndExports() {
+    QTemporaryDir dir;
+    project.Title = QStringLiteral("Compressor block, design B");
+    TDlgAmpPlot dialog(phased, project);
+    dialog.resize(900, 640);
+    SetPoint(dialog, 2.5, 1.25, 0);
+    const QStringList header = dialog.PageHeader();
+    QCOMPARE(header.value(0), QStringLiteral("Compressor block, design B"));
+    QCOMPARE(header.value(1), QStringLiteral("Reference point: X = 2.5 ft, Y = 1.25 ft, Z = 0 ft"));
+    QVERIFY(header.value(2).contains(QStringLiteral("(ft), English units")));
+    dialog.RotationButton()->setChecked(true);
+    QCOMPARE(dialog.PageHeader().value(1), QStringLiteral("Rotation amplitudes of the footing (rad)"));
+    dialog.DisplacementButton()->setChecked(true);
+    // The header's first line is as tall in inches at 96 and at 384 ppi.
+    auto inkHeight = [&](double ppi) {
+      QImage image(int(8.5 * ppi), int(6 * ppi), QImage::Format_RGB32);
+      image.fill(Qt::white);
+      {
+        QPainter painter(&image);
+        dialog.PaintPage(painter, QRectF(image.rect()), ppi);
+      }
+      int top = -1, bottom = -1;
+      for (int row = 0; row < int(0.5 * ppi); ++row)
+        for (int col = 0; col < int(3 * ppi); ++col)
+          if (qGray(image.pixel(col, row)) < 128) {
+            if (top < 0) top = row;
+            bottom = row;
+            break;
+          }
+      return (bottom - top + 1) / ppi;
+    };
+    const double screen = inkHeight(96), paper = inkHeight(384);
+    QVERIFY2(screen > 0.05 && std::abs(paper / screen - 1) < 0.2,
+             qPrintable(QStringLiteral("%1 in / %2 in").arg(screen).arg(paper)));
+    // Exports work although no printer is installed.
+    QVERIFY(dialog.Button(QStringLiteral("ExportPdf"))->isEnabled());
+    QString error;
+    QVERIFY2(dialog.ExportPdf(dir.filePath(QStringLiteral("amp.pdf")), &error), qPrintable(error));
+    QFile pdf(dir.filePath(QStringLiteral("amp.pdf")));
+    QVERIFY(pdf.open(QIODevice::ReadOnly));
+    QCOMPARE(pdf.read(5), QByteArray("%PDF-"));
+    QVERIFY2(dialog.ExportSvg(dir.filePath(QStringLiteral("amp.svg")), &error), qPrintable(error));
+    QFile svg(dir.filePath(QStringLiteral("amp.svg")));
+    QVERIFY(svg.open(QIODevice::ReadOnly));
+    const QByteArray text = svg.readAll();
+    QVERIFY(text.contains("<svg"));
+    QVERIFY(text.contains("Compressor block, design B"));
+    // The chart is back at its size on the screen.
+    const QSizeF before = dialog.Chart()->size();
+    QVERIFY(dialog.ExportSvg(dir.filePath(QStringLiteral("again.svg")), &error));
+    QCOMPARE(dialog.Chart()->size(), before);
+    project.Title.clear();
+  }
+
+  // Compared projects: three dashed curves each, for the same point from
+  // their own centre of gravity, named with the project.
+  void comparedProjects() {
+    TResultPlots other;
+    FillMotions(other);
+    TDlgAmpPlot dialog(phased, project);
+    SetPoint(dialog, 2, 2, 0);
+    // The same results from a project whose centre of gravity lies 1 ft
+    // higher: its curves are those of the point 1 ft lower in this one.
+    dialog.SetComparisons({{QStringLiteral("b.tvd"), &other, {1, 2, 4}}});
+    QCOMPARE(dialog.ComparedSeries(0, 0)->name(), QStringLiteral("X-Dir (b.tvd)"));
+    QCOMPARE(dialog.ComparedSeries(0, 2)->name(), QStringLiteral("Z-dir (b.tvd)"));
+    QVERIFY(!dialog.ComparedSeries(1, 0));
+    QList<double> theirs[3];
+    for (int k = 0; k < 3; ++k) theirs[k] = Values(dialog.ComparedSeries(0, k));
+    SetPoint(dialog, 2, 2, -1);
+    for (int k = 0; k < 3; ++k) QVERIFY(Near(theirs[k], Values(dialog.Series(k))));
+    QVERIFY(dialog.PageHeader().last().contains(QStringLiteral("b.tvd")));
+    // Unchecked directions hide the compared curves too.
+    dialog.Check(1)->setChecked(false);
+    QVERIFY(!dialog.ComparedSeries(0, 1)->isVisible());
+    dialog.SetComparisons({});
+    QVERIFY(!dialog.ComparedSeries(0, 0));
   }
 };
 
