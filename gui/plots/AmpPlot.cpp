@@ -399,8 +399,10 @@ TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project,
   exportButton->setObjectName("Export");
   goButton->setObjectName("Go");
   closeButton->setObjectName("Close");
-  printing->layout()->addWidget(goButton);
-  // PDF and SVG need no printer.
+  // Go beside the orientation, so that the dialog keeps within a screen of
+  // 800 pixels; PDF and SVG, which need no printer, under them.
+  if (auto* row = qobject_cast<QHBoxLayout*>(printing->layout()->itemAt(0)->layout())) row->addWidget(goButton);
+  else printing->layout()->addWidget(goButton);
   auto* pdfButton = new QPushButton(QStringLiteral("Export PDF..."), printing);
   auto* svgButton = new QPushButton(QStringLiteral("Export SVG..."), printing);
   pdfButton->setObjectName(QStringLiteral("ExportPdf"));
