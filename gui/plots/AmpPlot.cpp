@@ -5,6 +5,7 @@
 #include "gui/model/PltData.hpp"
 #include "gui/model/ProgramData.hpp"
 #include "gui/plots/PlotPainter.hpp"
+#include "gui/plots/PlotScale.hpp"
 #include "gui/plots/VelocityLimits.hpp"
 #include "gui/widgets/DataEdit.hpp"
 #include "gui/widgets/VectorExport.hpp"
@@ -165,18 +166,6 @@ QString Six(double value) { return QString::number(value, 'g', 6); }
 
 void TDlgAmpPlot::SetSaveDialogHook(SaveDialogHook hook) { saveHook = std::move(hook); }
 
-namespace {
-
-// q rounded down or up to an integer, a quotient that misses one only by the
-// representation error taken as that integer.
-double SnapTo(double q, bool up) {
-  const double nearest = std::round(q);
-  if (std::abs(q - nearest) <= 1e-9 * std::max(1.0, std::abs(q))) return nearest;
-  return up ? std::ceil(q) : std::floor(q);
-}
-
-}  // namespace
-
 TNiceAxis NiceAxis(double min, double max, int intervals) {
   TNiceAxis axis;
   if (!std::isfinite(min) || !std::isfinite(max)) return axis;
@@ -195,8 +184,8 @@ TNiceAxis NiceAxis(double min, double max, int intervals) {
       break;
     }
   axis.Step = factor * power;
-  axis.Min = axis.Step * SnapTo(min / axis.Step, false);
-  axis.Max = axis.Step * SnapTo(max / axis.Step, true);
+  axis.Min = axis.Step * Snap(min / axis.Step, false);
+  axis.Max = axis.Step * Snap(max / axis.Step, true);
   if (axis.Min == 0.0) axis.Min = 0.0;  // no "-0"
   axis.Decimals = 0;
   for (double scaled = axis.Step; axis.Decimals < 15; scaled *= 10, ++axis.Decimals)

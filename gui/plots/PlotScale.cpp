@@ -12,18 +12,11 @@
 
 namespace terva::gui {
 
-namespace {
-
-// q rounded down (or up), taking a quotient that misses an integer only by
-// the representation error (4.99/0.001 = 4990.0000000000009) as that
-// integer.
 double Snap(double q, bool up) {
   const double nearest = std::round(q);
   if (std::abs(q - nearest) <= 1e-9 * std::max(1.0, std::abs(q))) return nearest;
   return up ? std::ceil(q) : std::floor(q);
 }
-
-}  // namespace
 
 TRange RoundAxis(double min, double max, double* stepOut) {
   if (max == min) {

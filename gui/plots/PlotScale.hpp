@@ -31,6 +31,11 @@ struct TAxisLimits {
   bool Valid = true;
 };
 
+// q rounded down (or up) to an integer, taking a quotient that misses an
+// integer only by the representation error (4.99/0.001 =
+// 4990.0000000000009) as that integer.
+double Snap(double q, bool up);
+
 // Rounds an axis range outwards to its step: an equal min and max are first
 // moved 0.01 apart; the step is the power of ten below the range, a tenth of
 // it when the range's leading digits are below 3; min and max are then
