@@ -42,6 +42,7 @@
 #include <charconv>
 #include <cmath>
 #include <complex>
+#include <limits>
 
 namespace terva::gui {
 
@@ -162,6 +163,23 @@ class TPixelFonts {
 };
 QString Six(double value) { return QString::number(value, 'g', 6); }
 
+// The page header's font, in pixels of a 96-ppi screen, and the height of
+// a header of `lines` lines with the gap under it.
+QFont HeaderFont() { return TPixelFonts::InPixels(QApplication::font()); }
+double HeaderHeight(qsizetype lines) {
+  const QFontMetricsF metrics(HeaderFont());
+  return static_cast<double>(lines) * metrics.height() * 1.2 + metrics.height() / 2;
+}
+
+// A value as the single-precision value reads: 0.6f (0.60000002) as 0.6,
+// so that an axis ends at the step the value names.
+double AsRead(double value) {
+  const QByteArray text = ShortestFloat(value).toLatin1();
+  double read = value;
+  std::from_chars(text.constData(), text.constData() + text.size(), read);
+  return read;
+}
+
 }  // namespace
 
 void TDlgAmpPlot::SetSaveDialogHook(SaveDialogHook hook) { saveHook = std::move(hook); }
@@ -176,6 +194,7 @@ TNiceAxis NiceAxis(double min, double max, int intervals) {
     min == 0.0 ? (max = 1.0) : (min -= half, max += half);
   }
   const double raw = (max - min) / std::max(1, intervals);
+  if (!std::isfinite(raw) || raw <= 0) return TNiceAxis();
   const double power = std::pow(10.0, std::floor(std::log10(raw)));
   double factor = 10.0;
   for (double nice : {1.0, 2.0, 2.5, 5.0})
@@ -184,8 +203,17 @@ TNiceAxis NiceAxis(double min, double max, int intervals) {
       break;
     }
   axis.Step = factor * power;
-  axis.Min = axis.Step * Snap(min / axis.Step, false);
-  axis.Max = axis.Step * Snap(max / axis.Step, true);
+  // A quotient that misses a whole step by its rounding error counts as that
+  // step; one that misses it by more (a range narrow beside its values,
+  // where that error is a visible part of a step) takes the next step out,
+  // so that no value falls off the axis.
+  const double slack = 8 * std::numeric_limits<double>::epsilon() * std::max(std::abs(min), std::abs(max));
+  double low = Snap(min / axis.Step, false), high = Snap(max / axis.Step, true);
+  if (axis.Step * low > min + slack) low -= 1;
+  if (axis.Step * high < max - slack) high += 1;
+  axis.Min = std::min(axis.Step * low, min);  // the last ulp too
+  axis.Max = std::max(axis.Step * high, max);
+  if (!std::isfinite(axis.Min) || !std::isfinite(axis.Max) || !(axis.Step > 0)) return TNiceAxis();
   if (axis.Min == 0.0) axis.Min = 0.0;  // no "-0"
   axis.Decimals = 0;
   for (double scaled = axis.Step; axis.Decimals < 15; scaled *= 10, ++axis.Decimals)
@@ -194,8 +222,16 @@ TNiceAxis NiceAxis(double min, double max, int intervals) {
 }
 
 QString ShortestFloat(double value) {
-  char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, static_cast<float>(value));
+  const float single = static_cast<float>(value);
+  char text[40];
+  auto result = std::to_chars(text, text + sizeof text, single);
+  // A reader that takes the text as a double and rounds that to a float
+  // rounds twice; for a few floats the shortest text then lands on the
+  // neighbour. The double's shortest text reads back right either way.
+  double read = 0;
+  if (std::isfinite(single) && (std::from_chars(text, result.ptr, read).ec != std::errc() ||
+                                static_cast<float>(read) != single))
+    result = std::to_chars(text, text + sizeof text, static_cast<double>(single));
   return QString::fromLatin1(text, static_cast<qsizetype>(result.ptr - text));
 }
 
@@ -401,15 +437,12 @@ TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project,
   exports->addWidget(svgButton);
   static_cast<QBoxLayout*>(printing->layout())->addLayout(exports);
   connect(pdfButton, &QPushButton::clicked, this, [this] {
-    TPdfPage page;
-    page.Title = PageHeader().value(0);
-    page.Orientation = landscape_->isChecked() ? QPageLayout::Landscape : QPageLayout::Portrait;
-    ExportPdfCommand(this, FileNameOf(PageHeader().value(0) + QStringLiteral(" amplitudes")), page,
+    ExportPdfCommand(this, FileNameOf(PageHeader().value(0) + QStringLiteral(" amplitudes")), PdfPage(),
                      [this](QPainter& p, const QRectF& area, double ppi) { PaintPage(p, area, ppi); });
   });
   connect(svgButton, &QPushButton::clicked, this, [this] {
-    ExportSvgCommand(this, FileNameOf(PageHeader().value(0) + QStringLiteral(" amplitudes")),
-                     QSizeF(view_->width(), view_->height() + 120), PageHeader().value(0),
+    ExportSvgCommand(this, FileNameOf(PageHeader().value(0) + QStringLiteral(" amplitudes")), SvgSize(),
+                     PageHeader().value(0),
                      [this](QPainter& p, const QRectF& area, double ppi) { PaintPage(p, area, ppi); });
   });
   status_ = new QLabel(this);
@@ -596,8 +629,10 @@ void TDlgAmpPlot::Draw() {
     axis->setMinorTickCount(0);
     axis->setLabelFormat(QStringLiteral("%1.%2f").arg(grouped ? QStringLiteral("%'") : QStringLiteral("%")).arg(nice.Decimals));
   };
-  if (frequencies) setAxis(axisX_, NiceAxis(first, last, 5), false);
-  if (any) setAxis(axisY_, NiceAxis(lo, hi, 5), true);
+  // The values are single-precision results: a last frequency of 0.6f ends
+  // the axis at 0.6, not at the step above 0.60000002.
+  if (frequencies) setAxis(axisX_, NiceAxis(AsRead(first), AsRead(last), 5), false);
+  if (any) setAxis(axisY_, NiceAxis(AsRead(lo), AsRead(hi), 5), true);
   view_->viewport()->update();  // the velocity lines follow the axes
 }
 
@@ -642,8 +677,10 @@ bool TDlgAmpPlot::ExportTo(const QString& path) const {
   QTextStream out(&file);
   const QString unit = UnitSystem() == 1 ? QStringLiteral("ft") : QStringLiteral("m");
   out << "Reference Point\n";
-  out << "X= " << FormatGeneral(x_->evaluate().value) << ' ' << unit << ", Y= " << FormatGeneral(y_->evaluate().value)
-      << ' ' << unit << ", Z= " << FormatGeneral(z_->evaluate().value) << ' ' << unit << '\n';
+  // The point the curves were drawn for (a field being edited has not moved
+  // them yet).
+  out << "X= " << Number(point_[0]) << ' ' << unit << ", Y= " << Number(point_[1]) << ' ' << unit
+      << ", Z= " << Number(point_[2]) << ' ' << unit << '\n';
   out << "n,Frequency,Disp_x,Disp_y,Disp_z\n";
   out << ",Hz," << unit << ',' << unit << ',' << unit << '\n';
   const QList<QPointF> xs = series_[0]->points(), ys = series_[1]->points(), zs = series_[2]->points();
@@ -695,7 +732,7 @@ QStringList TDlgAmpPlot::PageHeader() const {
     lines << QStringLiteral("Rotation amplitudes of the footing (rad)");
   } else {
     lines << QStringLiteral("Reference point: X = %1 %4, Y = %2 %4, Z = %3 %4")
-                 .arg(FormatGeneral(point_[0]), FormatGeneral(point_[1]), FormatGeneral(point_[2]), unit);
+                 .arg(ShortestFloat(point_[0]), ShortestFloat(point_[1]), ShortestFloat(point_[2]), unit);
     lines << (upperBound_ ? QStringLiteral("Translational amplitudes, upper bounds (%1), %2 units")
                           : QStringLiteral("Translational amplitudes (%1), %2 units"))
                  .arg(unit, UnitSystem() == 1 ? QStringLiteral("English") : QStringLiteral("SI"));
@@ -715,20 +752,21 @@ void TDlgAmpPlot::PaintPage(QPainter& painter, const QRectF& area, double ppi) c
   painter.translate(area.topLeft());
   painter.scale(scale, scale);
   const QSizeF page = area.size() / scale;
-  QFont font = TPixelFonts::InPixels(QApplication::font());
-  painter.setFont(font);
+  const QFont font = HeaderFont();
   painter.setPen(Qt::black);
-  const QFontMetricsF metrics(font, painter.device());
+  const QFontMetricsF metrics(font);
   double y = 0;
   const QStringList header = PageHeader();
   for (int i = 0; i < header.size(); ++i) {
     QFont line = font;
     line.setBold(i == 0);
     painter.setFont(line);
-    painter.drawText(QPointF(0, y + metrics.ascent()), header[i]);
+    // A long title is cut rather than run off the page.
+    const QString text = QFontMetricsF(line).elidedText(header[i], Qt::ElideRight, page.width());
+    painter.drawText(QPointF(0, y + metrics.ascent()), text);
     y += metrics.height() * 1.2;
   }
-  y += metrics.height() / 2;
+  y = std::max(y, HeaderHeight(header.size()));
   // The chart, laid out for the rest of the page, then put back as it was
   // (no event is processed in between, so the window never shows it).
   const QRectF target(0, y, page.width(), std::max(1.0, page.height() - y));
@@ -747,16 +785,24 @@ void TDlgAmpPlot::PaintPage(QPainter& painter, const QRectF& area, double ppi) c
   painter.restore();
 }
 
-bool TDlgAmpPlot::ExportPdf(const QString& path, QString* error) const {
+QSizeF TDlgAmpPlot::SvgSize() const {
+  return QSizeF(view_->width(), view_->height() + HeaderHeight(PageHeader().size()));
+}
+
+TPdfPage TDlgAmpPlot::PdfPage() const {
   TPdfPage page;
   page.Title = PageHeader().value(0);
   page.Orientation = landscape_->isChecked() ? QPageLayout::Landscape : QPageLayout::Portrait;
-  return WritePdf(path, page, [this](QPainter& p, const QRectF& area, double ppi) { PaintPage(p, area, ppi); }, error);
+  return page;
+}
+
+bool TDlgAmpPlot::ExportPdf(const QString& path, QString* error) const {
+  return WritePdf(path, PdfPage(), [this](QPainter& p, const QRectF& area, double ppi) { PaintPage(p, area, ppi); },
+                  error);
 }
 
 bool TDlgAmpPlot::ExportSvg(const QString& path, QString* error) const {
-  const QSizeF size(view_->width(), view_->height() + 120);
-  return WriteSvg(path, size, PageHeader().value(0),
+  return WriteSvg(path, SvgSize(), PageHeader().value(0),
                   [this](QPainter& p, const QRectF& area, double ppi) { PaintPage(p, area, ppi); }, error);
 }
 

@@ -31,6 +31,7 @@ class QValueAxis;
 namespace terva::gui {
 
 class TDataEdit;
+struct TPdfPage;
 class TGraphPlot;
 class TProgramData;
 class TResultPlots;
@@ -63,7 +64,8 @@ TAmplitudeSeries AmplitudeSeries(const TResultPlots& plots, bool rotationMode, d
 // A "nice" axis: its range rounded outward to a step of 1, 2, 2.5 or 5
 // times a power of ten, chosen for about `intervals` intervals, so that every
 // value lies inside and every tick label is short. An empty range is
-// widened around its value.
+// widened around its value; non-finite ends, or a range too wide for a
+// double, give 0 to 1.
 struct TNiceAxis {
   double Min = 0.0, Max = 1.0, Step = 0.2;
   int Decimals = 1;  // the decimals a tick label needs
@@ -133,6 +135,8 @@ class TDlgAmpPlot : public QDialog {
   // scaled by ppi / 96). The same picture at 96 ppi is the SVG.
   void PaintPage(QPainter& painter, const QRectF& area, double ppi) const;
   QStringList PageHeader() const;
+  // The SVG picture at 96 ppi: the header over the chart at the view's size.
+  QSizeF SvgSize() const;
   bool ExportPdf(const QString& path, QString* error = nullptr) const;
   bool ExportSvg(const QString& path, QString* error = nullptr) const;
 
@@ -162,6 +166,8 @@ class TDlgAmpPlot : public QDialog {
   void Print();
   void EditVelocityLimits();
   void PaintVelocityLines(QPainter& painter) const;
+  // The PDF's page: the orientation of Printing, the project as its title.
+  TPdfPage PdfPage() const;
 
   const TResultPlots& plots_;
   const TProgramData& project_;

@@ -14,6 +14,8 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QFile>
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
 #include <QImage>
 #include <QPainter>
 #include <QLabel>
@@ -27,7 +29,11 @@
 #include <QtTest>
 
 #include <array>
+#include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <complex>
 
 using namespace terva::gui;
@@ -111,6 +117,43 @@ void SetPoint(TDlgAmpPlot& dialog, double x, double y, double z) {
   dialog.YEdit()->setNumber(y);
   dialog.ZEdit()->setNumber(z);
   dialog.Draw();
+}
+
+// Amplitudes without phases at 2, 3, ..., 25 Hz, falling as 1/f from
+// 0.0005 (translations) and 0.00005 (rotations).
+void FillTwoToTwentyFive(TResultPlots& plots) {
+  plots.pltDxyzR.Reset(3);
+  plots.pltMxyzR.Reset(3);
+  for (auto& m : plots.motion) m.clear();
+  for (int f = 2; f <= 25; ++f)
+    for (int k = 0; k < 3; ++k) {
+      plots.pltDxyzR.Line(k).Points.push_back({float(f), float(1e-3 * (1 + 0.3 * k) / f)});
+      plots.pltMxyzR.Line(k).Points.push_back({float(f), float(1e-4 * (1 + 0.3 * k) / f)});
+    }
+}
+
+// The tick labels the chart shows on an axis, left to right or bottom to
+// top: the scene's texts beside the plot area.
+QStringList TickLabels(const TDlgAmpPlot& dialog, Qt::Orientation orientation) {
+  const QRectF plot = dialog.Chart()->mapRectToScene(dialog.Chart()->plotArea());
+  QList<QPair<double, QString>> found;
+  for (QGraphicsItem* item : dialog.Chart()->scene()->items()) {
+    auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+    if (!text || !text->isVisible()) continue;
+    const QRectF box = text->sceneBoundingRect();
+    const QString label = text->toPlainText();
+    bool number = false;
+    QString(label).remove(',').toDouble(&number);
+    if (!number) continue;
+    if (orientation == Qt::Horizontal && box.top() >= plot.bottom() - 1 && box.center().x() >= plot.left() - 20)
+      found.append({box.center().x(), label});
+    else if (orientation == Qt::Vertical && box.right() <= plot.left() + 1)
+      found.append({-box.center().y(), label});
+  }
+  std::sort(found.begin(), found.end());
+  QStringList labels;
+  for (const auto& f : found) labels << f.second;
+  return labels;
 }
 
 QString LeftAxisTitle(const TDlgAmpPlot& dialog) {
@@ -419,6 +462,23 @@ class AmpPlotTest : public QObject {
         "3,7.5,0.2109375,0.38671875,0.5625\n";
     const QByteArray got = file.readAll();
     QCOMPARE(got, expected);
+    file.close();
+    // The same bytes with a comma as the decimal point; the point line names
+    // the point drawn, not a field still being edited.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    dialog.ZEdit()->setText(QStringLiteral("9"));
+    QVERIFY(dialog.ExportTo(path));
+    QLocale::setDefault(QLocale::c());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), expected);
+    file.close();
+    // In metres: 4 ft is 1.2192 m, without the noise of 4 × 0.3048.
+    dialog.ZEdit()->setNumber(4);
+    dialog.SIButton()->setChecked(true);
+    QVERIFY(dialog.ExportTo(path));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll().split('\n').value(1), QByteArray("X= 0.3048 m, Y= 0.6096 m, Z= 1.2192 m"));
+    file.close();
     // With phases: the values drawn, at the engine's single precision: the
     // shortest text that reads back to the same single-precision value, no
     // noise of the double arithmetic (0.0010083569999999999).
@@ -543,6 +603,74 @@ class AmpPlotTest : public QObject {
     QVERIFY2(std::abs(axis.Max - high) <= 1e-9 * step, qPrintable(QString::number(axis.Max, 'g', 17)));
     QCOMPARE(axis.Decimals, decimals);
     QVERIFY(axis.Min <= std::min(min, max) && axis.Max >= std::max(min, max));
+  }
+
+  // A 2..25 Hz run: the frequency axis ends at 25, not 40, and the labels
+  // read as their ticks, with no digits of float noise.
+  void axesOfATwoToTwentyFiveRun() {
+    TResultPlots run;
+    FillTwoToTwentyFive(run);
+    TDlgAmpPlot dialog(run, project);
+    dialog.resize(900, 640);
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    QCoreApplication::processEvents();
+    auto* x = qobject_cast<QValueAxis*>(dialog.Chart()->axes(Qt::Horizontal).first());
+    QCOMPARE(x->min(), 0.0);
+    QCOMPARE(x->max(), 25.0);
+    QCOMPARE(TickLabels(dialog, Qt::Horizontal), (QStringList{"0", "5", "10", "15", "20", "25"}));
+    // Up to 0.0008 by 0.0002 (not thirds of a range: 0.0016666667).
+    QCOMPARE(TickLabels(dialog, Qt::Vertical), (QStringList{"0.0000", "0.0002", "0.0004", "0.0006", "0.0008"}));
+
+    // Frequencies of 0.1 to 0.6 Hz in single precision (0.6f is
+    // 0.60000002): the axis ends at 0.6, not at the step above.
+    TResultPlots tenths;
+    tenths.pltDxyzR.Reset(3);
+    tenths.pltMxyzR.Reset(3);
+    for (int i = 1; i <= 6; ++i)
+      for (int k = 0; k < 3; ++k) {
+        tenths.pltDxyzR.Line(k).Points.push_back({float(i / 10.0), 0.001f});
+        tenths.pltMxyzR.Line(k).Points.push_back({float(i / 10.0), 0.0001f});
+      }
+    TDlgAmpPlot small(tenths, project);
+    auto* f = qobject_cast<QValueAxis*>(small.Chart()->axes(Qt::Horizontal).first());
+    QVERIFY2(std::abs(f->max() - 0.6) < 1e-12 && std::abs(f->min() - 0.1) < 1e-12,
+             qPrintable(QStringLiteral("%1..%2").arg(f->min()).arg(f->max())));
+  }
+
+  // Whatever the ends, a finite axis with a positive step that holds them
+  // (or 0 to 1 where nothing can hold them).
+  void niceAxisOfAnyEnds() {
+    const double inf = std::numeric_limits<double>::infinity(), nan = std::nan("");
+    const std::pair<double, double> ends[] = {{25, 2},        {-1e308, 1e308}, {-1e300, 1e300}, {0, 1e-320},
+                                              {nan, 1},       {0, inf},        {-inf, inf},     {3.4e38, 3.4e38},
+                                              {-7.5, -7.5},   {1e-30, 2e-30},  {5, 5.0000001},  {5, 5.00000010375}};
+    for (const auto& [a, b] : ends) {
+      const TNiceAxis axis = NiceAxis(a, b, 5);
+      const QString what = QStringLiteral("%1..%2: %3..%4 by %5").arg(a).arg(b).arg(axis.Min).arg(axis.Max).arg(axis.Step);
+      QVERIFY2(std::isfinite(axis.Min) && std::isfinite(axis.Max) && axis.Step > 0 && axis.Min < axis.Max,
+               qPrintable(what));
+      if (std::isfinite(a) && std::isfinite(b) && std::isfinite(b - a))
+        QVERIFY2(axis.Min <= std::min(a, b) && axis.Max >= std::max(a, b), qPrintable(what));
+      QVERIFY2((axis.Max - axis.Min) / axis.Step < 8, qPrintable(what));
+    }
+  }
+
+  // Exported text: the shortest that reads back to the same float, read as
+  // a float or as a double rounded to a float (one of them twice rounded).
+  void shortestFloatReadsBack() {
+    auto check = [](float value) {
+      const QByteArray text = ShortestFloat(value).toLatin1();
+      float single = 0;
+      double wide = 0;
+      std::from_chars(text.constData(), text.constData() + text.size(), single);
+      std::from_chars(text.constData(), text.constData() + text.size(), wide);
+      return single == value && static_cast<float>(wide) == value;
+    };
+    QVERIFY(check(std::bit_cast<float>(0x15ae43fdu)));  // 7.03853069e-26
+    QVERIFY(check(-std::bit_cast<float>(0x15ae43fdu)));
+    for (std::uint32_t bits = 1; bits < 0x7f800000u; bits += 40009u)
+      QVERIFY2(check(std::bit_cast<float>(bits)), qPrintable(ShortestFloat(std::bit_cast<float>(bits))));
   }
 
   // The chart's axes after drawing: the frequency axis of a 1.5..9 Hz run
