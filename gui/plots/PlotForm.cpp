@@ -175,11 +175,7 @@ void TPlotForm::CreateMenu() {
   plotMenu_->addAction(make("PlotSaveToDisk", "&Save To Disk...", [this] { SaveCommand(); }));
   // PDF and SVG need no printer.
   QAction* pdf = make("PlotExportPdf", "Export P&DF...", [this] {
-    TPdfPage page;
-    page.Title = plot_.Caption();
-    page.MarginsInch = QMarginsF(margins_.left() / 1000.0, margins_.top() / 1000.0, margins_.right() / 1000.0,
-                                 margins_.bottom() / 1000.0);
-    ExportPdfCommand(this, FileNameOf(plot_.Caption()), page,
+    ExportPdfCommand(this, FileNameOf(plot_.Caption()), PdfPage(),
                      [this](QPainter& painter, const QRectF& area, double ppi) { DrawPage(painter, area, ppi); });
   });
   pdf->setStatusTip(QStringLiteral("Write the plot as a one-page PDF document"));
@@ -408,12 +404,16 @@ void TPlotForm::DrawPage(QPainter& painter, const QRectF& area, double ppi) cons
   DrawOnDevice(painter, plot_, view_, area, ppi, ppi, {0.5, 0.0, 0.5}, VelocityLines());
 }
 
-bool TPlotForm::ExportPdf(const QString& path, QString* error) const {
+TPdfPage TPlotForm::PdfPage() const {
   TPdfPage page;
   page.Title = plot_.Caption();
   page.MarginsInch = QMarginsF(margins_.left() / 1000.0, margins_.top() / 1000.0, margins_.right() / 1000.0,
                                margins_.bottom() / 1000.0);
-  return WritePdf(path, page, [this](QPainter& p, const QRectF& area, double ppi) { DrawPage(p, area, ppi); }, error);
+  return page;
+}
+
+bool TPlotForm::ExportPdf(const QString& path, QString* error) const {
+  return WritePdf(path, PdfPage(), [this](QPainter& p, const QRectF& area, double ppi) { DrawPage(p, area, ppi); }, error);
 }
 
 bool TPlotForm::ExportSvg(const QString& path, QString* error) const {

@@ -28,6 +28,7 @@ namespace terva::gui {
 
 class TGraphPlot;
 class TPlotCanvas;
+struct TPdfPage;
 
 class TPlotForm : public QWidget {
   Q_OBJECT
@@ -118,6 +119,8 @@ class TPlotForm : public QWidget {
   void SaveCommand();
   void RebuildComparisonMenu();
   void DrawPage(QPainter& painter, const QRectF& area, double ppi) const;
+  // The PDF's page: the plot's caption as its title, the page-setup margins.
+  TPdfPage PdfPage() const;
   void TitleCommand();
   void EditLegendCommand();
   void ActiveGraphsCommand();
