@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the build needs (Debian packages, only those missing),
 # configures and builds TERVA into build/ (or the folder given as $1).
-# Extra CMake options may follow the folder.
+# Extra CMake options may follow the folder; --preset NAME builds a preset of
+# CMakePresets.json instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,6 +22,12 @@ if ((${#missing[@]})); then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
+if [ "${1:-}" = "--preset" ]; then
+  # a configure preset of CMakePresets.json (sanitiser, tsan, engine …), in its own folder
+  cmake --preset "$2" >/dev/null
+  cmake --build --preset "$2" -j "$(nproc)"
+  exit 0
+fi
 build="${1:-build}"
 shift || true
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null

@@ -12,9 +12,8 @@ for p in clang libclang-rt-14-dev; do
   dpkg -s "$p" >/dev/null 2>&1 || { apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq clang libclang-rt-14-dev >/dev/null; break; }
 done
 targets=(iterva_fuzz project_reader_fuzz graphic_reader_fuzz)
-cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTERVA_FUZZ=ON \
-  -DTERVA_BUILD_TESTS=OFF >/dev/null
-cmake --build build-fuzz -j "$(nproc)" --target "${targets[@]}"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$(nproc)" --target "${targets[@]}"
 findings="$PWD/build-fuzz/findings"
 mkdir -p "$findings"
 status=0
