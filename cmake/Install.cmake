@@ -53,8 +53,19 @@ endif()
 # Compressed as Debian wants them (gzip -9n: no name, no time stamp); plain
 # when gzip is missing.
 find_program(TERVA_GZIP gzip)
+# The changelog is history, written by hand: its top entry names the version
+# being released, which must be the project's.
+file(STRINGS "${TERVA_PACKAGING_DIR}/changelog" changelog_top LIMIT_COUNT 1)
+if(NOT changelog_top MATCHES "^terva \\(${PROJECT_VERSION}\\) ")
+  message(WARNING "packaging/changelog's top entry (${changelog_top}) is not version ${PROJECT_VERSION}")
+endif()
+# The man pages name the version: configured from packaging/man/*.1.in into
+# the build folder.
 set(man_pages terva.1 terva-batch.1 Terva3-viewer.1)
 set(man_files "")
+foreach(page ${man_pages})
+  configure_file("${TERVA_PACKAGING_DIR}/man/${page}.in" "${CMAKE_BINARY_DIR}/packaging/man/${page}" @ONLY)
+endforeach()
 if(TERVA_GZIP)
   # A compressed copy of a packaging file in the build folder.
   function(terva_gzipped source out comment)
@@ -67,7 +78,7 @@ if(TERVA_GZIP)
   endfunction()
   foreach(page ${man_pages})
     set(out "${CMAKE_BINARY_DIR}/packaging/${page}.gz")
-    terva_gzipped("${TERVA_PACKAGING_DIR}/man/${page}" "${out}" "Compressing ${page}")
+    terva_gzipped("${CMAKE_BINARY_DIR}/packaging/man/${page}" "${out}" "Compressing ${page}")
     list(APPEND man_files "${out}")
   endforeach()
   set(changelog "${CMAKE_BINARY_DIR}/packaging/changelog.gz")
@@ -75,7 +86,7 @@ if(TERVA_GZIP)
   add_custom_target(terva_packaging_files ALL DEPENDS ${man_files} "${changelog}")
   install(FILES "${changelog}" DESTINATION "${TERVA_INSTALL_DOCDIR}")
 else()
-  list(TRANSFORM man_pages PREPEND "${TERVA_PACKAGING_DIR}/man/" OUTPUT_VARIABLE man_files)
+  list(TRANSFORM man_pages PREPEND "${CMAKE_BINARY_DIR}/packaging/man/" OUTPUT_VARIABLE man_files)
   install(FILES "${TERVA_PACKAGING_DIR}/changelog" DESTINATION "${TERVA_INSTALL_DOCDIR}")
 endif()
 install(FILES ${man_files} DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")

@@ -11,7 +11,7 @@
 #   Windows  bin/terva.exe  bin/terva-batch.exe  bin/Terva3-viewer.exe  bin/TERVA3-COMP.DLL
 #
 # On Windows the settings go to the registry (HKEY_CURRENT_USER\Software\
-# Halvit\TERVA\3.0.5), QSettings' native format there; on Linux to
+# Halvit\TERVA\<version>), QSettings' native format there; on Linux to
 # ~/.config/Halvit/TERVA.conf. Nothing in the build chooses that. No Windows
 # build is checked here: Debian packages no Qt 6 for MinGW.
 include_guard(GLOBAL)

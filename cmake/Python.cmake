@@ -14,7 +14,13 @@ else()
   set(_terva_python_dir "${CMAKE_INSTALL_DATADIR}/terva/python")
 endif()
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/python/terva DESTINATION ${_terva_python_dir}
-        COMPONENT python FILES_MATCHING PATTERN "*.py")
+        COMPONENT python FILES_MATCHING PATTERN "*.py" PATTERN "_version.py" EXCLUDE)
+# The installed package's version, from project(VERSION ...); in the source
+# tree the package reads that line itself.
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/python/terva/_version.py
+     CONTENT "__version__ = \"${PROJECT_VERSION}\"\n")
+install(FILES ${CMAKE_BINARY_DIR}/generated/python/terva/_version.py DESTINATION ${_terva_python_dir}/terva
+        COMPONENT python)
 
 # A /usr install of a tree configured for another prefix (the Debian
 # package: cpack installs with a prefix ending in /usr) leaves the package

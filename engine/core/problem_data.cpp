@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "terva/version.h"
+
 namespace terva {
 
 namespace {
@@ -69,7 +71,7 @@ void ProblemData::ResetRunState() {
 
 const std::string& DefaultTitle() {
   static const std::string title = [] {
-    std::string t = "TERVA 3.0.5 - SOIL-FOUNDATION DYNAMIC ANALYSIS - UNTITLED PROBLEM";
+    std::string t = "TERVA " TERVA_VERSION " - SOIL-FOUNDATION DYNAMIC ANALYSIS - UNTITLED PROBLEM";
     t.resize(kTitleLength, ' ');
     return t;
   }();

@@ -29,4 +29,25 @@ from ._run import PrecisionWarning, Result, TervaError, find_batch, load, run, r
 from ._input import Input
 
 __all__ = ["Input", "PrecisionWarning", "Result", "TervaError", "find_batch", "load", "run", "run_many"]
-__version__ = "1.0"
+
+
+def _source_version(cmake_lists=None):
+    """The version of a source tree: the one in its top CMakeLists.txt's
+    project() line; "unknown" when there is none."""
+    import os
+    import re
+
+    if cmake_lists is None:
+        cmake_lists = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "CMakeLists.txt")
+    try:
+        with open(cmake_lists, encoding="utf-8") as f:
+            found = re.search(r"^\s*project\(\s*TERVA\s+VERSION\s+([0-9]+(?:\.[0-9]+)*)", f.read(), re.M | re.I)
+    except OSError:
+        found = None
+    return found.group(1) if found else "unknown"
+
+
+try:  # an installed package: written by the build from the same line
+    from ._version import __version__
+except ImportError:
+    __version__ = _source_version()

@@ -6,10 +6,11 @@
 # dpkg-shlibdeps and file, which cpack uses) the Debian package is built from the same build and its
 # contents checked, and its programs run from the unpacked tree.
 #
-#   install_test.sh BUILD_DIR SOURCE_DIR
+#   install_test.sh BUILD_DIR SOURCE_DIR VERSION
 set -euo pipefail
 build="$(cd "$1" && pwd)"
 source="$(cd "$2" && pwd)"
+expected_version="$3"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
@@ -55,7 +56,15 @@ cp "$prefix/share/terva/examples/half-space.tvd" "$work/run/"
 grep -q "half-space.tvo" "$work/batch.log" || fail "terva-batch did not say where the report is"
 
 version="$(QT_QPA_PLATFORM=offscreen "$prefix/bin/terva" --version)"
-[ "$version" = "TERVA 3.0.5" ] || fail "terva --version printed '$version'"
+[ "$version" = "TERVA $expected_version" ] || fail "terva --version printed '$version'"
+# the same version in the man page and the Python package; the changelog's
+# top entry is the release's
+zcat "$prefix/share/man/man1/terva.1.gz" | head -1 | grep -qF "\"TERVA $expected_version\"" ||
+  fail "terva(1) names another version: $(zcat "$prefix/share/man/man1/terva.1.gz" | head -1)"
+grep -qx "__version__ = \"$expected_version\"" "$prefix/share/terva/python/terva/_version.py" ||
+  fail "the Python package's version is not $expected_version"
+zcat "$prefix/share/doc/terva/changelog.gz" | head -1 | grep -qF "terva ($expected_version) " ||
+  fail "the changelog's top entry is not $expected_version"
 
 # The Debian package.
 if ! command -v dpkg-deb >/dev/null || ! command -v dpkg-shlibdeps >/dev/null || ! command -v file >/dev/null; then

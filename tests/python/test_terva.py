@@ -453,5 +453,31 @@ class ExportFile(unittest.TestCase):
         np.testing.assert_allclose(np.abs(terva.Result(v2).motions[:, 2]), [1e-5, 2e-5])
 
 
+
+class Version(Folder):
+    def test_the_project_version(self):
+        # the build's version (TERVA_VERSION, set by the test's definition);
+        # from the source tree, read from the top CMakeLists.txt
+        expected = os.environ.get("TERVA_VERSION")
+        if not expected:
+            self.skipTest("TERVA_VERSION is not set")
+        self.assertEqual(terva.__version__, expected)
+
+    def test_project_lines(self):
+        cases = {
+            "cmake_minimum_required(VERSION 3.22)\nproject(TERVA VERSION 4.1.12 LANGUAGES CXX)\n": "4.1.12",
+            "project( TERVA VERSION 3.0 )\n": "3.0",
+            "# project(TERVA VERSION 9.9.9)\nproject(TERVA LANGUAGES CXX)\n": "unknown",
+            "project(OTHER VERSION 1.2.3)\n": "unknown",
+        }
+        for text, version in cases.items():
+            with self.subTest(text=text):
+                path = os.path.join(self.dir, "CMakeLists.txt")
+                with open(path, "w", encoding="utf-8") as f:
+                    f.write(text)
+                self.assertEqual(terva._source_version(path), version)
+        self.assertEqual(terva._source_version(os.path.join(self.dir, "missing.txt")), "unknown")
+
+
 if __name__ == "__main__":
     unittest.main()

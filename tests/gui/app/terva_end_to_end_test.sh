@@ -4,10 +4,11 @@
 # the keyboard, confirm the completion message, leave through File > Exit,
 # and find the report beside the project.
 #
-#   terva_end_to_end_test.sh TERVA EXAMPLE.tvd
+#   terva_end_to_end_test.sh TERVA EXAMPLE.tvd VERSION
 set -euo pipefail
 terva="$1"
 example="$2"
+version="$3"
 for tool in xvfb-run xdotool; do
   command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
 done
@@ -22,7 +23,7 @@ unset WAYLAND_DISPLAY
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
 xvfb-run -a -s "-screen 0 1280x800x24" bash -euo pipefail -c '
-  terva="$1"; work="$2"
+  terva="$1"; work="$2"; version="$3"
   visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
   wait_for() {  # wait_for NAME SECONDS: the id of the visible window NAME
     local id="" i
@@ -31,7 +32,7 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -euo pipefail -c '
     echo "$id"
   }
   "$terva" "$work/e2e.tvd" & pid=$!
-  main=$(wait_for "^TERVA 3.0.5 - E2e$" 60)
+  main=$(wait_for "^TERVA ${version//./\\.} - E2e$" 60)
   sleep 1
   xdotool windowfocus --sync "$main"
   xdotool key --clearmodifiers alt+c
@@ -49,7 +50,7 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -euo pipefail -c '
   xdotool key x
   for ((i = 0; i < 600; ++i)); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   if kill -0 "$pid" 2>/dev/null; then echo "terva did not close through File > Exit" >&2; kill "$pid"; exit 1; fi
-' _ "$terva" "$work"
+' _ "$terva" "$work" "$version"
 
 grep -q "FOOTING RESPONSE AMPLITUDES" "$work/e2e.tvo"
 [ -s "$work/e2e.tvp" ]
