@@ -13,12 +13,13 @@
 #include "gui/widgets/AppIcon.hpp"
 #include "gui/widgets/MessageBoxSink.hpp"
 #include "gui/widgets/TableWindows.hpp"
+#include "terva/version.h"
 
 namespace {
 
 constexpr const char* kUsage =
     "Usage: terva [PROJECT]\n"
-    "TERVA 3.0.5 - soil-foundation dynamic analysis.\n"
+    "TERVA " TERVA_VERSION " - soil-foundation dynamic analysis.\n"
     "\n"
     "  PROJECT    a project file to open (\".tvd\" is appended when the name has no dot)\n"
     "  --help     print this text and exit\n"
@@ -34,7 +35,7 @@ int main(int argc, char* argv[]) {
       return 0;
     }
     if (std::strcmp(argv[i], "--version") == 0) {
-      std::puts("TERVA 3.0.5");
+      std::puts("TERVA " TERVA_VERSION);
       return 0;
     }
   }
@@ -42,7 +43,7 @@ int main(int argc, char* argv[]) {
   terva::gui::UseDecimalPoint();  // the engine may run in this process (tests' stand-ins)
   QApplication::setApplicationName(QStringLiteral("TERVA"));
   QApplication::setOrganizationName(QStringLiteral("Halvit"));
-  QApplication::setApplicationVersion(QStringLiteral("3.0.5"));
+  QApplication::setApplicationVersion(QStringLiteral(TERVA_VERSION));
   QApplication::setWindowIcon(terva::gui::AppIcon());
   QGuiApplication::setDesktopFileName(QStringLiteral("terva"));  // terva.desktop: the desktop's icon and name
   terva::gui::InstallMessageBoxSink();

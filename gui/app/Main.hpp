@@ -1,8 +1,10 @@
 // The program's frame: a multi-document window whose children are the data
 // windows, the table windows, the geometry views and the plot windows. It
 // owns the project, the project's grid tables, the result plots and the
-// settings; carries every menu command; decides which commands are enabled;
-// and runs the analysis engine.
+// settings, and carries every menu command. Its menus and their enabled
+// state are in MainMenus.cpp, the run in RunAnalysis, the recent files and
+// the editor in gui/model/Settings, the compared results in Comparisons and
+// the help windows in Help.
 #pragma once
 
 #include <QMainWindow>
@@ -12,12 +14,13 @@
 #include <functional>
 #include <memory>
 
-#include "gui/model/Comparison.hpp"
+#include "gui/app/Comparisons.hpp"
+#include "gui/app/MainActions.hpp"
 #include "gui/model/PltData.hpp"
+#include "gui/model/Settings.hpp"
 #include "gui/views/ReportViewer.hpp"
 
 class QAction;
-class QActionGroup;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -27,6 +30,7 @@ namespace terva::gui {
 class TChildForm;
 class TDlgRunAnalysis;
 class TEngineRunner;
+class TRunController;
 struct TRunResult;
 class TGridTable;
 class TProgramData;
@@ -64,11 +68,11 @@ class TMainForm : public QMainWindow {
   Q_OBJECT
 
  public:
-  static const QString kVersion;        // "3.0.5"
-  static const QString kCaptionPrefix;  // "TERVA 3.0.5 - "
+  static const QString kVersion;        // TERVA_VERSION (terva/version.h)
+  static const QString kCaptionPrefix;  // "TERVA " and the version, " - "
   static const QString kUpdatePage;     // the release page that "Check for Updates" opens
-  static constexpr int kRecentCount = 10;
-  static constexpr int kWindowListSize = 50;
+  static constexpr int kRecentCount = TRecentFiles::kCount;
+  static constexpr int kWindowListSize = TMainActions::kWindowListSize;
 
   explicit TMainForm(QWidget* parent = nullptr);
   ~TMainForm() override;
@@ -84,12 +88,12 @@ class TMainForm : public QMainWindow {
   // The project or any of its tables changed since it was created, loaded or saved.
   bool Modified() const;
   void SetModified(bool modified = true) { modified_ = modified; }
-  QString EditorPath() const { return editorPath_; }
-  void SetEditorPath(const QString& path) { editorPath_ = path; }
+  QString EditorPath() const { return settings_.editorPath; }
+  void SetEditorPath(const QString& path) { settings_.editorPath = path; }
   // The platform's usual text editor: "notepad.exe" in the Windows folder on
   // Windows; empty elsewhere, meaning the desktop's default application.
-  static QString DefaultEditorPath();
-  const QStringList& RecentFiles() const { return recent_; }
+  static QString DefaultEditorPath() { return TSettings::DefaultEditorPath(); }
+  const QStringList& RecentFiles() const { return settings_.recent.Files(); }
   // The file name of the project without a ".tvd" extension, first letter in
   // upper case ("NewData" for a new project).
   QString DisplayName() const;
@@ -171,6 +175,8 @@ class TMainForm : public QMainWindow {
   // After a change of foundation type in the foundation options window.
   void FoundationTypeChanged();
 
+  // The menu commands.
+  const TMainActions& Actions() const { return act_; }
   // The action with the given object name (every menu command has one).
   QAction* Action(const QString& name) const;
 
@@ -190,8 +196,8 @@ class TMainForm : public QMainWindow {
   using ExportChoiceHook = std::function<int()>;
   static void SetExportChoiceHook(ExportChoiceHook hook);
 
-  TDlgRunAnalysis* RunDialog() const { return runDialog_; }
-  bool Running() const { return running_; }
+  TDlgRunAnalysis* RunDialog() const;
+  bool Running() const;
 
  signals:
   void ProjectReplaced();
@@ -208,6 +214,7 @@ class TMainForm : public QMainWindow {
  private:
   void CreateActions();
   void CreateMenus();
+  void RegisterChildWindows();
   QAction* MakeAction(const QString& name, const QString& caption, std::function<void()> slot,
                       const QKeySequence& shortcut = {});
   void ShowTable(TGridTable* table);
@@ -218,13 +225,14 @@ class TMainForm : public QMainWindow {
   void CloseProjectWindows();
   void ReadPlots();
   void ShowRunOutcome(const TRunResult& result);
+  void ShowHelpContents();
+  void ShowManualDocument();
+  void OpenUpdatePage();
   // The project file as this window last read or wrote it; before Save,
   // Save As over it and Run, a file changed by someone else is reloaded,
   // overwritten or left alone as the user says (false: stop).
   void RememberDiskState();
   bool CheckDiskState();
-  void ReadSettings();
-  void WriteSettings() const;
   bool Launch(const QString& program, const QStringList& arguments) const;
   bool OpenDocument(const QString& path) const;
   QString ChooseFile(bool save, const QString& caption, const QString& start);
@@ -235,15 +243,14 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TProjectTables> tables_;
   std::unique_ptr<TProgramData> project_;
   TResultPlots plots_;
-  std::vector<TComparison> comparisons_;
+  TComparisons comparisons_{plots_};
   bool modified_ = false;
-  QString editorPath_;
-  QStringList recent_;
-  bool running_ = false;
+  TSettings settings_;
   bool resultsAvailable_ = false;
 
   QMdiArea* mdi_ = nullptr;
-  TDlgRunAnalysis* runDialog_ = nullptr;
+  TRunController* run_ = nullptr;
+  TMainActions act_;
   QPointer<QMdiSubWindow> active_;
   bool reactivating_ = false;
   std::array<QPointer<QMdiSubWindow>, kChildCount> children_{};
@@ -264,12 +271,6 @@ class TMainForm : public QMainWindow {
   QMenu* unitsMenu_ = nullptr;
   QMenu* loadingMenu_ = nullptr;
   QMenu* harmonicMenu_ = nullptr;
-  QActionGroup* unitGroup_ = nullptr;
-  QActionGroup* loadGroup_ = nullptr;
-  QAction* recentSeparator_ = nullptr;
-  QAction* windowSeparator_ = nullptr;
-  std::array<QAction*, kRecentCount> recentActions_{};
-  std::array<QAction*, kWindowListSize> windowActions_{};
 };
 
 }  // namespace terva::gui

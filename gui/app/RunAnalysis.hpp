@@ -1,17 +1,24 @@
-// The run dialog shown while the engine computes. With an engine that
-// reports its progress the bar shows the fraction of the frequencies done
-// and the label the frequency being computed; otherwise the bar cycles.
-// Its Cancel button (and Esc) ends a run that can be cancelled.
+// Running the analysis: the run controller and the run dialog it shows
+// while the engine computes.
+//
+// The run dialog: with an engine that reports its progress the bar shows
+// the fraction of the frequencies done and the label the frequency being
+// computed; otherwise the bar cycles. Its Cancel button (and Esc) ends a run
+// that can be cancelled.
 #pragma once
 
 #include <QDialog>
 
 #include <functional>
+#include <optional>
+
+#include "gui/core/EngineRunner.hpp"
 
 class QLabel;
 class QProgressBar;
 class QPushButton;
 class QTimer;
+class QWidget;
 
 namespace terva::gui {
 
@@ -65,6 +72,39 @@ class TDlgRunAnalysis : public QDialog {
   bool cancelRequested_ = false;
   bool running_ = false;
   bool determinate_ = false;
+};
+
+// One run of the engine on a saved project: the engine (a host process of
+// its own, or the tests' engine in this process on a worker thread), the
+// run dialog with its progress and Cancel, the wait cursor, and the
+// delivery of the results beside the project.
+class TRunController : public QObject {
+  Q_OBJECT
+
+ public:
+  // Replaces the engine (tests: an engine in the process).
+  using EngineHook = std::function<TEngineRunner()>;
+  static void SetEngineHook(EngineHook hook);
+
+  // `frozen` (the menu bar) is disabled while a run is under way.
+  TRunController(QWidget* parent, QWidget* frozen);
+
+  // Runs the engine on `projectFile` and delivers its results; the dialog
+  // keeps every other command away meanwhile. Empty when the run could not
+  // be prepared, after telling the user why.
+  std::optional<TRunResult> Run(const QString& projectFile);
+  bool Running() const { return running_; }
+  TDlgRunAnalysis* Dialog() const { return dialog_; }
+
+  // The message after a run: completed; completed with errors at N
+  // frequencies; stopped; input errors with the report's first error lines;
+  // cancelled; the engine ended abnormally; could not be run.
+  static QString OutcomeText(const TRunResult& result);
+
+ private:
+  TDlgRunAnalysis* dialog_ = nullptr;
+  QWidget* frozen_ = nullptr;
+  bool running_ = false;
 };
 
 }  // namespace terva::gui

@@ -34,6 +34,7 @@
 #include "gui/model/ProgramData.hpp"
 #include "gui/model/ProjectTables.hpp"
 #include "support/TestFolder.hpp"
+#include "terva/version.h"
 
 using namespace terva::gui;
 
@@ -115,7 +116,7 @@ class MainWindowTest : public QObject {
     {
       TMainForm main;
       main.Start();
-      QCOMPARE(main.windowTitle(), QStringLiteral("TERVA 3.0.5 - NewData"));
+      QCOMPARE(main.windowTitle(), QStringLiteral("TERVA " TERVA_VERSION " - NewData"));
       QVERIFY(main.Project().IsUnnamed());
     }
     const QString job = Example(QStringLiteral("compressor-half-space.tvd"), QStringLiteral("job.tvd"));
@@ -123,14 +124,14 @@ class MainWindowTest : public QObject {
     {
       TMainForm main;
       main.Start(Path("job"));  // no dot: ".tvd" appended
-      QCOMPARE(main.windowTitle(), QStringLiteral("TERVA 3.0.5 - Job"));
+      QCOMPARE(main.windowTitle(), QStringLiteral("TERVA " TERVA_VERSION " - Job"));
       QCOMPARE(main.Project().FileName, job);
       QCOMPARE(main.Project().Title, QStringLiteral("Compressor block on a half-space"));
     }
     {
       TMainForm main;
       main.Start(Path("nothing"));  // no such file: a new project
-      QCOMPARE(main.windowTitle(), QStringLiteral("TERVA 3.0.5 - NewData"));
+      QCOMPARE(main.windowTitle(), QStringLiteral("TERVA " TERVA_VERSION " - NewData"));
     }
     QVERIFY(messages_.isEmpty());
   }
@@ -165,7 +166,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(main.RecentFiles(), (QStringList{b, a}));
 
     QSettings settings(QStringLiteral("Halvit"), QStringLiteral("TERVA"));
-    settings.beginGroup(QStringLiteral("3.0.5"));
+    settings.beginGroup(QStringLiteral(TERVA_VERSION));
     QCOMPARE(settings.value(QStringLiteral("File1")).toString(), b);
     QCOMPARE(settings.value(QStringLiteral("File2")).toString(), a);
     QCOMPARE(settings.value(QStringLiteral("File3")).toString(), QString());
@@ -586,7 +587,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(messages_.size(), 1);
     if (!loaded) {
       QCOMPARE(main.Project().FileName, good);
-      QCOMPARE(main.windowTitle(), QStringLiteral("TERVA 3.0.5 - Good"));
+      QCOMPARE(main.windowTitle(), QStringLiteral("TERVA " TERVA_VERSION " - Good"));
     } else {
       QCOMPARE(main.Project().FileName, Path("bad.tvd"));  // stopped: what was read is kept
     }
@@ -609,7 +610,7 @@ class MainWindowTest : public QObject {
     QCoreApplication::sendEvent(&main, &drop);
     QCOMPARE(messages_, QStringList{QStringLiteral("Do you want to save any changes?")});
     QCOMPARE(main.Project().FileName, dropped);
-    QCOMPARE(main.windowTitle(), QStringLiteral("TERVA 3.0.5 - Dropped"));
+    QCOMPARE(main.windowTitle(), QStringLiteral("TERVA " TERVA_VERSION " - Dropped"));
     QVERIFY(main.RecentFiles().isEmpty());
   }
 
@@ -621,7 +622,7 @@ class MainWindowTest : public QObject {
       QVERIFY(box);
       auto* version = box->findChild<QLabel*>(QStringLiteral("VersionLabel"));
       QVERIFY(version);
-      QCOMPARE(version->text(), QStringLiteral("Version 3.0.5"));
+      QCOMPARE(version->text(), QStringLiteral("Version " TERVA_VERSION));
       box->close();
     });
     main.ShowAbout();
