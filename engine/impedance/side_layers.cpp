@@ -20,18 +20,25 @@ constexpr int kSeriesTerms = 100;        // S of all three series modes, S′ of
 constexpr int kRotationSlopeTerms = 20;  // S′ of rocking and torsion
 constexpr Real kSameModulus = 1e-6f;     // |s²| at or below which the zone has the layer's modulus
 
+// K values as BesselK or ScaledBesselK gave them, with the report's line where
+// their argument's phase is outside the asymptotic expansion's range.
+BesselKPair Reported(const BesselKPair& k, Report& report) {
+  if (k.phaseError) report.Line("ERROR (ABS(PHI).GT.3PI/2)");
+  return k;
+}
+
 // z(a) = i·a/c: the dimensionless argument of the layer's shear wave.
 Complex ShearArgument(Real a, Complex c) { return Complex(0.0f, a) / c; }
 
 // z·K0(z)/K1(z) and z·K1(z)/K0(z), with their limits 0 at z = 0.
 Complex ZK0OverK1(Complex z, Report& report) {
   if (z == Complex(0.0f, 0.0f)) return {};
-  const BesselKPair k = ScaledBesselK(z, report);
+  const BesselKPair k = Reported(ScaledBesselK(z), report);
   return k.k1 == Complex(0.0f, 0.0f) ? Complex() : z * k.k0 / k.k1;
 }
 Complex ZK1OverK0(Complex z, Report& report) {
   if (z == Complex(0.0f, 0.0f)) return {};
-  const BesselKPair k = ScaledBesselK(z, report);
+  const BesselKPair k = Reported(ScaledBesselK(z), report);
   return k.k0 == Complex(0.0f, 0.0f) ? Complex() : z * k.k1 / k.k0;
 }
 
@@ -40,11 +47,11 @@ Real Eta(Real nu) { return std::sqrt(2.0f * (1.0f - nu) / (1.0f - 2.0f * nu)); }
 // Horizontal reaction of the homogeneous layer at the dimensionless frequency a.
 Complex HorizontalAt(Real a, Real nu, Complex c, Report& report) {
   const Complex s = ShearArgument(a, c);
-  const BesselKPair ks = ScaledBesselK(s, report);  // the scale factors cancel in every ratio below
+  const BesselKPair ks = Reported(ScaledBesselK(s), report);  // the scale factors cancel in every ratio below
   Complex num, den;
   if (nu < 0.5f) {
     const Complex q = s / Eta(nu);
-    const BesselKPair kq = ScaledBesselK(q, report);
+    const BesselKPair kq = Reported(ScaledBesselK(q), report);
     num = 4.0f * kq.k1 * ks.k1 + s * ks.k0 * kq.k1 + q * kq.k0 * ks.k1;
     den = q * kq.k0 * ks.k1 + s * kq.k1 * ks.k0 + q * s * kq.k0 * ks.k0;
   } else {  // incompressible: only the shear wave
@@ -114,7 +121,7 @@ enum class Mode { kVertical, kRocking, kTorsion };
 // where x_n itself would overflow. Then S = Σ y_n and
 // (s/(ρ − 1))·S′ = Σ n·y_n/(ρ − 1). False when the sum is unusable.
 bool SeriesSlope(Mode mode, const Zone& zone, Complex z, Complex& slope, Report& report) {
-  const BesselKPair k = ScaledBesselK(z, report);  // a common scale of all y_n
+  const BesselKPair k = Reported(ScaledBesselK(z), report);  // a common scale of all y_n
   const Complex s2 = zone.s2, z2 = z * z;
   const Real kp = zone.kappa, kp2 = kp * kp, kp3 = kp2 * kp, kp4 = kp3 * kp;
   const int slopeTerms = mode == Mode::kVertical ? kSeriesTerms : kRotationSlopeTerms;
@@ -166,8 +173,8 @@ Complex WeakHorizontal(Real a0, Real nu, Real D, Complex c, const Zone& zone, bo
 
   const Complex i0d1 = BesselI0(d1), i1d1 = BesselI1(d1), i0e1 = BesselI0(e1), i1e1 = BesselI1(e1);
   const Complex i0d = BesselI0(d), i1d = BesselI1(d), i0e = BesselI0(e), i1e = BesselI1(e);
-  const BesselKPair kd1 = BesselK(d1, report), ke1 = BesselK(e1, report);
-  const BesselKPair kd = BesselK(d, report), ke = BesselK(e, report);
+  const BesselKPair kd1 = Reported(BesselK(d1), report), ke1 = Reported(BesselK(e1), report);
+  const BesselKPair kd = Reported(BesselK(d), report), ke = Reported(BesselK(e), report);
 
   const Complex rows[4][4] = {
       {d1 * i0d1 - i1d1, -d1 * kd1.k0 - kd1.k1, -i1e1, -ke1.k1},

@@ -5,8 +5,6 @@
 #include <limits>
 #include <numbers>
 
-#include "engine/report/report.hpp"
-
 namespace terva {
 namespace {
 
@@ -38,13 +36,14 @@ Wide AsymptoticSum(int nu, Wide z) {
   return sum;
 }
 
-// K0 and K1 in double; scaled by e^z when asked.
-void KPair(Complex zf, bool scaled, Wide& k0, Wide& k1, Report& report) {
+// K0 and K1 in double; scaled by e^z when asked. True when the phase of z is
+// outside the asymptotic expansion's range (the values are formed anyway).
+bool KPair(Complex zf, bool scaled, Wide& k0, Wide& k1) {
   const Wide z(zf.real(), zf.imag());
   const double r = std::abs(z);
   if (r == 0.0) {
     k0 = k1 = std::numeric_limits<double>::infinity();
-    return;
+    return false;
   }
   if (r <= kSeriesLimit) {
     const Wide w = z / 2.0, w2 = w * w;
@@ -70,19 +69,19 @@ void KPair(Complex zf, bool scaled, Wide& k0, Wide& k1, Report& report) {
       k0 *= e;
       k1 *= e;
     }
-    return;
+    return false;
   }
   const double phi = z.real() == 0.0 ? std::numbers::pi / 2.0 : std::atan2(z.imag(), z.real());
-  if (std::abs(phi) > kPhaseLimit) report.Line("ERROR (ABS(PHI).GT.3PI/2)");
   const Wide lead = std::sqrt(std::numbers::pi / (2.0 * z)) * (scaled ? Wide(1.0) : std::exp(-z));
   k0 = lead * AsymptoticSum(0, z);
   k1 = lead * AsymptoticSum(1, z);
+  return std::abs(phi) > kPhaseLimit;
 }
 
-BesselKPair KResult(Complex z, bool scaled, Report& report) {
+BesselKPair KResult(Complex z, bool scaled) {
   Wide k0, k1;
-  KPair(z, scaled, k0, k1, report);
-  return {Round(k0), Round(k1)};
+  const bool phaseError = KPair(z, scaled, k0, k1);
+  return {Round(k0), Round(k1), phaseError};
 }
 
 // Σ (z/2)^(2k+n)/(k!·(k+n)!) for n = 0 or 1: twenty terms after the first,
@@ -101,10 +100,10 @@ Wide ISeries(int n, Complex zf) {
 
 }  // namespace
 
-BesselKPair BesselK(Complex z, Report& report) { return KResult(z, false, report); }
-BesselKPair ScaledBesselK(Complex z, Report& report) { return KResult(z, true, report); }
-Complex BesselK0(Complex z, Report& report) { return BesselK(z, report).k0; }
-Complex BesselK1(Complex z, Report& report) { return BesselK(z, report).k1; }
+BesselKPair BesselK(Complex z) { return KResult(z, false); }
+BesselKPair ScaledBesselK(Complex z) { return KResult(z, true); }
+Complex BesselK0(Complex z) { return BesselK(z).k0; }
+Complex BesselK1(Complex z) { return BesselK(z).k1; }
 Complex BesselI0(Complex z) { return Round(ISeries(0, z)); }
 Complex BesselI1(Complex z) { return Round(ISeries(1, z)); }
 

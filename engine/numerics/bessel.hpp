@@ -10,9 +10,10 @@
 // harmonic-number coefficients), 50 terms; above, the asymptotic expansion
 // sqrt(pi/(2z))·e^(-z)·(1 + sum of terms in 1/(8z)), which stops at its
 // smallest term (at most 50 terms). When |z| > 9 and the phase of z exceeds
-// 3π/2 in magnitude the line "ERROR (ABS(PHI).GT.3PI/2)" goes to the report and
-// the value is still returned. With the principal phase used here (in (−π, π],
-// π/2 for a zero real part) that line cannot occur.
+// 3π/2 in magnitude the result says so (phaseError; the caller's report then
+// carries the line "ERROR (ABS(PHI).GT.3PI/2)") and the values are still
+// returned. With the principal phase used here (in (−π, π], π/2 for a zero
+// real part) that cannot occur.
 //
 // The stored Euler constant differs from the true one by about 7e-9, so for
 // arguments near the positive real axis close to |z| = 9, where I0 is about a
@@ -24,23 +25,24 @@
 #pragma once
 
 #include "engine/core/scalar.hpp"
-#include "engine/report/report.hpp"
 
 namespace terva {
 
 struct BesselKPair {
   Complex k0, k1;
+  bool phaseError = false;  // |z| > 9 and |arg z| > 3π/2: outside the asymptotic expansion's range
 };
 
-// K0(z) and K1(z) together (one evaluation, one possible report line).
-BesselKPair BesselK(Complex z, Report& report);
+// K0(z) and K1(z) together (one evaluation).
+BesselKPair BesselK(Complex z);
 
 // e^z·K0(z) and e^z·K1(z): the same ratios and products of K values without the
 // under- or overflow of e^(−z) at large |Re z|.
-BesselKPair ScaledBesselK(Complex z, Report& report);
+BesselKPair ScaledBesselK(Complex z);
 
-Complex BesselK0(Complex z, Report& report);
-Complex BesselK1(Complex z, Report& report);
+// K0(z) and K1(z) alone, for callers that need no phase status.
+Complex BesselK0(Complex z);
+Complex BesselK1(Complex z);
 
 // I0(z) = 1 + Σ (z/2)^(2k)/(k!)², I1(z) = Σ (z/2)^(2k−1)/(k!·(k−1)!), k = 1 … 20;
 // where twenty terms have not yet settled the sum (|z| above about 11) the sum
