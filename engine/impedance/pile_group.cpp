@@ -123,7 +123,8 @@ bool WeightedInverseSums(ComplexSymmetricSystem& system, const std::array<std::v
   const size_t n = static_cast<size_t>(system.order());
   scratch.assign(2 * n * NW, 0.0f);
   for (size_t c = 0; c < NW; ++c) std::copy(w[c].begin(), w[c].end(), scratch.data() + 2 * n * c);
-  const bool solved = system.Solve(scratch.data(), static_cast<int>(NW));
+  system.Factor();
+  const bool solved = system.Solve(scratch.data(), static_cast<int>(NW)) == ComplexSymmetricSystem::Status::kSuccess;
   ++(system.pivoted() ? counts.pivoted : counts.symmetric);
   if (!solved) return false;
   for (size_t s = 0; s < NS; ++s) {

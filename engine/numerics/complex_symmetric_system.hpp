@@ -2,32 +2,41 @@
 // group's flexibility problems give them.
 //
 // The matrix is held in split storage (real and imaginary planes,
-// column-major), so that every inner loop is a plain float loop. It is
-// factored first as L·D·Lᵀ without pivoting, working on the lower triangle
-// only, which halves the work and leaves the strict upper triangle as a copy
-// of the matrix. The solutions are then checked against that copy; when a
-// pivot vanishes or the backward error shows growth, the lower triangle is
-// restored and the matrix factored again by LU with partial pivoting.
+// column-major), so that every inner loop is a plain float loop. Factor
+// factors it as L·D·Lᵀ without pivoting, working on the lower triangle only,
+// which halves the work and leaves the strict upper triangle as a copy of the
+// matrix. Solve checks its solutions against that copy; when a pivot vanishes
+// (in Factor) or the backward error shows growth (in Solve), the lower
+// triangle is restored and the matrix factored again by LU with partial
+// pivoting, and the solutions are formed from those factors.
+//
+//   system.Resize(n); system.Set(i, j, a) …;
+//   system.Factor();
+//   if (system.Solve(planes, count) != ComplexSymmetricSystem::Status::kSuccess) …
+//
+// The kernels (simd_kernels.hpp) run on the widest vectors the processor
+// offers and may borrow spare cores (thread_split.hpp); every width and every
+// thread count gives the same bits.
 #pragma once
 
-#include <atomic>
 #include <cstddef>
 #include <vector>
 
 #include "engine/core/scalar.hpp"
+#include "engine/numerics/thread_split.hpp"
 
 namespace terva {
 
-// Cores that a caller's threads leave unused for now (idle), shared among the
-// systems being factored at the same time (busy): a large trailing update is
-// spread over idle / busy extra threads.
-struct SpareCores {
-  std::atomic<int> idle{0};
-  std::atomic<int> busy{1};
-};
-
 class ComplexSymmetricSystem {
  public:
+  enum class Status {
+    kSuccess,      // factored; or solved, every solution finite
+    kNotFactored,  // no factors: resized and not factored since
+    kSingular,     // the LU factorisation met a zero or non-finite pivot: no factors
+    kNotFinite,    // solved, but a solution is not finite (the factors stay usable)
+  };
+
+  // A zero matrix of order n (negative: 0), not factored.
   void Resize(int n) {
     n_ = n > 0 ? n : 0;
     ld_ = (n_ + 7) / 8 * 8;
@@ -35,21 +44,36 @@ class ComplexSymmetricSystem {
     re_.assign(size, 0.0f);
     im_.assign(size, 0.0f);
     piv_.assign(static_cast<size_t>(n_), 0);
+    pivoted_ = factored_ = false;
+    info_ = Status::kNotFactored;
   }
   int order() const { return n_; }
+  // The entries of the matrix, between Resize and Factor; the matrix must be
+  // symmetric. Factor overwrites the storage with the factors.
   void Set(int i, int j, Complex v) {
     re_[At(i, j)] = v.real();
     im_[At(i, j)] = v.imag();
   }
   Complex Get(int i, int j) const { return Complex(re_[At(i, j)], im_[At(i, j)]); }
 
-  // Solves A·X = B for `count` right-hand sides, each held as n real parts
-  // followed by n imaginary parts, overwriting them with the solutions. The
-  // matrix must be symmetric; it is factored in place. False when it is
-  // singular or the solutions are not finite.
-  bool Solve(float* planes, int count);
+  // Factors the matrix in place: L·D·Lᵀ, or LU with partial pivoting when a
+  // pivot of L·D·Lᵀ is zero or not finite. kSuccess or kSingular.
+  Status Factor();
 
-  bool pivoted() const { return pivoted_; }  // whether the LU fall-back was needed
+  // Solves A·X = B for `count` right-hand sides, each held as n real parts
+  // followed by n imaginary parts, overwriting them with the solutions, from
+  // the factors of Factor. When the backward error of an L·D·Lᵀ solution
+  // exceeds 1e-5, the matrix is factored again by LU (pivoted() turns true)
+  // and all `count` are solved from the original right-hand sides; later calls
+  // use the LU factors. kSuccess, kNotFinite, or the status of a failed Factor
+  // or LU factorisation (kNotFactored, kSingular: the right-hand sides are
+  // left as given).
+  Status Solve(float* planes, int count);
+
+  // The outcome of the last Factor or Solve (kNotFactored after Resize).
+  Status info() const { return info_; }
+  // Whether the LU fall-back was needed since the last Factor.
+  bool pivoted() const { return pivoted_; }
 
   // The kernels run on 16-float vectors where the processor has AVX-512, on
   // 8-float vectors where it has AVX2 (checked once at run time) and on
@@ -65,10 +89,8 @@ class ComplexSymmetricSystem {
 
  private:
   static constexpr int kBlock = 48;  // panel width
-  static constexpr int kLanes = 2;   // register tile: two lanes of rows …
-  static constexpr int kRows = 4 * kLanes;
-  static constexpr int kCols = 2;  // … by two columns
   static constexpr double kBackwardTolerance = 1.0e-5;
+  static constexpr int kNormColumns = 8;
 
   size_t At(int i, int j) const { return static_cast<size_t>(j) * static_cast<size_t>(ld_) + static_cast<size_t>(i); }
   float* Re(int j) { return re_.data() + At(0, j); }
@@ -78,28 +100,23 @@ class ComplexSymmetricSystem {
 
   bool FactorSymmetric();
   bool FactorPivoted();
-  bool PanelSymmetric(int k0, int kb);
   bool PanelPivoted(int k0, int kb);
   void UpdateTrailing(int k0, int kb, bool symmetric);
-  // Column blocks first, first + stride, … of the trailing update on the 4-float path.
-  void PortableColumns(int k0, int kb, bool symmetric, size_t tileSize, int first, int stride,
-                       std::vector<float>& packU);
-  int HelperThreads(int order) const;
   void SwapRows(int a, int b, int j0, int j1);
   // b(k0..k1−1) ← L⁻¹·b over the unit lower triangle of columns k0..k1−1,
   // for `count` right-hand sides `stride` floats apart.
   void ForwardUnitLower(int k0, int k1, float* br, float* bi, int count, size_t stride) const;
   // The `count` right-hand sides of Solve, all at once.
   void SolveSymmetric(float* planes, int count) const;
-  void SolvePivoted(float* br, float* bi) const;
+  void SolvePivoted(float* planes, int count) const;
   void RestoreLower();
-  static constexpr int kNormColumns = 8;
   template <int B>
   void RowNorms(int j0);
   bool BackwardErrorsAcceptable(const float* w, const float* u, int count);
 
   int n_ = 0, ld_ = 0;
-  bool pivoted_ = false;
+  bool pivoted_ = false, factored_ = false;
+  Status info_ = Status::kNotFactored;
   std::vector<float> re_, im_;
   std::vector<int> piv_;
   std::vector<float> diagRe_, diagIm_, rowNorm_, residual_, original_;

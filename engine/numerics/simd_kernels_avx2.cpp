@@ -1,0 +1,27 @@
+// The group solver's kernels on 8-float vectors, each function built for AVX2
+// (without FMA) by its target attribute; the rest of the program stays on the
+// baseline instruction set, and these run only where the processor has AVX2.
+#include "engine/numerics/simd_kernels.hpp"
+#include "engine/numerics/simd_loops.hpp"
+
+#ifdef TERVA_WIDE_KERNEL
+namespace terva::simd::avx2 {
+
+static_assert(sizeof(Lane8) / sizeof(float) == kTileRows, "one vector of rows per tile");
+
+__attribute__((target("avx2"))) bool PanelSymmetric(const SplitMatrix& a, int k0, int kb) {
+  return PanelSymmetricByColumns<Lane8>(a, k0, kb);
+}
+
+__attribute__((target("avx2"))) void ForwardUnitLower(const float* re, const float* im, size_t ld, int k0, int k1,
+                                                      float* br, float* bi, int count, size_t stride) {
+  ForwardUnitLowerLoops(re, im, ld, k0, k1, br, bi, count, stride);
+}
+
+__attribute__((target("avx2"))) void TrailingColumns(const TrailingUpdate& u, int firstBlock, int stride,
+                                                     std::vector<float>& packU) {
+  WideTrailingLoops<Lane8, 4>(u, firstBlock, stride, packU);
+}
+
+}  // namespace terva::simd::avx2
+#endif
