@@ -30,16 +30,16 @@ inline void TileProduct(int kb, const float* lp, const float* up, Lane4 (&accR)[
   }
 }
 
-}  // namespace
-
 // Right-looking within the panel: column k is scaled, then the panel's later
 // columns take its update, row by row.
-bool PanelSymmetric(const SplitMatrix& a, int k0, int kb) {
-  const int n = a.n, kEnd = k0 + kb;
+TERVA_LOOPS_INLINE bool PanelSymmetricLoops(float* re, float* im, size_t ld, int n, int k0, int kb) {
+  auto Re = [&](int j) { return re + static_cast<size_t>(j) * ld; };
+  auto Im = [&](int j) { return im + static_cast<size_t>(j) * ld; };
+  const int kEnd = k0 + kb;
   float wr[kMostPanel], wi[kMostPanel];
   for (int k = k0; k < kEnd; ++k) {
-    float* cr = a.Re(k);
-    float* ci = a.Im(k);
+    float* cr = Re(k);
+    float* ci = Im(k);
     if (!UsablePivot(cr[k], ci[k])) return false;
     float ir, ii;
     Reciprocal(cr[k], ci[k], ir, ii);
@@ -50,8 +50,8 @@ bool PanelSymmetric(const SplitMatrix& a, int k0, int kb) {
       ci[i] = li;
     }
     for (int j = k + 1; j < kEnd; ++j) {  // the rest of the panel, lower part
-      float* ar = a.Re(j);
-      float* ai = a.Im(j);
+      float* ar = Re(j);
+      float* ai = Im(j);
       const float ur = wr[j - k - 1], ui = wi[j - k - 1];
       for (int i = j; i < n; ++i) {
         ar[i] -= cr[i] * ur - ci[i] * ui;
@@ -61,6 +61,12 @@ bool PanelSymmetric(const SplitMatrix& a, int k0, int kb) {
   }
   return true;
 }
+
+}  // namespace
+
+// The pointers by value: the vectoriser's alias checks come out as for a
+// free loop over them (a few per cent faster on small panels).
+bool PanelSymmetric(const SplitMatrix& a, int k0, int kb) { return PanelSymmetricLoops(a.re, a.im, a.ld, a.n, k0, kb); }
 
 void ForwardUnitLower(const float* re, const float* im, size_t ld, int k0, int k1, float* br, float* bi, int count,
                       size_t stride) {
