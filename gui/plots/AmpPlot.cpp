@@ -4,104 +4,38 @@
 #include "gui/core/NumberFormat.hpp"
 #include "gui/model/PltData.hpp"
 #include "gui/model/ProgramData.hpp"
+#include "gui/plots/AmpChart.hpp"
 #include "gui/plots/PlotPainter.hpp"
 #include "gui/plots/PlotScale.hpp"
 #include "gui/plots/VelocityLimits.hpp"
 #include "gui/widgets/DataEdit.hpp"
 #include "gui/widgets/VectorExport.hpp"
 
-#include <QApplication>
-#include <QButtonGroup>
 #include <QChart>
 #include <QChartView>
 #include <QCheckBox>
-#include <QFile>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QFontMetricsF>
-#include <QGraphicsLayout>
-#include <QGraphicsScene>
-#include <QLegend>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QKeyEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLegend>
 #include <QLineSeries>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTextStream>
 #include <QValueAxis>
 #include <QVBoxLayout>
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
-#include <complex>
-#include <limits>
 
 namespace terva::gui {
 
 namespace {
 
-TDlgAmpPlot::SaveDialogHook saveHook;
-
 constexpr double kFeetToMetres = 0.3048;
 constexpr double kMetresToFeet = 3.2808398950131233596;
-
-// The marker pictures of the series: a filled square, triangle or star of
-// five pixels.
-QImage Marker(int shape, const QColor& colour) {
-  const int size = 7;
-  QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-  image.fill(Qt::transparent);
-  QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing);
-  p.setPen(QPen(colour, 1));
-  p.setBrush(colour);
-  const double c = size / 2.0, r = 2.5;
-  if (shape == 0) {
-    p.drawRect(QRectF(c - r, c - r, 2 * r, 2 * r));
-  } else if (shape == 1) {
-    p.drawPolygon(QPolygonF({QPointF(c, c - r), QPointF(c + r, c + r), QPointF(c - r, c + r)}));
-  } else {
-    p.setBrush(Qt::NoBrush);
-    p.drawLine(QPointF(c - r, c), QPointF(c + r, c));
-    p.drawLine(QPointF(c, c - r), QPointF(c, c + r));
-    p.drawLine(QPointF(c - r * 0.7, c - r * 0.7), QPointF(c + r * 0.7, c + r * 0.7));
-    p.drawLine(QPointF(c - r * 0.7, c + r * 0.7), QPointF(c + r * 0.7, c - r * 0.7));
-  }
-  return image;
-}
-
-// The chart view that reports the mouse position to the dialog and lets it
-// draw over the chart.
-class TAmpChartView : public QChartView {
- public:
-  TAmpChartView(QChart* chart, std::function<void(const QPointF&)> moved,
-                std::function<void(QPainter&)> foreground, QWidget* parent)
-      : QChartView(chart, parent), moved_(std::move(moved)), foreground_(std::move(foreground)) {
-    setMouseTracking(true);
-  }
-
- protected:
-  void mouseMoveEvent(QMouseEvent* event) override {
-    moved_(event->position());
-    QChartView::mouseMoveEvent(event);
-  }
-  void drawForeground(QPainter* painter, const QRectF& rect) override {
-    QChartView::drawForeground(painter, rect);
-    foreground_(*painter);
-  }
-
- private:
-  std::function<void(const QPointF&)> moved_;
-  std::function<void(QPainter&)> foreground_;
-};
 
 // A field of the reference point: Enter checks the entry as in every
 // TDataEdit and then applies the point. TDataEdit accepts the key, so it
@@ -121,159 +55,9 @@ class TPointEdit : public TDataEdit {
   std::function<void()> entered_;
 };
 
-QString Number(double value) { return ShortestFloat(value); }
-
-// While it lives, the chart's fonts are given in pixels of a 96-ppi screen
-// instead of points: a page's painter is scaled by ppi / 96, and a point
-// size would be scaled a second time by the page's resolution.
-class TPixelFonts {
- public:
-  explicit TPixelFonts(QChart* chart) : chart_(chart) {
-    for (QAbstractAxis* axis : chart->axes()) {
-      axes_.push_back({axis, axis->labelsFont(), axis->titleFont()});
-      axis->setLabelsFont(InPixels(axis->labelsFont()));
-      axis->setTitleFont(InPixels(axis->titleFont()));
-    }
-    legend_ = chart->legend()->font();
-    chart->legend()->setFont(InPixels(legend_));
-  }
-  ~TPixelFonts() {
-    for (const Saved& s : axes_) {
-      s.axis->setLabelsFont(s.labels);
-      s.axis->setTitleFont(s.title);
-    }
-    chart_->legend()->setFont(legend_);
-  }
-  TPixelFonts(const TPixelFonts&) = delete;
-  TPixelFonts& operator=(const TPixelFonts&) = delete;
-
-  static QFont InPixels(QFont font) {
-    if (font.pixelSize() <= 0) font.setPixelSize(std::max(1, static_cast<int>(std::lround(font.pointSizeF() * 96.0 / 72.0))));
-    return font;
-  }
-
- private:
-  struct Saved {
-    QAbstractAxis* axis;
-    QFont labels, title;
-  };
-  QChart* chart_;
-  std::vector<Saved> axes_;
-  QFont legend_;
-};
 QString Six(double value) { return QString::number(value, 'g', 6); }
 
-// The page header's font, in pixels of a 96-ppi screen, and the height of
-// a header of `lines` lines with the gap under it.
-QFont HeaderFont() { return TPixelFonts::InPixels(QApplication::font()); }
-double HeaderHeight(qsizetype lines) {
-  const QFontMetricsF metrics(HeaderFont());
-  return static_cast<double>(lines) * metrics.height() * 1.2 + metrics.height() / 2;
-}
-
-// A value as the single-precision value reads: 0.6f (0.60000002) as 0.6,
-// so that an axis ends at the step the value names.
-double AsRead(double value) {
-  const QByteArray text = ShortestFloat(value).toLatin1();
-  double read = value;
-  std::from_chars(text.constData(), text.constData() + text.size(), read);
-  return read;
-}
-
 }  // namespace
-
-void TDlgAmpPlot::SetSaveDialogHook(SaveDialogHook hook) { saveHook = std::move(hook); }
-
-TNiceAxis NiceAxis(double min, double max, int intervals) {
-  TNiceAxis axis;
-  if (!std::isfinite(min) || !std::isfinite(max)) return axis;
-  if (min > max) std::swap(min, max);
-  if (max == min) {
-    // No range to divide: one around the value (from 0 for a value of 0).
-    const double half = min == 0.0 ? 0.5 : std::abs(min) / 2;
-    min == 0.0 ? (max = 1.0) : (min -= half, max += half);
-  }
-  const double raw = (max - min) / std::max(1, intervals);
-  if (!std::isfinite(raw) || raw <= 0) return TNiceAxis();
-  const double power = std::pow(10.0, std::floor(std::log10(raw)));
-  double factor = 10.0;
-  for (double nice : {1.0, 2.0, 2.5, 5.0})
-    if (raw / power <= nice * (1 + 1e-9)) {
-      factor = nice;
-      break;
-    }
-  axis.Step = factor * power;
-  // A quotient that misses a whole step by its rounding error counts as that
-  // step; one that misses it by more (a range narrow beside its values,
-  // where that error is a visible part of a step) takes the next step out,
-  // so that no value falls off the axis.
-  const double slack = 8 * std::numeric_limits<double>::epsilon() * std::max(std::abs(min), std::abs(max));
-  double low = Snap(min / axis.Step, false), high = Snap(max / axis.Step, true);
-  if (axis.Step * low > min + slack) low -= 1;
-  if (axis.Step * high < max - slack) high += 1;
-  axis.Min = std::min(axis.Step * low, min);  // the last ulp too
-  axis.Max = std::max(axis.Step * high, max);
-  if (!std::isfinite(axis.Min) || !std::isfinite(axis.Max) || !(axis.Step > 0)) return TNiceAxis();
-  if (axis.Min == 0.0) axis.Min = 0.0;  // no "-0"
-  axis.Decimals = 0;
-  for (double scaled = axis.Step; axis.Decimals < 15; scaled *= 10, ++axis.Decimals)
-    if (std::abs(scaled - std::round(scaled)) <= 1e-6 * scaled) break;
-  return axis;
-}
-
-QString ShortestFloat(double value) {
-  const float single = static_cast<float>(value);
-  char text[40];
-  auto result = std::to_chars(text, text + sizeof text, single);
-  // A reader that takes the text as a double and rounds that to a float
-  // rounds twice; for a few floats the shortest text then lands on the
-  // neighbour. The double's shortest text reads back right either way.
-  double read = 0;
-  if (std::isfinite(single) && (std::from_chars(text, result.ptr, read).ec != std::errc() ||
-                                static_cast<float>(read) != single))
-    result = std::to_chars(text, text + sizeof text, static_cast<double>(single));
-  return QString::fromLatin1(text, static_cast<qsizetype>(result.ptr - text));
-}
-
-TAmplitudeSeries AmplitudeSeries(const TResultPlots& plots, bool rotationMode, double c, double rx, double ry,
-                                 double rz) {
-  TAmplitudeSeries s;
-  const TGraphPlot& translation = plots.pltDxyzR;
-  const TGraphPlot& rotation = plots.pltMxyzR;
-  if (translation.LineCount() < 3 || rotation.LineCount() < 3) return s;
-  size_t n = std::min({translation.Line(0).Points.size(), translation.Line(1).Points.size(),
-                       translation.Line(2).Points.size(), rotation.Line(0).Points.size(),
-                       rotation.Line(1).Points.size(), rotation.Line(2).Points.size()});
-  const bool phases = plots.HasPhases();
-  if (phases)
-    for (const auto& m : plots.motion) n = std::min(n, m.size());
-  s.UpperBound = !rotationMode && !phases;
-  using Complex = std::complex<double>;
-  for (size_t i = 0; i < n; ++i) {
-    auto at = [i](const TGraphPlot& p, int line) { return static_cast<double>(p.Line(line).Points[i].Y); };
-    s.Frequency.push_back(static_cast<double>(translation.Line(0).Points[i].X));
-    if (rotationMode) {
-      s.X.push_back(at(rotation, 0));
-      s.Y.push_back(at(rotation, 1));
-      s.Z.push_back(at(rotation, 2));
-    } else if (phases) {
-      // u = U + Θ × r with the complex motions: each component's modulus.
-      auto m = [&plots, i](int k) { return Complex(plots.motion[static_cast<size_t>(k)][i]); };
-      const Complex ux = c * m(0), uy = c * m(1), uz = c * m(2), tx = m(3), ty = m(4), tz = m(5);
-      s.X.push_back(std::abs(ux + ty * rz - tz * ry));
-      s.Y.push_back(std::abs(uy + tz * rx - tx * rz));
-      s.Z.push_back(std::abs(uz + tx * ry - ty * rx));
-    } else {
-      // Moduli only: the triangle inequality's bound.
-      const double ux = at(translation, 0), uy = at(translation, 1), uz = at(translation, 2);
-      const double tx = at(rotation, 0), ty = at(rotation, 1), tz = at(rotation, 2);
-      s.X.push_back(std::abs(c * ux) + std::abs(ty * rz) + std::abs(tz * ry));
-      s.Y.push_back(std::abs(c * uy) + std::abs(tz * rx) + std::abs(tx * rz));
-      s.Z.push_back(std::abs(c * uz) + std::abs(tx * ry) + std::abs(ty * rx));
-    }
-  }
-  return s;
-}
 
 TDlgAmpPlot::TDlgAmpPlot(const TResultPlots& plots, const TProgramData& project, QWidget* parent)
     : QDialog(parent), plots_(plots), project_(project) {
@@ -670,142 +454,6 @@ void TDlgAmpPlot::PointClicked(int axis, int n) {
   if (upperBound_) lines << QStringLiteral("X, Y, Z: upper bounds (no phases in these results)");
   ShowMessage(TMessageKind::Information, windowTitle(), lines.join(QLatin1Char('\n')));
 }
-
-bool TDlgAmpPlot::ExportTo(const QString& path) const {
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) return false;
-  QTextStream out(&file);
-  const QString unit = UnitSystem() == 1 ? QStringLiteral("ft") : QStringLiteral("m");
-  out << "Reference Point\n";
-  // The point the curves were drawn for (a field being edited has not moved
-  // them yet).
-  out << "X= " << Number(point_[0]) << ' ' << unit << ", Y= " << Number(point_[1]) << ' ' << unit
-      << ", Z= " << Number(point_[2]) << ' ' << unit << '\n';
-  out << "n,Frequency,Disp_x,Disp_y,Disp_z\n";
-  out << ",Hz," << unit << ',' << unit << ',' << unit << '\n';
-  const QList<QPointF> xs = series_[0]->points(), ys = series_[1]->points(), zs = series_[2]->points();
-  for (int i = 0; i < xs.size(); ++i)
-    out << i + 1 << ',' << Number(xs[i].x()) << ',' << Number(xs[i].y()) << ',' << Number(ys.value(i).y()) << ','
-        << Number(zs.value(i).y()) << '\n';
-  out.flush();
-  return file.error() == QFile::NoError;
-}
-
-void TDlgAmpPlot::Export() {
-  QString path;
-  if (saveHook) {
-    path = saveHook();
-  } else {
-    QFileDialog dialog(this, QStringLiteral("Export Data"), QString(), QStringLiteral("Text files (*.txt *.TXT)"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);  // asked below, in the program's words
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) path = dialog.selectedFiles().first();
-  }
-  if (path.isEmpty()) return;
-  if (QFileInfo::exists(path) &&
-      ShowMessage(TMessageKind::Question, windowTitle(),
-                  QStringLiteral("File already exists, do you want to overwrite it?"), MbYes | MbNo) != MbYes)
-    return;
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  const bool written = ExportTo(path);
-  QApplication::restoreOverrideCursor();
-  if (!written)
-    ShowMessage(TMessageKind::Error, windowTitle(), QStringLiteral("The file ") + path +
-                                                        QStringLiteral(" could not be written."));
-}
-
-void TDlgAmpPlot::PrintTo(QPrinter& printer, bool landscape) const {
-  printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-  printer.setDocName(windowTitle());
-  QPainter painter(&printer);
-  if (!painter.isActive()) return;
-  const QRectF page = printer.pageRect(QPrinter::DevicePixel);
-  PaintPage(painter, QRectF(0, 0, page.width(), page.height()), printer.resolution());
-}
-
-QStringList TDlgAmpPlot::PageHeader() const {
-  const QString unit = UnitSystem() == 1 ? QStringLiteral("ft") : QStringLiteral("m");
-  QString title = project_.Title.trimmed();
-  QStringList lines{title.isEmpty() ? windowTitle() : title};
-  if (rotation_->isChecked()) {
-    lines << QStringLiteral("Rotation amplitudes of the footing (rad)");
-  } else {
-    lines << QStringLiteral("Reference point: X = %1 %4, Y = %2 %4, Z = %3 %4")
-                 .arg(ShortestFloat(point_[0]), ShortestFloat(point_[1]), ShortestFloat(point_[2]), unit);
-    lines << (upperBound_ ? QStringLiteral("Translational amplitudes, upper bounds (%1), %2 units")
-                          : QStringLiteral("Translational amplitudes (%1), %2 units"))
-                 .arg(unit, UnitSystem() == 1 ? QStringLiteral("English") : QStringLiteral("SI"));
-  }
-  if (!compared_.empty()) {
-    QStringList names;
-    for (const TComparedResponse& c : compared_) names << c.Name;
-    lines << QStringLiteral("Compared with: ") + names.join(QStringLiteral(", "));
-  }
-  return lines;
-}
-
-void TDlgAmpPlot::PaintPage(QPainter& painter, const QRectF& area, double ppi) const {
-  // Laid out in pixels of a 96-ppi screen, scaled once to the device.
-  const double scale = ppi / 96.0;
-  painter.save();
-  painter.translate(area.topLeft());
-  painter.scale(scale, scale);
-  const QSizeF page = area.size() / scale;
-  const QFont font = HeaderFont();
-  painter.setPen(Qt::black);
-  const QFontMetricsF metrics(font);
-  double y = 0;
-  const QStringList header = PageHeader();
-  for (int i = 0; i < header.size(); ++i) {
-    QFont line = font;
-    line.setBold(i == 0);
-    painter.setFont(line);
-    // A long title is cut rather than run off the page.
-    const QString text = QFontMetricsF(line).elidedText(header[i], Qt::ElideRight, page.width());
-    painter.drawText(QPointF(0, y + metrics.ascent()), text);
-    y += metrics.height() * 1.2;
-  }
-  y = std::max(y, HeaderHeight(header.size()));
-  // The chart, laid out for the rest of the page, then put back as it was
-  // (no event is processed in between, so the window never shows it).
-  const QRectF target(0, y, page.width(), std::max(1.0, page.height() - y));
-  const QSizeF shown = chart_->size();
-  {
-    TPixelFonts pixels(chart_);
-    chart_->resize(target.size());
-    if (chart_->layout()) chart_->layout()->activate();
-    const QRectF source(chart_->scenePos(), target.size());
-    chart_->scene()->render(&painter, target, source, Qt::IgnoreAspectRatio);
-    painter.translate(target.topLeft() - source.topLeft());
-    PaintVelocityLines(painter);
-  }
-  chart_->resize(shown);
-  if (chart_->layout()) chart_->layout()->activate();
-  painter.restore();
-}
-
-QSizeF TDlgAmpPlot::SvgSize() const {
-  return QSizeF(view_->width(), view_->height() + HeaderHeight(PageHeader().size()));
-}
-
-TPdfPage TDlgAmpPlot::PdfPage() const {
-  TPdfPage page;
-  page.Title = PageHeader().value(0);
-  page.Orientation = landscape_->isChecked() ? QPageLayout::Landscape : QPageLayout::Portrait;
-  return page;
-}
-
-bool TDlgAmpPlot::ExportPdf(const QString& path, QString* error) const {
-  return WritePdf(path, PdfPage(), [this](QPainter& p, const QRectF& area, double ppi) { PaintPage(p, area, ppi); },
-                  error);
-}
-
-bool TDlgAmpPlot::ExportSvg(const QString& path, QString* error) const {
-  return WriteSvg(path, SvgSize(), PageHeader().value(0),
-                  [this](QPainter& p, const QRectF& area, double ppi) { PaintPage(p, area, ppi); }, error);
-}
-
 void TDlgAmpPlot::SetComparisons(const std::vector<TComparedResponse>& compared) {
   for (const auto& three : comparedSeries_)
     for (QLineSeries* series : three) {
@@ -874,14 +522,6 @@ void TDlgAmpPlot::PaintVelocityLines(QPainter& painter) const {
   const QRectF rect = chart_->mapRectToScene(chart_->plotArea());
   const TView view{{axisX_->min(), axisX_->max()}, {axisY_->min(), axisY_->max()}};
   DrawVelocityLines(painter, rect, view, lines, axisX_->labelsFont(), view_->logicalDpiX());
-}
-
-void TDlgAmpPlot::Print() {
-  QPrinter printer(QPrinter::HighResolution);
-  printer.setPageOrientation(landscape_->isChecked() ? QPageLayout::Landscape : QPageLayout::Portrait);
-  QPrintDialog dialog(&printer, this);
-  if (dialog.exec() != QDialog::Accepted) return;
-  PrintTo(printer, printer.pageLayout().orientation() == QPageLayout::Landscape);
 }
 
 }  // namespace terva::gui

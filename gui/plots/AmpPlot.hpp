@@ -13,6 +13,8 @@
 #include <functional>
 #include <vector>
 
+#include "gui/plots/AmpAxis.hpp"
+#include "gui/plots/AmpSeries.hpp"
 #include "gui/plots/VelocityLines.hpp"
 
 class QButtonGroup;
@@ -35,46 +37,6 @@ struct TPdfPage;
 class TGraphPlot;
 class TProgramData;
 class TResultPlots;
-
-// The three curves of the dialog, one value per frequency point.
-// UpperBound: displacement values from amplitudes without phases (see
-// AmplitudeSeries).
-struct TAmplitudeSeries {
-  std::vector<double> Frequency, X, Y, Z;
-  bool UpperBound = false;
-};
-
-// The curves of the dialog from the harmonic response of the centre of
-// gravity (the response curves and, when known, the complex motions of
-// `plots`). The axes are those of the engine's motions: right-handed, Z
-// upward, rotations by the right-hand rule; (rx, ry, rz) is the reference
-// point's offset from the centre of gravity in the dialog's length unit, c
-// converts the project's lengths into that unit.
-//
-// Displacement mode, with phases: the amplitude of each component of the
-// rigid-body motion u = U + Θ × r at the point, |c·Ux + θy·rz − θz·ry| and so
-// on, exact and never negative. Without phases (a graphic data file alone)
-// the amplitudes of U and Θ cannot be added with signs; the values are then
-// the bound that holds whatever the phases, |c·Ux| + |θy·rz| + |θz·ry| and so
-// on, and UpperBound is set. Rotation mode: the three rotation amplitudes.
-// Empty without response curves.
-TAmplitudeSeries AmplitudeSeries(const TResultPlots& plots, bool rotationMode, double c, double rx, double ry,
-                                 double rz);
-
-// A "nice" axis: its range rounded outward to a step of 1, 2, 2.5 or 5
-// times a power of ten, chosen for about `intervals` intervals, so that every
-// value lies inside and every tick label is short. An empty range is
-// widened around its value; non-finite ends, or a range too wide for a
-// double, give 0 to 1.
-struct TNiceAxis {
-  double Min = 0.0, Max = 1.0, Step = 0.2;
-  int Decimals = 1;  // the decimals a tick label needs
-};
-TNiceAxis NiceAxis(double min, double max, int intervals = 5);
-
-// The shortest text that reads back to the same single-precision value
-// ("0.001008357"), whatever the locale.
-QString ShortestFloat(double value);
 
 // Another project's response beside the open one's: its name (the legend
 // appends it to the curves' titles), its result plots and its centre of
