@@ -1,7 +1,12 @@
+// A table window: its construction, the row buttons, the in-place
+// controls of choice and nested-table cells, the layout and the window's
+// events. The entry of text cells (the delegate, the grid, storing and
+// dropping an entry) is in TableEntry.cpp.
 #include "gui/widgets/TableForm.hpp"
 
 #include "gui/core/Messages.hpp"
 #include "gui/model/ColumnTypes.hpp"
+#include "gui/widgets/TableEntry.hpp"
 #include "gui/widgets/TableModel.hpp"
 #include "gui/widgets/TableWindows.hpp"
 
@@ -22,7 +27,6 @@
 #include <QScrollBar>
 #include <QStyleOptionHeader>
 #include <QStylePainter>
-#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
 
@@ -35,119 +39,7 @@ namespace {
 const char kRowProperty[] = "tervaRow";
 const char kColumnProperty[] = "tervaColumn";
 
-bool IsEnter(int key) { return key == Qt::Key_Return || key == Qt::Key_Enter; }
-
 }  // namespace
-
-// ---------------------------------------------------------------------------
-// The editor of text cells. Entries are not committed by Qt's own rules:
-// the window stores them when the cell is left, and keeps a rejected entry
-// open in its cell.
-
-class TCellDelegate : public QStyledItemDelegate {
- public:
-  explicit TCellDelegate(TTableForm* form) : QStyledItemDelegate(form), form_(form) {}
-
-  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                        const QModelIndex& index) const override {
-    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-    form_->EditorOpened(editor, index);
-    return editor;
-  }
-
-  void destroyEditor(QWidget* editor, const QModelIndex& index) const override {
-    form_->EditorClosing(editor);
-    QStyledItemDelegate::destroyEditor(editor, index);
-  }
-
-  void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override {
-    if (const auto* line = qobject_cast<QLineEdit*>(editor)) form_->StoreText(index, line->text());
-  }
-
-  void Close(QWidget* editor) { emit closeEditor(editor, QAbstractItemDelegate::NoHint); }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (qobject_cast<QWidget*>(watched) == nullptr) return QStyledItemDelegate::eventFilter(watched, event);
-    if (event->type() == QEvent::KeyPress) {
-      const int key = static_cast<QKeyEvent*>(event)->key();
-      if (IsEnter(key)) {
-        form_->EnterPressed();
-        return true;
-      }
-      if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
-        form_->TabPressed(key == Qt::Key_Backtab);
-        return true;
-      }
-    } else if (event->type() == QEvent::FocusOut) {
-      // Not committed here: see TTableForm::EditorFocusLost.
-      form_->EditorFocusLost(static_cast<QFocusEvent*>(event)->reason());
-      return false;
-    }
-    return QStyledItemDelegate::eventFilter(watched, event);
-  }
-
- private:
-  TTableForm* form_;
-};
-
-// ---------------------------------------------------------------------------
-// The grid: every way of leaving a cell (mouse, keys, code) goes through
-// currentChanged, where the open entry is stored or the move undone.
-
-class TGridView : public QTableView {
- public:
-  explicit TGridView(TTableForm* form) : QTableView(form), form_(form) {}
-
-  void Step(bool backwards) {
-    const QModelIndex next = moveCursor(backwards ? MovePrevious : MoveNext, Qt::NoModifier);
-    if (next.isValid()) setCurrentIndex(next);
-  }
-
- protected:
-  void currentChanged(const QModelIndex& current, const QModelIndex& previous) override {
-    if (!reverting_ && form_->editor_ != nullptr && previous.isValid() && previous == form_->editIndex_ &&
-        current != previous) {
-      if (!form_->StoreCurrentCell()) {
-        reverting_ = true;
-        selectionModel()->setCurrentIndex(previous, QItemSelectionModel::ClearAndSelect);
-        reverting_ = false;
-        return;
-      }
-    }
-    QTableView::currentChanged(current, previous);
-  }
-
-  void mousePressEvent(QMouseEvent* event) override {
-    if (form_->editor_ != nullptr && indexAt(event->position().toPoint()) != form_->editIndex_ &&
-        !form_->StoreCurrentCell()) {
-      event->accept();
-      return;
-    }
-    QTableView::mousePressEvent(event);
-  }
-
-  void keyPressEvent(QKeyEvent* event) override {
-    if (IsEnter(event->key())) {
-      form_->EnterPressed();
-      event->accept();
-      return;
-    }
-    QTableView::keyPressEvent(event);
-  }
-
-  // Rows removed by the program (the window's own buttons store the entry
-  // first): an entry in a removed row has nowhere to go and is dropped.
-  void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override {
-    if (form_->editor_ != nullptr && form_->editIndex_.row() >= start && form_->editIndex_.row() <= end)
-      form_->DropEntry();
-    QTableView::rowsAboutToBeRemoved(parent, start, end);
-  }
-
- private:
-  TTableForm* form_;
-  bool reverting_ = false;
-};
 
 // ---------------------------------------------------------------------------
 // TTableForm: construction
@@ -281,101 +173,6 @@ void TTableForm::Report(const QString& text) {
   ShowMessage(TMessageKind::Information, tr("Information"), text);
   inMessage_ = false;
 }
-
-// ---------------------------------------------------------------------------
-// Entries
-
-void TTableForm::EditorOpened(QWidget* editor, const QModelIndex& index) {
-  editor_ = editor;
-  editIndex_ = index;
-}
-
-void TTableForm::EditorClosing(QWidget* editor) {
-  if (editor_ == editor) {
-    editor_ = nullptr;
-    editIndex_ = QPersistentModelIndex();
-  }
-}
-
-bool TTableForm::StoreText(const QModelIndex& index, const QString& text) {
-  if (storing_ || closing_) return false;
-  storing_ = true;
-  const bool stored = model_->setData(index, text, Qt::EditRole);
-  storing_ = false;
-  if (!stored) Report(model_->LastError());
-  return stored;
-}
-
-void TTableForm::DropEntry() {
-  QWidget* editor = editor_;
-  EditorClosing(editor);
-  delegate_->Close(editor);
-}
-
-bool TTableForm::StoreCurrentCell() {
-  if (editor_ == nullptr || closing_) return true;
-  if (storing_ || inMessage_) return false;
-  const auto* line = qobject_cast<QLineEdit*>(editor_);
-  const QString text = line != nullptr ? line->text() : QString();
-  if (!editIndex_.isValid() || !StoreText(editIndex_, text)) {
-    RefocusEditor(false);
-    return false;
-  }
-  QWidget* editor = editor_;
-  delegate_->Close(editor);
-  return true;
-}
-
-void TTableForm::RefocusEditor(bool queued) {
-  const auto refocus = [this] {
-    if (editor_ == nullptr) return;
-    if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget()); frame != nullptr && frame->mdiArea() != nullptr)
-      frame->mdiArea()->setActiveSubWindow(frame);
-    if (editIndex_.isValid()) grid_->scrollTo(editIndex_);
-    editor_->setFocus();
-  };
-  if (queued)
-    QTimer::singleShot(0, this, refocus);
-  else
-    refocus();
-}
-
-void TTableForm::EditorFocusLost(Qt::FocusReason reason) {
-  if (inMessage_ || storing_ || closing_ || reason == Qt::PopupFocusReason) return;
-  // Inside the window the cell is left through the grid, a control or a
-  // button, each of which stores the entry first.
-  QWidget* focus = QApplication::focusWidget();
-  if (reason == Qt::OtherFocusReason && focus == nullptr) {
-    // The focus was cleared by the program, as when a window around this
-    // one is being destroyed: checked once control is back in the event
-    // loop, when a window that went has nothing left to check.
-    QTimer::singleShot(0, this, [this] {
-      if (editor_ == nullptr || QApplication::focusWidget() != nullptr) return;
-      if (!StoreCurrentCell()) RefocusEditor(false);
-    });
-    return;
-  }
-  if (reason != Qt::ActiveWindowFocusReason && focus != nullptr && isAncestorOf(focus)) return;
-  if (reason == Qt::ActiveWindowFocusReason && QApplication::activeModalWidget() != nullptr) return;
-  // The window is being left: the entry must be good first.
-  if (!StoreCurrentCell()) RefocusEditor(true);
-}
-
-void TTableForm::EnterPressed() {
-  QModelIndex from = grid_->currentIndex();
-  if (editor_ != nullptr) {
-    from = editIndex_;
-    if (!StoreCurrentCell()) return;
-  }
-  const QModelIndex next = model_->NextAfterEnter(from);
-  if (next.isValid()) grid_->setCurrentIndex(next);
-}
-
-void TTableForm::TabPressed(bool backwards) {
-  if (!StoreCurrentCell()) return;
-  grid_->Step(backwards);
-}
-
 // ---------------------------------------------------------------------------
 // Buttons
 
