@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "engine/analysis/progress.hpp"
-#include "engine/analysis/records.hpp"
 #include "engine/core/matrix6.hpp"
 #include "engine/core/problem_data.hpp"
 #include "engine/impedance/half_space.hpp"
@@ -344,7 +343,7 @@ void ResponseStep(const LoopContext& c, int k, Real omega, FrequencyWork& w, Rep
 }
 
 bool SerialFrequencyLoop(const LoopContext& c, InteractionTables& interaction, ResultStore& results, Report& out,
-                         std::FILE* graphic, int& failed) {
+                         std::FILE* graphic, RunProgress& progress, int& failed) {
   for (int k = 1; k <= results.count; ++k) {
     const Real omega = results.omega(k);
     FrequencyWork w;
@@ -354,7 +353,7 @@ bool SerialFrequencyLoop(const LoopContext& c, InteractionTables& interaction, R
     ResponseStep(c, k, omega, w, out);
     results.Store(k, w.response);
     if (!w.solved) ++failed;
-    ProgressScope::FrequencyDone();  // the one place a frequency is finished
+    progress.FrequencyDone();  // the one place a frequency is finished
   }
   return true;
 }
@@ -386,7 +385,8 @@ int AnalysisThreads(int frequencies, EngineFoundation type) {
 // those of workers that have run out of frequencies, are spare cores that the
 // group solver spreads its trailing updates over.
 bool ParallelFrequencyLoop(const LoopContext& c, InteractionTables& interaction, int threads,
-                           ResultStore& results, Report& out, std::FILE* graphic, int& failed) {
+                           ResultStore& results, Report& out, std::FILE* graphic, RunProgress& progress,
+                           int& failed) {
   struct Slot {
     FrequencyWork work;
     std::string impedanceLines, responseLines;  // what the two steps reported
@@ -435,7 +435,7 @@ bool ParallelFrequencyLoop(const LoopContext& c, InteractionTables& interaction,
       } catch (...) {
         slot.error = std::current_exception();
       }
-      ProgressScope::FrequencyDone();
+      progress.FrequencyDone();
       {
         const std::lock_guard lock(mutex);
         slot.ready = true;
@@ -457,7 +457,7 @@ bool ParallelFrequencyLoop(const LoopContext& c, InteractionTables& interaction,
   try {
     for (int t = 0; t < workers; ++t) pool.emplace_back(worker, interaction);
   } catch (...) {  // no thread, or no memory for a work space: go on with the workers there are
-    if (pool.empty()) return SerialFrequencyLoop(c, interaction, results, out, graphic, failed);
+    if (pool.empty()) return SerialFrequencyLoop(c, interaction, results, out, graphic, progress, failed);
   }
   struct JoinAtEnd {
     decltype(finish)& f;
@@ -489,7 +489,7 @@ bool ParallelFrequencyLoop(const LoopContext& c, InteractionTables& interaction,
 }
 }  // namespace
 
-bool RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
+bool RunAnalysis(ProblemData& p, ResultStore& results, Report& out, std::FILE* graphic, RunProgress& progress) {
   const EngineFoundation type = p.status.FoundationType;
 
   // 1. the gravitational constant
@@ -512,9 +512,6 @@ bool RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
   const PilePreparation prep = piled ? PreparePiles(p, sideLayers) : PilePreparation{};
 
   // 4. frequency list
-  ResultStore& results = Results();
-  results.time.clear();  // a transient run's histories are not kept from an earlier run
-  results.history.clear();
   const FrequencyList list = BuildFrequencies(p, results);
   if (list.tooMany) {
     out.Blank(2);
@@ -537,11 +534,12 @@ bool RunAnalysis(ProblemData& p, Report& out, std::FILE* graphic) {
                                                                 p.constants.CentreOfGravityHeight, 0.0f),
                          sideLayers};
   int failedFrequencies = 0;
-  const ProgressScope progress(results.count);  // back to 0 on every way out
+  const ProgressScope scope(progress, results.count);  // back to 0 on every way out
   const int threads = AnalysisThreads(results.count, type);
-  const bool analysed = threads > 1
-                            ? ParallelFrequencyLoop(loop, interaction, threads, results, out, graphic, failedFrequencies)
-                            : SerialFrequencyLoop(loop, interaction, results, out, graphic, failedFrequencies);
+  const bool analysed =
+      threads > 1
+          ? ParallelFrequencyLoop(loop, interaction, threads, results, out, graphic, progress, failedFrequencies)
+          : SerialFrequencyLoop(loop, interaction, results, out, graphic, progress, failedFrequencies);
   if (!analysed) return false;
   switch (p.status.LoadType) {
     case EngineLoad::Harmonic: PrintHarmonicResults(p, results, out, graphic); break;

@@ -1,21 +1,25 @@
-// The engine's entry point: run files, the run's phases and its return code.
+// The engine's entry points: ITERVA and terva_run, the run files, the run's phases and its return code.
 #include "engine/analysis/iterva.h"
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
+#include <memory>
+#include <mutex>
+#include <set>
 #include <string>
 
 #include "engine/analysis/analysis_driver.hpp"
-#include "engine/analysis/records.hpp"
+#include "engine/analysis/progress.hpp"
 #include "engine/analysis/results_file.hpp"
+#include "engine/analysis/run_context.hpp"
 #include "engine/analysis/run_files.hpp"
-#include "engine/input/keywords.hpp"
 #include "engine/core/problem_data.hpp"
-#include "engine/input/record_reader.hpp"
 #include "engine/report/report.hpp"
 
 namespace terva {
@@ -65,10 +69,6 @@ void RemoveOutput(const std::string& name) {
   if (!name.empty() && ::stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode)) std::remove(name.c_str());
 }
 
-// The end of every call that opened its outputs: closes the report and the
-// graphic data file and checks that every byte reached them. An incomplete
-// file must never be taken for a result, so when either could not be written
-// both are removed and the run returns 3.
 // Closes a file the run wrote; the error number of the first failure, 0 when every byte reached it.
 int CloseOutput(std::FILE*& file, int error = 0) {
   if (!file) return error;
@@ -85,13 +85,15 @@ int CloseOutput(std::FILE*& file, int error = 0) {
 // them. An incomplete file must never be taken for a result, so when any could
 // not be written all are removed and the run returns 3. A run that analysed
 // nothing leaves no results file.
-int32_t FinishOutputs(RunFiles& files, int32_t code, int resultsError) {
-  Report& report = Out();
+int32_t FinishOutputs(RunContext& run, int32_t code) {
+  RunFiles& files = run.files;
+  Report& report = run.report;
+  int resultsError = files.resultsError;
   const int graphicError = CloseOutput(files.graphic);
   resultsError = CloseOutput(files.results, resultsError);
   report.Close();
   if (!files.outputsOpened) return code;
-  if (code != 0) RemoveOutput(files.resultsName);
+  if (code != 0) RemoveOutput(files.resultsPath);
   if (report.WrittenCompletely() && graphicError == 0 && (resultsError == 0 || code != 0)) return code;
   const bool reportFailed = !report.WrittenCompletely();
   const char* what = reportFailed ? "report" : graphicError != 0 ? "graphic data" : "results";
@@ -101,21 +103,22 @@ int32_t FinishOutputs(RunFiles& files, int32_t code, int resultsError) {
                "\n TERVA: the %s file \"%s\" could not be written completely (%s) - %s output files removed, "
                "no results\n",
                what, name.c_str(), std::strerror(error), files.resultsName.empty() ? "both" : "all");
-  RemoveOutput(files.reportName);
-  RemoveOutput(files.graphicName);
-  RemoveOutput(files.resultsName);
+  RemoveOutput(files.reportPath);
+  RemoveOutput(files.graphicPath);
+  RemoveOutput(files.resultsPath);
   return 3;
 }
 
-int32_t Run(RunFiles& files) {
-  ProblemData& p = Problem();
+int32_t Run(RunContext& run) {
+  ProblemData& p = run.problem;
+  RunFiles& files = run.files;
 
   // scratch files and the run list
-  files.tokenFile = std::fopen("TAPE7", "w+");
-  files.inputCopy = std::fopen("TAPE8", "w+");
+  files.tokenFile = std::fopen(run.Path("TAPE7").c_str(), "w+");
+  files.inputCopy = std::fopen(run.Path("TAPE8").c_str(), "w+");
   std::string names[3];
   bool listed = false;
-  if (std::FILE* list = std::fopen("names.dat", "r")) {
+  if (std::FILE* list = std::fopen(run.Path("names.dat").c_str(), "r")) {
     listed = ReadLine(list, names[0]) && ReadLine(list, names[1]) && ReadLine(list, names[2]);
     // lines 4 to 6 are the program's own; line 7, when there is one, names the results file
     std::string line;
@@ -137,45 +140,51 @@ int32_t Run(RunFiles& files) {
     }
   }
   for (std::string& n : names) n = CleanName(n);
+  const std::string inputPath = run.Path(names[0]);
+  files.reportName = names[1];
+  files.graphicName = names[2];
+  files.reportPath = run.Path(names[1]);
+  files.graphicPath = run.Path(names[2]);
+  files.resultsPath = run.Path(files.resultsName);
 
   // the input is created empty when it does not exist
   struct stat st {};
-  if (!names[0].empty() && ::stat(names[0].c_str(), &st) != 0) {
-    if (std::FILE* created = std::fopen(names[0].c_str(), "w")) std::fclose(created);
+  if (!names[0].empty() && ::stat(inputPath.c_str(), &st) != 0) {
+    if (std::FILE* created = std::fopen(inputPath.c_str(), "w")) std::fclose(created);
   }
-  files.input = names[0].empty() ? nullptr : std::fopen(names[0].c_str(), "r");
-  Report& report = Out();
-  const bool reportOpen = !names[1].empty() && report.OpenFile(names[1]);
-  files.graphic = names[2].empty() ? nullptr : std::fopen(names[2].c_str(), "w");
-  if (!files.input || !reportOpen || !files.graphic) {
-    std::fprintf(stderr, "\n TERVA: cannot open the %s file \"%s\" - run not started\n",
-                 !files.input ? "input" : !reportOpen ? "report" : "graphic data",
-                 (!files.input ? names[0] : !reportOpen ? names[1] : names[2]).c_str());
-    report.Close();
+  // The outputs are opened one after the other, and the first that cannot
+  // be opened ends the run: an output already opened has been emptied by it
+  // and is removed, so that no empty file stands for a result.
+  auto notStarted = [&](const char* what, const std::string& name) {
+    std::fprintf(stderr, "\n TERVA: cannot open the %s file \"%s\" - run not started\n", what, name.c_str());
+    run.report.Close();
+    if (files.graphic) std::fclose(files.graphic);
+    files.graphic = nullptr;
+    return int32_t{3};
+  };
+  files.input = names[0].empty() ? nullptr : std::fopen(inputPath.c_str(), "r");
+  if (!files.input) return notStarted("input", names[0]);
+  Report& report = run.report;
+  if (names[1].empty() || !report.OpenFile(files.reportPath)) return notStarted("report", names[1]);
+  files.graphic = names[2].empty() ? nullptr : std::fopen(files.graphicPath.c_str(), "w");
+  if (!files.graphic) {
+    notStarted("graphic data", names[2]);
+    RemoveOutput(files.reportPath);
     return 3;
   }
   if (!files.resultsName.empty()) {
-    files.results = std::fopen(files.resultsName.c_str(), "w");
+    files.results = std::fopen(files.resultsPath.c_str(), "w");
     if (!files.results) {
-      std::fprintf(stderr, "\n TERVA: cannot open the results file \"%s\" - run not started\n",
-                   files.resultsName.c_str());
-      report.Close();
-      std::fclose(files.graphic);
-      files.graphic = nullptr;
-      RemoveOutput(names[1]);
-      RemoveOutput(names[2]);
+      notStarted("results", files.resultsName);
+      RemoveOutput(files.reportPath);
+      RemoveOutput(files.graphicPath);
       return 3;
     }
   }
   files.outputsOpened = true;
-  files.reportName = names[1];
-  files.graphicName = names[2];
 
-  PrepareInput(files.input, files.inputCopy, files.tokenFile, report);
-  p.ResetRunState();
-  ReaderContext reader{p, report};
-  ReadKeywords(reader);
-  ReportCutInputLines(report);
+  run.reader.PrepareInput(files.input, files.inputCopy, files.tokenFile);
+  ReadPreparedInput(run);
 
   if (p.run.InputErrorIndicator) {
     FatalErrorBlock(report);
@@ -204,28 +213,101 @@ int32_t Run(RunFiles& files) {
     return 3;
   }
   // a problem the driver refuses ("PROGRAM WILL NOT EXECUTE") has not been analysed
-  if (!RunAnalysis(p, report, files.graphic)) return 3;
-  if (files.results) files.resultsError = WriteResultsFile(files.results, p, Results());
+  if (!RunAnalysis(p, *run.results, report, files.graphic, run.progress)) return 3;
+  if (files.results) files.resultsError = WriteResultsFile(files.results, p, *run.results);
   return 0;
 }
+
+// The folders in which a run of this process is in progress, by their
+// canonical paths; a second run in one of them is refused.
+class FolderClaim {
+ public:
+  FolderClaim() = default;
+  FolderClaim(const FolderClaim&) = delete;
+  FolderClaim& operator=(const FolderClaim&) = delete;
+  ~FolderClaim() {
+    if (!held_) return;
+    const std::lock_guard lock(Mutex());
+    Claimed().erase(key_);
+  }
+
+  // Claims `key` for the life of the object; false when a run holds it already.
+  bool Claim(std::string key) {
+    const std::lock_guard lock(Mutex());
+    if (!Claimed().insert(key).second) return false;
+    key_ = std::move(key);
+    held_ = true;
+    return true;
+  }
+
+ private:
+  static std::mutex& Mutex() {
+    static std::mutex mutex;
+    return mutex;
+  }
+  static std::set<std::string>& Claimed() {
+    static std::set<std::string> claimed;
+    return claimed;
+  }
+  std::string key_;
+  bool held_ = false;
+};
+
+// One run in `folder` ("" the current one): the folder claimed for the
+// call, a fresh context, the run, the outputs closed and checked. No
+// exception leaves it.
+int32_t RunInFolder(const std::string& folder, terva_progress_fn progress, void* user) noexcept {
+  try {
+    namespace fs = std::filesystem;
+    std::error_code error;
+    std::string key = fs::canonical(folder.empty() ? fs::path(".") : fs::path(folder), error).string();
+    if (error || !fs::is_directory(key, error)) {
+      if (!folder.empty()) {
+        std::fprintf(stderr, "\n TERVA: the folder \"%s\" cannot be used - run not started\n", folder.c_str());
+        return 3;
+      }
+      key.clear();  // a current folder that has gone: the run finds no files there
+    }
+    FolderClaim claim;
+    if (!claim.Claim(key)) return TERVA_RUN_REFUSED;
+    const auto run = std::make_unique<RunContext>(folder, progress, user);
+    int32_t code = 3;
+    try {
+      code = Run(*run);
+    } catch (const std::exception& e) {
+      run->report.Line(std::string("*** INTERNAL ERROR: ") + e.what() + " ***");
+      code = 3;
+    } catch (...) {
+      run->report.Line("*** INTERNAL ERROR ***");
+      code = 3;
+    }
+    return FinishOutputs(*run, code);
+  } catch (...) {  // no memory for the context or a message
+    return 3;
+  }
+}
+
+// Held by the ITERVA call in progress: ITERVA calls share the current folder
+// and the progress counters.
+std::atomic<bool> entryBusy{false};
 
 }  // namespace
 }  // namespace terva
 
+extern "C" int32_t terva_run(const char* folder, terva_progress_fn progress, void* user) {
+  try {
+    return terva::RunInFolder(folder ? folder : "", progress, user);
+  } catch (...) {  // no memory for the folder's name
+    return 3;
+  }
+}
+
 extern "C" int32_t ITERVA(int32_t key) {
   if (key != terva::kEntryKey) return 1;
-  int32_t code = 3;
-  terva::RunFiles files;
-  try {
-    code = terva::Run(files);
-  } catch (const std::exception& e) {
-    terva::Out().Line(std::string("*** INTERNAL ERROR: ") + e.what() + " ***");
-    code = 3;
-  } catch (...) {
-    terva::Out().Line("*** INTERNAL ERROR ***");
-    code = 3;
-  }
-  return terva::FinishOutputs(files, code, files.resultsError);
+  if (terva::entryBusy.exchange(true)) return TERVA_RUN_REFUSED;
+  const int32_t code = terva::RunInFolder("", &terva::PublishProgress, nullptr);
+  terva::entryBusy.store(false);
+  return code;
 }
 
 extern "C" int32_t _ITERVA(int32_t key) { return ITERVA(key); }

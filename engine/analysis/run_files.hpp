@@ -15,7 +15,8 @@ struct RunFiles {
   std::FILE* results = nullptr;  // the results file, when the run-file list names one (line 7)
   int resultsError = 0;  // errno of a failed write of the results
   bool outputsOpened = false;  // the report and the graphic data file were both opened
-  std::string reportName, graphicName, resultsName;
+  std::string reportName, graphicName, resultsName;  // as "names.dat" gives them (for messages)
+  std::string reportPath, graphicPath, resultsPath;  // the same taken relative to the run's folder
   RunFiles() = default;
   RunFiles(const RunFiles&) = delete;
   RunFiles& operator=(const RunFiles&) = delete;

@@ -37,7 +37,7 @@ void ReadFoundation(ReaderContext& ctx) {
   KeywordRecord kw;
 
   // 1. foundation type
-  ReadKeyword(kw);
+  ctx.ReadKeyword(kw);
   switch (LookupKeyword(kw.Key(), &ctx.report)) {
     case kPileKey: p.status.FoundationType = EngineFoundation::Pile; break;
     case kHalfKey: p.status.FoundationType = EngineFoundation::HalfSpace; break;
@@ -54,7 +54,7 @@ void ReadFoundation(ReaderContext& ctx) {
   }
 
   // 2. footing shape
-  ReadKeyword(kw);
+  ctx.ReadKeyword(kw);
   switch (LookupKeyword(kw.Key(), &ctx.report)) {
     case kCircularKey: p.status.FootingShape = kCircular; break;
     case kRectangularKey: p.status.FootingShape = kRectangular; break;
@@ -64,7 +64,7 @@ void ReadFoundation(ReaderContext& ctx) {
   if (type == EngineFoundation::HalfSpace || type == EngineFoundation::Stratum) p.status.SoilMedia = kLayered;
 
   // 3. mass
-  ReadKeyword(kw);
+  ctx.ReadKeyword(kw);
   if (LookupKeyword(kw.Key(), &ctx.report) != kMassKey) {
     InvalidKeyword(ctx, kw.Key(), " FOR MASS INFORMATION");
     return;
@@ -83,7 +83,7 @@ void ReadFoundation(ReaderContext& ctx) {
   }
 
   // 5. foundation constants
-  ReadKeyword(kw);
+  ctx.ReadKeyword(kw);
   if (LookupKeyword(kw.Key(), &ctx.report) != kConstantsKey) {
     InvalidKeyword(ctx, kw.Key(), " FOR CONSTANT INFORMATION");
     return;
@@ -94,7 +94,7 @@ void ReadFoundation(ReaderContext& ctx) {
   if (!IsPileOrMultilayer(type)) return;
 
   // 7. pile elements
-  ReadKeyword(kw);
+  ctx.ReadKeyword(kw);
   if (LookupKeyword(kw.Key(), &ctx.report) != kElementKey) {
     InvalidKeyword(ctx, kw.Key(), " FOR ELEMENT INFORMATION");
     return;
@@ -102,13 +102,13 @@ void ReadFoundation(ReaderContext& ctx) {
   if (!ReadElements(ctx)) return;
 
   // 8. tip condition (optional)
-  ReadKeyword(kw);
+  ctx.ReadKeyword(kw);
   const int tip = LookupKeyword(kw.Key(), &ctx.report);
   if (tip == kEndBearingKey) {
     p.status.EndBearing = true;
     if (Echo(ctx)) EchoHeading(ctx, "PILE TIP CONDITION : END-BEARING");
   } else if (tip != kFloatingKey) {
-    PushBack();
+    ctx.PushBack();
   }
   if (type == EngineFoundation::Multilayer) return;
 
@@ -116,7 +116,7 @@ void ReadFoundation(ReaderContext& ctx) {
   bool battered = false;
   bool interaction = false;
   while (!(battered && interaction)) {
-    ReadKeyword(kw);
+    ctx.ReadKeyword(kw);
     const int index = LookupKeyword(kw.Key(), &ctx.report);
     if (index == kBatteredKey && !battered) {
       battered = true;
@@ -126,11 +126,11 @@ void ReadFoundation(ReaderContext& ctx) {
       interaction = true;
       p.status.InteractionOn = true;
       // a tip condition directly after INTERACTION is read and has no effect
-      ReadKeyword(kw);
+      ctx.ReadKeyword(kw);
       const int next = LookupKeyword(kw.Key(), &ctx.report);
-      if (next != kFloatingKey && next != kEndBearingKey) PushBack();
+      if (next != kFloatingKey && next != kEndBearingKey) ctx.PushBack();
     } else {
-      PushBack();
+      ctx.PushBack();
       return;
     }
   }
@@ -143,7 +143,7 @@ bool ReadGeometry(ReaderContext& ctx) {
   bool ok = true;
   if (p.status.FootingShape == kCircular) {
     Real radius = 0;
-    ok = ReadNumbers({&radius});
+    ok = ReadNumbers(ctx, {&radius});
     if (ok) {
       g.NominalRadius = radius;
       if (stratum) std::fill(g.StratumRadius.v.begin(), g.StratumRadius.v.end(), radius);
@@ -151,7 +151,7 @@ bool ReadGeometry(ReaderContext& ctx) {
     }
   } else {
     Real a = g.FootingDim1, b = g.FootingDim2;
-    ok = ReadNumbers({&g.FootingDim1, &g.FootingDim2});
+    ok = ReadNumbers(ctx, {&g.FootingDim1, &g.FootingDim2});
     if (ok) {
       a = g.FootingDim1;
       b = g.FootingDim2;
@@ -199,8 +199,8 @@ bool ReadGeometry(ReaderContext& ctx) {
 bool ReadMass(ReaderContext& ctx) {
   ProblemData& p = ctx.problem;
   MassConstants& m = p.mass;
-  const bool ok = ReadNumbers(
-      {&m.FootingMass, &m.MassMomentX, &m.MassMomentY, &m.MassMomentZ, &m.ProductXY, &m.ProductXZ, &m.ProductYZ});
+  const bool ok = ReadNumbers(ctx, {&m.FootingMass, &m.MassMomentX, &m.MassMomentY, &m.MassMomentZ, &m.ProductXY,
+                                    &m.ProductXZ, &m.ProductYZ});
   if (!ok) Fatal(ctx, "ERROR ENCOUNTERED IN FOUNDATION MASS DESCRIPTION");
   if (Echo(ctx)) {
     EchoHeading(ctx, "MASS CONSTANTS");
@@ -221,11 +221,11 @@ bool ReadFoundationConstants(ReaderContext& ctx) {
   ProblemData& p = ctx.problem;
   FoundationConstants& c = p.constants;
   const EngineFoundation type = p.status.FoundationType;
-  bool ok = ReadNumbers({&c.CentreOfGravityX, &c.CentreOfGravityY, &c.CentreOfGravityHeight});
+  bool ok = ReadNumbers(ctx, {&c.CentreOfGravityX, &c.CentreOfGravityY, &c.CentreOfGravityHeight});
   if (!ok) {
     Fatal(ctx, "ERROR ENCOUNTERED WHILE READING CENTRE OF GRAVITY VARIABLES");
   } else if (type == EngineFoundation::Stratum) {
-    ok = ReadNumbers({&c.EmbedmentDepth, &c.StratumDepth});
+    ok = ReadNumbers(ctx, {&c.EmbedmentDepth, &c.StratumDepth});
     if (ok) {
       const Real e = c.EmbedmentDepth, h = c.StratumDepth, r = p.geometry.NominalRadius;
       c.EmbedmentRatio = e / r;
@@ -241,7 +241,7 @@ bool ReadFoundationConstants(ReaderContext& ctx) {
     }
     if (!ok) Fatal(ctx, "ERROR ENCOUNTERED WHILE READING FOUNDATION CONSTANTS");
   } else if (IsPileOrMultilayer(type)) {
-    ok = ReadNumbers({&c.PileLength, &c.PileUnitWeight, &c.StaticLoad, &c.PilePoissonRatio, &c.PileDamping,
+    ok = ReadNumbers(ctx, {&c.PileLength, &c.PileUnitWeight, &c.StaticLoad, &c.PilePoissonRatio, &c.PileDamping,
                       &c.RigidityCoefficient, &c.YoungsModulus});
     if (!ok) Fatal(ctx, "ERROR ENCOUNTERED WHILE READING FOUNDATION CONSTANTS");
   }

@@ -19,10 +19,10 @@ void EchoHeading(ReaderContext& ctx, std::string_view heading) {
   ctx.report.Heading(heading);
 }
 
-bool ReadNumbers(std::initializer_list<Real*> targets) {
+bool ReadNumbers(ReaderContext& ctx, std::initializer_list<Real*> targets) {
   for (Real* target : targets) {
     Real value = 0;
-    if (!ReadNumber(value)) return false;
+    if (!ctx.ReadNumber(value)) return false;
     *target = value;
   }
   return true;
@@ -37,7 +37,7 @@ void InvalidKeyword(ReaderContext& ctx, std::string_view key, std::string_view e
 void ReadGravity(ReaderContext& ctx) {
   ProblemData& p = ctx.problem;
   Real g = 0;
-  if (!ReadNumber(g)) {
+  if (!ctx.ReadNumber(g)) {
     detail::Fatal(ctx, "ERROR ENCOUNTERED WHILE READING GRAV. CONSTANT");
     p.status.GravitySet = 0;
     return;

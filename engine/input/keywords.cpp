@@ -30,7 +30,7 @@ namespace {
 void ReadTitle(ReaderContext& ctx) {
   ProblemData& p = ctx.problem;
   KeywordRecord record;
-  if (ReadKeyword(record) == kReadEnd) {
+  if (ctx.ReadKeyword(record) == kReadEnd) {
     ctx.report.Blank(2);
     ctx.report.Line("END OF FILE ENCOUNTERED WHILE READING TITLE");
     return;
@@ -56,7 +56,7 @@ void ReadKeywords(ReaderContext& ctx) {
   ProblemData& p = ctx.problem;
   for (;;) {
     KeywordRecord record;
-    if (ReadKeyword(record) == kReadEnd) {
+    if (ctx.ReadKeyword(record) == kReadEnd) {
       ctx.report.Blank(2);
       ctx.report.Line("END OF FILE ENCOUNTERED - PROGRAM STOP EXECUTED");
       p.run.StopIndicator = true;

@@ -46,11 +46,11 @@ bool ReadHarmonic(ReaderContext& ctx) {
   ProblemData& p = ctx.problem;
   LoadDescription& l = p.load;
   KeywordRecord kw;
-  ReadKeyword(kw);
+  ctx.ReadKeyword(kw);
   const int kind = LookupKeyword(kw.Key(), &ctx.report);
   if (kind == kNonQuadraticKey) p.status.HarmonicKind = kNonQuadratic;
   else if (kind == kQuadraticKey) p.status.HarmonicKind = kQuadratic;
-  if (!ReadNumbers({&l.FreqMax, &l.FreqMin, &l.FreqStep, &l.LoadAmplitude(1), &l.LoadAmplitude(2),
+  if (!ReadNumbers(ctx, {&l.FreqMax, &l.FreqMin, &l.FreqStep, &l.LoadAmplitude(1), &l.LoadAmplitude(2),
                     &l.LoadAmplitude(3), &l.LoadAmplitude(4), &l.LoadAmplitude(5), &l.LoadAmplitude(6)}))
     return false;
   if (!Echo(ctx)) return true;
@@ -79,7 +79,7 @@ void ReadTransient(ReaderContext& ctx) {
   ProblemData& p = ctx.problem;
   LoadDescription& l = p.load;
   Real points = 0, step = 0, loads = 0;
-  if (!ReadNumbers({&points, &step, &loads})) return LoadError(ctx);
+  if (!ReadNumbers(ctx, {&points, &step, &loads})) return LoadError(ctx);
   const Int n = RoundCount(points);
   if (n > kMaxTransientPoints) return CapacityError(ctx, kMaxTransientPoints);
   l.PointCount = n;
@@ -105,11 +105,11 @@ void ReadTransient(ReaderContext& ctx) {
   std::vector<Real> values(static_cast<size_t>(rows));
   for (int h = 1; h <= l.LoadCount; ++h) {
     Real codeValue = 0;
-    if (!ReadNumber(codeValue)) return LoadError(ctx);
+    if (!ctx.ReadNumber(codeValue)) return LoadError(ctx);
     const Int code = RoundCount(codeValue);
     if (code < 1 || code > kDof) return OutOfRange(ctx, "LOAD TYPE INDICATOR", code);
     for (int k = 0; k < rows; ++k)
-      if (!ReadNumber(values[static_cast<size_t>(k)])) return LoadError(ctx);
+      if (!ctx.ReadNumber(values[static_cast<size_t>(k)])) return LoadError(ctx);
     if (Echo(ctx)) {
       ctx.report.Blank();
       ctx.report.Line(kCodeLines[code - 1]);
@@ -133,7 +133,7 @@ void ReadRandom(ReaderContext& ctx) {
   ProblemData& p = ctx.problem;
   LoadDescription& l = p.load;
   Real points = 0, spectra = 0;
-  if (!ReadNumbers({&l.FreqMax, &l.FreqMin, &points, &l.RandomDuration, &spectra})) return LoadError(ctx);
+  if (!ReadNumbers(ctx, {&l.FreqMax, &l.FreqMin, &points, &l.RandomDuration, &spectra})) return LoadError(ctx);
   const Int n = RoundCount(points);
   if (n > kMaxFrequencies) return CapacityError(ctx, kMaxFrequencies);
   l.PointCount = n;
@@ -160,10 +160,10 @@ void ReadRandom(ReaderContext& ctx) {
   bool given[kDof][kDof] = {};
   for (int s = 1; s <= l.SpectrumCount; ++s) {
     Real iv = 0, jv = 0;
-    if (!ReadNumber(iv)) return LoadError(ctx);
+    if (!ctx.ReadNumber(iv)) return LoadError(ctx);
     const Int i = RoundCount(iv);
     if (i < 1 || i > kDof) return OutOfRange(ctx, "LOCATION OF SPECTRA", i);
-    if (!ReadNumber(jv)) return LoadError(ctx);
+    if (!ctx.ReadNumber(jv)) return LoadError(ctx);
     const Int j = RoundCount(jv);
     if (j < 1 || j > kDof) return OutOfRange(ctx, "LOCATION OF SPECTRA", j);
     if (Echo(ctx)) {
@@ -175,7 +175,7 @@ void ReadRandom(ReaderContext& ctx) {
     }
     for (int k = 1; k <= rows; ++k) {
       Real v = 0;
-      if (!ReadNumber(v)) return LoadError(ctx);
+      if (!ctx.ReadNumber(v)) return LoadError(ctx);
       l.Spectral(k, i, j) = Complex(v, 0.0f);
       if (Echo(ctx)) ctx.report.Line(fmt::Line().X(1).E(v, 10, 3));
     }
@@ -199,7 +199,7 @@ void ReadRandom(ReaderContext& ctx) {
 void ReadLoad(ReaderContext& ctx) {
   ProblemData& p = ctx.problem;
   KeywordRecord kw;
-  ReadKeyword(kw);
+  ctx.ReadKeyword(kw);
   switch (LookupKeyword(kw.Key(), &ctx.report)) {
     case kHarmonicKey: p.status.LoadType = EngineLoad::Harmonic; break;
     case kRandomKey: p.status.LoadType = EngineLoad::Random; break;
@@ -208,7 +208,7 @@ void ReadLoad(ReaderContext& ctx) {
       Fatal(ctx, "INVALID OR UNRECOGNIZED KEYWORD - " + std::string(kw.Key()) + " FOR LOAD TYPE");
       return;
   }
-  ReadKeyword(kw);
+  ctx.ReadKeyword(kw);
   if (LookupKeyword(kw.Key(), &ctx.report) != kConstantsKey) {
     Fatal(ctx, "'CONSTANT' KEYWORD MISSING FOR LOAD DESCRIPTION");
     return;

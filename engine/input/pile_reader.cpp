@@ -27,11 +27,11 @@ void LabelLine(ReaderContext& ctx, std::string_view label, Real value) {
 bool ReadSoilMedia(ReaderContext& ctx) {
   ProblemData& p = ctx.problem;
   KeywordRecord kw;
-  ReadKeyword(kw);
+  ctx.ReadKeyword(kw);
   switch (LookupKeyword(kw.Key(), &ctx.report)) {
     case kLayersKey: {
       Real count = 0;
-      if (!ReadNumber(count)) {
+      if (!ctx.ReadNumber(count)) {
         Fatal(ctx, "ERROR ENCOUNTERED WHILE READING NUMBER OF LAYERS");
         return false;
       }
@@ -66,7 +66,7 @@ bool ReadPileCoordinates(ReaderContext& ctx) {
   ProblemData& p = ctx.problem;
   PileGroup& g = p.piles;
   KeywordRecord kw;
-  ReadKeyword(kw);
+  ctx.ReadKeyword(kw);
   switch (LookupKeyword(kw.Key(), &ctx.report)) {
     case kFixedKey:
       g.PileHeadFixed = true;
@@ -83,7 +83,7 @@ bool ReadPileCoordinates(ReaderContext& ctx) {
   }
 
   Real count = 0;
-  if (!ReadNumber(count)) {
+  if (!ctx.ReadNumber(count)) {
     Fatal(ctx, "ERROR ENCOUNTERED WHILE READING NUMBER OF PILES");
     return false;
   }
@@ -94,15 +94,15 @@ bool ReadPileCoordinates(ReaderContext& ctx) {
   g.PileCountValue = count;
   const int n = RowsOf(count, kMaxPiles);
   for (int i = 1; i <= n; ++i) {
-    if (!ReadNumber(g.PileNumber(i))) {
+    if (!ctx.ReadNumber(g.PileNumber(i))) {
       Fatal(ctx, "ERROR ENCOUNTERED WHILE READING PILE NUMBER");
       return false;
     }
-    if (!ReadNumber(g.PileX(i))) {
+    if (!ctx.ReadNumber(g.PileX(i))) {
       Fatal(ctx, "ERROR ENCOUNTERED WHILE READING PILE X-LOCATOR");
       return false;
     }
-    if (!ReadNumber(g.PileY(i))) {
+    if (!ctx.ReadNumber(g.PileY(i))) {
       Fatal(ctx, "ERROR ENCOUNTERED WHILE READING PILE Y-LOCATOR");
       return false;
     }
@@ -123,7 +123,7 @@ bool ReadElements(ReaderContext& ctx) {
   ProblemData& p = ctx.problem;
   PileSections& s = p.sections;
   if (p.status.SoilMedia == kParabolic) {
-    if (!ReadNumbers({&s.PileRadiusX(1), &s.PileRadiusY(1), &s.PileArea(1), &s.PileInertiaX(1), &s.PileInertiaY(1),
+    if (!ReadNumbers(ctx, {&s.PileRadiusX(1), &s.PileRadiusY(1), &s.PileArea(1), &s.PileInertiaX(1), &s.PileInertiaY(1),
                       &s.PileTorsion(1)})) {
       Fatal(ctx, "ERROR ENCOUNTERED WHILE READING ELEMENT DATA");
       return false;
@@ -144,7 +144,7 @@ bool ReadElements(ReaderContext& ctx) {
   const int n = RowsOf(p.piles.LayerCountValue, kMaxLayers);
   for (int k = 1; k <= n; ++k) {
     Real layerNumber = 0;
-    if (!ReadNumbers({&layerNumber, &s.LayerThickness(k), &s.PileRadiusX(k), &s.PileRadiusY(k), &s.PileArea(k),
+    if (!ReadNumbers(ctx, {&layerNumber, &s.LayerThickness(k), &s.PileRadiusX(k), &s.PileRadiusY(k), &s.PileArea(k),
                       &s.PileInertiaX(k), &s.PileInertiaY(k), &s.PileTorsion(k)})) {
       Fatal(ctx, "ERROR ENCOUNTERED WHILE READING ELEMENT DATA");
       return false;
@@ -182,12 +182,12 @@ void ReadBatteredPiles(ReaderContext& ctx) {
   for (int i = 1; i <= n; ++i) {
     Real pileNumber = 0, angle = 0;
     KeywordRecord plane;
-    if (!ReadNumber(pileNumber)) {
+    if (!ctx.ReadNumber(pileNumber)) {
       ignore("ERROR ENCOUNTERED WHILE READING BATTERED PILE DATA");
       return;
     }
-    ReadKeyword(plane);
-    if (!ReadNumber(angle)) {
+    ctx.ReadKeyword(plane);
+    if (!ctx.ReadNumber(angle)) {
       ignore("ERROR ENCOUNTERED WHILE READING BATTERED PILE DATA");
       return;
     }

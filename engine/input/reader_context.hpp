@@ -1,8 +1,14 @@
-// What the section readers read into and report to: the problem record and
-// the report of the current call, handed down by the entry point.
+// What the section readers read from, read into and report to: the run's
+// token stream, its problem record and its report, handed down by the entry
+// point (one context per run; nothing of it is process-wide).
 #pragma once
 
+#include <cstdio>
+#include <string_view>
+
 #include "engine/core/problem_data.hpp"
+#include "engine/core/scalar.hpp"
+#include "engine/input/record_reader.hpp"
 #include "engine/report/report.hpp"
 
 namespace terva {
@@ -10,6 +16,46 @@ namespace terva {
 struct ReaderContext {
   ProblemData& problem;
   Report& report;
+  TokenStream tokens;  // what READIT reads: empty until one of the Prepare calls
+
+  ReaderContext(ProblemData& p, Report& r) : problem(p), report(r) {}
+  ReaderContext(const ReaderContext&) = delete;
+  ReaderContext& operator=(const ReaderContext&) = delete;
+
+  // The input rewritten into the token stream (record_reader.hpp); the
+  // rewrite's messages go to the report.
+  void PrepareInput(std::FILE* input, std::FILE* inputCopy, std::FILE* tokenFile) {
+    tokens.Prepare(input, inputCopy, tokenFile, report);
+  }
+  void PrepareInputText(std::string_view text) { tokens.PrepareText(text, report); }
+  void ReportCutInputLines() const { tokens.ReportCutInputLines(report); }
+
+  // The only reader of the input. Status: 1 success, 0 end of input
+  // (keyword request), -1 not a number (number request); input errors go to
+  // the report.
+  void READIT(int request, Real& number, KeywordRecord& words, int& status) {
+    tokens.READIT(request, number, words, status, report);
+  }
+
+  // Shorthands used by the section readers.
+  bool ReadNumber(Real& value) {  // true on status 1
+    KeywordRecord words;
+    int status = 0;
+    READIT(kNumberRequest, value, words, status);
+    return status == kReadOk;
+  }
+  int ReadKeyword(KeywordRecord& words) {  // the status
+    Real unused = 0;
+    int status = 0;
+    READIT(kKeywordRequest, unused, words, status);
+    return status;
+  }
+  void PushBack() {
+    Real unused = 0;
+    KeywordRecord words;
+    int status = 0;
+    READIT(kPushBack, unused, words, status);
+  }
 };
 
 }  // namespace terva

@@ -117,44 +117,6 @@ bool IsNumberItem(std::string_view item) {
   return true;
 }
 
-// The token file that READIT reads, with its position and the report that
-// its input errors go to.
-struct TokenFile {
-  std::vector<std::string> records;
-  std::vector<int> sourceLine;  // the input line (from 1) each record comes from
-  std::vector<int> cutLines;    // input lines with text beyond column 80
-  size_t position = 0;
-  size_t furthest = 0;  // records read so far, at most
-  bool pastEnd = false;  // the last read met the end of the file
-  Report* report = nullptr;
-};
-
-TokenFile& Tokens() {
-  static TokenFile* tokens = new TokenFile();
-  return *tokens;
-}
-
-void Backspace() {
-  TokenFile& t = Tokens();
-  if (t.pastEnd) {
-    t.pastEnd = false;  // back before the end of the file
-    return;
-  }
-  if (t.position > 0) --t.position;
-}
-
-// Next record, or nullptr at the end of the file.
-const std::string* NextRecord() {
-  TokenFile& t = Tokens();
-  if (t.position >= t.records.size()) {
-    t.pastEnd = true;
-    return nullptr;
-  }
-  const std::string* record = &t.records[t.position++];
-  t.furthest = std::max(t.furthest, t.position);
-  return record;
-}
-
 // Lines (numbered from 1) whose text goes on beyond column 80: blanks and a
 // comment begun within the 80 columns lose nothing when cut.
 std::vector<int> CutLines(const std::vector<std::string>& lines) {
@@ -183,17 +145,6 @@ Rewritten RewriteLines(const std::vector<std::string>& lines, Report& report) {
     r.sourceLine.insert(r.sourceLine.end(), tokens.size(), static_cast<int>(n + 1));
   }
   return r;
-}
-
-void LoadTokens(Rewritten rewritten, const std::vector<std::string>& lines, Report& report) {
-  TokenFile& t = Tokens();
-  t.cutLines = CutLines(lines);
-  t.sourceLine = std::move(rewritten.sourceLine);
-  t.report = &report;
-  t.records = std::move(rewritten.tokens);
-  t.position = 0;
-  t.furthest = 0;
-  t.pastEnd = false;
 }
 
 // A UTF-8 byte-order mark, as some editors put at the start of a text file.
@@ -293,19 +244,47 @@ std::vector<std::string> RewriteToTokens(const std::vector<std::string>& inputCo
   return out;
 }
 
-void PrepareInputText(std::string_view text, Report& report) {
-  const std::vector<std::string> lines = SplitLines(text);
-  LoadTokens(RewriteLines(lines, report), lines, report);
+void TokenStream::Load(std::vector<std::string> tokens, std::vector<int> sourceLine,
+                       const std::vector<std::string>& lines) {
+  cutLines_ = CutLines(lines);
+  sourceLine_ = std::move(sourceLine);
+  records_ = std::move(tokens);
+  position_ = 0;
+  furthest_ = 0;
+  pastEnd_ = false;
 }
 
-void ReportCutInputLines(Report& report) {
-  const TokenFile& t = Tokens();
+void TokenStream::Backspace() {
+  if (pastEnd_) {
+    pastEnd_ = false;  // back before the end of the file
+    return;
+  }
+  if (position_ > 0) --position_;
+}
+
+const std::string* TokenStream::NextRecord() {
+  if (position_ >= records_.size()) {
+    pastEnd_ = true;
+    return nullptr;
+  }
+  const std::string* record = &records_[position_++];
+  furthest_ = std::max(furthest_, position_);
+  return record;
+}
+
+void TokenStream::PrepareText(std::string_view text, Report& report) {
+  const std::vector<std::string> lines = SplitLines(text);
+  Rewritten rewritten = RewriteLines(lines, report);
+  Load(std::move(rewritten.tokens), std::move(rewritten.sourceLine), lines);
+}
+
+void TokenStream::ReportCutInputLines(Report& report) const {
   // lines after the last one read (the data a project file keeps after RUN) are no input
   int lastRead = 0;
-  if (t.furthest >= t.records.size()) lastRead = std::numeric_limits<int>::max();  // read to the end
-  else if (t.furthest > 0) lastRead = t.sourceLine[t.furthest - 1];
+  if (furthest_ >= records_.size()) lastRead = std::numeric_limits<int>::max();  // read to the end
+  else if (furthest_ > 0) lastRead = sourceLine_[furthest_ - 1];
   bool first = true;
-  for (const int n : t.cutLines) {
+  for (const int n : cutLines_) {
     if (n > lastRead) break;
     if (first) report.Blank(2);
     first = false;
@@ -313,7 +292,7 @@ void ReportCutInputLines(Report& report) {
   }
 }
 
-void PrepareInput(std::FILE* input, std::FILE* inputCopy, std::FILE* tokenFile, Report& report) {
+void TokenStream::Prepare(std::FILE* input, std::FILE* inputCopy, std::FILE* tokenFile, Report& report) {
   std::string text;
   if (input) {
     char buf[8192];
@@ -334,7 +313,7 @@ void PrepareInput(std::FILE* input, std::FILE* inputCopy, std::FILE* tokenFile, 
     }
     std::fflush(tokenFile);
   }
-  LoadTokens(std::move(rewritten), lines, report);
+  Load(std::move(rewritten.tokens), std::move(rewritten.sourceLine), lines);
 }
 
 bool ParseNumberField(std::string_view field, Real& value) {
@@ -373,9 +352,7 @@ bool ParseNumberField(std::string_view field, Real& value) {
   return true;
 }
 
-void READIT(int request, Real& number, KeywordRecord& words, int& status) {
-  Report unprepared;  // nothing prepared yet: nothing to report to
-  Report& out = Tokens().report ? *Tokens().report : unprepared;
+void TokenStream::READIT(int request, Real& number, KeywordRecord& words, int& status, Report& out) {
   switch (request) {
     case kKeywordRequest: {
       words.text.replace(0, 4, "    ");
@@ -426,27 +403,6 @@ void READIT(int request, Real& number, KeywordRecord& words, int& status) {
       Backspace();
       return;
   }
-}
-
-bool ReadNumber(Real& value) {
-  KeywordRecord words;
-  int status = 0;
-  READIT(kNumberRequest, value, words, status);
-  return status == kReadOk;
-}
-
-int ReadKeyword(KeywordRecord& words) {
-  Real unused = 0;
-  int status = 0;
-  READIT(kKeywordRequest, unused, words, status);
-  return status;
-}
-
-void PushBack() {
-  Real unused = 0;
-  KeywordRecord words;
-  int status = 0;
-  READIT(kPushBack, unused, words, status);
 }
 
 }  // namespace terva

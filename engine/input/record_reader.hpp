@@ -4,7 +4,8 @@
 // blanks, commas or equals signs, carry "$" comments and use the repeat form
 // "3(1.5)". Before any keyword is interpreted the whole input is rewritten, in
 // two passes, into the token file: one item per record. READIT then serves the
-// section readers one record at a time.
+// section readers one record at a time, through their reader context
+// (reader_context.hpp), which holds the run's token stream.
 #pragma once
 
 #include <cstdio>
@@ -31,20 +32,6 @@ std::vector<std::string> RewriteToInputCopy(const std::vector<std::string>& line
 // Pass 2: InputCopy records to token records (word records padded to 80 characters).
 std::vector<std::string> RewriteToTokens(const std::vector<std::string>& inputCopy);
 
-// Reads the input to its end (a UTF-8 byte-order mark at its start is no part
-// of it), writes the scratch files (when given: InputCopy is
-// left holding one blank record, the token file one item per line) and makes the
-// token records the ones READIT reads. READIT's input errors go to report from
-// then on.
-void PrepareInput(std::FILE* input, std::FILE* inputCopy, std::FILE* tokenFile, Report& report);
-// The same from text already in memory (tests).
-void PrepareInputText(std::string_view text, Report& report);
-// Only the first 80 columns of an input line are read (stored inputs rely on
-// it); for every line of the prepared input that had text beyond them, up to
-// the last line the keywords were read from, one line
-// "*** NOTE - CHARACTERS BEYOND COLUMN 80 IGNORED IN INPUT LINE n ***".
-void ReportCutInputLines(Report& report);
-
 // A keyword record: 20 words of four characters (80 characters).
 struct KeywordRecord {
   std::string text = std::string(kRecordLength, ' ');
@@ -55,14 +42,41 @@ struct KeywordRecord {
 enum ReaditRequest : int { kKeywordRequest = -1, kPushBack = 0, kNumberRequest = 1 };
 enum ReaditStatus : int { kReadEnd = 0, kReadOk = 1, kNotANumber = -1 };
 
-// The only reader of the input. Status: 1 success, 0 end of input (keyword
-// request), -1 not a number (number request).
-void READIT(int request, Real& number, KeywordRecord& words, int& status);
+// The token file that READIT reads: one item a record, the input line each
+// record comes from, and the read position. One per run (the reader context
+// holds it); the report its messages go to is handed in with every call.
+class TokenStream {
+ public:
+  // Reads the input to its end (a UTF-8 byte-order mark at its start is no
+  // part of it), writes the scratch files (when given: InputCopy is left
+  // holding one blank record, the token file one item per line) and makes
+  // the token records the ones READIT reads, from the first. The rewrite's
+  // messages go to report.
+  void Prepare(std::FILE* input, std::FILE* inputCopy, std::FILE* tokenFile, Report& report);
+  // The same from text already in memory, without scratch files.
+  void PrepareText(std::string_view text, Report& report);
+  // Only the first 80 columns of an input line are read (stored inputs rely
+  // on it); for every line of the prepared input that had text beyond them,
+  // up to the last line the keywords were read from, one line
+  // "*** NOTE - CHARACTERS BEYOND COLUMN 80 IGNORED IN INPUT LINE n ***".
+  void ReportCutInputLines(Report& report) const;
+  // The only reader of the input; its input errors go to report. Status: 1
+  // success, 0 end of input (keyword request), -1 not a number (number
+  // request).
+  void READIT(int request, Real& number, KeywordRecord& words, int& status, Report& report);
 
-// Shorthands used by the section readers.
-bool ReadNumber(Real& value);           // true on status 1
-int ReadKeyword(KeywordRecord& words);  // the status
-void PushBack();
+ private:
+  void Load(std::vector<std::string> tokens, std::vector<int> sourceLine, const std::vector<std::string>& lines);
+  void Backspace();
+  const std::string* NextRecord();  // nullptr at the end of the file
+
+  std::vector<std::string> records_;
+  std::vector<int> sourceLine_;  // the input line (from 1) each record comes from
+  std::vector<int> cutLines_;    // input lines with text beyond column 80
+  size_t position_ = 0;
+  size_t furthest_ = 0;    // records read so far, at most
+  bool pastEnd_ = false;   // the last read met the end of the file
+};
 
 // Parses a number record as the number request does: the whole record, blanks
 // around it aside, must be one number that a single-precision real holds;

@@ -40,7 +40,7 @@ void ReadLoadData(ReaderContext& ctx);
 namespace detail {
 // Reads numbers into the targets in order and stops at the first that cannot
 // be read; true when all were read. A target is written only with a value read.
-bool ReadNumbers(std::initializer_list<Real*> targets);
+bool ReadNumbers(ReaderContext& ctx, std::initializer_list<Real*> targets);
 // "INVALID KEYWORD - " key ending, as a fatal error.
 void InvalidKeyword(ReaderContext& ctx, std::string_view key, std::string_view ending);
 bool Echo(ReaderContext& ctx);

@@ -54,7 +54,7 @@ Real WeakThickness(Real shearRatio, Real thicknessRatio) { return shearRatio > 0
 // A count of soil rows: fatal when it cannot be read or exceeds the capacity.
 bool ReadRowCount(ReaderContext& ctx, std::string_view capacityMessage, int& rows) {
   Real count = 0;
-  if (!ReadNumber(count)) {
+  if (!ctx.ReadNumber(count)) {
     Fatal(ctx, kSoilConstantsError);
     return false;
   }
@@ -115,11 +115,12 @@ bool ReadLayeredRows(ReaderContext& ctx, int n) {
   WeakZone& w = p.weak;
   for (int k = 1; k <= n; ++k) {
     Real layer = 0;
-    if (!ReadNumbers({&layer, &s.ShearWaveVelocity(k), &s.SoilUnitWeight(k), &s.SoilPoissonRatio(k),
+    if (!ReadNumbers(ctx, {&layer, &s.ShearWaveVelocity(k), &s.SoilUnitWeight(k), &s.SoilPoissonRatio(k),
                       &s.SoilDamping(k)}))
       return false;
     if (p.status.WeakZoneOn) {
-      if (!ReadNumbers({&w.WeakShearRatio(k), &w.WeakPoissonRatio(k), &w.WeakDamping(k), &w.WeakThicknessRatio(k)}))
+      if (!ReadNumbers(ctx,
+                       {&w.WeakShearRatio(k), &w.WeakPoissonRatio(k), &w.WeakDamping(k), &w.WeakThicknessRatio(k)}))
         return false;
       w.WeakThicknessRatio(k) = WeakThickness(w.WeakShearRatio(k), w.WeakThicknessRatio(k));
     } else {
@@ -135,7 +136,8 @@ bool ReadLayeredRows(ReaderContext& ctx, int n) {
 void SolcstStratum(ReaderContext& ctx) {
   ProblemData& p = ctx.problem;
   BaseSoil& b = p.base;
-  if (!ReadNumbers({&b.StratumShearWaveVelocity, &b.StratumUnitWeight, &b.StratumPoissonRatio, &b.StratumDamping})) {
+  if (!ReadNumbers(ctx,
+                   {&b.StratumShearWaveVelocity, &b.StratumUnitWeight, &b.StratumPoissonRatio, &b.StratumDamping})) {
     Fatal(ctx, kSoilConstantsError);
     return;
   }
@@ -145,7 +147,7 @@ void SolcstStratum(ReaderContext& ctx) {
 void SolcstParabolic(ReaderContext& ctx) {
   ProblemData& p = ctx.problem;
   Real vt = 0, gamma = 0, nu = 0, d = 0;
-  if (!ReadNumbers({&vt, &gamma, &nu, &d})) {
+  if (!ReadNumbers(ctx, {&vt, &gamma, &nu, &d})) {
     Fatal(ctx, kSoilConstantsError);
     return;
   }
@@ -153,7 +155,7 @@ void SolcstParabolic(ReaderContext& ctx) {
   GenerateParabolicProfile(p, vt, gamma, nu, d);
   Real ratio = 0, weakNu = nu, weakD = d, thickness = 0;
   if (p.status.WeakZoneOn) {
-    if (!ReadNumbers({&ratio, &weakNu, &weakD, &thickness})) {
+    if (!ReadNumbers(ctx, {&ratio, &weakNu, &weakD, &thickness})) {
       Fatal(ctx, kSoilConstantsError);
       return;
     }
@@ -197,14 +199,14 @@ void SolcstHalfSpace(ReaderContext& ctx) {
   s.SideLayerCount = n;
   for (int k = 1; k <= n; ++k) {
     Real layer = 0;
-    if (!ReadNumbers({&layer, &s.SideLayerDepth(k), &s.SideShearWaveVelocity(k), &s.SideUnitWeight(k),
+    if (!ReadNumbers(ctx, {&layer, &s.SideLayerDepth(k), &s.SideShearWaveVelocity(k), &s.SideUnitWeight(k),
                       &s.SidePoissonRatio(k), &s.SideDamping(k)})) {
       Fatal(ctx, kSoilConstantsError);
       return;
     }
     if (p.status.WeakZoneOn) {
       // the weakened zone of a half-space lies around its side layers
-      if (!ReadNumbers({&s.CapShearRatio(k), &s.CapPoissonRatio(k), &s.CapDamping(k), &s.CapThicknessRatio(k)})) {
+      if (!ReadNumbers(ctx, {&s.CapShearRatio(k), &s.CapPoissonRatio(k), &s.CapDamping(k), &s.CapThicknessRatio(k)})) {
         Fatal(ctx, kSoilConstantsError);
         return;
       }
@@ -240,7 +242,7 @@ void SolcstMultilayer(ReaderContext& ctx) {
   }
   for (int k = na + 1; k <= n; ++k) {
     Real layer = 0;
-    if (!ReadNumbers({&layer, &s.ShearWaveVelocity(k), &s.SoilUnitWeight(k), &s.SoilPoissonRatio(k),
+    if (!ReadNumbers(ctx, {&layer, &s.ShearWaveVelocity(k), &s.SoilUnitWeight(k), &s.SoilPoissonRatio(k),
                       &s.SoilDamping(k), &s.ShearModulusRatio(k), &s.DampingRatio(k)})) {
       Fatal(ctx, kSoilConstantsError);
       return;
@@ -279,7 +281,7 @@ void ReadSoil(ReaderContext& ctx) {
     }
   };
 
-  ReadKeyword(kw);
+  ctx.ReadKeyword(kw);
   int index = LookupKeyword(kw.Key(), &ctx.report);
   while (index == kWeakKey) {
     if (p.status.FoundationType == EngineFoundation::Stratum) {
@@ -287,7 +289,7 @@ void ReadSoil(ReaderContext& ctx) {
       return finish();
     }
     p.status.WeakZoneOn = true;
-    ReadKeyword(kw);
+    ctx.ReadKeyword(kw);
     index = LookupKeyword(kw.Key(), &ctx.report);
   }
   if (index != kConstantsKey) {
@@ -297,7 +299,7 @@ void ReadSoil(ReaderContext& ctx) {
   SOLCST(ctx);
   if (p.status.FoundationType == EngineFoundation::Stratum) return finish();
 
-  ReadKeyword(kw);
+  ctx.ReadKeyword(kw);
   if (LookupKeyword(kw.Key(), &ctx.report) != kBelowKey) {
     Fatal(ctx, "BELOW SUBKEYWORD IS EXPECTED TO FOLLOW SOIL CONSTANT DATA");
     return finish();
@@ -306,7 +308,7 @@ void ReadSoil(ReaderContext& ctx) {
 
   if (p.status.FoundationType == EngineFoundation::Pile) {
     for (;;) {
-      ReadKeyword(kw);
+      ctx.ReadKeyword(kw);
       const int next = LookupKeyword(kw.Key(), &ctx.report);
       if (next == kSideCapKey) {
         p.status.SideCapOn = true;
@@ -315,7 +317,7 @@ void ReadSoil(ReaderContext& ctx) {
         ReadSideLayers(ctx);
         break;
       } else {
-        PushBack();
+        ctx.PushBack();
         break;
       }
     }
@@ -342,7 +344,7 @@ void SOLCST(ReaderContext& ctx) {
 void ReadBaseSoil(ReaderContext& ctx) {
   ProblemData& p = ctx.problem;
   BaseSoil& b = p.base;
-  if (!ReadNumbers({&b.BaseShearWaveVelocity, &b.BaseUnitWeight, &b.BasePoissonRatio, &b.BaseDamping})) {
+  if (!ReadNumbers(ctx, {&b.BaseShearWaveVelocity, &b.BaseUnitWeight, &b.BasePoissonRatio, &b.BaseDamping})) {
     p.run.InputErrorIndicator = true;
     ctx.report.Blank();
     ctx.report.Line("*** BAD DATA IN SOIL DESCRIPTION BELOW PILE ***");
@@ -375,17 +377,17 @@ void ReadSideLayers(ReaderContext& ctx) {
     p.status.SideCapOn = false;
   };
   Real count = 0;
-  if (!ReadNumber(count)) return ignore("ERROR ENCOUNTERED WHILE READING EMBEDDED OR ISOLATION DATA");
+  if (!ctx.ReadNumber(count)) return ignore("ERROR ENCOUNTERED WHILE READING EMBEDDED OR ISOLATION DATA");
   if (count > static_cast<Real>(kMaxLayers)) return ignore("ERROR - NUMBER OF SIDE LAYERS EXCEEDS 30");
   const int n = RowsOf(count, kMaxLayers);
   s.SideLayerCount = n;
   for (int k = 1; k <= n; ++k) {
     Real layer = 0;
-    if (!ReadNumbers({&layer, &s.SideThickness(k), &s.SideShearWaveVelocity(k), &s.SideUnitWeight(k),
+    if (!ReadNumbers(ctx, {&layer, &s.SideThickness(k), &s.SideShearWaveVelocity(k), &s.SideUnitWeight(k),
                       &s.SidePoissonRatio(k), &s.SideDamping(k)}))
       return ignore("ERROR ENCOUNTERED WHILE READING EMBEDDED OR ISOLATION DATA");
     if (p.status.SideCapOn) {
-      if (!ReadNumbers({&s.CapShearRatio(k), &s.CapPoissonRatio(k), &s.CapDamping(k), &s.CapThicknessRatio(k)}))
+      if (!ReadNumbers(ctx, {&s.CapShearRatio(k), &s.CapPoissonRatio(k), &s.CapDamping(k), &s.CapThicknessRatio(k)}))
         return ignore("ERROR ENCOUNTERED WHILE READING EMBEDDED OR ISOLATION DATA");
     } else {
       CapDefaults(s, k);

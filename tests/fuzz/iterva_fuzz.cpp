@@ -1,7 +1,8 @@
 // Fuzz target: any text as the engine's input, through the record reader,
 // the keyword loop, the section readers and, when the input gets that far,
-// the analysis. Runs in a private folder made once for the process in the
-// current folder, removed when the process ends.
+// the analysis. Runs through terva_run in a private folder made once for the
+// process in the current folder (which stays the current one), removed when
+// the process ends.
 #include <unistd.h>
 
 #include <cstddef>
@@ -22,14 +23,13 @@ void RemoveScratchFolder() {
   if (!scratch.empty()) std::filesystem::remove_all(scratch, ignored);
 }
 
-bool EnterScratchFolder() {
+bool MakeScratchFolder() {
   char pattern[] = "terva-fuzz-XXXXXX";
   const char* folder = ::mkdtemp(pattern);
   if (!folder) return false;
   scratch = std::filesystem::absolute(folder);
   std::atexit(RemoveScratchFolder);
-  if (::chdir(folder) != 0) return false;
-  std::FILE* names = std::fopen("names.dat", "w");
+  std::FILE* names = std::fopen((scratch / "names.dat").c_str(), "w");
   if (!names) return false;
   std::fputs("job.tvd\njob.tvo\njob.tvp\n", names);
   std::fclose(names);
@@ -40,12 +40,12 @@ bool EnterScratchFolder() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool ready = EnterScratchFolder();
+  static const bool ready = MakeScratchFolder();
   if (!ready) std::abort();
-  std::FILE* input = std::fopen("job.tvd", "wb");
+  std::FILE* input = std::fopen((scratch / "job.tvd").c_str(), "wb");
   if (!input) std::abort();
   if (size > 0) std::fwrite(data, 1, size, input);
   std::fclose(input);
-  ITERVA(13);
+  terva_run(scratch.c_str(), nullptr, nullptr);
   return 0;
 }

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include "engine/analysis/iterva.h"
+#include "engine/analysis/run_context.hpp"
 #include "gui/core/EngineRunner.hpp"
 
 namespace terva::test {
@@ -54,7 +55,7 @@ EngineRun RunEngine(const std::string& input) {
   // would not put its files beside job.tvd.
   ScratchFolder folder;
   folder.Write("job.tvd", input);
-  const gui::TEngineRunner runner(&ITERVA, QString::fromStdString(folder.path() + "/runs"));
+  const gui::TEngineRunner runner(&terva_run, QString::fromStdString(folder.path() + "/runs"));
   gui::TEngineSession session(runner, QString::fromStdString(folder.path() + "/job.tvd"));
   EngineRun run;
   if (!session.Prepare()) return run;
@@ -67,6 +68,8 @@ EngineRun RunEngine(const std::string& input) {
   run.report = std::regex_replace(report, time, "TIME     -  HH:MM:SS");
   run.graphic = ReadFile(work + gui::TEngineRunner::kGraphicName.toStdString());
   run.results = ReadFile(work + gui::TEngineRunner::kResultsName.toStdString());
+  const std::shared_ptr<const RunContext> read = ReadInputText(input);
+  run.problem = std::shared_ptr<const ProblemData>(read, &read->problem);
   return run;
 }
 

@@ -1,9 +1,12 @@
-// Whole-run test support: pushes an input through ITERVA in a scratch folder
-// and hands back the report.
+// Whole-run test support: pushes an input through the engine (terva_run) in
+// a scratch folder and hands back the report.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "engine/core/problem_data.hpp"
 
 namespace terva::test {
 
@@ -12,11 +15,15 @@ struct EngineRun {
   std::string report;    // the report text, date and time masked
   std::string graphic;   // the graphic data file
   std::string results;   // the results file
+  // The problem record as the run read the input (before its analysis): the
+  // input read again into a run context of its own (ReadInputText).
+  std::shared_ptr<const ProblemData> problem;
   std::vector<std::string> lines() const;
 };
 
-// Runs ITERVA(13) on the given input text through the engine runner (as the
-// program does) and reads back the report and graphic file beside the input.
+// Runs the given input text through the engine runner (as the program does,
+// with the engine's terva_run) and reads back the report and graphic file
+// beside the input.
 EngineRun RunEngine(const std::string& input);
 
 // A scratch folder made current for the life of the object.

@@ -162,9 +162,10 @@ pgrep -f "terva-batch $work/slow.tvd" >/dev/null && fail "the engine's process i
 # On a terminal: the progress line with the engine's frequencies, cleared
 # before the project's lines (script gives the runner a terminal).
 if command -v script >/dev/null; then
-  sed 's/^2048,2,2$/60,20,20/' "$work/slow.tvd" > "$work/short.tvd"
+  # 30 frequencies: the loop outlasts a few of the runner's polls (ten a second)
+  sed 's/^2048,2,2$/600,20,20/' "$work/slow.tvd" > "$work/short.tvd"
   script -qec "$batch $work/short.tvd" /dev/null > "$work/tty.txt" 2>&1 || fail "the run on a terminal failed"
-  grep -qaE "terva-batch: 0/1 done, 0:0[0-9]; running: short.tvd [0-3]/3 freq." "$work/tty.txt" ||
+  grep -qaE "terva-batch: 0/1 done, 0:0[0-9]; running: short.tvd [0-9]+/30 freq." "$work/tty.txt" ||
     fail "no progress line on a terminal: $(tr '\r' '\n' < "$work/tty.txt" | head -5)"
   grep -qa $'\033\[K/.*short.tvd' "$work/tty.txt" || fail "the progress line was not cleared before the report lines"
 fi

@@ -205,6 +205,47 @@ TEST(Entry, GraphicDataFileThatCannotBeWrittenRemovesBothAndSparesWhatIsNoFile) 
   EXPECT_TRUE(std::filesystem::exists("/dev/full"));
 }
 
+// The outputs are opened one after the other; when one cannot be opened the
+// run does not start, and an output already opened (and so emptied) is
+// removed, unless it is no ordinary file.
+TEST(Entry, OutputsOpenedBeforeOneThatCannotBeAreRemoved) {
+  ScratchFolder folder;
+  folder.Write("job.tvd", kHalfSpaceInput);
+  folder.Write("job.tvo", "the report of an earlier run\n");
+  folder.Write("names.dat", "job.tvd\njob.tvo\nno-such-folder/job.tvp\n");
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(ITERVA(13), 3);
+  std::string message = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(message.find("cannot open the graphic data file \"no-such-folder/job.tvp\""), std::string::npos) << message;
+  EXPECT_FALSE(folder.Exists("job.tvo")) << "an emptied report is left";
+
+  // a report that cannot be opened: the graphic data file is not even made
+  folder.Write("names.dat", "job.tvd\nno-such-folder/job.tvo\njob.tvp\n");
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(ITERVA(13), 3);
+  message = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(message.find("cannot open the report file"), std::string::npos) << message;
+  EXPECT_FALSE(folder.Exists("job.tvp"));
+
+  // an input that cannot be had: no output is made
+  folder.Write("names.dat", "no-such-folder/job.tvd\njob.tvo\njob.tvp\n");
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(ITERVA(13), 3);
+  message = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(message.find("cannot open the input file"), std::string::npos) << message;
+  EXPECT_FALSE(folder.Exists("job.tvo"));
+  EXPECT_FALSE(folder.Exists("job.tvp"));
+
+  // a report sent to a device stays
+  std::filesystem::create_symlink("/dev/null", folder.path() + "/device.tvo");
+  folder.Write("names.dat", "job.tvd\ndevice.tvo\nno-such-folder/job.tvp\n");
+  ::testing::internal::CaptureStderr();
+  EXPECT_EQ(ITERVA(13), 3);
+  ::testing::internal::GetCapturedStderr();
+  EXPECT_TRUE(std::filesystem::is_symlink(folder.path() + "/device.tvo"));
+  EXPECT_TRUE(std::filesystem::exists("/dev/null"));
+}
+
 TEST(Entry, InputAsEditorsWriteIt) {
   // a UTF-8 byte-order mark before the first keyword
   const EngineRun bom = RunEngine("\xEF\xBB\xBF" + kHalfSpaceInput);
@@ -241,12 +282,12 @@ TEST(Entry, EachCallStartsFromTheResetState) {
   EXPECT_NE(again.report.find("DATA ECHO"), std::string::npos) << "echo is on again";
   EXPECT_EQ(again.report.find("STIFFNESS AND DAMPING CONSTANTS TO BE PRINTED"), std::string::npos);
 
-  // value fields are kept: labels chosen by an earlier call's GRAVITY stay until GRAVITY is read again
+  // the value fields start afresh too: labels chosen by an earlier call's GRAVITY are not kept
   const EngineRun si = RunEngine("GRAVITY=9.81\nSTOP\n");
-  const EngineRun labelsKept = RunEngine("FOUNDATION=HALF-SPACE\nCIRCULAR=2.0\nSTOP\n");
-  EXPECT_NE(labelsKept.report.find("RADIUS =    2.000 m "), std::string::npos) << labelsKept.report;
+  const EngineRun fresh = RunEngine("FOUNDATION=HALF-SPACE\nCIRCULAR=2.0\nSTOP\n");
+  EXPECT_NE(fresh.report.find("RADIUS =    2.000   \n"), std::string::npos) << "no unit chosen yet\n" << fresh.report;
   // the title returns to the identification line
-  EXPECT_EQ(labelsKept.report.find("HALF-SPACE TEST FOOTING"), std::string::npos);
+  EXPECT_EQ(fresh.report.find("HALF-SPACE TEST FOOTING"), std::string::npos);
 }
 
 TEST(Entry, EveryLineStartsWithAControlCharacter) {

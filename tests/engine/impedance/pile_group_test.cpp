@@ -12,12 +12,18 @@
 #include <memory>
 #include <vector>
 
-#include "engine/analysis/records.hpp"
 #include "engine/impedance/transform.hpp"
 #include "engine/report/report.hpp"
 
 namespace terva {
 namespace {
+
+// The report the routines under test write to: this program's own (the
+// engine keeps none; a run's report is in its run context).
+Report& Out() {
+  static Report report;
+  return report;
+}
 
 const double kPi = std::acos(-1.0);
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "engine/analysis/records.hpp"
+#include "engine/core/problem_data.hpp"
 #include "support/engine_run.hpp"
 
 namespace terva::test {
@@ -33,12 +33,17 @@ TEST(FoundationInput, GravityChoosesTheUnitLabels) {
 }
 
 TEST(FoundationInput, LabelsAreChosenWhenGravityIsRead) {
-  RunEngine("GRAVITY=32.2\nSTOP\n");
-  const EngineRun run = RunEngine("FOUNDATION=HALF-SPACE\nCIRCULAR=2.0\nMASS=1,2,3,4,0,0,0\nCONSTANTS=0,0,1\nGRAVITY=9.81\nSTOP\n");
-  // the echo before GRAVITY still carries the labels of the earlier choice
-  EXPECT_TRUE(HasBlock(run.report, {" CIRCULAR FOUNDATION  -  RADIUS =    2.000 ft", " " + std::string(19, '*')}))
-      << run.report;
-  EXPECT_NE(run.report.find("SET TO   9.81 m/s**2"), std::string::npos);
+  const std::string section = "FOUNDATION=HALF-SPACE\nCIRCULAR=2.0\nMASS=1,2,3,4,0,0,0\nCONSTANTS=0,0,1\n";
+  const EngineRun run = RunEngine("GRAVITY=32.2\n" + section + "GRAVITY=9.81\n" + section + "STOP\n");
+  // the echo before the second GRAVITY carries the labels of the first choice, the echo after it those of the second
+  const size_t second = run.report.find("SET TO   9.81 m/s**2");
+  ASSERT_NE(second, std::string::npos) << run.report;
+  const std::string radius = " CIRCULAR FOUNDATION  -  RADIUS =    2.000 ";
+  EXPECT_LT(run.report.find(radius + "ft\n"), second) << run.report;
+  EXPECT_NE(run.report.find(radius + "m \n", second), std::string::npos) << run.report;
+  // a call starts from a fresh record: without GRAVITY no unit has been chosen
+  const EngineRun fresh = RunEngine(section + "STOP\n");
+  EXPECT_TRUE(HasBlock(fresh.report, {radius + "  ", " " + std::string(19, '*')})) << fresh.report;
 }
 
 TEST(FoundationInput, EquivalentRadii) {
@@ -77,15 +82,15 @@ TEST(FoundationInput, StratumRatiosAreChecked) {
   const EngineRun limits = RunEngine(std::string(kStratumHead) + "CONSTANTS=0,0,1,3.0,4.0\nSTOP\n");
   EXPECT_EQ(limits.report.find("NOT GOOD"), std::string::npos) << "E/R = 1.5 and E/H = 0.75 pass\n" << limits.report;
   EXPECT_EQ(limits.code, 2);
-  EXPECT_FLOAT_EQ(Problem().constants.EmbedmentRatio, 1.5f);
-  EXPECT_FLOAT_EQ(Problem().constants.EmbedmentDepthRatio, 0.75f);
-  EXPECT_FLOAT_EQ(Problem().constants.RadiusDepthRatio, 0.5f);
+  EXPECT_FLOAT_EQ(limits.problem->constants.EmbedmentRatio, 1.5f);
+  EXPECT_FLOAT_EQ(limits.problem->constants.EmbedmentDepthRatio, 0.75f);
+  EXPECT_FLOAT_EQ(limits.problem->constants.RadiusDepthRatio, 0.5f);
 }
 
 TEST(FoundationInput, RectangularStratumUsesTheMeanOfItsFiveRadii) {
-  RunEngine("GRAVITY=32.2\nFOUNDATION=STRATUM\nRECTANGULAR=4.0,2.0\nSTOP\n");
+  const EngineRun read = RunEngine("GRAVITY=32.2\nFOUNDATION=STRATUM\nRECTANGULAR=4.0,2.0\nSTOP\n");
   const auto r = RectangularEquivalentRadii(4.0f, 2.0f);
-  const FootingGeometry& g = Problem().geometry;
+  const FootingGeometry& g = read.problem->geometry;
   EXPECT_FLOAT_EQ(g.StratumRadius(1), r[0]);
   EXPECT_FLOAT_EQ(g.StratumRadius(2), r[0]);
   EXPECT_FLOAT_EQ(g.StratumRadius(5), r[3]);
@@ -126,11 +131,15 @@ TEST(FoundationInput, SectionErrors) {
 }
 
 TEST(FoundationInput, GeometryErrorDoesNotEndTheSection) {
-  RunEngine("GRAVITY=32.2\nFOUNDATION=HALF-SPACE\nCIRCULAR=7.5\nSTOP\n");
-  const EngineRun run = RunEngine("FOUNDATION=HALF-SPACE\nCIRCULAR=R\nMASS=1,2,3,4,5,6,7\nSTOP\n");
-  // the radius keeps what was stored before; the mass is still read
-  EXPECT_TRUE(HasBlock(run.report, {"", "", " CIRCULAR FOUNDATION  -  RADIUS =    7.500 ft"})) << run.report;
-  EXPECT_NE(run.report.find("TOTAL MASS OF FOOTING  ......... 1.00000E+00 slug"), std::string::npos);
+  const EngineRun run = RunEngine(
+      "GRAVITY=32.2\nFOUNDATION=HALF-SPACE\nCIRCULAR=7.5\nMASS=1,2,3,4,5,6,7\nCONSTANTS=0,0,1\n"
+      "FOUNDATION=HALF-SPACE\nCIRCULAR=R\nMASS=1,2,3,4,5,6,7\nSTOP\n");
+  // the radius keeps what the first section stored; the mass is still read
+  const size_t error = run.report.find("ALPHANUMERIC ENCOUNTERED - \"R ");
+  ASSERT_NE(error, std::string::npos) << run.report;
+  EXPECT_NE(run.report.find("\n\n\n CIRCULAR FOUNDATION  -  RADIUS =    7.500 ft\n", error), std::string::npos)
+      << run.report;
+  EXPECT_NE(run.report.find("TOTAL MASS OF FOOTING  ......... 1.00000E+00 slug", error), std::string::npos);
   EXPECT_EQ(run.code, 3);
 }
 

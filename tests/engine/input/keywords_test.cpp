@@ -4,13 +4,19 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/analysis/records.hpp"
 #include "engine/report/report.hpp"
 #include "support/engine_run.hpp"
 #include "support/inputs.hpp"
 
 namespace terva::test {
 namespace {
+
+// The report the routines under test write to: this program's own (the
+// engine keeps none; a run's report is in its run context).
+Report& Out() {
+  static Report report;
+  return report;
+}
 
 TEST(Keywords, TableOrderAndFourCharacterMatching) {
   ASSERT_EQ(KeywordTable.size(), 52u);

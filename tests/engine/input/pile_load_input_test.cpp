@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "engine/analysis/records.hpp"
+#include "engine/core/problem_data.hpp"
 #include "support/engine_run.hpp"
 
 namespace terva::test {
@@ -34,7 +34,7 @@ TEST(PileInput, Capacities) {
   const EngineRun bad31 = RunEngine(kPileStart + "LAYERS=31\nSTOP\n");
   EXPECT_TRUE(HasBlock(bad31.report, Fatal("ERROR - NUMBER OF LAYERS EXCEEDS 30")));
   EXPECT_EQ(bad31.code, 3);
-  EXPECT_NE(Problem().piles.LayerCountValue, 31.0f) << "a refused count is not stored";
+  EXPECT_NE(bad31.problem->piles.LayerCountValue, 31.0f) << "a refused count is not stored";
 
   const EngineRun ok500 = RunEngine(PileGroup(500, "STOP\n"));
   EXPECT_EQ(ok500.code, 2) << ok500.report.substr(0, 3000);
@@ -52,14 +52,14 @@ TEST(PileInput, PileCountIsRoundedAndLocationsEchoed) {
                                     "   1        1.000      -1.500", "   2        2.000      -2.500",
                                     "   3        3.000      -3.500"}))
       << run.report;
-  EXPECT_FLOAT_EQ(Problem().piles.HeadFixity, 0.0f);
+  EXPECT_FLOAT_EQ(run.problem->piles.HeadFixity, 0.0f);
 }
 
 TEST(PileInput, CountsBelowOneReadNoRows) {
   const EngineRun run = RunEngine(kPileStart + "LAYERS=0.4\nFIXED=-3\n" + kConstants + "ELEMENT\nINTERACTION\nSTOP\n");
   EXPECT_EQ(run.code, 2) << run.report;
   EXPECT_TRUE(HasBlock(run.report, {" NUMBER OF LAYERS OR ELEMENTS -   0"}));
-  EXPECT_TRUE(Problem().status.InteractionOn);
+  EXPECT_TRUE(run.problem->status.InteractionOn);
   EXPECT_EQ(run.report.find("UNRECOGNIZED"), std::string::npos) << run.report;
 }
 
@@ -120,7 +120,7 @@ TEST(PileInput, TipConditionBatteredAndInteraction) {
   const EngineRun run = RunEngine(
       PileGroup(2, "END-BEARING\nINTERACTION\nFLOATING\nBATTERED\n1,XZ,10\n2,YZ,0\nSTOP\n"));
   EXPECT_EQ(run.code, 2) << run.report;
-  const ProblemData& p = Problem();
+  const ProblemData& p = *run.problem;
   EXPECT_TRUE(p.status.EndBearing) << "FLOATING after INTERACTION has no effect";
   EXPECT_TRUE(p.status.InteractionOn);
   EXPECT_TRUE(p.status.BatteredOn) << "with two piles an angle of zero is accepted";
@@ -143,14 +143,14 @@ TEST(PileInput, BatteredOptionSwitchedOff) {
   EXPECT_TRUE(HasBlock(single.report, {"", "", " ANGLE BETWEEN PILE AND VERTICAL IS ZERO, THEREFORE THE PILE IS NOT BATTERED.",
                                        " BATTERED OPTION WILL BE IGNORED."}))
       << single.report;
-  EXPECT_FALSE(Problem().status.BatteredOn);
+  EXPECT_FALSE(single.problem->status.BatteredOn);
   EXPECT_EQ(single.code, 2) << "not a fatal error";
 
   const EngineRun plane = RunEngine(PileGroup(2, "BATTERED\n1,XZ,5\n2,XY,5\nSTOP\n"));
   EXPECT_TRUE(HasBlock(plane.report, {"", "", " UNRECOGNIZED PLANEXY  FOR BATTERED PILES",
                                       " BATTERED OPTION WILL BE IGNORED."}))
       << plane.report;
-  EXPECT_FALSE(Problem().status.BatteredOn);
+  EXPECT_FALSE(plane.problem->status.BatteredOn);
   EXPECT_EQ(plane.code, 2);
 }
 
@@ -207,13 +207,13 @@ TEST(LoadInput, HarmonicEchoAndKind) {
                                     " MOMENT COEFF. ABOUT Y-AXIS  .... 0.200E+01 slug-ft**2",
                                     " MOMENT COEFF. ABOUT Z-AXIS  .... 0.300E+01 slug-ft**2"}))
       << run.report;
-  EXPECT_FLOAT_EQ(Problem().load.FreqMax, 62.8f) << "kept in rad/s";
+  EXPECT_FLOAT_EQ(run.problem->load.FreqMax, 62.8f) << "kept in rad/s";
 
   // a number directly after CONSTANTS is taken as the kind: consumed and reported
   const EngineRun number = RunEngine(kHalfSpace + "LOAD=HARMONIC\nCONSTANTS\n5\n100,10,10\n0,0,1,0,0,0\nRUN\n");
   EXPECT_TRUE(HasBlock(number.report, {"", "", " UNRECOGNIZED KEYWORD - 5.  "}));
-  EXPECT_EQ(Problem().status.HarmonicKind, kNonQuadratic);
-  EXPECT_FLOAT_EQ(Problem().load.FreqMax, 100.0f);
+  EXPECT_EQ(number.problem->status.HarmonicKind, kNonQuadratic);
+  EXPECT_FLOAT_EQ(number.problem->load.FreqMax, 100.0f);
   EXPECT_EQ(number.code, 0);
 }
 
@@ -227,7 +227,7 @@ TEST(LoadInput, TransientHistoriesBecomeSpectra) {
   const EngineRun run = RunEngine(kHalfSpace + "LOAD=TRANSIENT\nCONSTANTS\n8,0.01,3\n1\n" + constant + "3\n" + constant +
                                   "3\n" + sine + "RUN\n");
   ASSERT_EQ(run.code, 0) << run.report;
-  const LoadDescription& l = Problem().load;
+  const LoadDescription& l = run.problem->load;
   // a constant history has only the zero-frequency term
   EXPECT_NEAR(l.TransientSpectrum(1)(1).real(), 2.0f, 1e-6);
   EXPECT_NEAR(std::abs(l.TransientSpectrum(2)(1)), 0.0f, 1e-6);
@@ -253,7 +253,7 @@ TEST(LoadInput, TransientPointCapacity) {
   for (int j = 0; j < 1018; ++j) values += "1.0\n";
   const EngineRun run = RunEngine(kHalfSpace + "NOECHO\nLOAD=TRANSIENT\nCONSTANTS\n1018,0.01,1\n3\n" + values + "RUN\n");
   EXPECT_EQ(run.code, 0) << run.report.substr(0, 2000);
-  EXPECT_NEAR(Problem().load.TransientSpectrum(1)(3).real(), 1.0f, 1e-5);
+  EXPECT_NEAR(run.problem->load.TransientSpectrum(1)(3).real(), 1.0f, 1e-5);
 }
 
 TEST(LoadInput, RandomSpectralMatrix) {
@@ -261,7 +261,7 @@ TEST(LoadInput, RandomSpectralMatrix) {
                                   "LOAD=RANDOM\nCONSTANTS\n100,10,3,10,4\n"
                                   "1,5,1,2,3\n5,1,7,8,9\n2,4,0.5,0.5,0.5\n3,3,4,5,6\nRUN\n");
   ASSERT_EQ(run.code, 0) << run.report;
-  const LoadDescription& l = Problem().load;
+  const LoadDescription& l = run.problem->load;
   EXPECT_FLOAT_EQ(l.FreqStep, 45.0f);
   // both (1,5) and (5,1) given: the one with the larger first index holds for both
   EXPECT_FLOAT_EQ(l.Spectral(2, 1, 5).real(), 8.0f);
@@ -281,7 +281,7 @@ TEST(LoadInput, RandomSpectralMatrix) {
       << run.report;
 
   const EngineRun one = RunEngine(kHalfSpace + "LOAD=RANDOM\nCONSTANTS\n100,10,1,10,1\n3,3,4\nRUN\n");
-  EXPECT_FLOAT_EQ(Problem().load.FreqStep, 90.0f) << "one point: the step is the whole range";
+  EXPECT_FLOAT_EQ(one.problem->load.FreqStep, 90.0f) << "one point: the step is the whole range";
   // but the spectral moments need three points at least
   EXPECT_TRUE(HasBlock(one.report, {"", "", " ERROR - A RANDOM LOAD NEEDS AT LEAST 3 FREQUENCY POINTS", "", "",
                                     " ERROR ENCOUNTERED IN LOAD DESCRIPTION"}))

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/analysis/records.hpp"
+#include <memory>
+
+#include "engine/input/reader_context.hpp"
 #include "engine/report/report.hpp"
 
 namespace terva {
@@ -123,65 +125,70 @@ TEST(RecordReader, NumberFieldParsing) {
   }
 }
 
-// READIT against a token file, with the report captured.
+// READIT against a token file, with the report captured: a reader context of
+// the test's own, as each run has one.
 class Readit : public ::testing::Test {
  protected:
-  void SetUp() override { Out().OpenMemory(); }
-  void TearDown() override { Out().Close(); }
-  void Load(const std::string& text) { PrepareInputText(text, Out()); }
+  void SetUp() override { out.OpenMemory(); }
+  void TearDown() override { out.Close(); }
+  void Load(const std::string& text) { reader.PrepareInputText(text); }
+
+  std::unique_ptr<ProblemData> problem = std::make_unique<ProblemData>();
+  Report out;
+  ReaderContext reader{*problem, out};
 };
 
 TEST_F(Readit, NumbersKeywordsAndPushBack) {
   Load("GRAVITY=32.2\nRUN\n");
   KeywordRecord w;
-  EXPECT_EQ(ReadKeyword(w), kReadOk);
+  EXPECT_EQ(reader.ReadKeyword(w), kReadOk);
   EXPECT_EQ(w.Key(), "GRAV");
   Real g = 0;
-  EXPECT_TRUE(ReadNumber(g));
+  EXPECT_TRUE(reader.ReadNumber(g));
   EXPECT_FLOAT_EQ(g, 32.2f);
-  PushBack();
-  EXPECT_TRUE(ReadNumber(g));
+  reader.PushBack();
+  EXPECT_TRUE(reader.ReadNumber(g));
   EXPECT_FLOAT_EQ(g, 32.2f);
-  EXPECT_EQ(ReadKeyword(w), kReadOk);
+  EXPECT_EQ(reader.ReadKeyword(w), kReadOk);
   EXPECT_EQ(w.Key(), "RUN ");
-  EXPECT_EQ(Out().Captured(), "");
+  EXPECT_EQ(out.Captured(), "");
 }
 
 TEST_F(Readit, NumberCrossingColumn80IsCutAndNotedOnlyForLinesRead) {
   // "500.0" in columns 79 to 83: stored inputs rely on the cut, so it reads as 50
   Load("\xEF\xBB\xBFGRAVITY\n" + std::string(78, ' ') + "500.0\nRUN\n" + std::string(90, 'X') + "\n");
   KeywordRecord w;
-  EXPECT_EQ(ReadKeyword(w), kReadOk);
+  EXPECT_EQ(reader.ReadKeyword(w), kReadOk);
   EXPECT_EQ(w.Key(), "GRAV") << "the byte-order mark is no part of the keyword";
   Real v = 0;
-  EXPECT_TRUE(ReadNumber(v));
+  EXPECT_TRUE(reader.ReadNumber(v));
   EXPECT_FLOAT_EQ(v, 50.0f);
-  EXPECT_EQ(ReadKeyword(w), kReadOk);
+  EXPECT_EQ(reader.ReadKeyword(w), kReadOk);
   EXPECT_EQ(w.Key(), "RUN ");
-  ReportCutInputLines(Out());
+  reader.ReportCutInputLines();
   // line 4 lies beyond RUN, where a project file keeps data of its own
-  EXPECT_EQ(Out().Captured(), "\n\n *** NOTE - CHARACTERS BEYOND COLUMN 80 IGNORED IN INPUT LINE 2 ***\n");
+  EXPECT_EQ(out.Captured(), "\n\n *** NOTE - CHARACTERS BEYOND COLUMN 80 IGNORED IN INPUT LINE 2 ***\n");
 }
 
 TEST_F(Readit, AlphanumericKeywordIsPushedBackForTheNextKeywordRequest) {
   Load("1.0\nCONSTANTS\n");
   Real v = 0;
-  EXPECT_TRUE(ReadNumber(v));
+  EXPECT_TRUE(reader.ReadNumber(v));
   KeywordRecord w;
   int status = 0;
-  READIT(kNumberRequest, v, w, status);
+  reader.READIT(kNumberRequest, v, w, status);
   EXPECT_EQ(status, kNotANumber);
   EXPECT_EQ(v, 0.0f);
-  EXPECT_EQ(Out().Captured(), "\n\n *** INPUT ERROR ***    ALPHANUMERIC ENCOUNTERED - \"CONSTANTS           \",\n");
-  EXPECT_EQ(ReadKeyword(w), kReadOk);
+  EXPECT_EQ(out.Captured(), "\n\n *** INPUT ERROR ***    ALPHANUMERIC ENCOUNTERED - \"CONSTANTS           \",\n");
+  EXPECT_EQ(reader.ReadKeyword(w), kReadOk);
   EXPECT_EQ(w.Key(), "CONS");
 }
 
 TEST_F(Readit, AlphanumericNonKeywordIsConsumed) {
   Load("1-2\n5\n");
   Real v = 0;
-  EXPECT_FALSE(ReadNumber(v));
-  EXPECT_TRUE(ReadNumber(v));
+  EXPECT_FALSE(reader.ReadNumber(v));
+  EXPECT_TRUE(reader.ReadNumber(v));
   EXPECT_FLOAT_EQ(v, 5.0f);
 }
 
@@ -190,13 +197,13 @@ TEST_F(Readit, EndOfInputMessages) {
   Real v = 9;
   KeywordRecord w;
   int status = -5;
-  READIT(kNumberRequest, v, w, status);
+  reader.READIT(kNumberRequest, v, w, status);
   EXPECT_EQ(status, kReadOk);  // the section reads on with a zero
   EXPECT_EQ(v, 0.0f);
-  READIT(kKeywordRequest, v, w, status);
+  reader.READIT(kKeywordRequest, v, w, status);
   EXPECT_EQ(status, kReadEnd);
   EXPECT_EQ(w.Key(), "    ");
-  EXPECT_EQ(Out().Captured(),
+  EXPECT_EQ(out.Captured(),
             " *** INPUT ERROR ***    END OF FILE ENCOUNTERED WHILE READING\n"
             "                        NUMBER   1 OF   1 NUMBERS TO BE READ\n"
             " *** INPUT ERROR ***    END OF FILE ENCOUNTERED WHILE\n"
@@ -206,26 +213,52 @@ TEST_F(Readit, EndOfInputMessages) {
 TEST_F(Readit, PushBackAfterTheEndReadsTheEndAgain) {
   Load("RUN\n");
   KeywordRecord w;
-  EXPECT_EQ(ReadKeyword(w), kReadOk);
-  EXPECT_EQ(ReadKeyword(w), kReadEnd);
-  PushBack();
-  EXPECT_EQ(ReadKeyword(w), kReadEnd);
-  PushBack();
-  PushBack();
-  EXPECT_EQ(ReadKeyword(w), kReadOk);
+  EXPECT_EQ(reader.ReadKeyword(w), kReadOk);
+  EXPECT_EQ(reader.ReadKeyword(w), kReadEnd);
+  reader.PushBack();
+  EXPECT_EQ(reader.ReadKeyword(w), kReadEnd);
+  reader.PushBack();
+  reader.PushBack();
+  EXPECT_EQ(reader.ReadKeyword(w), kReadOk);
   EXPECT_EQ(w.Key(), "RUN ");
 }
 
 TEST_F(Readit, InvalidRequestActsAsPushBack) {
   Load("7\n");
   Real v = 0;
-  EXPECT_TRUE(ReadNumber(v));
+  EXPECT_TRUE(reader.ReadNumber(v));
   KeywordRecord w;
   int status = 0;
-  READIT(5, v, w, status);
-  EXPECT_EQ(Out().Captured(), "\n\n *** INVALID CALL TO READIT, BACKSPACE ASSUMED ***\n\n");
-  EXPECT_TRUE(ReadNumber(v));
+  reader.READIT(5, v, w, status);
+  EXPECT_EQ(out.Captured(), "\n\n *** INVALID CALL TO READIT, BACKSPACE ASSUMED ***\n\n");
+  EXPECT_TRUE(reader.ReadNumber(v));
   EXPECT_FLOAT_EQ(v, 7.0f);
+}
+
+// Each reader context has a token stream of its own: two read side by side
+// keep their own positions, and each reports to its own report.
+TEST(ReaderContextTokens, TwoContextsDoNotShareAPosition) {
+  const auto problem = std::make_unique<ProblemData>();
+  Report first, second;
+  first.OpenMemory();
+  second.OpenMemory();
+  ReaderContext a{*problem, first}, b{*problem, second};
+  a.PrepareInputText("1\n2\n");
+  b.PrepareInputText("3\n");
+  Real v = 0;
+  EXPECT_TRUE(a.ReadNumber(v));
+  EXPECT_FLOAT_EQ(v, 1.0f);
+  EXPECT_TRUE(b.ReadNumber(v));
+  EXPECT_FLOAT_EQ(v, 3.0f);
+  EXPECT_TRUE(a.ReadNumber(v));
+  EXPECT_FLOAT_EQ(v, 2.0f);
+  KeywordRecord w;
+  EXPECT_EQ(b.ReadKeyword(w), kReadEnd);
+  EXPECT_EQ(first.Captured(), "");
+  EXPECT_NE(second.Captured().find("END OF FILE ENCOUNTERED"), std::string::npos);
+  // a context that was never prepared reads the end of an empty input
+  ReaderContext fresh{*problem, first};
+  EXPECT_EQ(fresh.ReadKeyword(w), kReadEnd);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "engine/analysis/records.hpp"
+#include "engine/core/problem_data.hpp"
 #include "support/engine_run.hpp"
 
 namespace terva::test {
@@ -69,7 +69,7 @@ TEST(SoilInput, LayeredPileSoilWithWeakZone) {
                                               "2,200,120,0.35,0.04,0.5,0.45,0.08,0.25\nBELOW=300,125,0.3,0.05\n" +
                                   kHarmonic + "STOP\n");
   EXPECT_EQ(run.code, 2) << run.report;
-  const WeakZone& w = Problem().weak;  // as read: the analysis later turns the ratio into a length
+  const WeakZone& w = run.problem->weak;  // as read: the analysis later turns the ratio into a length
   EXPECT_FLOAT_EQ(w.WeakThicknessRatio(1), 0.0f) << "no thickness where the zone is not weaker";
   EXPECT_FLOAT_EQ(w.WeakThicknessRatio(2), 0.25f);
   EXPECT_FLOAT_EQ(w.WeakPoissonRatio(2), 0.45f);
@@ -91,8 +91,9 @@ TEST(SoilInput, LayeredPileSoilWithWeakZone) {
 }
 
 TEST(SoilInput, WithoutWeakTheZoneTakesTheLayerValues) {
-  RunEngine(kPileHead + "SOIL\nCONSTANTS\n1,100,110,0.3,0.05\n2,200,120,0.35,0.04\nBELOW=300,125,0.3,0.05\nSTOP\n");
-  const ProblemData& p = Problem();
+  const EngineRun read =
+      RunEngine(kPileHead + "SOIL\nCONSTANTS\n1,100,110,0.3,0.05\n2,200,120,0.35,0.04\nBELOW=300,125,0.3,0.05\nSTOP\n");
+  const ProblemData& p = *read.problem;
   EXPECT_FLOAT_EQ(p.weak.WeakShearRatio(2), 1.0f);
   EXPECT_FLOAT_EQ(p.weak.WeakPoissonRatio(2), 0.35f);
   EXPECT_FLOAT_EQ(p.weak.WeakDamping(2), 0.04f);
@@ -102,7 +103,7 @@ TEST(SoilInput, WithoutWeakTheZoneTakesTheLayerValues) {
 TEST(SoilInput, ParabolicProfile) {
   const EngineRun run = RunEngine(kParabolicHead + "SOIL\nWEAK\nCONSTANTS=800,120,0.4,0.05\n0.5,0.45,0.1,0.3\n"
                                                    "BELOW=900,125,0.35,0.05\nSTOP\n");
-  const ProblemData& p = Problem();
+  const ProblemData& p = *run.problem;
   EXPECT_FLOAT_EQ(p.piles.LayerCountValue, 30.0f);
   Real total = 0;
   for (int k = 1; k <= 30; ++k) total += p.sections.LayerThickness(k);
@@ -124,9 +125,10 @@ TEST(SoilInput, ParabolicProfile) {
                                     " WEAK THICKNESS RATIO  ..........     0.30000"}))
       << run.report;
   // without WEAK the generated rows get a zero shear ratio
-  RunEngine(kParabolicHead + "SOIL\nCONSTANTS=800,120,0.4,0.05\nBELOW=900,125,0.35,0.05\nSTOP\n");
-  EXPECT_FLOAT_EQ(Problem().weak.WeakShearRatio(5), 0.0f);
-  EXPECT_FLOAT_EQ(Problem().weak.WeakPoissonRatio(5), 0.4f);
+  const EngineRun read =
+      RunEngine(kParabolicHead + "SOIL\nCONSTANTS=800,120,0.4,0.05\nBELOW=900,125,0.35,0.05\nSTOP\n");
+  EXPECT_FLOAT_EQ(read.problem->weak.WeakShearRatio(5), 0.0f);
+  EXPECT_FLOAT_EQ(read.problem->weak.WeakPoissonRatio(5), 0.4f);
 }
 
 TEST(SoilInput, HalfSpaceSideLayersWithWeakZone) {
@@ -134,7 +136,7 @@ TEST(SoilInput, HalfSpaceSideLayersWithWeakZone) {
       "GRAVITY=9.81\nFOUNDATION=HALF-SPACE\nCIRCULAR=2\nMASS=1,2,3,4,0,0,0\nCONSTANTS=0,0,1\n"
       "SOIL\nWEAK\nCONSTANTS\n2\n1,1.0,150,18,0.3,0.05,0.6,0.35,0.08,0.2\n2,2.0,160,18.5,0.3,0.05,1.0,0.3,0.05,0.4\n"
       "BELOW=200,19,0.3,0.05\nSTOP\n");
-  const SideLayers& s = Problem().side;
+  const SideLayers& s = run.problem->side;
   EXPECT_EQ(s.SideLayerCount, 2);
   EXPECT_FLOAT_EQ(s.CapShearRatio(1), 0.6f);
   EXPECT_FLOAT_EQ(s.CapThicknessRatio(1), 0.2f);
@@ -159,7 +161,7 @@ TEST(SoilInput, MultilayerAdjacentAndBelowLayers) {
       "3,200,19,0.33,0.04,0.8,1.2\n4,210,19,0.33,0.04,0.9,1.1\n5,220,19,0.33,0.04,1.0,1.0\n"
       "BELOW=300,20,0.3,0.03\n" + kHarmonic + "RUN\n");
   EXPECT_EQ(run.code, 0) << run.report;
-  const SoilProfile& s = Problem().soil;
+  const SoilProfile& s = run.problem->soil;
   EXPECT_FLOAT_EQ(s.ShearModulusRatio(3), 0.8f);
   EXPECT_FLOAT_EQ(s.DampingRatio(4), 1.1f);
   EXPECT_FLOAT_EQ(s.ShearWaveVelocity(5), 220.0f);
@@ -190,7 +192,7 @@ TEST(SoilInput, SideCapWithoutEmbedded) {
                                             "OPTION WILL BE IGNORED"}))
       << run.report;
   EXPECT_NE(run.report.find("HARMONIC LOAD, NON QUADRATIC"), std::string::npos) << "LOAD is read by the loop";
-  EXPECT_FALSE(Problem().status.SideCapOn);
+  EXPECT_FALSE(run.problem->status.SideCapOn);
   EXPECT_EQ(run.code, 0);
 }
 
@@ -200,8 +202,8 @@ TEST(SoilInput, EmbeddedPileCap) {
       RunEngine(kPileHead + soil + "SIDE-CAP\nEMBEDDED\n2\n1,1.5,300,110,0.3,0.05,0.5,0.35,0.1,0.2\n"
                                    "2,2.5,350,115,0.3,0.05,0.7,0.35,0.1,0.2\n" + kHarmonic + "RUN\n");
   EXPECT_EQ(run.code, 0) << run.report;
-  EXPECT_TRUE(Problem().status.EmbeddedOn);
-  EXPECT_TRUE(Problem().status.SideCapOn);
+  EXPECT_TRUE(run.problem->status.EmbeddedOn);
+  EXPECT_TRUE(run.problem->status.SideCapOn);
   EXPECT_TRUE(HasBlock(run.report, {"", "", " EMBEDDED OPTION", " ***************", "",
                                     " NUMBER OF SIDE LAYERS  -    2", "",
                                     " LAYER  THICKNESS  SHEAR WAVE   UNIT    POISSONS  MATERIAL",
@@ -219,8 +221,8 @@ TEST(SoilInput, EmbeddedPileCap) {
   EXPECT_TRUE(HasBlock(shortData.report, {"", "", " ERROR ENCOUNTERED WHILE READING EMBEDDED OR ISOLATION DATA",
                                           " PROGRAM WILL IGNORE THESE OPTIONS"}))
       << shortData.report;
-  EXPECT_FALSE(Problem().status.EmbeddedOn);
-  EXPECT_FALSE(Problem().status.SideCapOn);
+  EXPECT_FALSE(shortData.problem->status.EmbeddedOn);
+  EXPECT_FALSE(shortData.problem->status.SideCapOn);
   EXPECT_EQ(shortData.code, 0);
 }
 

@@ -10,11 +10,17 @@
 #include <limits>
 #include <vector>
 
-#include "engine/analysis/records.hpp"
 #include "engine/report/report.hpp"
 
 namespace terva {
 namespace {
+
+// The report the routines under test write to: this program's own (the
+// engine keeps none; a run's report is in its run context).
+Report& Out() {
+  static Report report;
+  return report;
+}
 
 using W = std::complex<long double>;
 const Complex kPad{-7777.f, 7777.f};  // fills rows beyond N; must survive every call
