@@ -1,19 +1,25 @@
 // terva-engine-host LIBRARY FOLDER
 //
 // Calls the analysis engine once, in a process of its own: loads LIBRARY by
-// its full path, makes FOLDER (a working folder prepared by the desktop
-// program, with "names.dat" and the private copy of the project) the current
-// folder, calls the entry with 13 and tells its caller on standard output,
-// in the frames of gui/core/EngineHost.hpp, the progress and the return
-// code. Standard input is not read; the engine's console lines go to
+// its full path and runs it in FOLDER (a working folder prepared by the
+// desktop program, with "names.dat" and the private copy of the project):
+// through terva_run where the library has it, else by making FOLDER the
+// current folder and calling the entry with 13. It tells its caller on
+// standard output, in the frames of gui/core/EngineHost.hpp, the progress
+// and the return code. Standard input is not read; the engine's console lines go to
 // standard error. The desktop program ends the host to cancel a run; the
 // host never outlives its caller. Exit status 0 when the engine was called,
 // 3 when it could not be.
 #include <QByteArray>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QString>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
+#include <functional>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -51,20 +57,49 @@ int main(int argc, char** argv) {
     WriteFrame(frames, HostFrame('E', why.toUtf8()));
     return 3;
   };
-  if (!QDir::setCurrent(folder)) return fail(QStringLiteral("Cannot enter %1").arg(QDir::toNativeSeparators(folder)));
+  const QString cannotEnter = QStringLiteral("Cannot enter %1").arg(QDir::toNativeSeparators(folder));
+  if (!QFileInfo(folder).isDir()) return fail(cannotEnter);
   TLibraryLoader loader(library);
   TEngineEntry entry = nullptr;
   TEngineProgress progress = nullptr;
+  TEngineFolderRun run = nullptr;
   try {
     loader.Open();
     entry = reinterpret_cast<TEngineEntry>(loader.Entry("_ITERVA"));
     if (!entry) entry = reinterpret_cast<TEngineEntry>(loader.Entry("ITERVA"));
     progress = reinterpret_cast<TEngineProgress>(loader.Entry("_ITERVA_PROGRESS"));
     if (!progress) progress = reinterpret_cast<TEngineProgress>(loader.Entry("ITERVA_PROGRESS"));
+    run = reinterpret_cast<TEngineFolderRun>(loader.Entry("terva_run"));
   } catch (const TLibraryError&) {
     entry = nullptr;
+    run = nullptr;
   }
-  if (!entry) return fail(TEngineRunner::kInitFailed);
+  if (!entry && !run) return fail(TEngineRunner::kInitFailed);
+  if (run) {
+    // the engine is given the folder; its progress comes through the callback
+    static std::atomic<int> done{0}, total{0};
+    const auto told = [](int d, int t, void*) {
+      if (t == 0) {  // the loop ended: the total first, so that done never exceeds it
+        total.store(0, std::memory_order_relaxed);
+        done.store(0, std::memory_order_relaxed);
+      } else {
+        done.store(d, std::memory_order_relaxed);
+        total.store(t, std::memory_order_relaxed);
+      }
+    };
+    const std::function<bool(int*, int*)> report = [](int* d, int* t) {
+      *t = total.load(std::memory_order_relaxed);
+      *d = std::min(done.load(std::memory_order_relaxed), *t);
+      return true;
+    };
+    const QByteArray path = QFile::encodeName(folder);
+    CallSendingFrames([run, told, &path] { return static_cast<int>(run(path.constData(), told, nullptr)); }, report,
+                      frames);
+    std::fflush(nullptr);
+    return 0;
+  }
+  // an engine without terva_run finds its files in the current folder
+  if (!QDir::setCurrent(folder)) return fail(cannotEnter);
   std::function<bool(int*, int*)> report;
   if (progress) report = [progress](int* done, int* total) {
       progress(done, total);

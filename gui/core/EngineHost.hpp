@@ -2,9 +2,10 @@
 // host ("terva-engine-host LIBRARY FOLDER") with QProcess for every run, so
 // that a run can be cancelled at any moment and an engine that crashes never
 // takes the program down; terva-batch's child processes make the same call
-// with the same messages. The host loads the library, makes FOLDER (a
-// prepared working folder, TEngineSession) its current folder, calls the
-// engine once and tells its caller on its standard output, in frames:
+// with the same messages. The host loads the library, runs the engine once
+// in FOLDER (a prepared working folder, TEngineSession: given to terva_run,
+// or made the current folder for an engine without it) and tells its caller
+// on its standard output, in frames:
 //
 //   'P'  frequencies finished and in total (two 32-bit ints), when they
 //        change, at most ten times a second while the engine computes

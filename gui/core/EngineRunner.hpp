@@ -1,13 +1,15 @@
 // Running the analysis engine: the library loader and one engine run.
 //
-// The engine is a shared library with one entry, called once per run with
-// the value 13; it finds its files through "names.dat" in the current folder
-// and keeps process-wide data and fixed scratch files ("TAPE7", "TAPE8")
-// there. Every run therefore works in a fresh private folder under the
-// per-user application data folder, on a private copy of the project under a
-// short name: "names.dat" lists only files inside that folder, so the engine
-// never opens a file in the user's folders and paths of any length work. The
-// engine runs with that folder as the current one. When the call has
+// The engine is a shared library whose entry is called once per run with
+// the value 13 (ITERVA); it finds its files through "names.dat" in the
+// current folder and keeps fixed scratch files ("TAPE7", "TAPE8") there. An
+// engine that also exports terva_run is given the folder instead, and the
+// process's current folder is left alone. Every run works in a fresh private
+// folder under the per-user application data folder, on a private copy of
+// the project under a short name: "names.dat" lists only files inside that
+// folder, so the engine never opens a file in the user's folders and paths
+// of any length work. An engine without terva_run runs with that folder as
+// the current one. When the call has
 // returned, its report and graphic data file replace the old ones beside the
 // project, each by an atomic rename, and only then; a run that could not be
 // made, failed or was interrupted leaves the previous results as they were.
@@ -25,6 +27,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -132,6 +135,12 @@ using TEngineEntry = std::int32_t (*)(std::int32_t);
 // The engine's progress query (ITERVA_PROGRESS): frequencies finished and in
 // total of the run in progress, both 0 when none is. Older engines lack it.
 using TEngineProgress = void (*)(int* done, int* total);
+// The engine's run in a folder (terva_run, engine/analysis/iterva.h): the
+// folder, a progress callback and its user pointer; the same codes as the
+// entry, and 4 when another run of the process holds the folder. Older
+// engines lack it.
+using TEngineFolderRun = std::int32_t (*)(const char* folder, void (*progress)(int done, int total, void* user),
+                                          void* user);
 
 // The outcome of a run.
 struct TRunResult {
@@ -168,6 +177,9 @@ class TEngineSession {
   // the run cannot be made.
   bool Prepare();
   // The one call of the engine in the working folder; blocking; any thread.
+  // Through terva_run where the engine has it (the process's current folder
+  // is then left alone), else through the entry with the working folder made
+  // the current one for the call.
   int Call();
   // Records a call made elsewhere (a child process that inherited this
   // session, or an engine host) that returned `code`.
@@ -189,9 +201,10 @@ class TEngineSession {
   // one, in ".failed.tvo".
   TRunResult Deliver();
   // The engine's progress while Call() runs on another thread: frequencies
-  // finished and in total (both 0 outside the frequency loop). False, with
-  // both 0, when the engine has no progress query (an older library) or
-  // Prepare has not loaded it. Null pointers are left alone.
+  // finished and in total (both 0 outside the frequency loop); this run's
+  // own where the engine runs through terva_run. False, with both 0, when
+  // the engine has no progress query (an older library) or Prepare has not
+  // loaded it. Null pointers are left alone.
   bool Progress(int* done, int* total) const;
 
   const TRunResult& Result() const { return result_; }
@@ -199,6 +212,9 @@ class TEngineSession {
   QString WorkFolder() const;                          // empty before Prepare
 
  private:
+  // terva_run's progress callback: the counts into done_ and total_ (user: the session).
+  static void RunProgress(int done, int total, void* user);
+
   const TEngineRunner& runner_;
   TRunFiles files_;
   TRunResult result_;
@@ -206,6 +222,8 @@ class TEngineSession {
   std::unique_ptr<TLibraryLoader> loader_;
   TEngineEntry entry_ = nullptr;
   TEngineProgress progress_ = nullptr;
+  TEngineFolderRun run_ = nullptr;
+  std::atomic<int> done_{0}, total_{0};  // what terva_run's callback told
   bool called_ = false;
   bool acquired_ = false;
   TRunResult::Status abandoned_ = TRunResult::kDelivered;  // kDelivered: not abandoned
@@ -229,6 +247,8 @@ class TEngineRunner {
   // progress query when it has one.
   explicit TEngineRunner(TEngineEntry entry, QString workRoot = {});
   TEngineRunner(TEngineEntry entry, TEngineProgress progress, QString workRoot = {});
+  // An engine's run in a folder already in the process (the tests' terva_run).
+  explicit TEngineRunner(TEngineFolderRun run, QString workRoot = {});
 
   // Prepare, Call, Deliver in one go. Blocking; one run at a time per process.
   TRunResult Run(const QString& project) const;
@@ -244,7 +264,7 @@ class TEngineRunner {
   // in this process: Prepare then checks that library and host are there but
   // loads nothing. Ignored for an engine already in the process.
   void SetCallsOutOfProcess(bool on) { outOfProcess_ = on; }
-  bool CallsOutOfProcess() const { return outOfProcess_ && !entry_; }
+  bool CallsOutOfProcess() const { return outOfProcess_ && !entry_ && !run_; }
 
   // Why results of `project` may not be written: they would overwrite the
   // project itself ("x.tvo" as a project). Empty when they may.
@@ -261,12 +281,14 @@ class TEngineRunner {
   const QString& Library() const { return library_; }
   TEngineEntry InProcessEntry() const { return entry_; }
   TEngineProgress InProcessProgress() const { return progress_; }
+  TEngineFolderRun InProcessRun() const { return run_; }
   QString WorkRoot() const;
 
  private:
   QString library_;
   TEngineEntry entry_ = nullptr;
   TEngineProgress progress_ = nullptr;
+  TEngineFolderRun run_ = nullptr;
   QString workRoot_;
   bool childProcesses_ = false;
   bool outOfProcess_ = false;

@@ -7,6 +7,7 @@
 #include <QString>
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -100,6 +101,33 @@ TEST(Progress, TheSharedLibraryExportsTheQuery) {
   const std::vector<Sample> samples = PollDuringRun(runner, QString::fromStdString(project), code);
   EXPECT_EQ(code, 0);
   for (const Sample& s : samples) ASSERT_LE(s.done, s.total);
+}
+
+// The library exports its run in a folder beside the entry, and a session
+// that loaded it runs through it (the progress above came through its
+// callback, not through ITERVA_PROGRESS).
+TEST(Progress, TheSharedLibraryExportsTheRunInAFolder) {
+  gui::TLibraryLoader loader(QStringLiteral(TERVA_ENGINE_LIBRARY));
+  loader.Open();
+  const auto run = reinterpret_cast<gui::TEngineFolderRun>(loader.Entry("terva_run"));
+  ASSERT_NE(run, nullptr);
+  EXPECT_NE(loader.Entry("ITERVA"), nullptr);
+  EXPECT_NE(loader.Entry("_ITERVA"), nullptr);
+  ScratchFolder folder;
+  std::filesystem::create_directory(folder.path() + "/project");
+  folder.Write("project/job.tvd", ReadFile(TERVA_EXAMPLES_DIR "/stratum.tvd"));
+  folder.Write("project/names.dat", "job.tvd\njob.tvo\njob.tvp\n");
+  std::vector<Sample> heard;
+  const auto callback = [](int done, int total, void* user) {
+    static_cast<std::vector<Sample>*>(user)->push_back({done, total});
+  };
+  EXPECT_EQ(run((folder.path() + "/project").c_str(), callback, &heard), 0);
+  ASSERT_GE(heard.size(), 2u);
+  EXPECT_EQ(heard.front().done, 0);
+  EXPECT_GT(heard.front().total, 0);
+  EXPECT_EQ(heard.back().total, 0);
+  EXPECT_TRUE(folder.Exists("project/job.tvo"));
+  EXPECT_FALSE(folder.Exists("TAPE7")) << "nothing in the current folder";
 }
 
 TEST(Progress, AnEngineWithoutTheQueryReportsNone) {

@@ -105,6 +105,27 @@ std::int32_t WritesNothing(std::int32_t) {
   return 3;
 }
 
+// The run in a folder (terva_run): the folder it was given, and what the
+// session's progress said while it ran.
+QString runFolderSeen;
+int progressSeen[2] = {-1, -1};
+const TEngineSession* runningSession = nullptr;
+
+std::int32_t AnalysesInTheFolder(const char* folder, void (*progress)(int, int, void*), void* user) {
+  runFolderSeen = QFile::decodeName(folder);
+  folderSeen = QDir::currentPath();
+  const QByteArray names = ReadAll(QDir(runFolderSeen).filePath("names.dat"));
+  namesSeen = QString::fromLocal8Bit(names).split('\n', Qt::SkipEmptyParts);
+  progress(0, 5, user);
+  progress(2, 5, user);
+  if (runningSession) runningSession->Progress(&progressSeen[0], &progressSeen[1]);
+  progress(0, 0, user);
+  const QByteArray input = ReadAll(namesSeen.value(0)).split('\n').value(0);
+  Write(namesSeen.value(1), "REPORT OF " + input + "\n");
+  Write(namesSeen.value(2), "GRAPHIC OF " + input + "\n");
+  return 0;
+}
+
 }  // namespace
 
 class EngineRunnerTest : public QObject {
@@ -392,6 +413,40 @@ class EngineRunnerTest : public QObject {
     QVERIFY(left.contains("run-fresh"));
     QVERIFY(!left.contains("run-gone"));
     QVERIFY(!left.contains("run-old"));
+  }
+
+  // An engine with terva_run is given the working folder: the process's
+  // current folder stays as it is, and the session's progress is the run's.
+  // An engine with the entry alone runs with the working folder as the current one.
+  void theFolderIsGivenToAnEngineThatTakesIt() {
+    const QString project = ProjectWithResults(Path("n"), "plant");
+    const QString here = QDir::currentPath();
+    const TEngineRunner runner(&AnalysesInTheFolder, Runs());
+    {
+      TEngineSession session(runner, project);
+      QVERIFY(session.Prepare());
+      runningSession = &session;
+      QCOMPARE(session.Call(), 0);
+      runningSession = nullptr;
+      QCOMPARE(runFolderSeen, session.WorkFolder());
+      QCOMPARE(folderSeen, here);
+      QCOMPARE(progressSeen[0], 2);
+      QCOMPARE(progressSeen[1], 5);
+      int done = -1, total = -1;
+      QVERIFY(session.Progress(&done, &total));
+      QCOMPARE(done, 0);
+      QCOMPARE(total, 0);
+      QVERIFY(session.Deliver().Delivered());
+    }
+    QVERIFY(ReadAll(WithExtension(project, ".tvo")).startsWith("REPORT OF TITLE=plant"));
+
+    const TEngineRunner entryOnly(&Analyses, Runs());
+    TEngineSession old(entryOnly, project);
+    QVERIFY(old.Prepare());
+    QCOMPARE(old.Call(), 0);
+    QCOMPARE(QFileInfo(folderSeen).canonicalFilePath(), QFileInfo(old.WorkFolder()).canonicalFilePath());
+    QCOMPARE(QDir::currentPath(), here);
+    QVERIFY(old.Deliver().Delivered());
   }
 
   void missingProject() {
