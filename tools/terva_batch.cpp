@@ -110,6 +110,7 @@ const char* Meaning(int code) {
     case 1: return "wrong entry argument";
     case 2: return "run stopped (STOP keyword or end of input without RUN)";
     case 3: return "fatal input error - analysis not run";
+    case 4: return "refused - another run of this process holds its folder";
     default: return "unexpected return code";
   }
 }
