@@ -290,16 +290,19 @@ void TMainForm::OpenRecent(int index) {
 
 bool TMainForm::OpenProject(const QString& path, bool addToRecent) {
   const QString absolute = QFileInfo(path).absoluteFilePath();
-  CloseProjectWindows();
-  QDir::setCurrent(QFileInfo(absolute).absolutePath());
-  TLoadResult result = LoadProject(absolute, *tables_);
-  if (result.status == TLoadResult::kFailed) {
-    // The tables are as they were and the previous project was never given up.
+  // Read into tables of their own: a file that does not load whole leaves the
+  // open project, its tables, windows and folder as they were.
+  TProjectTables loaded;
+  TLoadResult result = OpenProjectFile(absolute, loaded);
+  if (result.status != TLoadResult::kComplete) {
     Inform(result.message);
     return false;
   }
+  CloseProjectWindows();
+  QDir::setCurrent(QFileInfo(absolute).absolutePath());
+  tables_->Restore(loaded.Snapshot());
+  tables_->ClearModified();
   ReplaceProject(std::move(result.project));
-  if (result.status == TLoadResult::kStopped) Inform(result.message);
   UpdateLoadType();
   ReadPlots();
   if (addToRecent) AddRecentFile(project_->FileName);
@@ -465,6 +468,7 @@ void TMainForm::Start(const QString& projectArgument) {
   if (!projectArgument.isEmpty()) {
     QString path = projectArgument;
     if (!QFileInfo(path).fileName().contains(QLatin1Char('.'))) path += QStringLiteral(".tvd");
+    // A file there that does not open is named in a message; a new project follows.
     if (QFileInfo(path).isFile()) loaded = OpenProject(path, false);
   }
   if (!loaded) {

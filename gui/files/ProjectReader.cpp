@@ -11,6 +11,10 @@
 #include <cmath>
 #include <optional>
 
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
 namespace terva::gui {
 
 using namespace project_file;
@@ -51,8 +55,8 @@ int TextToInt(const QString& text) {
 
 class TLoader {
  public:
-  TLoader(TWordReader& reader, TProgramData& data, TProjectTables& tables)
-      : reader_(reader), d_(data), t_(tables) {}
+  TLoader(TWordReader& reader, QString& expected, TProgramData& data, TProjectTables& tables)
+      : reader_(reader), expected_(expected), d_(data), t_(tables) {}
 
   void Run() {
     Heading();
@@ -70,6 +74,22 @@ class TLoader {
 
  private:
   QString Line() { return reader_.ReadLine(); }
+  // A value of the keyword line just read; `expected` says what the line
+  // should hold, for the message when it does not convert.
+  long double Real(const QString& text, const char* expected) {
+    expected_ = QString::fromLatin1(expected);
+    const long double value = TextToReal(text);
+    expected_.clear();
+    return value;
+  }
+  int Count(const QString& text, const char* expected) {
+    expected_ = QString::fromLatin1(expected);
+    const int value = TextToInt(text);
+    expected_.clear();
+    return value;
+  }
+  static constexpr const char* kShape = "\"CIRCULAR=\" and the radius or \"RECTANGULAR=\" and the length and width";
+  static constexpr const char* kLayerCount = "\"CONSTANTS=\" and the number of soil layers";
   void Skip() { reader_.ReadLine(); }
   // After the last number of a line: on to the next line.
   void Finish() { reader_.ReadLine(); }
@@ -141,7 +161,7 @@ class TLoader {
     d_.Matrix = line.trimmed() == kMatrix ? 1 : 0;
     if (d_.Matrix == 1) line = Line();
     // The unit system before any value is read: nothing is converted.
-    d_.Units = TextToReal(After(line, kGravity)) >= kEnglishGravity ? 1 : 2;
+    d_.Units = Real(After(line, kGravity), "\"GRAVITY=\" and the gravity") >= kEnglishGravity ? 1 : 2;
     t_.SetUnits(d_.Units);
 
     const std::optional<TFoundationType> type = FoundationTypeOf(After(Line().trimmed(), kFoundation));
@@ -151,13 +171,13 @@ class TLoader {
     line = Line();
     if (line.startsWith(kCircular.chopped(1))) {
       d_.Circular = 1;
-      d_.Radius = TextToReal(After(line, kCircular));
+      d_.Radius = Real(After(line, kCircular), "\"CIRCULAR=\" and the radius");
     } else {
       d_.Circular = 0;
       const QString dimensions = After(line, kRectangular);
       const qsizetype comma = dimensions.indexOf(u',');
-      d_.Length = TextToReal(comma < 0 ? dimensions : dimensions.left(comma));
-      d_.Width = TextToReal(comma < 0 ? QString() : dimensions.mid(comma + 1));
+      d_.Length = Real(comma < 0 ? dimensions : dimensions.left(comma), kShape);
+      d_.Width = Real(comma < 0 ? QString() : dimensions.mid(comma + 1), kShape);
     }
 
     Skip();  // MASS
@@ -168,15 +188,15 @@ class TLoader {
   void FoundationLayout() {
     if (Is(TFoundationType::Pile)) {
       QString line = Line().trimmed();
-      SetRows(t_.PileData(), TextToInt(After(line, kPileLayers)), LastLine());
+      SetRows(t_.PileData(), Count(After(line, kPileLayers), "\"LAYERS=\" and the number of pile layers"), LastLine());
       line = Line().trimmed();
       d_.PileHeadFixed = line.startsWith(kFixed.chopped(1)) ? 1 : 0;
-      SetRows(t_.Pilecoord(), TextToInt(After(line, d_.PileHeadFixed == 1 ? kFixed : kPinned)), LastLine());
+      SetRows(t_.Pilecoord(), Count(After(line, d_.PileHeadFixed == 1 ? kFixed : kPinned), "\"FIXED=\" or \"PINNED=\" and the number of piles"), LastLine());
       RowLines(kPileCoordinates, t_.Pilecoord());
     }
     if (Is(TFoundationType::Multilayer)) {
       const QString line = Line().trimmed();
-      SetRows(t_.MultiElement(), TextToInt(After(line, kFoundationLayers)), LastLine());
+      SetRows(t_.MultiElement(), Count(After(line, kFoundationLayers), "\"LAYER=\" and the number of foundation layers"), LastLine());
     }
   }
 
@@ -215,7 +235,7 @@ class TLoader {
         const QString plane = planeLine.mid(QString::number(r + 1).size() + 1, 2);
         if (plane == kPlaneXZ) piles->Column(kBatterPlaneColumn)->SetInteger(r, 1);
         if (plane == kPlaneYZ) piles->Column(kBatterPlaneColumn)->SetInteger(r, 2);
-        piles->Column(kBatterAngleColumn)->SetReal(r, TextToReal(Line()));
+        piles->Column(kBatterAngleColumn)->SetReal(r, Real(Line(), "the batter angle"));
       }
       X = Line().trimmed();
     }
@@ -239,7 +259,7 @@ class TLoader {
       Skip();  // SOIL
       QString line = Line();
       if (line.trimmed().startsWith(kWeak)) line = Line();
-      const int adjacent = TextToInt(After(line.trimmed(), kConstantsCount));
+      const int adjacent = Count(After(line.trimmed(), kConstantsCount), kLayerCount);
       SetRows(t_.D(), adjacent, LastLine());
       SetRows(t_.Multisoil(), static_cast<long long>(t_.MultiElement()->RowCount()) - adjacent, LastLine());
       RowLines(kAdjacentSoil, t_.D());
@@ -250,7 +270,7 @@ class TLoader {
       QString line = Line();
       const bool weak = line.trimmed().startsWith(kWeak);
       if (weak) line = Line();
-      SetRows(t_.D1(), TextToInt(After(line.trimmed(), kConstantsCount)), LastLine());
+      SetRows(t_.D1(), Count(After(line.trimmed(), kConstantsCount), kLayerCount), LastLine());
       if (t_.D1()->RowCount() > 0) d_.Weak = weak;
       RowLines(weak ? kHalfSpaceWeakSoil : kHalfSpaceSoil, t_.D1());
     }
@@ -260,7 +280,7 @@ class TLoader {
     long double* below[] = {&d_.BelowVs, &d_.BelowUnitWeight, &d_.BelowPoisson, &d_.BelowDamping};
     if (!Is(TFoundationType::Stratum)) {
       const QStringList values = After(Line().trimmed(), kBelow).split(u' ', Qt::SkipEmptyParts);
-      for (int i = 0; i < 4; ++i) *below[i] = TextToReal(values.value(i));
+      for (int i = 0; i < 4; ++i) *below[i] = Real(values.value(i), "\"BELOW=\" and four values");
     } else {
       Skip();  // SOIL
       Skip();  // CONSTANTS
@@ -349,21 +369,38 @@ class TLoader {
   }
 
   TWordReader& reader_;
+  QString& expected_;
   TProgramData& d_;
   TProjectTables& t_;
   bool known_ = false;  // the foundation word is one of the four
 };
+
+// The line where an input/output error stopped the reading: the one its
+// message names, else the end of the file, else the line last read.
+void StoppedAt(TLoadResult& result, const TWordReader& reader) {
+  static const QRegularExpression named(QStringLiteral("^Error on Line (\\d+)"));
+  const QRegularExpressionMatch match = named.match(result.message);
+  if (match.hasMatch()) {
+    result.line = match.captured(1).toInt();
+  } else if (reader.AtEnd()) {
+    result.ended = true;
+    result.line = reader.LineCount();
+  } else {
+    result.line = std::max(reader.LineIndex(), 1);
+  }
+}
 
 }  // namespace
 
 TLoadResult LoadProject(TWordReader& reader, const QString& path, TProjectTables& tables) {
   TLoadResult result;
   const std::vector<TTableSnapshot> previous = tables.Snapshot();
+  QString expected;  // what the keyword line being converted should hold
   try {
     auto data = NewProject(tables);
     data->FileName = path;
     for (TGridTable* table : tables.All()) table->SetRowCount(0);
-    TLoader loader(reader, *data, tables);
+    TLoader loader(reader, expected, *data, tables);
     try {
       loader.Run();
       result.status = TLoadResult::kComplete;
@@ -371,6 +408,7 @@ TLoadResult LoadProject(TWordReader& reader, const QString& path, TProjectTables
       // The reading stops; what was read stays.
       result.status = TLoadResult::kStopped;
       result.message = error.Message();
+      StoppedAt(result, reader);
     }
     tables.EnsureMinRows();
     tables.ClearModified();
@@ -378,8 +416,12 @@ TLoadResult LoadProject(TWordReader& reader, const QString& path, TProjectTables
     return result;
   } catch (const TError& error) {
     result.message = error.Message();
+    // A value of the keyword line just read did not convert.
+    result.line = std::max(reader.LineIndex(), 1);
+    result.expected = expected;
   } catch (const std::exception& error) {
     result.message = QString::fromLocal8Bit(error.what());
+    result.line = std::max(reader.LineIndex(), 1);
   }
   // Any other failure: the tables go back to the project the caller keeps.
   result.status = TLoadResult::kFailed;
@@ -399,6 +441,43 @@ TLoadResult LoadProject(const QString& path, TProjectTables& tables) {
     return result;
   }
   return LoadProject(*reader, path, tables);
+}
+
+TLoadResult OpenProjectFile(const QString& path, TProjectTables& tables) {
+  const std::vector<TTableSnapshot> previous = tables.Snapshot();
+  TLoadResult result = LoadProject(path, tables);
+  if (result.status == TLoadResult::kComplete) return result;
+  if (result.project) {
+    // A file read only in part is not opened: the tables go back.
+    result.project.reset();
+    tables.Restore(previous);
+    tables.ClearModified();
+  }
+  result.status = TLoadResult::kFailed;
+  const QString file = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+  // The reader's texts break their lines with a carriage return.
+  const QString reason = QString(result.message).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+                             .replace(u'\r', u'\n');
+  if (result.line <= 0) {
+    // The reader names the file it could not open.
+    result.message = QString(reason).replace(path, file);
+    if (!result.message.contains(file)) result.message = QStringLiteral("Cannot open \"%1\".\n\n%2").arg(file, reason);
+  } else if (result.ended) {
+    result.message = QStringLiteral("Cannot open \"%1\" as a TERVA project: the file ends at line %2 before the "
+                                    "project is complete.\n\n%3")
+                         .arg(file)
+                         .arg(result.line)
+                         .arg(reason);
+  } else {
+    const QString expected =
+        result.expected.isEmpty() ? QString() : QStringLiteral(" (%1 was expected)").arg(result.expected);
+    result.message = QStringLiteral("Cannot open \"%1\" as a TERVA project: line %2 is not what a project file "
+                                    "holds there%3.\n\n%4")
+                         .arg(file)
+                         .arg(result.line)
+                         .arg(expected, reason);
+  }
+  return result;
 }
 
 }  // namespace terva::gui

@@ -31,6 +31,12 @@ struct TLoadResult {
   Status status = kFailed;
   std::unique_ptr<TProgramData> project;  // null when failed
   QString message;                        // the text to show; empty when complete
+  // Where the reading stopped: the 1-based line, 0 when the file was not
+  // read at all; `ended` when the file ended before the project was whole.
+  int line = 0;
+  bool ended = false;
+  QString expected;  // what a keyword line that did not convert should hold
+
 };
 
 // Create-from-file: reads the project file at `path` into a new project and
@@ -39,5 +45,11 @@ TLoadResult LoadProject(const QString& path, TProjectTables& tables);
 // The same from a reader already holding the file's lines; `path` becomes
 // the project's FileName.
 TLoadResult LoadProject(TWordReader& reader, const QString& path, TProjectTables& tables);
+
+// Opening a file in the program: whole or nothing. A load that does not
+// complete gives no project, leaves the tables as they were, and one
+// message naming the file (native separators), the line and what the
+// reader expected there.
+TLoadResult OpenProjectFile(const QString& path, TProjectTables& tables);
 
 }  // namespace terva::gui
