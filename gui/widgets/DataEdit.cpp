@@ -36,6 +36,13 @@ EntryError::EntryError(const QString& message)
 
 TDataEdit::TDataEdit(QWidget* parent) : QLineEdit(parent), maxVal_(LDBL_MAX), minVal_(-LDBL_MAX) {
   setText(QStringLiteral("0"));
+  connect(this, &QLineEdit::textEdited, this, [this] { limitText_.clear(); });
+}
+
+void TDataEdit::showLimit(long double limit) {
+  setText(displayText(limit));
+  limitText_ = text();
+  limitValue_ = limit;
 }
 
 void TDataEdit::setIntegerOnly(bool on) {
@@ -67,6 +74,7 @@ void TDataEdit::setMaxVal(long double value) {
   if (value < minVal_) value = minVal_;
   if (integerOnly_) value = Clamp(value, kIntMin, kIntMax);
   maxVal_ = value;
+  if (!limitText_.isEmpty() && (limitValue_ < minVal_ || limitValue_ > maxVal_)) limitText_.clear();
   const Evaluation current = evaluate();
   if (current.ok && current.value > maxVal_) setNumber(maxVal_);
 }
@@ -80,11 +88,20 @@ void TDataEdit::setMinVal(long double value) {
   if (value > maxVal_) value = maxVal_;
   if (integerOnly_) value = Clamp(value, kIntMin, kIntMax);
   minVal_ = value;
+  if (!limitText_.isEmpty() && (limitValue_ < minVal_ || limitValue_ > maxVal_)) limitText_.clear();
   const Evaluation current = evaluate();
   if (current.ok && current.value < minVal_) setNumber(minVal_);
 }
 
-Evaluation TDataEdit::evaluate() const { return EvaluateExpression(text()); }
+Evaluation TDataEdit::evaluate() const {
+  if (!limitText_.isEmpty() && text() == limitText_) {
+    Evaluation exact;
+    exact.ok = true;
+    exact.value = limitValue_;
+    return exact;
+  }
+  return EvaluateExpression(text());
+}
 
 long double TDataEdit::number() const {
   const Evaluation result = evaluate();
@@ -94,7 +111,10 @@ long double TDataEdit::number() const {
 
 void TDataEdit::setNumber(long double value) {
   if (std::isnan(value)) return;  // no value to show; the text stays
-  if (!loading_) value = Clamp(value, minVal_, maxVal_);
+  if (!loading_ && (value <= minVal_ || value >= maxVal_)) {
+    showLimit(Clamp(value, minVal_, maxVal_));
+    return;
+  }
   setText(displayText(value));
 }
 
@@ -141,17 +161,25 @@ bool TDataEdit::exitCheck() {
   // A limit is shown as the general format rounds it: a value shown as the
   // limit is taken for it, so that the text a failed check leaves passes.
   const QString shown = displayText(value);
+  if (!limitText_.isEmpty() && text() == limitText_) {
+    valid_ = true;  // the exact limit put there
+    return true;
+  }
   if (value < minVal_ && shown != displayText(minVal_)) {
-    setText(displayText(minVal_));
+    showLimit(minVal_);
     fail(QStringLiteral("Entry must be greater than or equal to ") + displayText(minVal_));
     return false;
   }
   if (value > maxVal_ && shown != displayText(maxVal_)) {
-    setText(displayText(maxVal_));
+    showLimit(maxVal_);
     fail(QStringLiteral("Entry must be less than or equal to ") + displayText(maxVal_));
     return false;
   }
-  setText(shown);
+  if (value < minVal_ || value > maxVal_) {
+    showLimit(value < minVal_ ? minVal_ : maxVal_);  // shown as the limit: the exact limit
+  } else {
+    setText(shown);
+  }
   valid_ = true;
   return true;
 }

@@ -113,6 +113,12 @@ class TDataEdit : public QLineEdit {
   int units_ = 1;
   bool loading_ = false;
   bool valid_ = false;
+  // A limit put into the field (by the exit check or a clamped write) is
+  // shown rounded; while the text stays as it was put there, the field's
+  // value is the exact limit.
+  QString limitText_;
+  long double limitValue_ = 0.0L;
+  void showLimit(long double limit);
 };
 
 }  // namespace terva::gui
