@@ -123,7 +123,7 @@ QWidget* TMainForm::ShowChild(TChildId id) {
 void TMainForm::AddChildWindow(TChildId id, QWidget* widget) {
   if (auto* form = qobject_cast<TChildForm*>(widget))
     connect(form, &TChildForm::Modified, this, [this] {
-      modified_ = true;
+      SetModified();
       emit ProjectEdited();
     });
   QMdiSubWindow* frame = mdi_->addSubWindow(widget);

@@ -94,6 +94,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   setAcceptDrops(true);
   tables_ = std::make_unique<TProjectTables>();
   project_ = NewProject(*tables_);
+  connect(tables_.get(), &TProjectTables::Edited, this, &TMainForm::UpdateCaption);
 
   mdi_ = new QMdiArea(this);
   mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -121,6 +122,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
 
 TMainForm::~TMainForm() {
   InstallTableWindows().SetHost({});
+  disconnect(tables_.get(), nullptr, this, nullptr);
   // Table windows go before their tables.
   mdi_->closeAllSubWindows();
   for (QMdiSubWindow* window : mdi_->subWindowList()) delete window;
@@ -190,7 +192,10 @@ void TMainForm::ShowAmplitudePlot() {
   dialog.exec();
 }
 
-void TMainForm::UpdateCaption() { setWindowTitle(kCaptionPrefix + DisplayName()); }
+// The project's name, followed by "*" while it has unsaved changes.
+void TMainForm::UpdateCaption() {
+  setWindowTitle(kCaptionPrefix + DisplayName() + (Modified() ? QStringLiteral("*") : QString()));
+}
 
 QString TMainForm::DisplayName() const { return DisplayNameOf(project_->FileName); }
 
@@ -225,7 +230,7 @@ void TMainForm::ShowFoundationDimension() {
 }
 
 void TMainForm::ShowHarmonic(int quadratic) {
-  if (project_->Quadratic != quadratic) modified_ = true;
+  if (project_->Quadratic != quadratic) SetModified();
   project_->Quadratic = quadratic;
   act_.harmonicQuadratic->setChecked(quadratic == 1);
   act_.harmonicNonQuadratic->setChecked(quadratic != 1);
@@ -350,7 +355,7 @@ bool TMainForm::FileSave() {
     ShowMessage(TMessageKind::Error, QStringLiteral("TERVA"), error.Message(), MbOk);
     return false;
   }
-  modified_ = false;
+  SetModified(false);
   RememberDiskState();
   return true;
 }
@@ -373,7 +378,7 @@ bool TMainForm::FileSaveAs() {
     UpdateCaption();
     return false;
   }
-  modified_ = false;
+  SetModified(false);
   RememberDiskState();
   AddRecentFile(project_->FileName);
   return true;
@@ -393,7 +398,7 @@ QString TMainForm::ChooseFile(bool save, const QString& caption, const QString& 
 void TMainForm::SetLoadType(int loadType) {
   if (loadType < 1 || loadType > 3) return;
   const auto type = static_cast<TLoadType>(loadType);
-  if (project_->LoadType != type) modified_ = true;
+  if (project_->LoadType != type) SetModified();
   project_->LoadType = type;
   UpdateLoadType();
 }
@@ -402,7 +407,7 @@ void TMainForm::SetUnits(int system) {
   if (system == project_->Units) return;
   if (!DeactivateActiveChild()) return;
   SetUnitSystem(*project_, *tables_, system);
-  modified_ = true;
+  SetModified();
   // Open windows show the values in the new units.
   if (active_)
     if (auto* form = qobject_cast<TChildForm*>(active_->widget())) form->ActivateForm();

@@ -87,7 +87,10 @@ class TMainForm : public QMainWindow {
   QMdiArea* MdiArea() const { return mdi_; }
   // The project or any of its tables changed since it was created, loaded or saved.
   bool Modified() const;
-  void SetModified(bool modified = true) { modified_ = modified; }
+  void SetModified(bool modified = true) {
+    modified_ = modified;
+    UpdateCaption();
+  }
   QString EditorPath() const { return settings_.editorPath; }
   void SetEditorPath(const QString& path) { settings_.editorPath = path; }
   // The platform's usual text editor: "notepad.exe" in the Windows folder on

@@ -178,6 +178,7 @@ TProjectTables::TProjectTables(QObject* parent) : QObject(parent) {
   for (size_t i = 0; i < definitions.size(); ++i) {
     const TableDef& def = definitions[i];
     auto* table = new TGridTable(this);
+    connect(table, &TGridTable::Edited, this, &TProjectTables::Edited);
     table->setObjectName(QString::fromLatin1(def.component));
     table->SetIdentifier(def.identifier);
     table->SetCaption(QString::fromLatin1(def.caption));

@@ -88,6 +88,10 @@ class TProjectTables : public QObject {
   std::vector<TTableSnapshot> Snapshot() const;
   void Restore(const std::vector<TTableSnapshot>& snapshot);
 
+ signals:
+  // A table or a table nested in one may have become modified.
+  void Edited();
+
  private:
   std::array<TGridTable*, kTableCount> tables_{};
 };

@@ -381,8 +381,19 @@ TData TGridTable::VisibleCell(int column, int row) const {
   return TData(target, row);
 }
 
+void TGridTable::SetModified(bool on) {
+  modified_ = on;
+  if (on) NotifyEdited();
+}
+
+void TGridTable::NotifyEdited() {
+  if (destroying_) return;
+  for (TGridTable* table = this; table != nullptr; table = table->outer_) emit table->Edited();
+}
+
 void TGridTable::CellChanged(TColumn* column, int row) {
   modified_ = true;
+  NotifyEdited();
   if (structural_ > 0) return;
   const int index = ColumnIndex(column);
   emit CellValueChanged(index, row);
@@ -446,6 +457,7 @@ void TGridTable::NotifyChanged() {
   if (destroying_) return;
   emit Changed();
   if (changeCallback_) changeCallback_();
+  NotifyEdited();
 }
 
 // ---------------------------------------------------------------------------

@@ -316,7 +316,7 @@ class TGridTable : public QObject {
 
   // --- Changes -------------------------------------------------------------
   bool Modified() const;
-  void SetModified(bool on = true) { modified_ = on; }
+  void SetModified(bool on = true);
   // Clears this table and every nested table.
   void ClearModified();
 
@@ -377,6 +377,9 @@ class TGridTable : public QObject {
   void PropertiesChanged();
   // After every change of row count, unit system or column set.
   void Changed();
+  // After any change that may make the table (or a table nested in it)
+  // modified; sent by the table and every table it is nested in.
+  void Edited();
 
  private:
   friend class TColumn;
@@ -384,6 +387,7 @@ class TGridTable : public QObject {
   void RemoveRowsAt(int position, int count);
   void AttachColumn(std::unique_ptr<TColumn> column);
   void NotifyChanged();
+  void NotifyEdited();
   void ColumnDefinitionChanging();
   void ColumnDefinitionChanged();
   static int NextIdentifier();
