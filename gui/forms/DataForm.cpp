@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include <QComboBox>
+#include <QFont>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QMdiSubWindow>
 #include <QPalette>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -52,9 +54,52 @@ int RoundCount(long double value) {
   return static_cast<int>(rounded);
 }
 
+std::function<QString(const TProgramData&)> HeldFor(std::initializer_list<TFoundationType> types, const QString& hint) {
+  std::vector<TFoundationType> held(types);
+  return [held, hint](const TProgramData& p) {
+    return std::find(held.begin(), held.end(), p.FoundationCode) != held.end() ? QString() : hint;
+  };
+}
+
+namespace {
+// The open data windows, for FollowProject.
+std::vector<TDataForm*>& OpenForms() {
+  static std::vector<TDataForm*> forms;
+  return forms;
+}
+}  // namespace
+
 TDataForm::TDataForm(const TFormContext& context, const QString& caption, QWidget* parent)
     : TChildForm(parent), context_(context) {
   setWindowTitle(caption);
+  OpenForms().push_back(this);
+}
+
+TDataForm::~TDataForm() { std::erase(OpenForms(), this); }
+
+void TDataForm::FollowProject(const TProgramData& project) {
+  for (TDataForm* form : OpenForms())
+    if (form->context_.project && &form->context_.project() == &project) form->UpdateSources();
+}
+
+void TDataForm::UpdateSources() {
+  const TProgramData& project = Project();
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    if (!hints_[i]) continue;
+    const QString hint = decls_[i].source(project);
+    hints_[i]->setText(hint);
+    hints_[i]->setVisible(!hint.isEmpty());
+    if (!decls_[i].readOnly) {
+      fields_[i]->setEnabled(hint.isEmpty());
+      hints_[i]->setEnabled(true);
+    }
+  }
+}
+
+QLabel* TDataForm::Hint(const QString& name) const {
+  for (std::size_t i = 0; i < fields_.size(); ++i)
+    if (fields_[i]->objectName() == name) return hints_[i];
+  return nullptr;
 }
 
 QFormLayout* TDataForm::MakeForm() {
@@ -87,7 +132,22 @@ void TDataForm::AddFields(QFormLayout* form, const std::vector<TFieldDecl>& decl
     field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("-0.000000000000E+000")));
     field->setAlignment(Qt::AlignRight);
     connect(field, &QLineEdit::textEdited, this, [this] { MarkModified(); });
-    form->addRow(label, field);
+    QLabel* hint = nullptr;
+    if (decl.source) {
+      // The field keeps its place; the hint says where the value comes from.
+      hint = new QLabel(this);
+      hint->setObjectName(QString::fromLatin1(decl.name) + QStringLiteral("Hint"));
+      QFont font = hint->font();
+      font.setItalic(true);
+      hint->setFont(font);
+      auto* row = new QHBoxLayout;
+      row->addWidget(field);
+      row->addWidget(hint);
+      form->addRow(label, row);
+    } else {
+      form->addRow(label, field);
+    }
+    hints_.push_back(hint);
     decls_.push_back(decl);
     fields_.push_back(field);
     shownValues_.push_back(0.0L);
@@ -174,6 +234,7 @@ void TDataForm::ActivateForm() {
     ShowValue(fields_[i], decls_[i].get(project));
   }
   LoadExtras();
+  UpdateSources();
   loading_ = false;
 }
 
@@ -185,7 +246,7 @@ bool TDataForm::DeactivateForm() {
     return false;
   }
   for (TDataEdit* field : fields_) {
-    if (field->isReadOnly()) continue;
+    if (field->isReadOnly() || !field->isEnabled()) continue;
     if (!field->Validate()) {
       if (field->isVisible()) field->setFocus();
       raise();

@@ -55,11 +55,27 @@ struct TFieldDecl {
   long double min = -std::numeric_limits<long double>::max();
   long double max = std::numeric_limits<long double>::max();
   bool readOnly = false;     // shows a computed value; still stored
+  // Where the value comes from, shown in a one-line hint beside the field.
+  // Computed fields (the save recomputes the value) are read-only and show
+  // it always; any other field with a source is disabled while the source
+  // gives a text for the project as it is (its file does not hold the value
+  // for that foundation type) and enabled, without hint, while it gives none.
+  std::function<QString(const TProgramData&)> source;
 
   TFieldDecl& Min(long double value) { min = value; return *this; }
   TFieldDecl& Max(long double value) { max = value; return *this; }
   TFieldDecl& ReadOnly() { readOnly = true; return *this; }
+  TFieldDecl& NotHeld(std::function<QString(const TProgramData&)> hint) { source = std::move(hint); return *this; }
+  TFieldDecl& Computed(std::function<QString(const TProgramData&)> hint) {
+    readOnly = true;
+    source = std::move(hint);
+    return *this;
+  }
 };
+
+// Sources of values the project file holds for some foundation types only.
+// The hint for a field held only for the given types; empty for those.
+std::function<QString(const TProgramData&)> HeldFor(std::initializer_list<TFoundationType> types, const QString& hint);
 
 // Field of a real project value.
 TFieldDecl Real(const char* name, const QString& caption, const QString& unitTemplate,
@@ -87,12 +103,19 @@ class TDataForm : public TChildForm {
 
  public:
   TDataForm(const TFormContext& context, const QString& caption, QWidget* parent = nullptr);
+  ~TDataForm() override;
+
+  // Every open data window of `project` updates its fields' state and hints
+  // (after a change of foundation type).
+  static void FollowProject(const TProgramData& project);
 
   void ActivateForm() final;
   bool DeactivateForm() final;
 
   // The field with the given object name (tests, screenshots); null if none.
   TDataEdit* Field(const QString& name) const;
+  // The hint beside the field with the given object name; null if it has none.
+  QLabel* Hint(const QString& name) const;
   const std::vector<TFieldDecl>& Declarations() const { return decls_; }
   const std::vector<TDataEdit*>& Fields() const { return fields_; }
 
@@ -131,11 +154,14 @@ class TDataForm : public TChildForm {
   // True while the window loads the project's values (no Modified then).
   bool Loading() const { return loading_; }
   void MarkModified();
+  // Enables the fields and sets their hints for the project as it is.
+  void UpdateSources();
 
  private:
   TFormContext context_;
   std::vector<TFieldDecl> decls_;
   std::vector<TDataEdit*> fields_;
+  std::vector<QLabel*> hints_;  // per field; null without a source
   // Per field: the value shown last and the text it was shown with.
   std::vector<long double> shownValues_;
   std::vector<QString> shownTexts_;

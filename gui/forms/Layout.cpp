@@ -56,7 +56,10 @@ void TfrmLayout::TypeChanged(const QString& text) {
   if (!type) return;
   // The project follows the list at once; whether it counts as a change is
   // decided when the window is left.
-  if (!Loading()) Project().SetFoundation(*type);
+  if (!Loading()) {
+    Project().SetFoundation(*type);
+    FollowProject(Project());  // open windows show what the new type holds
+  }
   picture_->setPixmap(FoundationPicture(*type));
 }
 

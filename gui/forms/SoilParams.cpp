@@ -7,12 +7,27 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "gui/files/ProjectWriter.hpp"
 #include "gui/widgets/DataEdit.hpp"
 
 namespace terva::gui {
 
 using namespace field_units;
 using P = TProgramData;
+
+namespace {
+// The thickness is computed on every save from the side layers of the
+// foundation type (or from the breadth when there are none).
+QString ThicknessSource(const TProgramData& p) {
+  QString table;
+  switch (p.FoundationCode) {
+    case TFoundationType::Pile: table = QStringLiteral("the side layers in Side Weakened Soil Parameters"); break;
+    case TFoundationType::Multilayer: table = QStringLiteral("the embedded layers in Multi-Layer Foundation"); break;
+    default: table = QStringLiteral("the side layers in Soil Layer Data"); break;
+  }
+  return QStringLiteral("Computed on saving: sum of %1 (none: 0.15 \u00d7 width or radius)").arg(table);
+}
+}  // namespace
 
 TfrmShape::TfrmShape(const TFormContext& context, QWidget* parent)
     : TDataForm(context, QStringLiteral("Foundation Shape"), parent) {
@@ -33,13 +48,15 @@ TfrmShape::TfrmShape(const TFormContext& context, QWidget* parent)
   auto* dimensions = new QGroupBox(QStringLiteral("Dimensions"), this);
   form_ = MakeForm();
   dimensions->setLayout(form_);
-  AddFields(form_, {Real("Radius", "Radius", kLength, &P::Radius), Real("Length", "Length x, ", kLength, &P::Length),
-                    Real("Width", "Width y, ", kLength, &P::Width),
-                    Real("Thickness", "Thickness z, ", kLength, &P::Thickness)});
+  AddFields(form_, {Real("Radius", "Radius", kLength, &P::Radius).Min(0),
+                    Real("Length", "Length x, ", kLength, &P::Length).Min(0),
+                    Real("Width", "Width y, ", kLength, &P::Width).Min(0),
+                    Real("Thickness", "Thickness z, ", kLength, &P::Thickness).Min(0).Computed(ThicknessSource)});
   for (TDataEdit* field : Fields()) field->setCaption(field->caption().remove(QLatin1Char(',')).trimmed());
 
   connect(buttons, &QButtonGroup::buttonClicked, this, [this] {
     ShowDimensions();
+    ShowThickness();
     MarkModified();
   });
   auto* layout = new QVBoxLayout(this);
@@ -61,6 +78,16 @@ void TfrmShape::ShowDimensions() {
 void TfrmShape::LoadExtras() {
   (Project().Circular == 1 ? circular_ : rectangular_)->setChecked(true);
   ShowDimensions();
+  ShowThickness();
+}
+
+void TfrmShape::ShowThickness() {
+  if (!Tables()) return;
+  // The value the next save writes.
+  TProgramData saved = Project();
+  saved.Circular = circular_->isChecked() ? 1 : 0;
+  ApplyGeometrySaveRules(saved, *Tables());
+  ShowValue(Field(QStringLiteral("Thickness")), saved.Thickness);
 }
 
 void TfrmShape::StoreExtras() { Project().Circular = circular_->isChecked() ? 1 : 0; }

@@ -25,6 +25,8 @@ class TfrmShape : public TDataForm {
   // Circular shows the radius, rectangular the length and width; the
   // hidden values stay as they are.
   void ShowDimensions();
+  // Shows the thickness the next save computes.
+  void ShowThickness();
 
   QRadioButton* rectangular_ = nullptr;
   QRadioButton* circular_ = nullptr;

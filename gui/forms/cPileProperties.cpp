@@ -14,6 +14,12 @@ namespace {
 using namespace field_units;
 using P = TProgramData;
 
+// The pile constants are held for pile and multilayer foundations only.
+std::function<QString(const TProgramData&)> PilesOnly() {
+  return HeldFor({TFoundationType::Pile, TFoundationType::Multilayer},
+                 QStringLiteral("Held for pile and multilayer foundations only"));
+}
+
 const QString kFixed = QStringLiteral("FIXED"), kPinned = QStringLiteral("PINNED");
 const QString kFloating = QStringLiteral("Floating Piles"), kEndBearing = QStringLiteral("End-Bearing Piles");
 const QString kYes = QStringLiteral("Yes"), kNo = QStringLiteral("No");
@@ -34,18 +40,18 @@ TfrmCPileProperties::TfrmCPileProperties(const TFormContext& context, QWidget* p
                                 Real("Zc", "Z Coordinate (Zc)", kLength, &P::Zc)});
   QGroupBox* pile = AddGroup(
       QStringLiteral("Pile constants"),
-      {Real("PileUnitWeight", "Unit weight of pile", kUnitWeight, &P::PileUnitWeight),
-       Real("PilePoisson", "Poisson's ratio of the pile", "", &P::PilePoisson),
-       Real("PileDamping", "Material damping of the pile", "", &P::PileDamping),
-       Real("PileModulus", "Elastic modulus of the pile ", kModulus, &P::PileModulus),
-       Real("PileLength", "Total length of pile", kLength, &P::PileLength),
+      {Real("PileUnitWeight", "Unit weight of pile", kUnitWeight, &P::PileUnitWeight).NotHeld(PilesOnly()),
+       Real("PilePoisson", "Poisson's ratio of the pile", "", &P::PilePoisson).NotHeld(PilesOnly()),
+       Real("PileDamping", "Material damping of the pile", "", &P::PileDamping).NotHeld(PilesOnly()),
+       Real("PileModulus", "Elastic modulus of the pile ", kModulus, &P::PileModulus).NotHeld(PilesOnly()),
+       Real("PileLength", "Total length of pile", kLength, &P::PileLength).Min(0).NotHeld(PilesOnly()),
        Real("ShearCoefficient", "Cross-sectional coefficient of rigidity for the effect of shear", "",
-            &P::ShearCoefficient)});
+            &P::ShearCoefficient).NotHeld(PilesOnly())});
   auto* constants = qobject_cast<QFormLayout*>(pile->layout());
   auto* note = new QLabel(QStringLiteral("(use 1.334 for solid circular sections;\nuse 1.52 for rectangular sections)"), this);
   note->setObjectName(QStringLiteral("ShearNote"));
   constants->addRow(QString(), note);
-  AddFields(constants, {Real("StaticLoad", "Static load on foundation", kForce, &P::StaticLoad).Max(kMaxStaticLoad)});
+  AddFields(constants, {Real("StaticLoad", "Static load on foundation", kForce, &P::StaticLoad).NotHeld(PilesOnly()).Max(kMaxStaticLoad)});
 
   auto* options = new QGroupBox(QStringLiteral("Pile options"), this);
   QFormLayout* choices = MakeForm();

@@ -18,6 +18,7 @@ class Tfrmrandom : public TDataForm {
   QPushButton* DataButton() const { return data_; }
 
  private:
+  void LoadExtras() override;
   QPushButton* data_ = nullptr;
 };
 

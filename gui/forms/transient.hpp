@@ -19,6 +19,7 @@ class Tfrmtransient : public TDataForm {
   QPushButton* DataButton() const { return data_; }
 
  private:
+  void LoadExtras() override;
   QPushButton* data_ = nullptr;
 };
 
