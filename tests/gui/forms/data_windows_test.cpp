@@ -16,11 +16,13 @@
 #include <QtTest>
 
 #include <functional>
+#include <map>
 
 #include "gui/app/Main.hpp"
 #include "gui/forms/DataForm.hpp"
 #include "gui/forms/Layout.hpp"
 #include "gui/forms/Massdata.hpp"
+#include "gui/forms/Multimat.hpp"
 #include "gui/forms/SoilParams.hpp"
 #include "gui/forms/cPileProperties.hpp"
 #include "gui/forms/transient.hpp"
@@ -545,6 +547,137 @@ class DataWindowsTest : public QObject {
       }
       QVERIFY(main.DeactivateActiveChild());
     }
+  }
+
+  // A half-space project: every field a user can edit in the data windows
+  // (enabled, shown, not computed) keeps its value through Save, close and
+  // reopen. A field met in two windows gets one value.
+  void halfSpaceProjectKeepsEveryEditableField() {
+    const QList<TChildId> windows = {TChildId::FoundationShape, TChildId::MassData,      TChildId::FoundationData,
+                                     TChildId::FoundationProperties, TChildId::PileProperties, TChildId::SoilBelow,
+                                     TChildId::NonQuadratic};
+    const QString path = folder_.Path(QStringLiteral("half-space-fields.tvd"));
+    std::map<QString, QString> typed;
+    TMessageRecorder messages;
+    {
+      TMainForm main;
+      main.Start();
+      QCOMPARE(main.Project().FoundationCode, TFoundationType::HalfSpace);
+      for (TChildId id : windows) {
+        TDataForm* form = Open(main, id);
+        QVERIFY(form);
+        for (TDataEdit* field : form->Fields()) {
+          if (!field->isEnabled() || field->isReadOnly() || field->isHidden()) continue;
+          auto [entry, added] = typed.try_emplace(field->objectName(),
+                                                  QString::number(typed.size() + 1) + QStringLiteral(".25"));
+          Type(field, entry->second);
+        }
+        QVERIFY2(main.DeactivateActiveChild(), qPrintable(messages.texts.join(u'|')));
+      }
+      QVERIFY(typed.size() >= 25);
+      QVERIFY(typed.count(QStringLiteral("Xc")) && typed.count(QStringLiteral("BelowVs")));
+      TMainForm::SetFileDialogHook([path](bool, const QString&, const QString&) { return path; });
+      const bool saved = main.FileSaveAs();
+      TMainForm::SetFileDialogHook({});
+      QVERIFY(saved);
+    }
+    TMainForm main;
+    main.Start(path);
+    QCOMPARE(main.Project().FileName, path);
+    std::size_t checked = 0;
+    for (TChildId id : windows) {
+      TDataForm* form = Open(main, id);
+      for (TDataEdit* field : form->Fields()) {
+        const auto entry = typed.find(field->objectName());
+        if (entry == typed.end() || !field->isEnabled() || field->isReadOnly()) continue;
+        if (field->objectName().endsWith(QLatin1String("CB")))
+          QEXPECT_FAIL("", "the reader skips the base-centre lines of a file without mass components", Continue);
+        QVERIFY2(field->text() == entry->second, qPrintable(field->objectName() + QLatin1Char(' ') + field->text()));
+        ++checked;
+      }
+      QVERIFY(main.DeactivateActiveChild());
+    }
+    QVERIFY(checked >= typed.size());
+    QVERIFY(messages.texts.isEmpty());
+  }
+
+  // Fields the file does not hold for the foundation type are disabled with a
+  // hint; computed ones are read-only with their source; both follow a change
+  // of type made in Foundation Options while the windows are open.
+  void fieldSourcesFollowFoundationType() {
+    TMainForm main;
+    main.Start();
+    TDataForm* data = Open(main, TChildId::FoundationData);
+    TDataForm* shape = Open(main, TChildId::FoundationShape);
+    TDataForm* properties = Open(main, TChildId::FoundationProperties);
+    auto state = [](TDataForm* form, const char* name) {
+      const QLabel* hint = form->Hint(QString::fromLatin1(name));
+      return QStringLiteral("%1 %2")
+          .arg(form->Field(QString::fromLatin1(name))->isEnabled() ? "on" : "off",
+               hint && !hint->isHidden() ? hint->text() : QStringLiteral("-"));
+    };
+    QCOMPARE(state(data, "BaseDepth"), QStringLiteral("off Set by the side layers' thicknesses (Soil Layer Data)"));
+    QCOMPARE(state(data, "BedrockDepth"), QStringLiteral("off None: a half-space has no bed rock"));
+    QCOMPARE(state(data, "Xc"), QStringLiteral("on -"));
+    QVERIFY(state(properties, "PileLength").startsWith("off Held for pile and multilayer"));
+    QVERIFY(shape->Field("Thickness")->isReadOnly());
+    QVERIFY(state(shape, "Thickness").contains("Soil Layer Data"));
+    // The layout stays: a disabled field keeps its place.
+    QVERIFY(!data->Field("BaseDepth")->isHidden());
+
+    auto* options = qobject_cast<TfrmLayout*>(Open(main, TChildId::FoundationOptions));
+    auto* type = options->findChild<QComboBox*>(QStringLiteral("FootingType"));
+    type->setCurrentText(QStringLiteral("STRATUM"));
+    QCOMPARE(state(data, "BaseDepth"), QStringLiteral("on -"));
+    QCOMPARE(state(data, "BedrockDepth"), QStringLiteral("on -"));
+    QVERIFY(state(properties, "StaticLoad").startsWith("off "));
+    type->setCurrentText(QStringLiteral("MULTILAYER"));
+    QCOMPARE(state(data, "BaseDepth"), QStringLiteral("off Held for a stratum only"));
+    QCOMPARE(state(properties, "PileLength"), QStringLiteral("on -"));
+    QVERIFY(main.DeactivateActiveChild());
+    shape->ActivateForm();
+    QVERIFY(state(shape, "Thickness").contains("Multi-Layer Foundation"));
+
+    // A disabled field with a bad entry left in it does not hold the window.
+    type->setCurrentText(QStringLiteral("HALF-SPACE"));
+    data->Field("BedrockDepth")->setText(QStringLiteral("abc"));
+    data->ActivateForm();
+    data->Field("BedrockDepth")->setText(QStringLiteral("abc"));
+    QVERIFY(data->DeactivateForm());
+  }
+
+  // Limits: a negative length is refused with the out-of-range message and
+  // nothing stored; a value beyond a limit leaves the exact limit, which is
+  // what the project then holds.
+  void lengthsAndLimits() {
+    TMessageRecorder messages;
+    TMainForm main;
+    main.Start();
+    main.Project().Width = 2;
+    TDataForm* shape = Open(main, TChildId::FoundationShape);
+    shape->Field("Width")->clear();  // a leading "-" on a selected value would extend it
+    Type(shape->Field("Width"), "-1.5");
+    QVERIFY(!main.DeactivateActiveChild());
+    QCOMPARE(messages.texts, QStringList{QStringLiteral("Entry must be greater than or equal to 0")});
+    QCOMPARE(double(main.Project().Width), 2.0);
+    Type(shape->Field("Width"), "1.5");
+    QVERIFY(main.DeactivateActiveChild());
+    QCOMPARE(double(main.Project().Width), 1.5);
+
+    main.Project().SetFoundation(TFoundationType::Multilayer);
+    TDataForm* properties = Open(main, TChildId::FoundationProperties);
+    messages.Clear();
+    for (const char* entry : {"3E12", "2147483647001"}) {
+      Type(properties->Field("StaticLoad"), QString::fromLatin1(entry));
+      main.DeactivateActiveChild();  // refused with a message, or taken as the limit shown
+      QVERIFY(main.DeactivateActiveChild());
+      QVERIFY(main.Project().StaticLoad == kMaxStaticLoad);
+    }
+    QCOMPARE(messages.texts, QStringList{QStringLiteral("Entry must be less than or equal to 2.1474836E12")});
+    // Typed again by hand, the text shown is an ordinary value below the limit.
+    Type(properties->Field("StaticLoad"), "2.1474836E12");
+    QVERIFY(main.DeactivateActiveChild());
+    QCOMPARE(double(main.Project().StaticLoad), 2147483600000.0);
   }
 
   void harmonicWindowsSetTheirKind() {
