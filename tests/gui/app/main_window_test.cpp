@@ -31,6 +31,8 @@
 #include "gui/app/Title.hpp"
 #include "gui/core/EngineRunner.hpp"
 #include "gui/core/Messages.hpp"
+#include "gui/forms/DataForm.hpp"
+#include "gui/widgets/DataEdit.hpp"
 #include "gui/model/ProgramData.hpp"
 #include "gui/model/ProjectTables.hpp"
 #include "support/TestFolder.hpp"
@@ -218,6 +220,40 @@ class MainWindowTest : public QObject {
     QVERIFY(main.FileNew());
     QVERIFY(!main.Modified());
     QVERIFY(answers_.empty());
+  }
+
+  // The caption's "*": set by an edit in a data window, a table cell or a
+  // unit switch, cleared by Save, not set by opening a project.
+  void captionMarksUnsavedChanges() {
+    const QString prefix = QStringLiteral("TERVA " TERVA_VERSION " - ");
+    TMainForm main;
+    main.Start();
+    QCOMPARE(main.windowTitle(), prefix + QStringLiteral("NewData"));
+
+    auto* soil = qobject_cast<TDataForm*>(main.ShowChild(TChildId::SoilBelow));
+    QVERIFY(soil);
+    soil->Field(QStringLiteral("BelowVs"))->setFocus();
+    QTest::keyClicks(soil->Field(QStringLiteral("BelowVs")), QStringLiteral("5"));
+    QCOMPARE(main.windowTitle(), prefix + QStringLiteral("NewData*"));
+    chosen_ = {Path("caption.tvd")};
+    QVERIFY(main.FileSaveAs());
+    QCOMPARE(main.windowTitle(), prefix + QStringLiteral("Caption"));
+
+    main.Tables().D1()->Cell(0, 0).SetReal(1.5L);
+    QCOMPARE(main.windowTitle(), prefix + QStringLiteral("Caption*"));
+    QVERIFY(main.FileSave());
+    QCOMPARE(main.windowTitle(), prefix + QStringLiteral("Caption"));
+
+    main.SetUnits(1);
+    QCOMPARE(main.windowTitle(), prefix + QStringLiteral("Caption*"));
+    main.SetLoadType(2);
+    QVERIFY(main.FileSave());
+    QCOMPARE(main.windowTitle(), prefix + QStringLiteral("Caption"));
+
+    TMainForm reopened;
+    reopened.Start(Path("caption.tvd"));
+    QCOMPARE(reopened.windowTitle(), prefix + QStringLiteral("Caption"));
+    QVERIFY(messages_.isEmpty());
   }
 
   // Which Data commands are open for each foundation type and load type.
