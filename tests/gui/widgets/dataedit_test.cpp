@@ -196,6 +196,29 @@ class DataEditTest : public QObject {
     QCOMPARE(edit_->maxVal(), 2147483647.0L);
   }
 
+  // A limit that 8 digits cannot show: the field's value is the exact limit
+  // while its text is the limit put there, whichever way it got there; the
+  // same text typed anew is an ordinary value.
+  void limits_beyond_eight_digits_are_exact() {
+    const long double limit = 2147483647000.0L;
+    edit_->setMaxVal(limit);
+    edit_->setNumber(3e12L);
+    QCOMPARE(edit_->text(), QStringLiteral("2.1474836E12"));
+    QVERIFY(edit_->number() == limit);
+    type(edit_, "5E12");
+    QTest::keyClick(edit_, Qt::Key_Return);
+    QCOMPARE(recorder_.texts, QStringList{QStringLiteral("Entry must be less than or equal to 2.1474836E12")});
+    QVERIFY(edit_->number() == limit);
+    QVERIFY(edit_->Validate());
+    QVERIFY(edit_->number() == limit);
+    type(edit_, "2.1474836E12");
+    QVERIFY(edit_->Validate());
+    QVERIFY(edit_->number() == 2147483600000.0L);
+    edit_->setMinVal(-limit);
+    edit_->setNumber(-1e13L);
+    QVERIFY(edit_->number() == -limit);
+  }
+
   void loading_keeps_values_as_given() {
     edit_->setLoading(true);
     edit_->setMaxVal(5);
