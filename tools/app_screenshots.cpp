@@ -251,6 +251,13 @@ int main(int argc, char* argv[]) {
     ShootChild(main, TChildId::MassData, QStringLiteral("window-mass-data"));
   }
   ShootChild(main, TChildId::PileProperties, QStringLiteral("window-pile-properties"));
+  {
+    // A half-space: the depths its file does not hold, disabled with their hints.
+    const TFoundationType type = main.Project().FoundationCode;
+    main.Project().SetFoundation(TFoundationType::HalfSpace);
+    ShootChild(main, TChildId::FoundationData, QStringLiteral("window-foundation-data"));
+    main.Project().SetFoundation(type);
+  }
 
   // The result plots of the run above.
   const std::pair<TChildId, const char*> plots[] = {

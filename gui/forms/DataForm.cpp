@@ -84,16 +84,20 @@ void TDataForm::FollowProject(const TProgramData& project) {
 
 void TDataForm::UpdateSources() {
   const TProgramData& project = Project();
+  bool resized = false;
   for (std::size_t i = 0; i < fields_.size(); ++i) {
     if (!hints_[i]) continue;
     const QString hint = decls_[i].source(project);
+    if (hint != hints_[i]->text() || hints_[i]->isHidden() != hint.isEmpty()) resized = true;
     hints_[i]->setText(hint);
-    hints_[i]->setVisible(!hint.isEmpty());
-    if (!decls_[i].readOnly) {
-      fields_[i]->setEnabled(hint.isEmpty());
-      hints_[i]->setEnabled(true);
-    }
+    hintForms_[i]->setRowVisible(hints_[i], !hint.isEmpty());
+    if (!decls_[i].readOnly) fields_[i]->setEnabled(hint.isEmpty());
   }
+  if (!resized) return;
+  // The window (and its frame) take the size of the rows now shown.
+  if (layout()) layout()->activate();
+  adjustSize();
+  if (auto* frame = qobject_cast<QMdiSubWindow*>(parentWidget())) frame->adjustSize();
 }
 
 QLabel* TDataForm::Hint(const QString& name) const {
@@ -132,22 +136,21 @@ void TDataForm::AddFields(QFormLayout* form, const std::vector<TFieldDecl>& decl
     field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("-0.000000000000E+000")));
     field->setAlignment(Qt::AlignRight);
     connect(field, &QLineEdit::textEdited, this, [this] { MarkModified(); });
+    form->addRow(label, field);
     QLabel* hint = nullptr;
     if (decl.source) {
-      // The field keeps its place; the hint says where the value comes from.
+      // The field keeps its place; the hint under it says where the value
+      // comes from.
       hint = new QLabel(this);
       hint->setObjectName(QString::fromLatin1(decl.name) + QStringLiteral("Hint"));
       QFont font = hint->font();
       font.setItalic(true);
       hint->setFont(font);
-      auto* row = new QHBoxLayout;
-      row->addWidget(field);
-      row->addWidget(hint);
-      form->addRow(label, row);
-    } else {
-      form->addRow(label, field);
+      form->addRow(QString(), hint);
+      form->setRowVisible(hint, false);
     }
     hints_.push_back(hint);
+    hintForms_.push_back(form);
     decls_.push_back(decl);
     fields_.push_back(field);
     shownValues_.push_back(0.0L);

@@ -162,6 +162,7 @@ class TDataForm : public TChildForm {
   std::vector<TFieldDecl> decls_;
   std::vector<TDataEdit*> fields_;
   std::vector<QLabel*> hints_;  // per field; null without a source
+  std::vector<QFormLayout*> hintForms_;  // per field: the form it is on
   // Per field: the value shown last and the text it was shown with.
   std::vector<long double> shownValues_;
   std::vector<QString> shownTexts_;

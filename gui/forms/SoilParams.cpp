@@ -17,15 +17,16 @@ using P = TProgramData;
 
 namespace {
 // The thickness is computed on every save from the side layers of the
-// foundation type (or from the breadth when there are none).
+// foundation type (0.15 times the width or radius when there are none).
 QString ThicknessSource(const TProgramData& p) {
   QString table;
   switch (p.FoundationCode) {
-    case TFoundationType::Pile: table = QStringLiteral("the side layers in Side Weakened Soil Parameters"); break;
-    case TFoundationType::Multilayer: table = QStringLiteral("the embedded layers in Multi-Layer Foundation"); break;
-    default: table = QStringLiteral("the side layers in Soil Layer Data"); break;
+    case TFoundationType::Pile: table = QStringLiteral("the side layers (Side Weakened Soil Parameters)"); break;
+    case TFoundationType::Multilayer: table = QStringLiteral("the embedded layers (Multi-Layer Foundation)"); break;
+    default: table = QStringLiteral("the side layers (Soil Layer Data)"); break;
   }
-  return QStringLiteral("Computed on saving: sum of %1 (none: 0.15 \u00d7 width or radius)").arg(table);
+  return QStringLiteral("Computed on saving: sum of %1, else 0.15 \u00d7 %2")
+      .arg(table, p.Circular != 0 ? QStringLiteral("radius") : QStringLiteral("width"));
 }
 }  // namespace
 
