@@ -258,6 +258,8 @@ bool TDataForm::DeactivateForm() {
   }
   TProgramData& project = Project();
   for (std::size_t i = 0; i < fields_.size(); ++i) {
+    // A disabled field was not the user's to change: its value stays.
+    if (!fields_[i]->isEnabled()) continue;
     // A field whose text is as it was shown keeps the exact value: leaving
     // a window never rounds values to the digits on the screen.
     decls_[i].set(project, FieldValue(fields_[i]));

@@ -638,12 +638,14 @@ class DataWindowsTest : public QObject {
     shape->ActivateForm();
     QVERIFY(state(shape, "Thickness").contains("Multi-Layer Foundation"));
 
-    // A disabled field with a bad entry left in it does not hold the window.
+    // A disabled field with a bad entry left in it neither holds the window
+    // nor changes the project.
+    main.Project().BedrockDepth = 12;
     type->setCurrentText(QStringLiteral("HALF-SPACE"));
-    data->Field("BedrockDepth")->setText(QStringLiteral("abc"));
     data->ActivateForm();
     data->Field("BedrockDepth")->setText(QStringLiteral("abc"));
     QVERIFY(data->DeactivateForm());
+    QCOMPARE(double(main.Project().BedrockDepth), 12.0);
   }
 
   // Limits: a negative length is refused with the out-of-range message and
