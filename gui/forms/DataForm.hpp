@@ -4,8 +4,13 @@
 // every data window shares:
 //
 //   activation    every field takes the project's unit system and its value;
-//   deactivation  refused while a field does not validate (nothing stored),
-//                 otherwise every field is stored, counts rounded;
+//   deactivation  refused while an enabled field does not validate (nothing
+//                 stored), otherwise every enabled field is stored, counts
+//                 rounded;
+//   sources       a field the project file does not hold for the foundation
+//                 type is disabled, with a hint saying where its value comes
+//                 from; computed ones are read-only with theirs. Both follow
+//                 the project's foundation type (FollowProject);
 //   close         the deactivation step, then the window goes (TChildForm);
 //   any change    by the user marks the project modified (signal Modified).
 //
