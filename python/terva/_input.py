@@ -1,11 +1,15 @@
-"""terva.Input: an engine input text from Python values, for the common cases.
+"""terva.Input: a project file from Python values, for the common cases.
 
     i = terva.Input("COMPRESSOR BLOCK", units="SI")
     i.rectangle(6.0, 4.0)
     i.mass(120.0, 300.0, 500.0, 650.0)
     i.half_space(vs=250.0, unit_weight=19.0, poisson=0.33, damping=0.05, cg_height=1.0)
     i.harmonic(300.0, 10.0, 2.0, force=(0, 0, 10.0, 0, 0, 0))
+    i.save("compressor.tvd")       # opens in the program; terva-batch runs it
     result = terva.run(i)          # or terva.run(i.text())
+
+text() and save() give the program's project layout (the engine reads it
+too); free_text() gives the engine's free keyword layout of the same input.
 
 Units are those of the chosen system: SI kN, Mg (t), m, s; English lbs, slug,
 ft, s.  Frequencies are circular frequencies in rad/s, as the engine reads
@@ -27,6 +31,60 @@ def _n(x):
     if not math.isfinite(x):
         raise ValueError(f"not a finite number: {x}")
     return f"{x:.8G}"
+
+
+def _g(x):
+    """A number as the program writes it: up to 8 significant digits, no
+    trailing zeros, plain from 1E-5 to below 1E8, else with an exponent."""
+    x = float(x)
+    if not math.isfinite(x):
+        raise ValueError(f"not a finite number: {x}")
+    if x == 0.0:
+        return "0"
+    mantissa, exponent = f"{abs(x):.7e}".split("e")
+    digits = mantissa.replace(".", "").rstrip("0") or "0"
+    e = int(exponent)
+    sign = "-" if x < 0 else ""
+    if -5 <= e <= 7:
+        if e >= 0:
+            whole = digits[:e + 1].ljust(e + 1, "0")
+            return sign + whole + ("." + digits[e + 1:] if len(digits) > e + 1 else "")
+        return sign + "0." + "0" * (-e - 1) + digits
+    return sign + digits[0] + ("." + digits[1:] if len(digits) > 1 else "") + f"E{e}"
+
+
+def _wide(x):
+    """The wide number of the program's trailer: sign or blank, 15 digits, a
+    four-digit exponent."""
+    x = float(x) + 0.0
+    mantissa, exponent = f"{abs(x):.14E}".split("E")
+    e = int(exponent)
+    return ("-" if x < 0 else " ") + mantissa + "E" + ("-" if e < 0 else "+") + f"{abs(e):04d}"
+
+
+class _Lines:
+    """Lines of a project file; a run of values longer than the engine reads
+    (80 characters) goes on over further lines."""
+
+    def __init__(self):
+        self._lines = []
+
+    def line(self, text):
+        self._lines.append(text)
+
+    def values(self, values, blank=False, number=None):
+        words = ([str(number)] if number is not None else []) + [_g(v) for v in values]
+        end = " " if blank else ""
+        line = ""
+        for word in words:
+            if line and len(line) + 1 + len(word) + len(end) > 80:
+                self._lines.append(line + end)
+                line = ""
+            line = line + " " + word if line else word
+        self._lines.append(line + end)
+
+    def text(self):
+        return "\n".join(self._lines) + "\n"
 
 
 def _row(values):
@@ -52,7 +110,7 @@ class Input:
     """An input text for a footing on a half-space or a stratum, or a pile group,
     under a harmonic load.  Call one shape method (circle or rectangle), mass,
     one foundation method (half_space, stratum or pile_group) and harmonic;
-    text() returns the input."""
+    text() returns the input as a project file, save() writes it."""
 
     def __init__(self, title="TERVA PROJECT", units="SI", matrix=True):
         if units not in _GRAVITY:
@@ -199,13 +257,18 @@ class Input:
         return self
 
     # -- text --------------------------------------------------------------
-    def text(self):
-        """The input text (ends with RUN)."""
+    def _check(self):
         for what, value in (("circle() or rectangle()", self._shape), ("mass()", self._mass),
                             ("half_space(), stratum() or pile_group()", self._foundation),
                             ("harmonic()", self._load)):
             if value is None:
                 raise ValueError(f"the input needs {what}")
+
+    def free_text(self):
+        """The same input in the engine's free keyword layout (title on its own
+        line, ECHO, comma-separated values, no project trailer): only the
+        engine reads it."""
+        self._check()
         kind, f = self._foundation
         out = ["TITLE", self.title, "ECHO"]
         if self.matrix:
@@ -241,6 +304,82 @@ class Input:
         out += ["LOAD=HARMONIC", "CONSTANTS", "QUADRATIC" if quadratic else "NONQUADRATIC", _row(freq),
                 _row(force), "RUN"]
         return "\n".join(out) + "\n"
+
+    def text(self):
+        """The input as a project file: the line layout the desktop program
+        writes and opens (keywords, then its trailer after RUN), which the
+        engine reads too.  Lines end with a line feed; save() writes CR LF."""
+        self._check()
+        kind, f = self._foundation
+        out = _Lines()
+        out.line(f"TITLE={self.title}")
+        if self.matrix:
+            out.line("MATRIX")
+        out.line(f"GRAVITY={_g(_GRAVITY[self.units])}")
+        out.line(f"FOUNDATION={kind}")
+        shape, dims = self._shape
+        out.line(f"CIRCULAR={_g(dims[0])}" if shape == "CIRCULAR" else f"RECTANGULAR={_g(dims[0])},{_g(dims[1])}")
+        out.line("MASS ")
+        out.values(self._mass)
+        if kind == "HALF-SPACE":
+            out.line("CONSTANTS ")
+            out.values([0.0, 0.0, f["h"]], blank=True)
+            out.line("SOIL ")
+            out.line(f"CONSTANTS={len(f['layers'])}")
+            for k, layer in enumerate(f["layers"], 1):
+                out.values(layer, number=k)
+            out.line("BELOW=" + " ".join(_g(v) for v in f["base"]))
+        elif kind == "STRATUM":
+            out.line("CONSTANTS ")
+            out.values([0.0, 0.0, f["h"], f["E"], f["H"]], blank=True)
+            out.line("SOIL ")
+            out.line("CONSTANTS ")
+            out.values(f["soil"])
+        else:
+            n = f["elements"]
+            out.line(f"LAYERS={n}")
+            out.line(f"{'FIXED' if f['fixed'] else 'PINNED'}={len(f['positions'])}")
+            for k, (x, y) in enumerate(f["positions"], 1):
+                out.values([x, y], blank=True, number=k)
+            out.line("CONSTANTS ")
+            c = f["constants"]
+            out.values([0.0, 0.0, f["h"], c[0], c[1]], blank=True)
+            out.values(c[2:])
+            r, a, i, t = f["section"]
+            out.line("ELEMENT")
+            for k in range(1, n + 1):
+                out.values([f["L"] / n, r, r, a, i, i, t], number=k)
+            out.line("END-BEARING" if f["end_bearing"] else "FLOATING")
+            if f["interaction"] and len(f["positions"]) > 1:
+                out.line("INTERACTION ")
+            out.line("SOIL ")
+            # The project layout always gives the pile soil a weakened zone:
+            # a shear modulus ratio of 1 (thickness ratio 0) leaves the soil
+            # as it is.
+            out.line("WEAK")
+            out.line("CONSTANTS")
+            for k, (vs, gamma, nu, beta) in enumerate(f["layers"], 1):
+                out.values([vs, gamma, nu, beta, 1.0, nu, 2.0 * beta, 0.0], number=k)
+            out.line("BELOW=" + " ".join(_g(v) for v in f["below"]))
+        quadratic, freq, force = self._load
+        out.line("LOAD ")
+        out.line("HARMONIC ")
+        out.line("CONSTANTS ")
+        out.line("QUADRATIC " if quadratic else "NONQUADRATIC ")
+        out.values(list(freq) + list(force))
+        out.line("RUN ")
+        # The program's trailer: no mass components; the centre of gravity.
+        out.line("0")
+        for triple in ([0.0, 0.0, f["h"]], [0.0, 0.0, 0.0], [0.0, 0.0, 0.0]):
+            out.line("".join(_wide(v) + " " for v in triple))
+        return out.text()
+
+    def save(self, path):
+        """Writes text() to path with CR LF line ends, as the program saves a
+        project; the program opens the file and terva-batch runs it."""
+        with open(path, "w", encoding="latin-1", newline="\r\n") as f:
+            f.write(self.text())
+        return path
 
     def __str__(self):
         return self.text()

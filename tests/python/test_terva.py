@@ -421,6 +421,63 @@ class InputCases(Folder):
             terva.Input("X1").circle(1.0).text()                            # incomplete
 
 
+def _masked_report(path):
+    """The report with its dates and times masked, as the reference outputs are."""
+    with open(path, encoding="latin-1") as f:
+        text = f.read()
+    return re.sub(r"[0-9]{2}:[0-9]{2}:[0-9]{2}", "HH:MM:SS", re.sub(r"[0-9]{2}/[0-9]{2}/[0-9]{4}", "MM/DD/YYYY", text))
+
+
+class InputLayout(Folder):
+    """Input writes the program's project layout; the engine reads it to the
+    report of the engine's free layout of the same input."""
+
+    def test_project_layout_runs_to_the_free_layout_report(self):
+        from input_cases import cases
+        for name, inp in cases().items():
+            with self.subTest(case=name):
+                project = inp.save(os.path.join(self.dir, name + ".tvd"))
+                free = os.path.join(self.dir, name + "-free.tvd")
+                with open(free, "w", encoding="latin-1") as f:
+                    f.write(inp.free_text())
+                a, b = terva.run_many([project, free], jobs=2)
+                report, free_report = _masked_report(a.report), _masked_report(b.report)
+                self.assertIn("RESULTS", report)
+                if inp._foundation[0] == "PILE":
+                    # The project layout always gives pile soil a weakened zone, of
+                    # shear modulus ratio 1: its echo table is the one difference.
+                    start = report.index(" NONLINEARITY OF SOIL (WEAKENED ZONE)\n")
+                    end = report.index("\n\n\n", report.index("\n\n", start) + 2) + 3
+                    report = report[:start] + report[end:]
+                self.assertEqual(report, free_report)
+                np.testing.assert_array_equal(a.amplitudes, b.amplitudes)
+
+    def test_layout(self):
+        from input_cases import cases
+        text = cases()["pile-group"].text()
+        lines = text.split("\n")
+        self.assertEqual(lines[:5], ["TITLE=PILE GROUP", "MATRIX", "GRAVITY=9.81", "FOUNDATION=PILE",
+                                     "RECTANGULAR=5,5"])
+        self.assertIn("600 0.25 0.02 0 30000000", lines)         # static load .. modulus
+        self.assertIn("1 150 18 0.4 0.05 1 0.4 0.1 0", lines)     # soil, ratio 1: not weakened
+        run = lines.index("RUN ")
+        self.assertEqual(lines[run + 1:run + 3], ["0", " 0.00000000000000E+0000  0.00000000000000E+0000  "
+                                                       "1.00000000000000E+0000 "])
+        path = cases()["disc"].save(os.path.join(self.dir, "disc.tvd"))
+        with open(path, "rb") as f:
+            data = f.read()
+        self.assertTrue(data.startswith(b"TITLE=DISC ON A HALF-SPACE\r\nMATRIX\r\n"))
+        self.assertNotIn(b"\r\r", data)
+        # Values longer than a line the engine reads go on over further lines.
+        wide = terva.Input("WIDE").circle(1.0).mass(123456.789, 1.2345678e-7, 2.3456789e-7, 3.4567891e-7,
+                                                   -4.5678912e-7, 5.6789123e-7, -6.7891234e-7)
+        text = wide.half_space(200, 18, 0.3, 0.05).harmonic(100, 10, 10).text()
+        mass = text.split("\n")[text.split("\n").index("MASS ") + 1:][:2]
+        self.assertTrue(all(len(line) <= 80 for line in mass))
+        self.assertEqual(" ".join(mass).split(), ["123456.79", "1.2345678E-7", "2.3456789E-7", "3.4567891E-7",
+                                                 "-4.5678912E-7", "5.6789123E-7", "-6.7891234E-7"])
+
+
 class ExportFile(unittest.TestCase):
     COMMON = """"format": "terva-results", "project": "p.tvd", "report": "p.tvo", "graphic_data": "p.tvp",
       "title": "T1", "unit_system": "SI", "foundation": {"code": 1, "name": "HALF-SPACE"},
