@@ -188,15 +188,20 @@ class TLoader {
   void FoundationLayout() {
     if (Is(TFoundationType::Pile)) {
       QString line = Line().trimmed();
-      SetRows(t_.PileData(), Count(After(line, kPileLayers), "\"LAYERS=\" and the number of pile layers"), LastLine());
+      SetRows(t_.PileData(), Count(After(line, kPileLayers), "\"LAYERS=\" and the number of pile layers"),
+              LastLine());
       line = Line().trimmed();
       d_.PileHeadFixed = line.startsWith(kFixed.chopped(1)) ? 1 : 0;
-      SetRows(t_.Pilecoord(), Count(After(line, d_.PileHeadFixed == 1 ? kFixed : kPinned), "\"FIXED=\" or \"PINNED=\" and the number of piles"), LastLine());
+      SetRows(t_.Pilecoord(),
+              Count(After(line, d_.PileHeadFixed == 1 ? kFixed : kPinned),
+                    "\"FIXED=\" or \"PINNED=\" and the number of piles"),
+              LastLine());
       RowLines(kPileCoordinates, t_.Pilecoord());
     }
     if (Is(TFoundationType::Multilayer)) {
       const QString line = Line().trimmed();
-      SetRows(t_.MultiElement(), Count(After(line, kFoundationLayers), "\"LAYER=\" and the number of foundation layers"), LastLine());
+      SetRows(t_.MultiElement(),
+              Count(After(line, kFoundationLayers), "\"LAYER=\" and the number of foundation layers"), LastLine());
     }
   }
 
@@ -470,7 +475,7 @@ TLoadResult OpenProjectFile(const QString& path, TProjectTables& tables) {
                          .arg(reason);
   } else {
     const QString expected =
-        result.expected.isEmpty() ? QString() : QStringLiteral(" (%1 was expected)").arg(result.expected);
+        result.expected.isEmpty() ? QString() : QStringLiteral(" (expected: %1)").arg(result.expected);
     result.message = QStringLiteral("Cannot open \"%1\" as a TERVA project: line %2 is not what a project file "
                                     "holds there%3.\n\n%4")
                          .arg(file)

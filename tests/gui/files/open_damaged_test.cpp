@@ -72,7 +72,7 @@ class OpenDamagedTest : public QObject {
     QFile free(QStringLiteral(TERVA_EXAMPLES_DIR "/half-space.tvd"));
     QVERIFY(free.open(QIODevice::ReadOnly));
     QTest::newRow("engine input in free layout")
-        << free.readAll() << QStringLiteral("line 2 ") << QStringLiteral("\"GRAVITY=\" and the gravity was expected");
+        << free.readAll() << QStringLiteral("line 2 ") << QStringLiteral("(expected: \"GRAVITY=\" and the gravity)");
     QTest::newRow("binary") << QByteArray("\x7f" "ELF\x02\x01\x01\0\0\0\0\xff\xfe\n\0\0\x01", 18)
                             << QStringLiteral("line 2 ") << QString();
     QTest::newRow("empty") << QByteArray() << QStringLiteral("ends at line 1 ")
