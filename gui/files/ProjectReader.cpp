@@ -363,9 +363,12 @@ class TLoader {
     d_.MassCount = 0;
     if (NoMoreWords()) return;
     d_.MassCount = Int();
-    if (d_.MassCount <= 0) return;
-    SetRows(t_.MassCal(), d_.MassCount, reader_.LineNumber());
-    RowLines(kMassComponent, t_.MassCal());
+    if (d_.MassCount > 0) {
+      SetRows(t_.MassCal(), d_.MassCount, reader_.LineNumber());
+      RowLines(kMassComponent, t_.MassCal());
+    }
+    // the centres are written whatever the count: a project without mass
+    // components keeps its base centre too
     for (auto* triple : {&d_.CgLocal, &d_.CbLocal, &d_.CbGlobal}) {
       if (NoMoreWords()) return;
       for (long double& value : *triple) value = Real();
