@@ -22,7 +22,12 @@ export QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
-xvfb-run -a -s "-screen 0 1280x800x24" bash -euo pipefail -c '
+# The display's number is drawn, so that suites run side by side on one
+# machine do not both take :99 (xvfb-run -a then goes up from it); a display
+# that another suite took in the same instant leaves the program without one,
+# and the user's path is then walked once more on another display.
+session() {
+xvfb-run -a -n "$((100 + RANDOM % 800))" -s "-screen 0 1280x800x24" bash -euo pipefail -c '
   terva="$1"; work="$2"; version="$3"
   visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1; }
   wait_for() {  # wait_for NAME SECONDS: the id of the visible window NAME
@@ -51,6 +56,15 @@ xvfb-run -a -s "-screen 0 1280x800x24" bash -euo pipefail -c '
   for ((i = 0; i < 600; ++i)); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   if kill -0 "$pid" 2>/dev/null; then echo "terva did not close through File > Exit" >&2; kill "$pid"; exit 1; fi
 ' _ "$terva" "$work" "$version"
+}
+for attempt in 1 2; do
+  status=0
+  session 2>"$work/session.err" || status=$?
+  cat "$work/session.err" >&2
+  [ "$status" = 0 ] && break
+  if [ "$attempt" = 2 ] || ! grep -q "could not connect to display" "$work/session.err"; then exit 1; fi
+  echo "the virtual display was gone before the program started; once more on another" >&2
+done
 
 grep -q "FOOTING RESPONSE AMPLITUDES" "$work/e2e.tvo"
 [ -s "$work/e2e.tvp" ]
