@@ -77,23 +77,13 @@ int main(int argc, char** argv) {
   if (!entry && !run) return fail(TEngineRunner::kInitFailed);
   if (run) {
     // the engine is given the folder; its progress comes through the callback
-    static std::atomic<int> done{0}, total{0};
-    const auto told = [](int d, int t, void*) {
-      if (t == 0) {  // the loop ended: the total first, so that done never exceeds it
-        total.store(0, std::memory_order_relaxed);
-        done.store(0, std::memory_order_relaxed);
-      } else {
-        done.store(d, std::memory_order_relaxed);
-        total.store(t, std::memory_order_relaxed);
-      }
-    };
+    static TProgressCounters told;
     const std::function<bool(int*, int*)> report = [](int* d, int* t) {
-      *t = total.load(std::memory_order_relaxed);
-      *d = std::min(done.load(std::memory_order_relaxed), *t);
+      told.Read(*d, *t);
       return true;
     };
     const QByteArray path = QFile::encodeName(folder);
-    CallSendingFrames([run, told, &path] { return static_cast<int>(run(path.constData(), told, nullptr)); }, report,
+    CallSendingFrames([run, &path] { return static_cast<int>(run(path.constData(), &TProgressCounters::Tell, &told)); }, report,
                       frames);
     std::fflush(nullptr);
     return 0;

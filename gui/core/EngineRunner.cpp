@@ -418,15 +418,20 @@ bool TEngineSession::Prepare() {
   return true;
 }
 
-void TEngineSession::RunProgress(int done, int total, void* user) {
-  auto* session = static_cast<TEngineSession*>(user);
-  if (total == 0) {  // the loop ended: the total first, so that done never exceeds it
-    session->total_.store(0, std::memory_order_relaxed);
-    session->done_.store(0, std::memory_order_relaxed);
+void TProgressCounters::Tell(int d, int t, void* user) {
+  auto* counters = static_cast<TProgressCounters*>(user);
+  if (t == 0) {
+    counters->total.store(0, std::memory_order_relaxed);
+    counters->done.store(0, std::memory_order_relaxed);
   } else {
-    session->done_.store(done, std::memory_order_relaxed);
-    session->total_.store(total, std::memory_order_relaxed);
+    counters->done.store(d, std::memory_order_relaxed);
+    counters->total.store(t, std::memory_order_relaxed);
   }
+}
+
+void TProgressCounters::Read(int& d, int& t) const {
+  t = total.load(std::memory_order_relaxed);
+  d = std::min(done.load(std::memory_order_relaxed), t);
 }
 
 int TEngineSession::Call() {
@@ -434,7 +439,7 @@ int TEngineSession::Call() {
   if (run_) {
     // the engine is given the folder: the process's current folder stays as it is
     called_ = true;
-    result_.code = run_(QFile::encodeName(work_->path()).constData(), &TEngineSession::RunProgress, this);
+    result_.code = run_(QFile::encodeName(work_->path()).constData(), &TProgressCounters::Tell, &told_);
     return result_.code;
   }
   CurrentFolder inside(work_->path());
@@ -450,8 +455,7 @@ int TEngineSession::Call() {
 bool TEngineSession::Progress(int* done, int* total) const {
   int d = 0, t = 0;
   if (run_) {
-    t = total_.load(std::memory_order_relaxed);
-    d = std::min(done_.load(std::memory_order_relaxed), t);
+    told_.Read(d, t);
   } else if (progress_) {
     progress_(&d, &t);
   }

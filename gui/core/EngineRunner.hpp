@@ -142,6 +142,16 @@ using TEngineProgress = void (*)(int* done, int* total);
 using TEngineFolderRun = std::int32_t (*)(const char* folder, void (*progress)(int done, int total, void* user),
                                           void* user);
 
+// What terva_run's progress callback told, for another thread to read: the
+// total is cleared first when the loop ends, so that done never exceeds it.
+struct TProgressCounters {
+  std::atomic<int> done{0}, total{0};
+  // terva_run's callback (user: the counters).
+  static void Tell(int done, int total, void* user);
+  // The counts, done clamped to the total.
+  void Read(int& done, int& total) const;
+};
+
 // The outcome of a run.
 struct TRunResult {
   enum Status {
@@ -212,8 +222,6 @@ class TEngineSession {
   QString WorkFolder() const;                          // empty before Prepare
 
  private:
-  // terva_run's progress callback: the counts into done_ and total_ (user: the session).
-  static void RunProgress(int done, int total, void* user);
 
   const TEngineRunner& runner_;
   TRunFiles files_;
@@ -223,7 +231,7 @@ class TEngineSession {
   TEngineEntry entry_ = nullptr;
   TEngineProgress progress_ = nullptr;
   TEngineFolderRun run_ = nullptr;
-  std::atomic<int> done_{0}, total_{0};  // what terva_run's callback told
+  TProgressCounters told_;  // what terva_run's callback told
   bool called_ = false;
   bool acquired_ = false;
   TRunResult::Status abandoned_ = TRunResult::kDelivered;  // kDelivered: not abandoned
