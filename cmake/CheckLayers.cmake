@@ -34,6 +34,12 @@ set(TOP_gui app)
 
 # The engine's public C interface: the one engine header the program's side may include.
 set(ENGINE_ENTRY "engine/analysis/iterva.h")
+# The engine's reading of an input without a run, and the problem record it
+# fills: the program's file layer imports engine inputs through the engine's
+# own reader (one parser of the keyword language), and only that layer.
+set(ENGINE_READING "engine/analysis/read_input.hpp" "engine/core/problem_data.hpp" "engine/core/scalar.hpp"
+    "engine/input/input_records.hpp")
+set(ENGINE_READING_USERS "gui/files")
 # Test support folders any test may include.
 set(TEST_SUPPORT "tests/support/" "tests/gui/support/")
 # The engine's progress test polls a run through the program's engine runner.
@@ -55,6 +61,11 @@ function(check_file file own allowed)
     set(ok FALSE)
     if(path STREQUAL ENGINE_ENTRY AND NOT own MATCHES "^engine/")
       set(ok TRUE)  # the program's side calls the engine through its entry
+    endif()
+    list(FIND ENGINE_READING "${path}" reading)
+    list(FIND ENGINE_READING_USERS "${own}" reader)
+    if(reading GREATER_EQUAL 0 AND reader GREATER_EQUAL 0)
+      set(ok TRUE)  # the file layer reads engine inputs through the engine's reader
     endif()
     foreach(support ${TEST_SUPPORT})
       string(FIND "${path}" "${support}" at)

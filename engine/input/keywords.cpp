@@ -89,7 +89,9 @@ void ReadKeywords(ReaderContext& ctx) {
         ReadGravity(ctx);
         break;
       case kTitleKey: ReadTitle(ctx); break;
-      case kRunKey: return;
+      case kRunKey:
+        if (ctx.records) ctx.records->reachedRun = true;
+        return;
       case kStopKey:
         p.run.StopIndicator = true;
         return;

@@ -124,6 +124,7 @@ void ReadTransient(ReaderContext& ctx) {
     const Real scale = rows > 0 ? 1.0f / static_cast<Real>(rows) : 0.0f;
     for (int k = 1; k <= rows; ++k) l.TransientSpectrum(k)(code) = std::conj(work[static_cast<size_t>(k - 1)]) * scale;
     l.LoadActs(code) = 1;
+    if (ctx.records) ctx.records->histories.push_back({code, 0, values});
   }
   l.TransientPointsValue = static_cast<Real>(n);
   l.TransientHalfPlusTwo = n / 2 + 2;
@@ -180,6 +181,11 @@ void ReadRandom(ReaderContext& ctx) {
       if (Echo(ctx)) ctx.report.Line(fmt::Line().X(1).E(v, 10, 3));
     }
     given[i - 1][j - 1] = true;
+    if (ctx.records) {
+      InputRecords::Series spectrum{i, j, {}};
+      for (int k = 1; k <= rows; ++k) spectrum.values.push_back(l.Spectral(k, i, j).real());
+      ctx.records->spectra.push_back(std::move(spectrum));
+    }
   }
   // Symmetric matrix: a cross-spectrum given at (i, j) also stands at (j, i);
   // when both are given, the one with the larger first index holds for both.

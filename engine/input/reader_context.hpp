@@ -3,11 +3,13 @@
 // point (one context per run; nothing of it is process-wide).
 #pragma once
 
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 
 #include "engine/core/problem_data.hpp"
 #include "engine/core/scalar.hpp"
+#include "engine/input/input_records.hpp"
 #include "engine/input/record_reader.hpp"
 #include "engine/report/report.hpp"
 
@@ -17,6 +19,9 @@ struct ReaderContext {
   ProblemData& problem;
   Report& report;
   TokenStream tokens;  // what READIT reads: empty until one of the Prepare calls
+  // When set, the readers keep there what the record holds only transformed
+  // (input_records.hpp), and READIT notes where the first input error stands.
+  InputRecords* records = nullptr;
 
   ReaderContext(ProblemData& p, Report& r) : problem(p), report(r) {}
   ReaderContext(const ReaderContext&) = delete;
@@ -34,7 +39,21 @@ struct ReaderContext {
   // (keyword request), -1 not a number (number request); input errors go to
   // the report.
   void READIT(int request, Real& number, KeywordRecord& words, int& status) {
+    if (records == nullptr) return tokens.READIT(request, number, words, status, report);
+    NoteInputError();
+    const size_t mark = report.Captured().size();
     tokens.READIT(request, number, words, status, report);
+    records->lastLine = tokens.LastReadLine();
+    records->reachedEnd = records->reachedEnd || tokens.PastEnd();
+    lastReadMark_ = mark;
+  }
+  // Keeps the place of the first input error once the record says there is
+  // one: the line of the record read last and the report from its read on.
+  void NoteInputError() {
+    if (records == nullptr || records->errorLine != 0 || !problem.run.InputErrorIndicator) return;
+    records->errorLine = std::max(records->lastLine, 1);
+    const std::string& captured = report.Captured();
+    records->errorText = captured.substr(std::min(lastReadMark_, captured.size()));
   }
 
   // Shorthands used by the section readers.
@@ -56,6 +75,9 @@ struct ReaderContext {
     int status = 0;
     READIT(kPushBack, unused, words, status);
   }
+
+ private:
+  size_t lastReadMark_ = 0;  // the report's length before the last READIT
 };
 
 }  // namespace terva

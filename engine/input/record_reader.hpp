@@ -64,6 +64,10 @@ class TokenStream {
   // success, 0 end of input (keyword request), -1 not a number (number
   // request).
   void READIT(int request, Real& number, KeywordRecord& words, int& status, Report& report);
+  // The input line (from 1) of the record read last; 0 before any read.
+  int LastReadLine() const { return position_ > 0 && position_ <= sourceLine_.size() ? sourceLine_[position_ - 1] : 0; }
+  // The last read met the end of the input.
+  bool PastEnd() const { return pastEnd_; }
 
  private:
   void Load(std::vector<std::string> tokens, std::vector<int> sourceLine, const std::vector<std::string>& lines);

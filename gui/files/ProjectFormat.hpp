@@ -98,6 +98,14 @@ inline constexpr TRowLine kSideCapSoil{.cells = 6, .weak = true};
 inline constexpr TRowLine kEmbeddedSoil{.cells = 5};
 inline constexpr TRowLine kMassComponent{.cells = 7, .numbered = false, .trailingBlank = true};
 
+// A soil row line without the weak-zone values: the soil of a project whose
+// input gave no WEAK (an imported one) and whose table weakens no layer.
+constexpr TRowLine WithoutWeakZone(TRowLine format) {
+  format.cells -= 1;
+  format.weak = false;
+  return format;
+}
+
 // --- Columns the file gives a meaning of its own ---------------------------
 inline constexpr int kLayerThicknessColumn = 0;  // soil layers, side soil; depth of a multilayer layer
 inline constexpr int kSideSoilVelocityColumn = 1;

@@ -1,5 +1,7 @@
 #include "gui/files/ProjectReader.hpp"
 
+#include "gui/files/EngineImport.hpp"
+
 #include "gui/model/Table.hpp"
 #include "gui/core/WordRead.hpp"
 #include "gui/model/ProgramData.hpp"
@@ -12,6 +14,7 @@
 #include <optional>
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
@@ -20,6 +23,10 @@ namespace terva::gui {
 using namespace project_file;
 
 namespace {
+
+// Larger files are no engine input (a transient load of 1018 points by six
+// loads takes well under a megabyte).
+constexpr qint64 kMaxImportBytes = 64LL * 1024 * 1024;
 
 // A value of a keyword line ("GRAVITY=", "CIRCULAR=", "BELOW=", a batter
 // angle), with "." as the decimal separator whatever the locale. A value
@@ -134,6 +141,12 @@ class TLoader {
     }
   }
 
+  // A soil table read without weak-zone values: a ratio of 1 weakens no layer.
+  static void NoWeakZone(TGridTable* table) {
+    const int ratio = table->ColumnCount() - 1;
+    for (int r = 0; r < table->RowCount(); ++r) table->Column(ratio)->SetReal(r, 1.0L);
+  }
+
   void ReadPointCount() {
     d_.PointCount = Int();
     if (d_.PointCount > kMaxPointCount) {
@@ -161,7 +174,11 @@ class TLoader {
     d_.Matrix = line.trimmed() == kMatrix ? 1 : 0;
     if (d_.Matrix == 1) line = Line();
     // The unit system before any value is read: nothing is converted.
-    d_.Units = Real(After(line, kGravity), "\"GRAVITY=\" and the gravity") >= kEnglishGravity ? 1 : 2;
+    const long double gravity = Real(After(line, kGravity), "\"GRAVITY=\" and the gravity");
+    d_.Units = gravity >= kEnglishGravity ? 1 : 2;
+    // a gravity other than the unit system's own is kept
+    const QString standard = d_.Units == 1 ? QString(kGravityEnglish) : QString(kGravitySI);
+    if (static_cast<double>(gravity) != standard.toDouble()) d_.Gravity = gravity;
     t_.SetUnits(d_.Units);
 
     const std::optional<TFoundationType> type = FoundationTypeOf(After(Line().trimmed(), kFoundation));
@@ -254,20 +271,25 @@ class TLoader {
 
   void Soil() {
     if (Is(TFoundationType::Pile)) {
-      Skip();  // WEAK
-      Skip();  // CONSTANTS
+      // WEAK, then CONSTANTS; an imported input without a weakened zone has CONSTANTS alone
+      d_.Weak = Line().trimmed().startsWith(kWeak);
+      if (d_.Weak) Skip();  // CONSTANTS
       // One soil row per pile layer: the file carries no count of its own.
       t_.D()->SetRowCount(t_.PileData()->RowCount());
-      RowLines(kPileSoil, t_.D());
+      RowLines(d_.Weak ? kPileSoil : WithoutWeakZone(kPileSoil), t_.D());
+      if (!d_.Weak) NoWeakZone(t_.D());
     }
     if (Is(TFoundationType::Multilayer)) {
       Skip();  // SOIL
       QString line = Line();
-      if (line.trimmed().startsWith(kWeak)) line = Line();
+      const bool weak = line.trimmed().startsWith(kWeak);
+      if (weak) line = Line();
       const int adjacent = Count(After(line.trimmed(), kConstantsCount), kLayerCount);
       SetRows(t_.D(), adjacent, LastLine());
       SetRows(t_.Multisoil(), static_cast<long long>(t_.MultiElement()->RowCount()) - adjacent, LastLine());
-      RowLines(kAdjacentSoil, t_.D());
+      d_.Weak = weak || adjacent == 0;
+      RowLines(d_.Weak ? kAdjacentSoil : WithoutWeakZone(kAdjacentSoil), t_.D());
+      if (!d_.Weak) NoWeakZone(t_.D());
       RowLines(kSoilBelow, t_.Multisoil());
     }
     if (Is(TFoundationType::HalfSpace)) {
@@ -276,7 +298,7 @@ class TLoader {
       const bool weak = line.trimmed().startsWith(kWeak);
       if (weak) line = Line();
       SetRows(t_.D1(), Count(After(line.trimmed(), kConstantsCount), kLayerCount), LastLine());
-      if (t_.D1()->RowCount() > 0) d_.Weak = weak;
+      d_.Weak = weak;
       RowLines(weak ? kHalfSpaceWeakSoil : kHalfSpaceSoil, t_.D1());
     }
   }
@@ -463,6 +485,23 @@ TLoadResult OpenProjectFile(const QString& path, TProjectTables& tables) {
   }
   result.status = TLoadResult::kFailed;
   const QString file = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+  if (result.line > 0) {
+    // Not in the program's layout: an engine input in a layout of its own?
+    QFile input(path);
+    if (input.size() <= kMaxImportBytes && input.open(QIODevice::ReadOnly)) {
+      TLoadResult imported = ImportEngineInput(input.readAll(), path, tables);
+      if (imported.status == TLoadResult::kComplete) return imported;
+      // the message of the reading that understood more of the file
+      if (imported.line > result.line) {
+        imported.message = QStringLiteral("Cannot open \"%1\": it is neither a TERVA project nor an input the "
+                                          "engine would run. The engine's reader stops at line %2:\n\n%3")
+                               .arg(file)
+                               .arg(imported.line)
+                               .arg(imported.message);
+        return imported;
+      }
+    }
+  }
   // The reader's texts break their lines with a carriage return.
   const QString reason = QString(result.message).replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
                              .replace(u'\r', u'\n');

@@ -17,6 +17,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -36,7 +37,11 @@ struct TLoadResult {
   int line = 0;
   bool ended = false;
   QString expected;  // what a keyword line that did not convert should hold
-
+  // Opened from an engine input in another layout (EngineImport.hpp): the
+  // project is new to the program's layout, and `notes` say what of the
+  // input it does not carry.
+  bool imported = false;
+  QStringList notes;
 };
 
 // Create-from-file: reads the project file at `path` into a new project and

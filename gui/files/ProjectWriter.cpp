@@ -112,6 +112,28 @@ QStringList RowValues(const TRowLine& format, int number, const TGridTable* tabl
   return values;
 }
 
+// The rows of a table of layers (beside a half-space block or a multilayer
+// foundation) that are layers: the table keeps one row even when there is
+// none, and trailing rows of zeros are no layers.
+int LayersGiven(const TGridTable* table) {
+  int rows = Rows(table);
+  const auto zero = [table](int row) {
+    for (int c = 0; c < table->ColumnCount(); ++c)
+      if (Cell(table, c, row) != 0.0L) return false;
+    return true;
+  };
+  while (rows > 0 && zero(rows - 1)) --rows;
+  return rows;
+}
+
+// Some row of the soil table weakens its layer: a weak-zone ratio as written
+// at or below the format's bound.
+bool AnyWeakened(const TGridTable* table, int rows, const TRowLine& format) {
+  for (int r = 0; r < std::min(rows, Rows(table)); ++r)
+    if (AsWritten(Cell(table, format.RatioColumn(), r)) <= static_cast<double>(format.weakBelow)) return true;
+  return false;
+}
+
 bool AnyAbove(const TGridTable* table, int column, long double tolerance) {
   for (int r = 0; r < Rows(table); ++r)
     if (std::fabs(Cell(table, column, r)) > tolerance) return true;
@@ -167,7 +189,10 @@ class TProjectText {
   void Heading() {
     out_.Line(Key(kTitle, TitleLine(d_.Title)));
     if (d_.Matrix == 1) out_.Line(Key(kMatrix));
-    out_.Line(Key(kGravity, d_.Units == 1 ? QString(kGravityEnglish) : QString(kGravitySI)));
+    if (d_.Gravity != 0.0L)
+      out_.Line(Key(kGravity, R(d_.Gravity)));
+    else
+      out_.Line(Key(kGravity, d_.Units == 1 ? QString(kGravityEnglish) : QString(kGravitySI)));
     out_.Line(Key(kFoundation, d_.Foundation));
     if (d_.Circular != 0)
       out_.Line(Key(kCircular, R(d_.Radius)));
@@ -234,24 +259,26 @@ class TProjectText {
     out_.Line(Key(kSoil, kBlank));
     if (Is(TFoundationType::Stratum)) out_.Line(Key(kConstants, kBlank));
     if (Is(TFoundationType::Multilayer)) {
-      if (Rows(D) >= 1) out_.Line(Key(kWeak, kBlank));
-      out_.Line(Key(kConstantsCount, Int(Rows(D))));
+      if (LayersGiven(D) >= 1 && d_.Weak) out_.Line(Key(kWeak, kBlank));
+      out_.Line(Key(kConstantsCount, Int(LayersGiven(D))));
     }
     if (Is(TFoundationType::HalfSpace)) {
+      const int layers = LayersGiven(t_.D1());
       if (d_.Weak) out_.Line(Key(kWeak, kBlank));
-      out_.Line(Key(kConstantsCount, Int(Rows(t_.D1()))));
-      RowLines(d_.Weak ? kHalfSpaceWeakSoil : kHalfSpaceSoil, t_.D1(), Rows(t_.D1()));
+      out_.Line(Key(kConstantsCount, Int(layers)));
+      RowLines(d_.Weak ? kHalfSpaceWeakSoil : kHalfSpaceSoil, t_.D1(), layers);
     }
     if (Is(TFoundationType::Pile)) {
-      out_.Line(Key(kWeak));
+      if (d_.Weak) out_.Line(Key(kWeak));
       out_.Line(Key(kConstants));
       // The engine reads one soil row per pile layer: so many rows are
       // written, whatever the soil table holds.
-      RowLines(kPileSoil, D, Rows(t_.PileData()));
+      RowLines(d_.Weak ? kPileSoil : WithoutWeakZone(kPileSoil), D, Rows(t_.PileData()));
     }
     if (Is(TFoundationType::Multilayer)) {
-      RowLines(kAdjacentSoil, D, Rows(D));
-      RowLines(kSoilBelow, t_.Multisoil(), Rows(t_.MultiElement()) - Rows(D), Rows(D) + 1);
+      const int adjacent = LayersGiven(D);
+      RowLines(d_.Weak ? kAdjacentSoil : WithoutWeakZone(kAdjacentSoil), D, adjacent);
+      RowLines(kSoilBelow, t_.Multisoil(), Rows(t_.MultiElement()) - adjacent, adjacent + 1);
     }
     const QStringList below{R(d_.BelowVs), R(d_.BelowUnitWeight), R(d_.BelowPoisson), R(d_.BelowDamping)};
     if (Is(TFoundationType::Stratum))
@@ -364,10 +391,13 @@ void ApplyProjectSaveRules(TProgramData& data, const TProjectTables& tables) {
   const std::optional<TFoundationType> type = FoundationTypeOf(data.Foundation);
   if (type == TFoundationType::Pile) {
     if (AnyAbove(tables.Pilecoord(), kBatterAngleColumn, kOptionTolerance)) data.Battered = true;
+    if (AnyWeakened(tables.D(), Rows(tables.PileData()), kPileSoil)) data.Weak = true;
     if (Rows(tables.pilecapsoil()) >= 1 &&
         AnyAbove(tables.pilecapsoil(), kSideCapSoil.RatioColumn(), kOptionTolerance))
       data.SideCap = true;
   }
+  if (type == TFoundationType::Multilayer && AnyWeakened(tables.D(), LayersGiven(tables.D()), kAdjacentSoil))
+    data.Weak = true;
   if (type == TFoundationType::HalfSpace && AnyAbove(tables.D1(), kHalfSpaceWeakSoil.RatioColumn(), kOptionTolerance))
     data.Weak = true;
   const TGridTable* masses = tables.MassCal();

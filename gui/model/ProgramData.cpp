@@ -96,6 +96,7 @@ void TProgramData::ConvertUnits(int system) {
     *value *= L;
   for (auto* triple : {&CgLocal, &CbLocal, &CbGlobal})
     for (long double& value : *triple) value *= L;
+  Gravity *= L;
   BelowUnitWeight *= F / (L * L * L);
   PileUnitWeight *= F / (L * L * L);
   PileModulus *= F / (L * L);

@@ -49,6 +49,10 @@ class TProgramData {
   TProgramData();
 
   int Units = 2;  // 1 English (lbs, slug, ft), 2 SI (kN, Mg, m)
+  // The gravity the project file gives when it is not the unit system's own
+  // (32.2 ft/s², 9.8 m/s²), as an imported engine input may; 0: the unit
+  // system's own.
+  long double Gravity = 0.0L;
   QString FileName;
   QString GeometryFileName;
   QString Foundation = QStringLiteral("HALF-SPACE");

@@ -35,10 +35,13 @@ class ModelReaderTest : public QObject {
   TProjectTables* tables_ = nullptr;
   QTemporaryDir dir_;
 
-  // The text of a new project, saved unchanged.
+  // The text of a new project with one side layer (half-space) or one layer
+  // beside the foundation (multilayer) of velocity 1, saved unchanged.
   QStringList NewProjectLines(TFoundationType foundation = TFoundationType::HalfSpace) {
     auto data = NewProject(*tables_);
     data->SetFoundation(foundation);
+    tables_->D1()->Column(0)->SetReal(0, 1.0L);
+    tables_->D()->Column(0)->SetReal(0, 1.0L);
     return QString::fromUtf8(ProjectFileText(*data, *tables_)).split("\r\n");
   }
 

@@ -173,6 +173,7 @@ class ModelWriterTest : public QObject {
     }
   }
 
+  // The side-layer table keeps one row of zeros, which is no layer.
   void newProjectSavedUnchanged() {
     auto data = NewProject(*tables_);
     data->FileName = Path("new.tvd");
@@ -180,7 +181,7 @@ class ModelWriterTest : public QObject {
     const QString wide3 = QStringLiteral(" 0.00000000000000E+0000  0.00000000000000E+0000  0.00000000000000E+0000 ");
     QCOMPARE(ReadAll(Path("new.tvd")),
              Crlf({"TITLE=New Pile", "MATRIX", "GRAVITY=9.8", "FOUNDATION=HALF-SPACE", "RECTANGULAR=0,0", "MASS ",
-                   "0 0 0 0 0 0 0", "CONSTANTS ", "0 0 0 ", "SOIL ", "WEAK ", "CONSTANTS=1", "1 0 0 0 0 0 0 0 0 1",
+                   "0 0 0 0 0 0 0", "CONSTANTS ", "0 0 0 ", "SOIL ", "WEAK ", "CONSTANTS=0",
                    "BELOW=0 0 0 0", "LOAD ", "HARMONIC ", "CONSTANTS ", "NONQUADRATIC ", "0 0 0 0 0 0 0 0 0",
                    "RUN ", "0", wide3, wide3, wide3}));
     QCOMPARE(data->GeometryFileName, Path("new.tvt"));
