@@ -250,6 +250,7 @@ void TMainForm::CloseProjectWindows() {
 
 void TMainForm::ReplaceProject(std::unique_ptr<TProgramData> project) {
   project_ = std::move(project);
+  importedFrom_.clear();
   modified_ = false;
   RememberDiskState();
   resultsAvailable_ = false;
@@ -311,7 +312,33 @@ bool TMainForm::OpenProject(const QString& path, bool addToRecent) {
   UpdateLoadType();
   ReadPlots();
   if (addToRecent) AddRecentFile(project_->FileName);
+  if (result.imported) {
+    // new to the program's layout: unsaved until written in it
+    importedFrom_ = project_->FileName;
+    SetModified(true);
+    ShowMessage(TMessageKind::Information, QStringLiteral("TERVA"), ImportText(result.notes), MbOk);
+  }
   return true;
+}
+
+QString TMainForm::ImportText(const QStringList& notes) const {
+  QString text = QStringLiteral("%1 is an engine input in a layout of its own. It is opened as a project, read by "
+                                "the engine's own reader; saving it writes the program's layout.")
+                     .arg(QDir::toNativeSeparators(project_->FileName));
+  if (notes.isEmpty()) return text + QStringLiteral("\n\nThe project holds everything the input gives.");
+  text += QStringLiteral("\n\nWhat the project does not hold as the input has it:");
+  for (const QString& note : notes) text += QStringLiteral("\n\u2022 ") + note;
+  return text;
+}
+
+int TMainForm::AskSaveOverImport() {
+  return ShowMessage(
+      TMessageKind::Question, QStringLiteral("TERVA"),
+      QStringLiteral("%1 is an engine input in a layout of its own. Saving over it writes the program's layout: "
+                     "its comments and its layout are lost.\n\nOverwrite it, save the project under another "
+                     "name, or cancel?")
+          .arg(QDir::toNativeSeparators(importedFrom_)),
+      MbOverwrite | MbSaveAs | MbCancel);
 }
 
 // The project file's contents as this window last read or wrote them: a
@@ -348,6 +375,11 @@ bool TMainForm::CheckDiskState() {
 bool TMainForm::FileSave() {
   if (!DeactivateActiveChild()) return false;
   if (project_->IsUnnamed()) return FileSaveAs();
+  if (!importedFrom_.isEmpty() && importedFrom_ == project_->FileName) {
+    const int answer = AskSaveOverImport();
+    if (answer == MbSaveAs) return FileSaveAs();
+    if (answer != MbOverwrite) return false;
+  }
   if (!CheckDiskState()) return false;
   try {
     SaveProject(*project_, *tables_);
@@ -355,6 +387,7 @@ bool TMainForm::FileSave() {
     ShowMessage(TMessageKind::Error, QStringLiteral("TERVA"), error.Message(), MbOk);
     return false;
   }
+  importedFrom_.clear();
   SetModified(false);
   RememberDiskState();
   return true;
@@ -378,6 +411,7 @@ bool TMainForm::FileSaveAs() {
     UpdateCaption();
     return false;
   }
+  importedFrom_.clear();
   SetModified(false);
   RememberDiskState();
   AddRecentFile(project_->FileName);

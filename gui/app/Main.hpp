@@ -236,6 +236,11 @@ class TMainForm : public QMainWindow {
   // overwritten or left alone as the user says (false: stop).
   void RememberDiskState();
   bool CheckDiskState();
+  // The message after an import: what the project does not hold.
+  QString ImportText(const QStringList& notes) const;
+  // Before the first save over the engine input the project was imported
+  // from: MbOverwrite, MbSaveAs or MbCancel.
+  int AskSaveOverImport();
   bool Launch(const QString& program, const QStringList& arguments) const;
   bool OpenDocument(const QString& path) const;
   QString ChooseFile(bool save, const QString& caption, const QString& start);
@@ -248,6 +253,9 @@ class TMainForm : public QMainWindow {
   TResultPlots plots_;
   TComparisons comparisons_{plots_};
   bool modified_ = false;
+  // The engine input the project was imported from (EngineImport.hpp) until
+  // it is first saved: a save over it asks first.
+  QString importedFrom_;
   TSettings settings_;
   bool resultsAvailable_ = false;
 

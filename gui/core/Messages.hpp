@@ -19,6 +19,7 @@ enum TMessageButton {
   MbViewReport = 16,  // "View Report", beside OK in a run's outcome
   MbReload = 32,      // "Reload", when the project file changed on disk
   MbOverwrite = 64,   // "Overwrite", likewise
+  MbSaveAs = 128,     // "Save As…", before a save over an imported engine input
 };
 
 struct TMessage {

@@ -39,7 +39,8 @@ int ShowBox(const TMessage& message) {
   // the buttons of our own words, each with its access key
   const std::pair<int, QString> own[] = {{MbViewReport, QStringLiteral("&View Report")},
                                          {MbReload, QStringLiteral("&Reload")},
-                                         {MbOverwrite, QStringLiteral("O&verwrite")}};
+                                         {MbOverwrite, QStringLiteral("O&verwrite")},
+                                         {MbSaveAs, QStringLiteral("Save &As\u2026")}};
   std::vector<std::pair<int, QAbstractButton*>> added;
   for (const auto& [mine, caption] : own)
     if ((message.buttons & mine) != 0) added.emplace_back(mine, box.addButton(caption, QMessageBox::ActionRole));

@@ -9,12 +9,15 @@
 #include "gui/model/ProjectTables.hpp"
 #include "gui/model/Table.hpp"
 
+#include "tests/support/comma_locale.hpp"
 #include "tests/support/engine_run.hpp"
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <memory>
 
 using namespace terva::gui;
 
@@ -153,6 +156,30 @@ class EngineImportTest : public QObject {
     QCOMPARE(double(d.HarmonicLoads[0]), 0.01);
     QCOMPARE(double(d.HarmonicLoads[5]), 0.02);
     QCOMPARE(d.Matrix, 0);
+  }
+
+  // Under a comma-decimal locale the import gives the same project, to the
+  // last digit of its file.
+  void importIgnoresTheLocale() {
+    terva::test::CommaLocales locales;
+    if (locales.Missing()) QSKIP(qPrintable(QStringLiteral("skipped: ") + QString::fromStdString(locales.Why())));
+    QVERIFY2(locales.Ready(), locales.Why().c_str());
+    const QDir examples(QStringLiteral(TERVA_EXAMPLES_DIR));
+    for (const QString& name : examples.entryList({QStringLiteral("*.tvd")}, QDir::Files, QDir::Name)) {
+      TProjectTables c;
+      const TLoadResult inC = Import(Example(name), c);
+      QVERIFY2(inC.status == TLoadResult::kComplete, qPrintable(name));
+      const QByteArray expected = ProjectFileText(*inC.project, c);
+      terva::test::ScopedLocale de("de_DE.UTF-8");
+      QVERIFY(de.Ok());
+      QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+      TProjectTables comma;
+      const TLoadResult inComma = Import(Example(name), comma);
+      QVERIFY2(inComma.status == TLoadResult::kComplete, qPrintable(name));
+      QCOMPARE(ProjectFileText(*inComma.project, comma), expected);
+      QCOMPARE(inComma.notes, inC.notes);
+      QLocale::setDefault(QLocale::c());
+    }
   }
 
   // Inputs the engine would not run are not imported: the message names the
