@@ -365,7 +365,18 @@ class TProjectText {
 
 QString FormatReal(long double value) {
   RequireFinite(value);
-  return FormatGeneral(value);
+  const QString general = FormatGeneral(value);
+  // A whole number of nine to fifteen digits that the general format's eight
+  // digits would change is written whole: a typed value or a field's limit
+  // (the static load's 2147483647000, not 2147483600000).
+  constexpr long double kWholeFrom = 1e8L, kWholeBelow = 1e15L;
+  if (value == std::trunc(value) && std::fabs(value) >= kWholeFrom && std::fabs(value) < kWholeBelow) {
+    const QByteArray text = general.toLatin1();
+    double read = 0.0;
+    std::from_chars(text.constData(), text.constData() + text.size(), read);
+    if (static_cast<long double>(read) != value) return QString::number(static_cast<long long>(value));
+  }
+  return general;
 }
 
 QString FormatWide(long double value) {

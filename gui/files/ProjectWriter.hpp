@@ -20,7 +20,8 @@ class TProgramData;
 class TProjectTables;
 
 // A value as the project file holds it: the general number format
-// (NumberFormat.hpp). A value that is not finite fails with a TError.
+// (NumberFormat.hpp), except that a whole number of nine to fifteen digits
+// that its eight digits would change is written whole. A value that is not finite fails with a TError.
 QString FormatReal(long double value);
 // The 23-character trailer format: sign place, d.dddddddddddddd, "E", the
 // exponent's sign and four digits (" 1.50000000000000E+0001").

@@ -99,7 +99,12 @@ class ModelWriterTest : public QObject {
   void realFormat_data() {
     QTest::addColumn<double>("value");
     QTest::addColumn<QString>("text");
-    QTest::newRow("large") << 123456789.0 << "1.2345679E8";
+    // whole numbers up to 15 digits are written whole: no typed digit nor limit is lost
+    QTest::newRow("large") << 123456789.0 << "123456789";
+    QTest::newRow("static load limit") << 2147483647000.0 << "2147483647000";
+    QTest::newRow("fifteen digits") << 999999999999999.0 << "999999999999999";
+    QTest::newRow("sixteen digits") << 1234567890123456.0 << "1.2345679E15";
+    QTest::newRow("large fraction") << 123456789.5 << "1.2345679E8";
     QTest::newRow("small") << 0.000001 << "1E-6";
     QTest::newRow("plain") << 2.5 << "2.5";
     QTest::newRow("smallest plain") << 0.00001 << "0.00001";
@@ -107,7 +112,7 @@ class ModelWriterTest : public QObject {
     QTest::newRow("negative zero") << -0.0 << "0";
     QTest::newRow("negative") << -2.5 << "-2.5";
     QTest::newRow("mantissa") << 0.0000015 << "1.5E-6";
-    QTest::newRow("billions") << 1234567890.0 << "1.2345679E9";
+    QTest::newRow("billions") << -1234567890.0 << "-1234567890";
     QTest::newRow("eight digits") << 12345678.0 << "12345678";
     QTest::newRow("rounds up to nine digits") << 99999999.5 << "1E8";
     QTest::newRow("third") << 1.0 / 3.0 << "0.33333333";
