@@ -426,6 +426,19 @@ int main(int argc, char* argv[]) {
       }
     }
   }
+  // An engine input in a layout of its own: the message after its import,
+  // and the question before the first save over it (cancelled).
+  {
+    QTemporaryDir imports;
+    const QString input = imports.filePath(QStringLiteral("pile-cap-embedded.tvd"));
+    if (QFile::copy(QStringLiteral(TERVA_EXAMPLES_DIR "/pile-cap-embedded.tvd"), input)) {
+      QFile(input).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+      main.SetModified(false);
+      for (TGridTable* table : main.Tables().All()) table->SetModified(false);
+      ShootModal(&main, QStringLiteral("import-notes"), [&] { main.OpenProject(input, false); });
+      ShootModal(&main, QStringLiteral("import-save"), [&] { main.FileSave(); });
+    }
+  }
   main.SetModified(false);
   for (TGridTable* table : main.Tables().All()) table->SetModified(false);
   return 0;

@@ -326,7 +326,7 @@ QString TMainForm::ImportText(const QStringList& notes) const {
                                 "the engine's own reader; saving it writes the program's layout.")
                      .arg(QDir::toNativeSeparators(project_->FileName));
   if (notes.isEmpty()) return text + QStringLiteral("\n\nThe project holds everything the input gives.");
-  text += QStringLiteral("\n\nWhat the project does not hold as the input has it:");
+  text += QStringLiteral("\n\nNotes on the import:");
   for (const QString& note : notes) text += QStringLiteral("\n\u2022 ") + note;
   return text;
 }
