@@ -26,11 +26,11 @@ bool TComparisons::Add(const QString& path, const TProgramData& project) {
     return false;
   }
   // The compared project's centre of gravity, for the amplitude plot, when
-  // the program can read its project file.
+  // the program can open its project file (an engine input too).
   const QString projectFile = WithExtension(comparison.Path, QStringLiteral(".tvd"));
   if (QFileInfo(projectFile).isFile()) {
     TProjectTables tables;
-    const TLoadResult loaded = LoadProject(projectFile, tables);
+    const TLoadResult loaded = OpenProjectFile(projectFile, tables);
     if (loaded.status == TLoadResult::kComplete && loaded.project) {
       comparison.HasCentre = true;
       comparison.Centre[0] = static_cast<double>(loaded.project->Xc);

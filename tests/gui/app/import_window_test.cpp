@@ -2,7 +2,9 @@
 // modified project with a message listing what it does not hold, the first
 // save over the input asks, and Run Analysis writes the report terva-batch
 // writes for the input itself.
+#include "gui/app/Comparisons.hpp"
 #include "gui/app/Main.hpp"
+#include "gui/model/PltData.hpp"
 #include "gui/model/ProgramData.hpp"
 #include "support/MessageRecorder.hpp"
 #include "support/TestFolder.hpp"
@@ -110,6 +112,25 @@ class ImportWindowTest : public QObject {
     messages.Clear();
     QVERIFY(main.FileSave());
     QVERIFY(messages.texts.isEmpty());
+  }
+
+  // An engine input's results compared: the amplitude plot measures from the
+  // input's own centre of gravity.
+  void comparedInputGivesItsCentre() {
+    const QString input = Copy(QStringLiteral("half-space.tvd"), QStringLiteral("compared.tvd"));
+    QProcess batch;
+    batch.start(QCoreApplication::applicationDirPath() + QStringLiteral("/terva-batch"), {input});
+    QVERIFY(batch.waitForFinished(120000));
+    QCOMPARE(batch.exitCode(), 0);
+    TResultPlots plots;
+    TComparisons comparisons(plots);
+    TProgramData open;
+    open.Units = 1;
+    open.FileName = Path(QStringLiteral("open.tvd"));
+    test::TMessageRecorder messages;
+    QVERIFY(comparisons.Add(input, open));
+    QVERIFY(comparisons.Last().HasCentre);
+    QCOMPARE(comparisons.Last().Centre[2], 3.0);
   }
 
   // Save As from the question: the input stays, the project goes to the new file.
