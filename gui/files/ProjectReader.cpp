@@ -24,6 +24,15 @@ using namespace project_file;
 
 namespace {
 
+// The reading of a file stopped at `line` (from 1), after a line "RUN" of
+// the program's layout.
+bool StoppedAfterRun(const QByteArray& bytes, int line) {
+  const QList<QByteArray> lines = bytes.split('\n');
+  for (qsizetype i = 0; i < lines.size() && i + 1 < line; ++i)
+    if (lines[i].trimmed() == QByteArrayLiteral("RUN")) return true;
+  return false;
+}
+
 // Larger files are no engine input (a transient load of 1018 points by six
 // loads takes well under a megabyte).
 constexpr qint64 kMaxImportBytes = 64LL * 1024 * 1024;
@@ -485,11 +494,14 @@ TLoadResult OpenProjectFile(const QString& path, TProjectTables& tables) {
   }
   result.status = TLoadResult::kFailed;
   const QString file = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-  if (result.line > 0) {
+  QFile input(path);
+  if (result.line > 0 && input.size() <= kMaxImportBytes && input.open(QIODevice::ReadOnly)) {
     // Not in the program's layout: an engine input in a layout of its own?
-    QFile input(path);
-    if (input.size() <= kMaxImportBytes && input.open(QIODevice::ReadOnly)) {
-      TLoadResult imported = ImportEngineInput(input.readAll(), path, tables);
+    // Not when the reading stopped in the program's own data after RUN: that
+    // is a damaged project, whose trailer an import would silently drop.
+    const QByteArray bytes = input.readAll();
+    if (!StoppedAfterRun(bytes, result.line)) {
+      TLoadResult imported = ImportEngineInput(bytes, path, tables);
       if (imported.status == TLoadResult::kComplete) return imported;
       // the message of the reading that understood more of the file
       if (imported.line > result.line) {

@@ -66,6 +66,9 @@ class OpenDamagedTest : public QObject {
                                        << QStringLiteral("Error on Line %1 Item 3\nA floating point number was "
                                                          "expected but not found.")
                                               .arg(massLine + 1);
+    // the program's own data after RUN damaged: a damaged project, not an engine input to import
+    QTest::newRow("damaged trailer") << QByteArray(text).replace("RUN \r\n0\r\n", "RUN \r\nx\r\n")
+                                     << QStringLiteral("line 21 ") << QStringLiteral("Error on Line 21 Item 1");
     const int cut = 12;
     QTest::newRow("truncated") << lines.mid(0, cut).join('\n') << QStringLiteral("ends at line %1 ").arg(cut)
                                << QStringLiteral("This file either invalid or incomplete.");
