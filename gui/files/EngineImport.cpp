@@ -16,7 +16,6 @@
 #include <charconv>
 #include <cmath>
 #include <exception>
-#include <optional>
 #include <string>
 
 #include <QRegularExpression>
