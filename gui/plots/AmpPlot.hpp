@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "gui/plots/AmpAxis.hpp"
-#include "gui/plots/AmpSeries.hpp"
+#include "gui/model/AmpSeries.hpp"
 #include "gui/plots/VelocityLines.hpp"
 
 class QButtonGroup;

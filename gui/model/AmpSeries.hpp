@@ -3,11 +3,23 @@
 // gravity.
 #pragma once
 
+#include <array>
+#include <complex>
 #include <vector>
 
 namespace terva::gui {
 
 class TResultPlots;
+
+// The amplitudes (x, y, z) at the point r = (rx, ry, rz) from the centre of
+// gravity of the rigid-body motion u = U + Θ × r, from the complex motions
+// m = (Ux, Uy, Uz, θx, θy, θz); c converts the translations' length unit into
+// the one of r: |c·Ux + θy·rz − θz·ry| and so on, exact and never negative.
+std::array<double, 3> PointAmplitudes(const std::array<std::complex<double>, 6>& m, double c, double rx, double ry,
+                                      double rz);
+// The same from the amplitudes alone (no phases): the bound that holds
+// whatever the phases, |c·Ux| + |θy·rz| + |θz·ry| and so on.
+std::array<double, 3> PointAmplitudeBounds(const std::array<double, 6>& a, double c, double rx, double ry, double rz);
 
 // The three curves of the dialog, one value per frequency point.
 // UpperBound: displacement values from amplitudes without phases (see
