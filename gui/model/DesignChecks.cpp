@@ -3,6 +3,8 @@
 #include "gui/model/AmpSeries.hpp"
 #include "gui/model/SpringsDashpots.hpp"
 
+#include <QSettings>
+
 #include <algorithm>
 #include <cmath>
 #include <complex>
@@ -35,7 +37,59 @@ std::array<double, 3> AmplitudesAt(const TResultsData& data, size_t i, const TCh
   return PointAmplitudeBounds(a, 1.0, p.x, p.y, p.z);
 }
 
+const QString kGroup = QStringLiteral("DesignChecks");
+QString SystemKey(const char* key, int system) {
+  return QString::fromLatin1(key) + (system == 1 ? QStringLiteral("English") : QStringLiteral("SI"));
+}
+QString Number(double value) { return QString::number(value, 'g', 17); }
+
 }  // namespace
+
+TStoredCriteria StoredDesignCriteria(int system) {
+  TStoredCriteria stored;
+  QSettings settings(QStringLiteral("Halvit"), QStringLiteral("TERVA"));
+  if (settings.status() != QSettings::NoError) return stored;
+  settings.beginGroup(kGroup);
+  // numbers are kept with "." (QString::toDouble reads no locale)
+  const auto real = [&settings](const QString& key, double fallback, bool positive) {
+    bool ok = false;
+    const double value = settings.value(key).toString().toDouble(&ok);
+    return ok && std::isfinite(value) && (positive ? value > 0.0 : value >= 0.0) ? value : fallback;
+  };
+  stored.operatingFrequency = settings.value(QStringLiteral("OperatingFrequency")).toString();
+  TDesignCriteria& c = stored.criteria;
+  c.separation = real(QStringLiteral("Separation"), c.separation, true);
+  c.amplitudeLimit = real(SystemKey("AmplitudeLimit", system), 0.0, false);
+  c.velocityLimit = real(SystemKey("VelocityLimit", system), 0.0, false);
+  for (const QString& line : settings.value(SystemKey("Points", system)).toStringList()) {
+    const QStringList fields = line.split(u'\t');
+    if (fields.size() != 4) continue;
+    TCheckPoint point{fields[0], 0.0, 0.0, 0.0};
+    bool ok[3] = {};
+    point.x = fields[1].toDouble(&ok[0]);
+    point.y = fields[2].toDouble(&ok[1]);
+    point.z = fields[3].toDouble(&ok[2]);
+    if (ok[0] && ok[1] && ok[2]) c.points.push_back(point);
+  }
+  return stored;
+}
+
+void StoreDesignCriteria(int system, const TStoredCriteria& stored) {
+  QSettings settings(QStringLiteral("Halvit"), QStringLiteral("TERVA"));
+  settings.beginGroup(kGroup);
+  const TDesignCriteria& c = stored.criteria;
+  settings.setValue(QStringLiteral("OperatingFrequency"), stored.operatingFrequency);
+  settings.setValue(QStringLiteral("Separation"), Number(c.separation));
+  settings.setValue(SystemKey("AmplitudeLimit", system), Number(c.amplitudeLimit));
+  settings.setValue(SystemKey("VelocityLimit", system), Number(c.velocityLimit));
+  QStringList points;
+  for (const TCheckPoint& p : c.points) {
+    QString name = p.name;
+    name.replace(u'\t', u' ');
+    points << QStringList{name, Number(p.x), Number(p.y), Number(p.z)}.join(u'\t');
+  }
+  settings.setValue(SystemKey("Points", system), points);
+}
 
 TDesignChecks CheckDesign(const TResultsData& data, const TDesignCriteria& criteria) {
   TDesignChecks out;

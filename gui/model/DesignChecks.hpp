@@ -80,6 +80,18 @@ struct TDesignChecks {
   QStringList warnings;
 };
 
+// The criteria as the user last set them, kept with the user's settings:
+// the operating frequency as typed ("1500 rpm", see SpringsDashpots.hpp),
+// the separation ratio, and per unit system (1 English, 2 SI) the limits and
+// the points. Missing or unreadable settings give the defaults: no operating
+// frequency, 20 %, no limits, no points.
+struct TStoredCriteria {
+  QString operatingFrequency;
+  TDesignCriteria criteria;  // operatingOmega stays 0: the caller reads the text
+};
+TStoredCriteria StoredDesignCriteria(int system);
+void StoreDesignCriteria(int system, const TStoredCriteria& stored);
+
 // The checks of `criteria` on the results `data` of a harmonic run. Refused
 // with a message when the data hold no response rows or the operating
 // frequency lies outside their range.

@@ -2,6 +2,7 @@
 // speed fails the separation check with its margin, point amplitudes follow
 // the rigid-body motion and the limits, and what no verdict shows is warned.
 #include "gui/model/DesignChecks.hpp"
+#include "support/TestFolder.hpp"
 
 #include <QtTest>
 
@@ -43,7 +44,42 @@ bool Near(double a, double b) { return std::abs(a - b) <= 1e-6 * std::max(std::a
 class DesignChecksTest : public QObject {
   Q_OBJECT
 
+ private:
+  test::TTestFolder folder_;
+
  private slots:
+  void initTestCase() { QVERIFY(folder_.Isolate()); }
+
+  // Kept per unit system, read back as stored; the defaults without settings.
+  void criteriaKeptWithTheSettings() {
+    const TStoredCriteria none = StoredDesignCriteria(2);
+    QCOMPARE(none.criteria.separation, 0.20);
+    QCOMPARE(none.criteria.amplitudeLimit, 0.0);
+    QVERIFY(none.criteria.points.empty());
+    TStoredCriteria english;
+    english.criteria.amplitudeLimit = 0.5e-3;
+    StoreDesignCriteria(1, english);
+    TStoredCriteria si;
+    si.operatingFrequency = QStringLiteral("1500 rpm");
+    si.criteria.separation = 0.25;
+    si.criteria.amplitudeLimit = 0.1e-3;
+    si.criteria.velocityLimit = 5e-3;
+    si.criteria.points = {{QStringLiteral("Bearing\tA"), 1.5, -0.1, 2.0 / 3.0}};
+    StoreDesignCriteria(2, si);
+    const TStoredCriteria back = StoredDesignCriteria(2);
+    QCOMPARE(back.operatingFrequency, QStringLiteral("1500 rpm"));
+    QCOMPARE(back.criteria.separation, 0.25);
+    QCOMPARE(back.criteria.amplitudeLimit, 0.1e-3);
+    QCOMPARE(back.criteria.velocityLimit, 5e-3);
+    QCOMPARE(back.criteria.points.size(), size_t(1));
+    QCOMPARE(back.criteria.points[0].name, QStringLiteral("Bearing A"));
+    QCOMPARE(back.criteria.points[0].z, 2.0 / 3.0);
+    // the frequency and the ratio hold for both systems, the limits and points for their own
+    QCOMPARE(StoredDesignCriteria(1).criteria.separation, 0.25);
+    QCOMPARE(StoredDesignCriteria(1).criteria.amplitudeLimit, 0.5e-3);
+    QVERIFY(StoredDesignCriteria(1).criteria.points.empty());
+  }
+
   void separationFromEveryPeak_data() {
     QTest::addColumn<double>("operating");
     QTest::addColumn<bool>("pass");
