@@ -16,20 +16,19 @@ constexpr double kRadPerHz = 3.14 / 0.5;
 
 QString Plain(double value) { return QString::number(value, 'g', 6); }
 
-// Six significant digits as the report prints its constants: the exact value
-// rounded once, a tie to the even digit (29746.25 is 2.97462E+04 there).
-QString Scientific(double value) {
-  char buffer[32];
-  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 5).ptr;
-  QString text = QString::fromLatin1(buffer, static_cast<int>(end - buffer));
-  return text.replace(QLatin1Char('e'), QLatin1Char('E'));
-}
 
 const char* const kModes[TResultsData::kTerms] = {"xx  horizontal", "yy  horizontal", "ww  vertical",
                                                   "ppx rocking",    "ppy rocking",    "zt  torsion",
                                                   "xp  cross",      "yp  cross"};
 
 }  // namespace
+
+QString ReportConstant(double value) {
+  char buffer[32];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific, 5).ptr;
+  QString text = QString::fromLatin1(buffer, static_cast<int>(end - buffer));
+  return text.replace(QLatin1Char('e'), QLatin1Char('E'));
+}
 
 double ToRadPerSecond(double value, TFrequencyUnit unit) {
   switch (unit) {
@@ -151,7 +150,7 @@ QString SpringsDashpotsTable(const TSpringsDashpots& values, const TResultsInfo&
                            "the engine's full precision)\n");
   text += QLatin1Char('\n');
   auto cell = [](double v, const QString& unit) {
-    return (Scientific(v) + QLatin1Char(' ') + unit).leftJustified(26);
+    return (ReportConstant(v) + QLatin1Char(' ') + unit).leftJustified(26);
   };
   text += QStringLiteral("Mode").leftJustified(16) + QStringLiteral("Stiffness K").leftJustified(26) +
           QStringLiteral("Damping C").leftJustified(26) + QStringLiteral("Ratio D\n");

@@ -61,6 +61,10 @@ struct TSpringsDashpots {
 // the report's constants.
 TSpringsDashpots SpringsDashpotsAt(const TResultsData& data, double omega);
 
+// A constant with six significant digits as the report prints it: the exact
+// value rounded once, a tie to the even digit (29746.25 is 2.97462E+04).
+QString ReportConstant(double value);
+
 // The table as plain text (copyable): a heading with the frequency in rad/s,
 // Hz and rpm and where it lies, a note when the values carry the graphic
 // data file's three digits only, then one line per term with K, C (six
