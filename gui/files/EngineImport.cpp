@@ -39,12 +39,7 @@ long double Decimal(Real value) {
 }
 
 // The value as the program writes it and the engine reads it back.
-Real AsReadBack(long double value) {
-  const QByteArray text = FormatReal(value).toLatin1();
-  double read = 0.0;
-  std::from_chars(text.constData(), text.constData() + text.size(), read);
-  return static_cast<Real>(read);
-}
+Real AsReadBack(long double value) { return static_cast<Real>(ValueAsWritten(value)); }
 
 QString Number(Real value) { return FormatReal(Decimal(value)); }
 

@@ -87,13 +87,6 @@ void CheckCount(long long count, long long limit, const QString& what) {
     throw TError(QStringLiteral("%1 has %2 rows; a project file holds at most %3.").arg(what).arg(count).arg(limit));
 }
 
-// The value that the file will hold: the written text read back.
-double AsWritten(long double value) {
-  const QByteArray text = FormatReal(value).toLatin1();
-  double written = 0.0;
-  std::from_chars(text.constData(), text.constData() + text.size(), written);
-  return written;
-}
 
 // One row line of a table section (see TRowLine). The weakened indicator
 // follows the ratio as written, so that a reloaded project writes the same
@@ -106,7 +99,7 @@ QStringList RowValues(const TRowLine& format, int number, const TGridTable* tabl
     const int ratio = format.RatioColumn();
     const long double nu = Cell(table, ratio - 2, row);
     const long double beta = Cell(table, ratio - 1, row);
-    const bool weakened = AsWritten(Cell(table, ratio, row)) <= static_cast<double>(format.weakBelow);
+    const bool weakened = ValueAsWritten(Cell(table, ratio, row)) <= static_cast<double>(format.weakBelow);
     values << R(nu) << R(2.0L * beta) << R(weakened ? 1.0L : 0.0L);
   }
   return values;
@@ -130,7 +123,7 @@ int LayersGiven(const TGridTable* table) {
 // at or below the format's bound.
 bool AnyWeakened(const TGridTable* table, int rows, const TRowLine& format) {
   for (int r = 0; r < std::min(rows, Rows(table)); ++r)
-    if (AsWritten(Cell(table, format.RatioColumn(), r)) <= static_cast<double>(format.weakBelow)) return true;
+    if (ValueAsWritten(Cell(table, format.RatioColumn(), r)) <= static_cast<double>(format.weakBelow)) return true;
   return false;
 }
 
@@ -389,6 +382,13 @@ QString FormatWide(long double value) {
   text += d.exponent < 0 ? u'-' : u'+';
   text += QStringLiteral("%1").arg(std::abs(d.exponent), 4, 10, QLatin1Char('0'));
   return text;
+}
+
+double ValueAsWritten(long double value) {
+  const QByteArray text = FormatReal(value).toLatin1();
+  double written = 0.0;
+  std::from_chars(text.constData(), text.constData() + text.size(), written);
+  return written;
 }
 
 QString GeometryFileNameOf(const QString& fileName) {

@@ -23,6 +23,8 @@ class TProjectTables;
 // (NumberFormat.hpp), except that a whole number of nine to fifteen digits
 // that its eight digits would change is written whole. A value that is not finite fails with a TError.
 QString FormatReal(long double value);
+// The value that the file will hold: FormatReal's text read back.
+double ValueAsWritten(long double value);
 // The 23-character trailer format: sign place, d.dddddddddddddd, "E", the
 // exponent's sign and four digits (" 1.50000000000000E+0001").
 QString FormatWide(long double value);
