@@ -8,13 +8,17 @@
 #include <algorithm>
 #include <cmath>
 #include <complex>
+#include <limits>
 
 namespace terva::gui {
 
 namespace {
 
 constexpr int kDirectTerms = 6;  // Kxx ... Kzt; the two cross terms may have either sign
-constexpr double kSameRatio = 1e-9;
+// A peak at the criterion's distance as the frequencies print (single precision
+// and the report's digits) is at that distance, and passes.
+constexpr double kSameRatio = 1e-6;
+constexpr double kNoise = 1e-3;  // of the largest amplitude of a kind: a peak below it is no resonance
 
 // The verdict of the largest of `values` against `limit` (0: not checked),
 // with the margin limit − largest.
@@ -98,11 +102,16 @@ TDesignChecks CheckDesign(const TResultsData& data, const TDesignCriteria& crite
   for (const auto& curve : data.amplitude) rows = std::min(rows, curve.size());
   if (data.HasPhases())
     for (const auto& motion : data.motion) rows = std::min(rows, motion.size());
-  const double op = criteria.operatingOmega;
+  double op = criteria.operatingOmega;
   if (rows == 0) {
     out.error = QStringLiteral("The results hold no harmonic response to check.");
     return out;
   }
+  // A frequency as the report prints it (four decimals of Hz) is the
+  // computed one, as for the springs and dashpots.
+  const double tolerance = 0.5e-4 * 6.28 + 4.0 * std::numeric_limits<float>::epsilon() * std::fabs(op);
+  for (size_t i = 0; i < rows; ++i)
+    if (std::fabs(static_cast<double>(w[i]) - op) <= tolerance) op = w[i];
   if (!(op >= static_cast<double>(w.front()) && op <= static_cast<double>(w[rows - 1]))) {
     out.error = QStringLiteral("The operating frequency %1 rad/s lies outside the computed range, %2 to %3 rad/s.")
                     .arg(op)
@@ -120,13 +129,25 @@ TDesignChecks CheckDesign(const TResultsData& data, const TDesignCriteria& crite
   out.above = w[above];
   const double t = above == below ? 0.0 : (op - out.below) / (out.above - out.below);
 
-  // (a) every peak of the six response curves against the operating frequency
+  // (a) every peak of the six response curves against the operating
+  // frequency; a peak below a thousandth of the largest amplitude of its kind
+  // (translations, rotations) is the numerical noise of a direction the load
+  // does not move, not a resonance
   TSeparationCheck& separation = out.separation;
   separation.verdict = TVerdict::Pass;
+  std::array<double, 2> largest{};
+  for (int k = 0; k < TResultsData::kAmplitudes; ++k)
+    for (size_t i = 0; i < rows; ++i)
+      if (std::isfinite(data.amplitude[static_cast<size_t>(k)][i]))
+        largest[k / 3] = std::max(largest[k / 3], static_cast<double>(data.amplitude[static_cast<size_t>(k)][i]));
   for (int k = 0; k < TResultsData::kAmplitudes; ++k) {
     const std::vector<float>& a = data.amplitude[static_cast<size_t>(k)];
     for (size_t i = 1; i + 1 < rows; ++i) {
       if (!(a[i] > a[i - 1] && a[i] >= a[i + 1])) continue;
+      if (a[i] < kNoise * largest[k / 3]) {
+        ++separation.negligible;
+        continue;
+      }
       TResponsePeak peak;
       peak.curve = k;
       peak.omega = w[i];

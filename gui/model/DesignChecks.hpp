@@ -4,7 +4,8 @@
 // (a) frequency separation: the operating frequency against every peak of
 //     the six response curves of the centre of gravity (UOX ... EPOZ); a
 //     peak passes when its frequency lies at least the set ratio (20 % by
-//     default, common practice) away from the operating frequency;
+//     default, common practice) away from the operating frequency; peaks
+//     below a thousandth of the largest amplitude of their kind are noise;
 // (b) amplitude and velocity at the centre of gravity and at the points the
 //     user lists (bearings, for example), at the operating frequency, each
 //     component against the user's limits; velocity = ω·amplitude;
@@ -58,6 +59,10 @@ struct TResponsePeak {
 struct TSeparationCheck {
   TVerdict verdict = TVerdict::NotChecked;
   std::vector<TResponsePeak> peaks;  // in the order of the curves, then of the frequencies
+  // Peaks left out: below a thousandth of the largest amplitude of their
+  // kind (translations, rotations), the noise of a direction the load does
+  // not move.
+  int negligible = 0;
 };
 
 struct TPointCheck {

@@ -109,6 +109,44 @@ class DesignChecksTest : public QObject {
     if (!pass) QVERIFY(Near(worst, worstMargin));
   }
 
+  // An unloaded direction's numerical noise (UOY at 1e-12 of UOZ, with
+  // peaks of its own) is no resonance; a small real peak still counts. A
+  // frequency as the report prints it is the computed one.
+  void noiseAndPrintedFrequencies() {
+    TResultsData d = Results();
+    const double noise[] = {1, 3, 1, 3, 1, 3, 1, 3, 1, 1};
+    for (int i = 0; i < 10; ++i) {
+      d.amplitude[1][size_t(i)] = static_cast<float>(noise[i] * 1e-15);
+      d.motion[1][size_t(i)] = d.amplitude[1][size_t(i)];
+    }
+    TDesignCriteria criteria;
+    criteria.operatingOmega = 40.0;  // the noise peaks at 40
+    TDesignChecks checks = CheckDesign(d, criteria);
+    QVERIFY(checks.ok);
+    QCOMPARE(checks.separation.peaks.size(), size_t(3));
+    QCOMPARE(checks.separation.negligible, 4);
+    // a peak of 2 % of UOZ's largest still counts
+    d.amplitude[1][3] = 16e-3f * 0.02f;
+    checks = CheckDesign(d, criteria);
+    QCOMPARE(checks.separation.peaks.size(), size_t(4));
+    QCOMPARE(checks.separation.verdict, TVerdict::Fail);
+    // 70.00003 rad/s is 70 as printed: no interpolation
+    criteria.operatingOmega = 70.00003;
+    checks = CheckDesign(Results(), criteria);
+    QCOMPARE(checks.below, 70.0);
+    QCOMPARE(checks.above, 70.0);
+    // a peak at 12 Hz (75.36 rad/s in single precision) is 20 % above 10 Hz
+    // (62.8 rad/s): at the criterion's distance, it passes
+    TResultsData scaled = Results();
+    for (size_t i = 0; i < scaled.responseOmega.size(); ++i)
+      scaled.responseOmega[i] = static_cast<float>(10.0 * double(i + 1) * 1.5072);
+    QCOMPARE(scaled.responseOmega[4], 75.36f);
+    criteria.operatingOmega = 600.0 / 60.0 * 6.28;
+    checks = CheckDesign(scaled, criteria);
+    QCOMPARE(checks.separation.verdict, TVerdict::Pass);
+    QCOMPARE(checks.separation.peaks[1].margin, 0.0);
+  }
+
   // u = U + Θ × r at the operating frequency, interpolated between the rows
   // around it; velocity ω·u; each against the limits.
   void pointsAgainstTheLimits() {
