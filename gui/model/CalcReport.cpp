@@ -9,6 +9,7 @@
 #include "gui/model/Table.hpp"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cmath>
 
@@ -20,7 +21,9 @@ const char* const kStyle =
     "body{font-family:sans-serif;font-size:10pt}h1{font-size:16pt}h2{font-size:13pt;margin-top:14pt}"
     "table{border-collapse:collapse;margin:4pt 0}td,th{border:1px solid #999;padding:2pt 6pt}"
     "th{background:#eee;text-align:left}td.n{text-align:right}.pass{color:#060;font-weight:bold}"
-    ".fail{color:#a00;font-weight:bold}.note{color:#444;font-size:9pt}";
+    ".fail{color:#a00;font-weight:bold}.note{color:#444;font-size:9pt}td.n{white-space:nowrap}"
+    ".page{page-break-before:always}.figure{text-align:center;margin:6pt 0 0 0}"
+    ".caption{text-align:center;font-size:9pt;margin:0 0 8pt 0}";
 
 const char* const kCurveNames[] = {"UOX (X-direction)", "UOY (Y-direction)", "UOZ (vertical)",
                                    "EPOX (rocking about X)", "EPOY (rocking about Y)", "EPOZ (torsion)"};
@@ -34,23 +37,27 @@ QString Percent(double ratio) { return QString::number(ratio * 100.0, 'f', 1) + 
 class THtml {
  public:
   void Raw(const QString& text) { text_ += text; }
-  void Heading(const QString& text, int level = 2) {
-    text_ += QStringLiteral("<h%1>%2</h%1>\n").arg(level).arg(E(text));
+  // A heading; a new page starts before it on paper when `newPage` is set.
+  void Heading(const QString& text, int level = 2, bool newPage = false) {
+    text_ += newPage ? QStringLiteral("<h%1 class=\"page\">%2</h%1>\n").arg(level).arg(E(text))
+                     : QStringLiteral("<h%1>%2</h%1>\n").arg(level).arg(E(text));
   }
   void Paragraph(const QString& text, const QString& cls = {}) {
     text_ += cls.isEmpty() ? QStringLiteral("<p>%1</p>\n").arg(E(text))
                            : QStringLiteral("<p class=\"%1\">%2</p>\n").arg(cls, E(text));
   }
   void Begin(const QStringList& headers) {
-    text_ += QStringLiteral("<table>\n<tr>");
+    // the head row repeats on every page a table spans
+    text_ += QStringLiteral("<table>\n<thead><tr>");
     for (const QString& h : headers) text_ += QStringLiteral("<th>%1</th>").arg(E(h));
-    text_ += QStringLiteral("</tr>\n");
+    text_ += QStringLiteral("</tr></thead>\n");
   }
-  // A row; a cell starting with a digit, a sign or a point is set right.
+  // A row; a cell that holds a number, with its unit or not, is set right.
   void Row(const QStringList& cells, const QString& verdictCell = {}) {
+    static const QRegularExpression kNumber(QStringLiteral("^[-+]?[0-9.]+([eE][-+]?[0-9]+)?( [^ ]+)?( %)?$"));
     text_ += QStringLiteral("<tr>");
     for (const QString& cell : cells) {
-      const bool number = !cell.isEmpty() && (cell[0].isDigit() || cell[0] == u'-' || cell[0] == u'.');
+      const bool number = kNumber.match(cell).hasMatch();
       text_ += number ? QStringLiteral("<td class=\"n\">%1</td>").arg(E(cell))
                       : QStringLiteral("<td>%1</td>").arg(E(cell));
     }
@@ -58,12 +65,14 @@ class THtml {
     text_ += QStringLiteral("</tr>\n");
   }
   void End() { text_ += QStringLiteral("</table>\n"); }
-  static QString Verdict(const QString& verdict) {
+  // A verdict's cell, over `rows` rows.
+  static QString Verdict(const QString& verdict, int rows = 1) {
     const QString cls = verdict == QLatin1String("PASS")   ? QStringLiteral("pass")
                         : verdict == QLatin1String("FAIL") ? QStringLiteral("fail")
                                                            : QString();
-    return cls.isEmpty() ? QStringLiteral("<td>%1</td>").arg(E(verdict))
-                         : QStringLiteral("<td class=\"%1\">%2</td>").arg(cls, E(verdict));
+    const QString span = rows > 1 ? QStringLiteral(" rowspan=\"%1\"").arg(rows) : QString();
+    return cls.isEmpty() ? QStringLiteral("<td%1>%2</td>").arg(span, E(verdict))
+                         : QStringLiteral("<td class=\"%1\"%2>%3</td>").arg(cls, span, E(verdict));
   }
   const QString& Text() const { return text_; }
 
@@ -73,7 +82,10 @@ class THtml {
 
 class TReport {
  public:
-  explicit TReport(const TCalcReportSource& s) : s_(s), d_(*s.project), units_(s.project->Units) {}
+  explicit TReport(const TCalcReportSource& s)
+      : s_(s), d_(*s.project), units_(s.project->Units), criteria_(s.criteria), operating_(s.operating) {
+    if (operating_.empty() && s.criteria.operatingOmega > 0.0) operating_.push_back(s.criteria.operatingOmega);
+  }
 
   QString Compose() {
     h_.Raw(QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE html>\n"
@@ -82,9 +94,29 @@ class TReport {
                .arg(E(d_.Title), QString::fromLatin1(kStyle)));
     TitleBlock();
     Input();
+    Figures(false, QStringLiteral("The foundation"),
+            QStringLiteral("Drawn to scale from the project, as the geometry views draw it."));
     if (s_.results != nullptr) {
-      Constants();
-      Checks();
+      Figures(true, QStringLiteral("Response"),
+              QStringLiteral("Amplitudes of the centre of gravity at every computed frequency, each marked; "
+                             "from %1.")
+                  .arg(s_.results->fullPrecision ? QStringLiteral("the results file")
+                                                 : QStringLiteral("the graphic data file")));
+      if (operating_.empty()) {
+        h_.Heading(QStringLiteral("Springs, dashpots and design checks"));
+        h_.Paragraph(QStringLiteral("No operating frequency is set: the constants at the operating frequency and "
+                                    "the design checks need one."));
+      }
+      for (const double op : operating_) {
+        criteria_ = s_.criteria;
+        criteria_.operatingOmega = op;
+        if (operating_.size() > 1)
+          h_.Heading(QStringLiteral("Operating frequency %1 rad/s (%2 Hz, %3 rpm)")
+                         .arg(Six(op), Six(op / 6.28), Six(op / 6.28 * 60.0)),
+                     2, true);
+        Constants(operating_.size() == 1);
+        Checks();
+      }
     }
     h_.Raw(QStringLiteral("</body>\n</html>\n"));
     return h_.Text();
@@ -112,6 +144,29 @@ class TReport {
               s_.results->fullPrecision
                   ? QStringLiteral("the run's results file, at the engine's single precision")
                   : QStringLiteral("the run's graphic data file, three to five significant digits")});
+    h_.End();
+    if (s_.results == nullptr) return;
+    // the criteria the checks apply
+    QStringList speeds;
+    for (const double op : operating_)
+      speeds << QStringLiteral("%1 rad/s (%2 Hz, %3 rpm)").arg(Six(op), Six(op / 6.28), Six(op / 6.28 * 60.0));
+    const QString L = UnitOf(QStringLiteral("UOX"), s_.info);
+    h_.Heading(QStringLiteral("Design criteria"));
+    h_.Begin({QStringLiteral("Criterion"), QStringLiteral("Value")});
+    h_.Row({QStringLiteral("Operating frequency"),
+            (speeds.isEmpty() ? QStringLiteral("none") : speeds.join(QStringLiteral("; "))) +
+                (s_.operatingNote.isEmpty() ? QString() : QStringLiteral(" — ") + s_.operatingNote)});
+    h_.Row({QStringLiteral("Least separation of a response peak"), QStringLiteral("±") + Percent(s_.criteria.separation)});
+    h_.Row({QStringLiteral("Amplitude limit"), s_.criteria.amplitudeLimit > 0
+                                                   ? Six(s_.criteria.amplitudeLimit) + u' ' + L
+                                                   : QStringLiteral("none (not checked)")});
+    h_.Row({QStringLiteral("Velocity limit"), s_.criteria.velocityLimit > 0
+                                                  ? Six(s_.criteria.velocityLimit) + u' ' + L + QStringLiteral("/s")
+                                                  : QStringLiteral("none (not checked)")});
+    QStringList points{QStringLiteral("centre of gravity")};
+    for (const TCheckPoint& p : s_.criteria.points)
+      points << QStringLiteral("%1 (%2, %3, %4 %5)").arg(p.name, Six(p.x), Six(p.y), Six(p.z), L);
+    h_.Row({QStringLiteral("Points checked"), points.join(QStringLiteral("; "))});
     h_.End();
   }
 
@@ -221,9 +276,9 @@ class TReport {
     }
   }
 
-  void Constants() {
-    const double op = s_.criteria.operatingOmega;
-    h_.Heading(QStringLiteral("Springs and dashpots at the operating frequency"));
+  void Constants(bool newPage) {
+    const double op = criteria_.operatingOmega;
+    h_.Heading(QStringLiteral("Springs and dashpots at the operating frequency"), 2, newPage);
     const TSpringsDashpots springs = SpringsDashpotsAt(*s_.results, op);
     if (!springs.ok) {
       h_.Paragraph(springs.error);
@@ -251,7 +306,7 @@ class TReport {
   QString Source(double below, double above) const {
     const QString file = s_.results->fullPrecision ? QStringLiteral("the results file")
                                                    : QStringLiteral("the graphic data file");
-    const double op = s_.criteria.operatingOmega;
+    const double op = criteria_.operatingOmega;
     if (below == above)
       return QStringLiteral("At %1 rad/s (%2 Hz), a computed frequency: the values of %3 as they stand.")
           .arg(Six(op), Six(op / 6.28), file);
@@ -261,18 +316,18 @@ class TReport {
   }
 
   void Checks() {
-    const TDesignChecks checks = CheckDesign(*s_.results, s_.criteria);
+    const TDesignChecks checks = CheckDesign(*s_.results, criteria_);
     h_.Heading(QStringLiteral("Design checks"));
     if (!checks.ok) {
       h_.Paragraph(checks.error);
       return;
     }
-    const double op = s_.criteria.operatingOmega;
+    const double op = criteria_.operatingOmega;
     h_.Heading(QStringLiteral("(a) Frequency separation: ") + VerdictText(checks.separation.verdict), 3);
     h_.Paragraph(QStringLiteral("Every peak of the response curves of the centre of gravity at least %1 away from "
                                 "the operating frequency %2 rad/s (%3 Hz). A peak: a computed frequency whose "
                                 "amplitude is above the one before it and not below the one after it.")
-                     .arg(Percent(s_.criteria.separation), Six(op), Six(op / 6.28)),
+                     .arg(Percent(criteria_.separation), Six(op), Six(op / 6.28)),
                  QStringLiteral("note"));
     if (checks.separation.peaks.empty()) {
       h_.Paragraph(QStringLiteral("The response curves have no peak inside the computed range."));
@@ -285,30 +340,45 @@ class TReport {
                peak.pass ? QStringLiteral("PASS") : QStringLiteral("FAIL"));
       h_.End();
     }
+    if (checks.separation.negligible > 0)
+      h_.Paragraph(QStringLiteral("%1 peak%2 below a thousandth of the largest amplitude of %3 kind (translations, "
+                                  "rotations) %4 left out: the numerical noise of directions the load does not move.")
+                       .arg(checks.separation.negligible)
+                       .arg(checks.separation.negligible == 1 ? QString() : QStringLiteral("s"),
+                            checks.separation.negligible == 1 ? QStringLiteral("its") : QStringLiteral("their"),
+                            checks.separation.negligible == 1 ? QStringLiteral("is") : QStringLiteral("are")),
+                   QStringLiteral("note"));
 
     const QString L = UnitOf(QStringLiteral("UOX"), s_.info);
     h_.Heading(QStringLiteral("(b) Amplitude and velocity at the operating frequency"), 3);
     h_.Paragraph(Source(checks.below, checks.above) +
                      QStringLiteral(" Points by their offset from the centre of gravity; velocity = ω × amplitude. "
                                     "Limits: amplitude %1, velocity %2.")
-                         .arg(s_.criteria.amplitudeLimit > 0 ? Six(s_.criteria.amplitudeLimit) + u' ' + L
+                         .arg(criteria_.amplitudeLimit > 0 ? Six(criteria_.amplitudeLimit) + u' ' + L
                                                              : QStringLiteral("none"),
-                              s_.criteria.velocityLimit > 0 ? Six(s_.criteria.velocityLimit) + u' ' + L +
+                              criteria_.velocityLimit > 0 ? Six(criteria_.velocityLimit) + u' ' + L +
                                                                   QStringLiteral("/s")
                                                             : QStringLiteral("none")),
                  QStringLiteral("note"));
-    h_.Begin({QStringLiteral("Point"), QStringLiteral("Offset x, y, z"), QStringLiteral("Amplitude x, y, z"),
-              QStringLiteral("Velocity x, y, z"), QStringLiteral("Amplitude"), QStringLiteral("Velocity")});
+    // a point's three directions on three rows, its name, offset and verdicts spanning them
+    h_.Begin({QStringLiteral("Point"), QStringLiteral("Offset (%1)").arg(L), QStringLiteral("Direction"),
+              QStringLiteral("Amplitude (%1)").arg(L), QStringLiteral("Velocity (%1/s)").arg(L),
+              QStringLiteral("Amplitude"), QStringLiteral("Velocity")});
     bool bound = false;
+    const char* const directions[] = {"x", "y", "z"};
     for (const TPointCheck& p : checks.points) {
-      const auto triple = [](const std::array<double, 3>& v) {
-        return QStringLiteral("%1, %2, %3").arg(Six(v[0]), Six(v[1]), Six(v[2]));
-      };
-      h_.Raw(QStringLiteral("<tr><td>%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td><td class=\"n\">%4</td>")
-                 .arg(E(p.point.name), E(triple({p.point.x, p.point.y, p.point.z})), E(triple(p.amplitude)),
-                      E(triple(p.velocity))));
-      h_.Raw(THtml::Verdict(VerdictText(p.amplitudeVerdict)) + THtml::Verdict(VerdictText(p.velocityVerdict)) +
-             QStringLiteral("</tr>\n"));
+      for (size_t d = 0; d < 3; ++d) {
+        h_.Raw(QStringLiteral("<tr>"));
+        if (d == 0)
+          h_.Raw(QStringLiteral("<td rowspan=\"3\">%1</td><td rowspan=\"3\">%2, %3, %4</td>")
+                     .arg(E(p.point.name), Six(p.point.x), Six(p.point.y), Six(p.point.z)));
+        h_.Raw(QStringLiteral("<td>%1</td><td class=\"n\">%2</td><td class=\"n\">%3</td>")
+                   .arg(QLatin1String(directions[d]), Six(p.amplitude[d]), Six(p.velocity[d])));
+        if (d == 0)
+          h_.Raw(THtml::Verdict(VerdictText(p.amplitudeVerdict), 3) +
+                 THtml::Verdict(VerdictText(p.velocityVerdict), 3));
+        h_.Raw(QStringLiteral("</tr>\n"));
+      }
       bound = bound || p.upperBound;
     }
     h_.End();
@@ -322,9 +392,30 @@ class TReport {
     for (const QString& warning : checks.warnings) h_.Paragraph(warning);
   }
 
+  // The pictures of one kind, each with its caption.
+  void Figures(bool response, const QString& heading, const QString& note) {
+    bool any = false;
+    for (const TCalcFigure& f : s_.figures) {
+      if (f.response != response) continue;
+      if (!any) {
+        h_.Heading(heading, 2, !response);
+        h_.Paragraph(note, QStringLiteral("note"));
+        any = true;
+      }
+      h_.Raw(QStringLiteral("<p class=\"figure\"><img src=\"figure:%1\" width=\"%2\" height=\"%3\" alt=\"%4\"/></p>\n")
+                 .arg(E(f.id))
+                 .arg(f.width)
+                 .arg(f.height)
+                 .arg(E(f.caption)));
+      h_.Paragraph(f.caption, QStringLiteral("caption"));
+    }
+  }
+
   const TCalcReportSource& s_;
   const TProgramData& d_;
   const int units_;
+  TDesignCriteria criteria_;  // of the operating frequency being reported
+  std::vector<double> operating_;
   THtml h_;
 };
 
