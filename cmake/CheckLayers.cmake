@@ -29,7 +29,8 @@ set(USES_gui_widgets core model files)
 set(USES_gui_forms core model files widgets)
 set(USES_gui_plots core model files widgets)
 set(USES_gui_views core model files widgets)
-set(USES_gui_app core model files widgets forms plots views)
+set(USES_gui_report core model files widgets plots views)
+set(USES_gui_app core model files widgets forms plots views report)
 set(TOP_gui app)
 
 # The engine's public C interface: the one engine header the program's side may include.

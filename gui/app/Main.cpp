@@ -26,6 +26,7 @@
 #include "gui/model/Table.hpp"
 #include "gui/plots/AmpPlot.hpp"
 #include "gui/widgets/TableForm.hpp"
+#include "gui/app/CalcReportDialog.hpp"
 #include "gui/app/Help.hpp"
 #include "gui/app/ResultsDialogs.hpp"
 #include "gui/app/RunAnalysis.hpp"
@@ -38,6 +39,7 @@
 #include "gui/files/ProjectWriter.hpp"
 #include "gui/widgets/ChildForm.hpp"
 #include "gui/widgets/TableWindows.hpp"
+#include "gui/widgets/VectorExport.hpp"
 #include "terva/version.h"
 
 // The manual and its pictures live in a resource of the static library.
@@ -87,6 +89,15 @@ void TMainForm::SetFileDialogHook(FileDialogHook hook) { DialogHook() = std::mov
 void TMainForm::SetLaunchHook(LaunchHook hook) { StartHook() = std::move(hook); }
 void TMainForm::SetEngineHook(EngineHook hook) { TRunController::SetEngineHook(std::move(hook)); }
 void TMainForm::SetExportChoiceHook(ExportChoiceHook hook) { ChoiceHook() = std::move(hook); }
+
+namespace {
+TMainForm::CalcReportHook& ReportHook() {
+  static TMainForm::CalcReportHook hook;
+  return hook;
+}
+}  // namespace
+
+void TMainForm::SetCalcReportHook(CalcReportHook hook) { ReportHook() = std::move(hook); }
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   InitResources();
@@ -182,6 +193,59 @@ bool TMainForm::ExportResultsAs(int format) {
   ShowMessage(TMessageKind::Information, QStringLiteral("Export Results"),
               QStringLiteral("The results were written to\n") + written.join(QLatin1Char('\n')));
   return true;
+}
+
+QString TMainForm::ReportRefusal() const {
+  if (!ExportAvailable()) return QStringLiteral("There are no results: run the analysis first.");
+  if (Modified())
+    return QStringLiteral("The project has changes that were not analysed. Run the analysis first, so that the "
+                          "report's input and results agree.");
+  const QFileInfo project(project_->FileName), graphic(WithExtension(project_->FileName, QStringLiteral(".tvp")));
+  if (project.lastModified() > graphic.lastModified().addSecs(2))
+    return QStringLiteral("The project was saved after its last run. Run the analysis again, so that the report's "
+                          "input and results agree.");
+  return {};
+}
+
+void TMainForm::CalcReportCommand() {
+  const QString refusal = ReportRefusal();
+  if (!refusal.isEmpty()) {
+    ShowMessage(TMessageKind::Information, QStringLiteral("Calculation Report"), refusal);
+    return;
+  }
+  QString range;
+  if (!plots_.responseOmega.empty()) {
+    const double low = plots_.responseOmega.front(), high = plots_.responseOmega.back();
+    range = QStringLiteral("Computed from %1 to %2 Hz (%3 to %4 rpm).")
+                .arg(QString::number(low / 6.28, 'g', 5), QString::number(high / 6.28, 'g', 5),
+                     QString::number(low / 6.28 * 60, 'g', 5), QString::number(high / 6.28 * 60, 'g', 5));
+  }
+  TDlgCalcReport dialog(project_->Units, range, this);
+  const bool accepted = ReportHook() ? ReportHook()(dialog) : dialog.exec() == QDialog::Accepted;
+  if (!accepted) return;
+  TCalcReportRequest request;
+  if (!dialog.Request(request)) return;
+  dialog.Store();  // for the next report and terva-batch --report
+  const bool pdf = request.format == TReportFormat::Pdf;
+  const QString path = AskExportPath(this, pdf ? QStringLiteral("PDF") : QStringLiteral("HTML"),
+                                     CalcReportPath(project_->FileName, request.format));
+  if (path.isEmpty()) return;
+  QStringList verdicts;
+  if (!WriteCalcReportTo(request, path, &verdicts)) return;
+  ShowMessage(TMessageKind::Information, QStringLiteral("Calculation Report"),
+              QStringLiteral("The calculation report was written to\n%1\n\n%2")
+                  .arg(QDir::toNativeSeparators(path), verdicts.join(QLatin1Char('\n'))));
+}
+
+bool TMainForm::WriteCalcReportTo(const TCalcReportRequest& request, const QString& path, QStringList* verdicts) {
+  QString error;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const bool ok = WriteCalcReport(*project_, *tables_, request, path, &error, verdicts);
+  QApplication::restoreOverrideCursor();
+  if (!ok)
+    ShowMessage(TMessageKind::Error, QStringLiteral("Calculation Report"),
+                QStringLiteral("The calculation report could not be written: %1.").arg(error));
+  return ok;
 }
 
 void TMainForm::ShowAmplitudePlot() {

@@ -18,6 +18,7 @@
 #include "gui/app/MainActions.hpp"
 #include "gui/model/PltData.hpp"
 #include "gui/model/Settings.hpp"
+#include "gui/report/CalcReportWriter.hpp"
 #include "gui/views/ReportViewer.hpp"
 
 class QAction;
@@ -28,6 +29,7 @@ class QMenu;
 namespace terva::gui {
 
 class TChildForm;
+class TDlgCalcReport;
 class TDlgRunAnalysis;
 class TEngineRunner;
 class TRunController;
@@ -172,6 +174,16 @@ class TMainForm : public QMainWindow {
   // Writes the files of `format` beside the project; false (with the
   // message shown) when it could not.
   bool ExportResultsAs(int format);
+  // File > Calculation Report: the criteria dialog, then where to write; the
+  // project's input must be the one its results were computed from (saved,
+  // and not saved after the run).
+  void CalcReportCommand();
+  // Writes the report of the open project and its last run to `path`;
+  // false, with the message shown, when it could not. `verdicts` gets the
+  // checks' lines.
+  bool WriteCalcReportTo(const TCalcReportRequest& request, const QString& path, QStringList* verdicts = nullptr);
+  // Why the open project's results do not match its input; empty when they do.
+  QString ReportRefusal() const;
   void UpdateFileMenu();          // the recent-file items
   void UpdateWindowMenu();        // the window list
   void UpdateCaption();
@@ -198,6 +210,10 @@ class TMainForm : public QMainWindow {
   // -1 cancelled.
   using ExportChoiceHook = std::function<int()>;
   static void SetExportChoiceHook(ExportChoiceHook hook);
+  // Replaces the Calculation Report dialog's exec (tests): fills the
+  // dialog and returns whether it was accepted.
+  using CalcReportHook = std::function<bool(TDlgCalcReport& dialog)>;
+  static void SetCalcReportHook(CalcReportHook hook);
 
   TDlgRunAnalysis* RunDialog() const;
   bool Running() const;

@@ -21,6 +21,7 @@ struct TMainActions {
   QAction* fileSave = nullptr;
   QAction* fileSaveAs = nullptr;
   QAction* fileExportResults = nullptr;
+  QAction* fileCalcReport = nullptr;
   QAction* fileAddComparison = nullptr;
   QAction* fileRemoveComparisons = nullptr;
   QAction* fileExit = nullptr;

@@ -49,6 +49,9 @@ void TMainForm::CreateActions() {
   a.fileSaveAs->setStatusTip("Save the project under another name");
   a.fileExportResults = MakeAction("FileExportResults", "&Export Results...", [this] { ExportResultsCommand(); });
   a.fileExportResults->setStatusTip("Write the last run's results as CSV or JSON files beside the project");
+  a.fileCalcReport = MakeAction("FileCalcReport", "Calculation &Report...", [this] { CalcReportCommand(); });
+  a.fileCalcReport->setStatusTip(
+      "Write a calculation report of the project and its last run, with design checks, as a PDF or HTML file");
   a.fileAddComparison =
       MakeAction("FileAddComparison", "Add Results for &Comparison...", [this] { AddComparisonCommand(); });
   a.fileAddComparison->setStatusTip("Show another project's result curves beside this project's in the plots");
@@ -181,7 +184,7 @@ void TMainForm::CreateMenus() {
   fileMenu_ = menuBar()->addMenu("&File");
   fileMenu_->addActions({a.fileNew, a.fileOpen, a.fileSave, a.fileSaveAs});
   fileMenu_->addSeparator();
-  fileMenu_->addActions({a.fileExportResults, a.fileAddComparison, a.fileRemoveComparisons});
+  fileMenu_->addActions({a.fileExportResults, a.fileCalcReport, a.fileAddComparison, a.fileRemoveComparisons});
   fileMenu_->addSeparator();
   for (QAction* recent : a.fileRecent) fileMenu_->addAction(recent);
   act_.recentSeparator = fileMenu_->addSeparator();
@@ -342,6 +345,7 @@ void TMainForm::UpdateFileMenu() {
   }
   act_.recentSeparator->setVisible(!texts.isEmpty());
   act_.fileExportResults->setEnabled(ExportAvailable());
+  act_.fileCalcReport->setEnabled(ExportAvailable() && !Running());
 }
 
 void TMainForm::UpdateWindowMenu() {

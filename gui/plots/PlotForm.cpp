@@ -363,10 +363,7 @@ void TPlotForm::Paint(QPainter& painter) {
   plotter.DrawLegend(painter, LegendBox(), LegendItems(plot_));
 }
 
-namespace {
-
-// Plot and framed legend in the lower right corner of the plot, on any device.
-void DrawOnDevice(QPainter& painter, const TGraphPlot& plot, const TView& view, const QRectF& area, double ppiX,
+void DrawPlotOnDevice(QPainter& painter, const TGraphPlot& plot, const TView& view, const QRectF& area, double ppiX,
                   double ppiY, const TPlotMargins& margins, const TVelocityLines& lines) {
   TPlotPainter plotter(plot, ppiX, ppiY);
   if (!lines.Limits.empty()) plotter.SetVelocityLines(&lines);
@@ -379,7 +376,6 @@ void DrawOnDevice(QPainter& painter, const TGraphPlot& plot, const TView& view, 
                      items);
 }
 
-}  // namespace
 
 void TPlotForm::PrintTo(QPrinter& printer) const {
   printer.setDocName(plot_.Caption());
@@ -397,11 +393,11 @@ void TPlotForm::PrintTo(QPrinter& printer) const {
   const QRectF area = QRectF(paper.left() + left, paper.top() + top, paper.width() - left - right,
                              paper.height() - top - bottom)
                           .translated(-page.topLeft());
-  DrawOnDevice(painter, plot_, view_, area, ppiX, ppiY, {0.5, 0.0, 0.5}, VelocityLines());
+  DrawPlotOnDevice(painter, plot_, view_, area, ppiX, ppiY, {0.5, 0.0, 0.5}, VelocityLines());
 }
 
 void TPlotForm::DrawPage(QPainter& painter, const QRectF& area, double ppi) const {
-  DrawOnDevice(painter, plot_, view_, area, ppi, ppi, {0.5, 0.0, 0.5}, VelocityLines());
+  DrawPlotOnDevice(painter, plot_, view_, area, ppi, ppi, {0.5, 0.0, 0.5}, VelocityLines());
 }
 
 TPdfPage TPlotForm::PdfPage() const {
@@ -435,7 +431,7 @@ bool TPlotForm::SaveBitmap(const QString& path, double widthInches, double heigh
   image.fill(Qt::white);
   {
     QPainter painter(&image);
-    DrawOnDevice(painter, plot_, view_, QRectF(image.rect()), ppi, ppi, {1.5, 0.25, 0.5}, VelocityLines());
+    DrawPlotOnDevice(painter, plot_, view_, QRectF(image.rect()), ppi, ppi, {1.5, 0.25, 0.5}, VelocityLines());
   }
   const QString suffix = QFileInfo(path).suffix().toLower();
   const char* format = suffix == QLatin1String("png") ? "PNG" : "BMP";

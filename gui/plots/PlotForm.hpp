@@ -21,6 +21,7 @@ class QAction;
 class QActionGroup;
 class QMenu;
 class QMenuBar;
+class QPainter;
 class QPrinter;
 class QRubberBand;
 
@@ -29,6 +30,11 @@ namespace terva::gui {
 class TGraphPlot;
 class TPlotCanvas;
 struct TPdfPage;
+
+// The plot with its framed legend in the lower right corner of the plot
+// rectangle, on any device: the picture of the printout and the exports.
+void DrawPlotOnDevice(QPainter& painter, const TGraphPlot& plot, const TView& view, const QRectF& area, double ppiX,
+                      double ppiY, const TPlotMargins& margins, const TVelocityLines& lines);
 
 class TPlotForm : public QWidget {
   Q_OBJECT

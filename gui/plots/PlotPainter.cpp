@@ -234,7 +234,7 @@ std::vector<TTickLabel> TPlotPainter::TickLabels(const QPaintDevice* device, con
 
 void TPlotPainter::DrawCurves(QPainter& painter, const QRectF& rect, const TView& view) const {
   painter.save();
-  painter.setClipRect(rect.adjusted(-1, -1, 1, 1));
+  painter.setClipRect(rect.adjusted(-1, -1, 1, 1), painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
   const double sx = rect.width() / view.X.Length();
   const double sy = rect.height() / view.Y.Length();
   const double penWidth = std::max(1.0, ppiX_ / 96.0);

@@ -40,7 +40,8 @@ void Arrow(QPainter& p, const QPointF& from, const QPointF& to) {
 void TGeometryCanvas::Render(QPainter& p, const QRectF& area, const TViewTransform& t) const {
   Rebuild();
   p.save();
-  p.setClipRect(area);
+  // inside the painter's own clip too (a page of a document)
+  p.setClipRect(area, p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
   p.fillRect(area, Qt::white);
   p.translate(area.topLeft());
   p.setRenderHint(QPainter::Antialiasing);

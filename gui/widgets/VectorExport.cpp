@@ -19,9 +19,9 @@ namespace {
 TExportPathHook exportPathHook;
 QString lastFolder;  // the folder of the last export, for the next one
 
-// Opens the file that replaces `path` when committed. The target must be a
-// plain file or new: a link is not followed.
-bool OpenTarget(QSaveFile& out, QString* error) {
+}  // namespace
+
+bool OpenExportTarget(QSaveFile& out, QString* error) {
   const QFileInfo target(out.fileName());
   if (target.isSymLink() || (target.exists() && !target.isFile())) {
     if (error)
@@ -35,7 +35,7 @@ bool OpenTarget(QSaveFile& out, QString* error) {
   return true;
 }
 
-bool Commit(QSaveFile& out, bool painted, QString* error) {
+bool CommitExport(QSaveFile& out, bool painted, QString* error) {
   if (!painted) {
     out.cancelWriting();
     if (error) *error = QStringLiteral("the picture could not be drawn");
@@ -48,8 +48,6 @@ bool Commit(QSaveFile& out, bool painted, QString* error) {
   return true;
 }
 
-}  // namespace
-
 QPageSize TPdfPage::DefaultPageSize() {
   return QPageSize(QLocale::system().measurementSystem() == QLocale::ImperialUSSystem ? QPageSize::Letter
                                                                                        : QPageSize::A4);
@@ -57,7 +55,7 @@ QPageSize TPdfPage::DefaultPageSize() {
 
 bool WritePdf(const QString& path, const TPdfPage& page, const TPaintArea& paint, QString* error) {
   QSaveFile out(path);
-  if (!OpenTarget(out, error)) return false;
+  if (!OpenExportTarget(out, error)) return false;
   bool painted = false;
   {
     QPdfWriter writer(&out);
@@ -72,13 +70,13 @@ bool WritePdf(const QString& path, const TPdfPage& page, const TPaintArea& paint
       painted = painter.end();
     }
   }
-  return Commit(out, painted, error);
+  return CommitExport(out, painted, error);
 }
 
 bool WriteSvg(const QString& path, const QSizeF& size, const QString& title, const TPaintArea& paint,
               QString* error) {
   QSaveFile out(path);
-  if (!OpenTarget(out, error)) return false;
+  if (!OpenExportTarget(out, error)) return false;
   bool painted = false;
   {
     QSvgGenerator svg;
@@ -95,22 +93,24 @@ bool WriteSvg(const QString& path, const QSizeF& size, const QString& title, con
       painted = painter.end();
     }
   }
-  return Commit(out, painted, error);
+  return CommitExport(out, painted, error);
 }
 
 void SetExportPathHook(TExportPathHook hook) { exportPathHook = std::move(hook); }
 
 QString AskExportPath(QWidget* parent, const QString& kind, const QString& suggested) {
   if (exportPathHook) return exportPathHook(kind, suggested);
-  const bool pdf = kind == QLatin1String("PDF");
-  const QString suffix = pdf ? QStringLiteral("pdf") : QStringLiteral("svg");
+  const bool pdf = kind == QLatin1String("PDF"), html = kind == QLatin1String("HTML");
+  const QString suffix = pdf ? QStringLiteral("pdf") : html ? QStringLiteral("html") : QStringLiteral("svg");
   QString start = suggested;
   if (!suggested.isEmpty() && QFileInfo(suggested).isRelative() && !lastFolder.isEmpty())
     start = QDir(lastFolder).filePath(suggested);
   if (!start.isEmpty() && QFileInfo(start).suffix().compare(suffix, Qt::CaseInsensitive) != 0)
     start += QLatin1Char('.') + suffix;
   QFileDialog dialog(parent, QStringLiteral("Export %1").arg(kind), QString(),
-                     pdf ? QStringLiteral("PDF documents (*.pdf)") : QStringLiteral("SVG pictures (*.svg)"));
+                     pdf    ? QStringLiteral("PDF documents (*.pdf)")
+                     : html ? QStringLiteral("Web pages (*.html)")
+                            : QStringLiteral("SVG pictures (*.svg)"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setDefaultSuffix(suffix);
   if (!start.isEmpty()) dialog.selectFile(start);

@@ -15,6 +15,7 @@
 #include <functional>
 
 class QPainter;
+class QSaveFile;
 class QWidget;
 
 namespace terva::gui {
@@ -41,11 +42,17 @@ inline constexpr int kPdfResolution = 1200;
 // file, or cannot be written (an earlier file of that name is then kept).
 bool WritePdf(const QString& path, const TPdfPage& page, const TPaintArea& paint, QString* error = nullptr);
 
+// The two halves of such a write, for other documents: opens the file that
+// replaces `out`'s name when committed (refused when that is a link or not a
+// plain file), and commits it when `written`, else drops it and says so.
+bool OpenExportTarget(QSaveFile& out, QString* error);
+bool CommitExport(QSaveFile& out, bool written, QString* error);
+
 // Writes an SVG picture of `size` pixels at 96 ppi; the same rules.
 bool WriteSvg(const QString& path, const QSizeF& size, const QString& title, const TPaintArea& paint,
               QString* error = nullptr);
 
-// Asks where to export: kind "PDF" or "SVG"; `suggested` is the proposed
+// Asks where to export: kind "PDF", "HTML" or "SVG"; `suggested` is the proposed
 // file name (without a folder, the last export folder is used). Empty when
 // the user cancels. Tests replace the dialog with a hook.
 QString AskExportPath(QWidget* parent, const QString& kind, const QString& suggested);
