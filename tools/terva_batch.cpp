@@ -1,4 +1,5 @@
-// terva-batch [-j N] [--keep-going | --fail-fast] [--export csv|json] [--at FREQ] PROJECT.tvd [...]
+// terva-batch [-j N] [--keep-going | --fail-fast] [--export csv|json] [--at FREQ]
+//             [--report pdf|html [--paper a4|letter]] PROJECT.tvd [...]
 //
 // Runs the analysis engine on each project as the desktop program does,
 // through the same engine runner: a private working folder with a copy of
@@ -26,7 +27,10 @@
 // Output: for each project, in the order given, where its report is, what
 // the engine's return code means and the head of the response table; with
 // --export the CSV or JSON files written beside it (ResultsExport.hpp), with
-// --at the springs and dashpots at that frequency (SpringsDashpots.hpp). Then
+// --at the springs and dashpots at that frequency (SpringsDashpots.hpp), with
+// --report the calculation report NAME.report.pdf or .html (CalcReportWriter.hpp)
+// and the verdicts of its design checks, at the --at frequency or else at the
+// operating frequencies kept with the user's settings. Then
 // a summary, one line per project: the return code and its meaning, the time
 // and the report. On a terminal a progress line (projects done, time, the
 // projects in flight with their frequencies done) is kept on standard error;
@@ -66,6 +70,15 @@
 #include "gui/core/NumberFormat.hpp"
 #include "gui/model/ResultsExport.hpp"
 #include "gui/model/SpringsDashpots.hpp"
+#ifdef TERVA_BATCH_REPORT
+#include <QApplication>
+
+#include "gui/files/ProjectReader.hpp"
+#include "gui/model/ProgramData.hpp"
+#include "gui/model/ProjectTables.hpp"
+#include "gui/report/CalcReportWriter.hpp"
+#include "gui/widgets/VectorExport.hpp"
+#endif
 
 using namespace terva::gui;
 using Clock = std::chrono::steady_clock;
@@ -96,6 +109,10 @@ const char kUsage[] =
     "                     beside each analysed project\n"
     "  --at FREQ          print the springs and dashpots at this frequency: 1500rpm, 25Hz or\n"
     "                     157rad/s (a number alone is in rad/s)\n"
+    "  --report pdf|html  write the calculation report NAME.report.pdf or NAME.report.html beside\n"
+    "                     each analysed project, its design checks at the --at frequency (else\n"
+    "                     at the operating frequencies of the program's Calculation Report dialog)\n"
+    "  --paper a4|letter  the report's paper (default: Letter where the system measures in inches)\n"
     "  -h, --help         print this text\n"
     "\n"
     "A pile group's frequencies are computed on several threads; projects side by side share the\n"
@@ -122,6 +139,10 @@ struct TOptions {
   bool failFast = false;
   std::optional<TExportFormat> exportFormat;
   std::optional<TOperatingFrequency> at;
+#ifdef TERVA_BATCH_REPORT
+  std::optional<TReportFormat> report;
+  QPageSize paper = TPdfPage::DefaultPageSize();
+#endif
   QStringList projects;
 };
 
@@ -192,6 +213,18 @@ std::optional<TOptions> ParseOptions(const QStringList& args, bool& help) {
       const TOperatingFrequency f = ParseOperatingFrequency(value);
       if (!f.ok) return wrong(QStringLiteral("--at: %1").arg(f.error));
       options.at = f;
+#ifdef TERVA_BATCH_REPORT
+    } else if (arg.startsWith(QLatin1String("--report"))) {
+      if (!takeValue(QStringLiteral("--report"))) return wrong(QStringLiteral("--report needs pdf or html"));
+      if (value.toLower() == QLatin1String("pdf")) options.report = TReportFormat::Pdf;
+      else if (value.toLower() == QLatin1String("html")) options.report = TReportFormat::Html;
+      else return wrong(QStringLiteral("--report %1: the format is pdf or html").arg(value));
+    } else if (arg.startsWith(QLatin1String("--paper"))) {
+      if (!takeValue(QStringLiteral("--paper"))) return wrong(QStringLiteral("--paper needs a4 or letter"));
+      if (value.toLower() == QLatin1String("a4")) options.paper = QPageSize(QPageSize::A4);
+      else if (value.toLower() == QLatin1String("letter")) options.paper = QPageSize(QPageSize::Letter);
+      else return wrong(QStringLiteral("--paper %1: the paper is a4 or letter").arg(value));
+#endif
     } else {
       return wrong(QStringLiteral("unknown option %1").arg(arg));
     }
@@ -245,6 +278,7 @@ struct TOutcome {
   QString meaning;
   QByteArray out, err;
   QString failedReport;  // the report of a run without results
+  bool delivered = false;  // the run's results lie beside the project
 };
 
 // The child's messages to the runner over a pipe, in the engine host's
@@ -253,14 +287,16 @@ struct TOutcome {
 QByteArray Serialized(const TOutcome& outcome) {
   QByteArray bytes;
   QDataStream stream(&bytes, QIODevice::WriteOnly);
-  stream << outcome.ok << outcome.code << outcome.meaning << outcome.out << outcome.err << outcome.failedReport;
+  stream << outcome.ok << outcome.code << outcome.meaning << outcome.out << outcome.err << outcome.failedReport
+         << outcome.delivered;
   return bytes;
 }
 
 TOutcome Deserialized(const QByteArray& bytes) {
   TOutcome outcome;
   QDataStream stream(bytes);
-  stream >> outcome.ok >> outcome.code >> outcome.meaning >> outcome.out >> outcome.err >> outcome.failedReport;
+  stream >> outcome.ok >> outcome.code >> outcome.meaning >> outcome.out >> outcome.err >> outcome.failedReport >>
+      outcome.delivered;
   return outcome;
 }
 
@@ -291,6 +327,7 @@ TOutcome Complete(TEngineSession& session, int code, const TOptions& options) {
     outcome.meaning = QStringLiteral("%1; results not delivered").arg(QLatin1String(Meaning(code)));
     return outcome;
   }
+  outcome.delivered = true;
   outcome.out += project + "\n  report: " + Local(files.report) + "\n  engine returned " + QByteArray::number(code) +
                  ": " + Meaning(code) + '\n';
   outcome.meaning = QLatin1String(Meaning(code));
@@ -332,6 +369,38 @@ TOutcome Complete(TEngineSession& session, int code, const TOptions& options) {
   }
   return outcome;
 }
+
+#ifdef TERVA_BATCH_REPORT
+// The calculation report of a project just analysed, beside it, and its
+// verdicts; drawn here, in the runner's process, not in the engine's child.
+void WriteReport(TOutcome& outcome, const QString& projectPath, const TOptions& options) {
+  const QByteArray project = Local(projectPath);
+  TProjectTables tables;
+  const TLoadResult load = OpenProjectFile(projectPath, tables);
+  QString error;
+  QStringList verdicts;
+  const QString path = CalcReportPath(projectPath, *options.report);
+  bool written = false;
+  if (load.project == nullptr) {
+    error = load.message;
+  } else {
+    TCalcReportRequest request;
+    request.format = *options.report;
+    request.paper = options.paper;
+    request.criteria = DefaultReportCriteria(load.project->Units);
+    request.operating = options.at ? std::vector<double>{options.at->omega} : StoredOperatingFrequencies();
+    written = WriteCalcReport(*load.project, tables, request, path, &error, &verdicts);
+  }
+  if (!written) {
+    outcome.err += "terva-batch: " + project + ": no calculation report: " + Local(error) + '\n';
+    outcome.meaning += QStringLiteral("; no calculation report");
+    outcome.ok = false;
+    return;
+  }
+  outcome.out += "  calculation report: " + Local(path) + '\n';
+  for (const QString& line : verdicts) outcome.out += "    " + Local(line) + '\n';
+}
+#endif
 
 // One project of the call.
 struct TJob {
@@ -572,6 +641,10 @@ void TBatch::Finish(TJob& job, int status) {
                                               : QStringLiteral("the engine ended abnormally (exit status %1)").arg(WEXITSTATUS(status));
   }
   job.session.reset();  // the working folder goes
+#ifdef TERVA_BATCH_REPORT
+  if (options_.report && job.outcome.delivered && job.outcome.code == QLatin1String("0") && !interrupted)
+    WriteReport(job.outcome, job.project, options_);
+#endif
   if (!job.outcome.ok && options_.failFast) stopped_ = true;
 }
 
@@ -707,8 +780,28 @@ void TBatch::PrintSummary() {
 
 }  // namespace
 
+#ifdef TERVA_BATCH_REPORT
+// Whether the command line asks for a calculation report, which needs the
+// program's drawing: read before the application object is made.
+bool WantsReport(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--") == 0) return false;
+    if (std::strcmp(argv[i], "--report") == 0 || std::strncmp(argv[i], "--report=", 9) == 0) return true;
+  }
+  return false;
+}
+#endif
+
 int main(int argc, char** argv) {
-  QCoreApplication app(argc, argv);
+  std::unique_ptr<QCoreApplication> application;
+#ifdef TERVA_BATCH_REPORT
+  if (WantsReport(argc, argv)) {
+    // the report draws off screen, with or without a display
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    application = std::make_unique<QApplication>(argc, argv);
+  }
+#endif
+  if (!application) application = std::make_unique<QCoreApplication>(argc, argv);
   UseDecimalPoint();  // times and numbers print with "." whatever the locale
   // Working folders go where the desktop program's go.
   QCoreApplication::setOrganizationName(QStringLiteral("Halvit"));
