@@ -57,6 +57,26 @@ def _columns(block, n):
     return np.column_stack([np.asarray(v, dtype=float) for v in block.values()]).reshape(n, -1)
 
 
+class _ReportPath(str):
+    """The path of a run's report (.tvo), a string as before; called as
+    ``result.report("calc.pdf", at="1500rpm")`` it writes the calculation report
+    (``Result.write_report``)."""
+
+    def __new__(cls, path, result):
+        text = super().__new__(cls, path)
+        text._result = weakref.ref(result)
+        return text
+
+    def __call__(self, path, at=None, paper=None, timeout=None):
+        result = self._result()
+        if result is None:
+            raise TervaError("the result of this report is gone")
+        return result.write_report(path, at=at, paper=paper, timeout=timeout)
+
+    def __reduce__(self):  # pickles, copies and JSON see the plain path
+        return (str, (str(self),))
+
+
 class Result:
     """One analysis's results.
 
@@ -82,7 +102,8 @@ class Result:
     loads ``peak_factor``, ``max_displacement`` ((6,), NaN where not defined),
     ``spectrum`` ((N, 6), the response spectra), ``spectrum_frequency_rad_s``,
     ``spectrum_translation_x`` (UOX) and ``spectrum_rotation_y`` (EPOY).
-    Arrays absent for a run are None.  Without the results file the transient
+    ``report`` is also callable: ``result.report("calc.pdf", at="1500rpm")`` writes the
+    calculation report (``write_report``).  Arrays absent for a run are None.  Without the results file the transient
     and random tables are read from the report's printed digits.
 
     For an input given as text the files lie in a temporary folder that is
@@ -96,7 +117,7 @@ class Result:
         self.load = data.get("load", {})
         self.units = data.get("units", {})
         self.project = data.get("project")
-        self.report = data.get("report")
+        self.report = _ReportPath(data["report"], self) if data.get("report") else None
         self.graphic_data = data.get("graphic_data")
         self.results_file = data.get("results_file") if engine is not None else None
         self.precision = SINGLE if engine is not None else data.get("precision") or GRAPHIC
@@ -182,6 +203,39 @@ class Result:
         if n == 0 or any(len(v) != n for v in list(stiffness.values()) + list(damping.values())):
             raise TervaError(f"{self.report}: the report does not hold the constants of {n} frequencies")
         return stiffness, damping
+
+    def write_report(self, path, at=None, paper=None, timeout=None):
+        """Writes the calculation report of this result's project to ``path``: a PDF, or one
+        XHTML file when ``path`` ends in .html or .htm.  It is the report ``terva-batch --report``
+        writes (the project is analysed again, to the same results): the input in tables, the
+        foundation drawn to scale, the response plots, the springs and dashpots and the design
+        checks at the operating frequency ``at`` ("1500rpm", "25Hz", or a number in rad/s;
+        default: the one kept by the program's Calculation Report dialog, else the middle of the
+        computed range), with the criteria kept there; ``paper`` is "a4" or "letter".
+
+        Returns the checks' verdict lines as terva-batch prints them.  Raises TervaError when
+        the project is gone (an input text's folder is removed with its result) or the report
+        cannot be written."""
+        project = self.project
+        if not project or not os.path.isfile(project):
+            raise TervaError(f"the project file {project!r} is gone: a report needs it", project=project)
+        fmt = "html" if str(path).lower().endswith((".html", ".htm")) else "pdf"
+        arguments = ["--report", fmt, "-j", "1"]
+        if at is not None:
+            arguments += ["--at", str(at)]
+        if paper is not None:
+            arguments += ["--paper", str(paper)]
+        completed = _call(find_batch(), arguments + ["--", project], timeout)
+        if completed.returncode != 0:
+            lines = [line for line in completed.stderr.splitlines() if line.strip()]
+            raise TervaError(f"{project}: no calculation report" + (f": {lines[0]}" if lines else ""),
+                             lines=lines, code=completed.returncode, project=project)
+        base, ext = os.path.splitext(project)
+        written = (base if ext.lower() == ".tvd" else project) + ".report." + fmt
+        if os.path.abspath(written) != os.path.abspath(path):
+            shutil.move(written, path)
+        block = _block_of(completed.stdout, project)
+        return [line.strip() for line in block.splitlines() if line.startswith("    ")]
 
     def __repr__(self):
         return (f"<terva.Result {self.title!r}: {self.foundation.get('name', '')}, "

@@ -31,9 +31,10 @@ def graphic_data(path):
 class Folder(unittest.TestCase):
     def setUp(self):
         self.dir = tempfile.mkdtemp(prefix="terva-py-test-")
-        self.saved = {k: os.environ.get(k) for k in ("TMPDIR", "XDG_DATA_HOME")}
+        self.saved = {k: os.environ.get(k) for k in ("TMPDIR", "XDG_DATA_HOME", "XDG_CONFIG_HOME")}
         os.environ["TMPDIR"] = os.path.join(self.dir, "tmp")
         os.environ["XDG_DATA_HOME"] = os.path.join(self.dir, "data")
+        os.environ["XDG_CONFIG_HOME"] = os.path.join(self.dir, "config")  # the program's settings
         os.makedirs(os.environ["TMPDIR"])
         tempfile.tempdir = None  # TMPDIR is read again
 
@@ -509,6 +510,36 @@ class ExportFile(unittest.TestCase):
         self.assertIsNone(terva.Result(v1).motions)
         np.testing.assert_allclose(np.abs(terva.Result(v2).motions[:, 2]), [1e-5, 2e-5])
 
+
+
+class CalcReport(Folder):
+    def test_the_report_of_a_result_as_pdf_and_html(self):
+        import xml.etree.ElementTree as ET
+        project = os.path.join(self.dir, "pile-group-4.tvd")
+        shutil.copy(os.path.join(EXAMPLES, "projects", "pile-group-4.tvd"), project)
+        result = terva.run(project)
+        pdf = os.path.join(self.dir, "out", "pile group.pdf")
+        os.makedirs(os.path.dirname(pdf))
+        verdicts = result.report(pdf, at="1260rpm", paper="letter")
+        with open(pdf, "rb") as f:
+            self.assertEqual(f.read(5), b"%PDF-")
+        self.assertFalse(os.path.exists(project[:-4] + ".report.pdf"))  # moved where asked
+        self.assertTrue(any(v.startswith("(a) frequency separation at 21 Hz: ") for v in verdicts), verdicts)
+        self.assertTrue(any(v.startswith("(c) warnings at 21 Hz: ") for v in verdicts), verdicts)
+        html = os.path.join(self.dir, "report.html")
+        result.report(html, at=131.88)
+        root = ET.parse(html).getroot()
+        self.assertTrue(root.tag.endswith("html"))
+        self.assertIn("Turbine pedestal on four piles", open(html, encoding="utf-8").read())
+
+    def test_a_report_needs_its_project(self):
+        project = os.path.join(self.dir, "gone.tvd")
+        shutil.copy(os.path.join(EXAMPLES, "projects", "pile-group-4.tvd"), project)
+        result = terva.run(project)
+        os.remove(project)
+        with self.assertRaises(terva.TervaError):
+            result.report(os.path.join(self.dir, "r.pdf"))
+        self.assertFalse(os.path.exists(os.path.join(self.dir, "r.pdf")))
 
 
 class Version(Folder):
