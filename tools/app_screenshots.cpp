@@ -19,6 +19,8 @@
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QFile>
@@ -31,6 +33,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
+#include "gui/app/CalcReportDialog.hpp"
 #include "gui/app/Main.hpp"
 #include "gui/app/ResultsDialogs.hpp"
 #include "gui/app/RunAnalysis.hpp"
@@ -372,6 +375,50 @@ int main(int argc, char* argv[]) {
     choice.show();
     Settle(900);
     Shoot(&choice, QStringLiteral("export-results"));
+  }
+  // The calculation report's dialog, and the reports of the pile group (at
+  // 1260 rpm, a bearing above the centre of gravity) and of the compressor
+  // block (at 600 rpm) as PDFs beside the pictures: scripts/screenshots.sh
+  // turns their pages into pictures and removes them.
+  // The report of an example, on a fresh copy analysed here.
+  const auto reportOf = [&main](const QString& example, const TCalcReportRequest& request, const QString& name) {
+    QTemporaryDir fresh;
+    const QString copy = fresh.filePath(example);
+    if (!QFile::copy(QStringLiteral(TERVA_EXAMPLES_DIR "/projects/") + example, copy)) return;
+    QFile(copy).setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    main.SetModified(false);
+    for (TGridTable* table : main.Tables().All()) table->SetModified(false);
+    const TMessageSink previous = SetMessageSink([](const TMessage&) { return MbOk; });
+    main.OpenProject(copy, false);
+    main.RunAnalysis();
+    SetMessageSink(previous);
+    main.WriteCalcReportTo(request, QDir(folder).filePath(name));
+  };
+  {
+    TDlgCalcReport dialog(main.Project().Units, QStringLiteral("Computed from 1 to 25 Hz (60 to 1500 rpm)."), &main);
+    dialog.FrequencyField()->setText(QStringLiteral("1260 rpm"));
+    dialog.AmplitudeField()->setText(QStringLiteral("0.0001"));
+    dialog.PointsTable()->setRowCount(0);
+    dialog.AddPointButton()->click();
+    dialog.FrequencyField()->setFocus();  // the new row's editor closes
+    dialog.PointsTable()->item(0, 0)->setText(QStringLiteral("Bearing"));
+    dialog.PointsTable()->item(0, 3)->setText(QStringLiteral("1.2"));
+    dialog.move(60, 40);
+    dialog.show();
+    Settle(900);
+    Shoot(&dialog, QStringLiteral("calc-report-dialog"));
+    TCalcReportRequest request;
+    const bool read = dialog.Request(request);
+    dialog.close();
+    if (read) {
+      dialog.Store();
+      reportOf(QStringLiteral("pile-group-4.tvd"), request, QStringLiteral("report-pile-group-4.pdf"));
+    }
+    TCalcReportRequest compressor;
+    compressor.operating = {600.0 / 60.0 * 6.28};
+    compressor.criteria = DefaultReportCriteria(2);
+    compressor.criteria.points.clear();
+    reportOf(QStringLiteral("compressor-half-space.tvd"), compressor, QStringLiteral("report-compressor.pdf"));
   }
   // The geometry views on copies of two example projects (a save writes them).
   QTemporaryDir examples;
