@@ -135,7 +135,8 @@ class TReport {
     h_.Begin({QStringLiteral("Item"), QStringLiteral("Value")});
     h_.Row({QStringLiteral("Project file"), QFileInfo(d_.FileName).fileName()});
     h_.Row({QStringLiteral("Date"), s_.date});
-    h_.Row({QStringLiteral("Program"), QStringLiteral("TERVA ") + s_.version});
+    h_.Row({QStringLiteral("Program and engine"),
+            QStringLiteral("TERVA ") + s_.version + QStringLiteral(" (the engine library of the same build)")});
     h_.Row({QStringLiteral("Units"), units_ == 1 ? QStringLiteral("English (lbs, slug, ft)")
                                                  : QStringLiteral("SI (kN, Mg, m)")});
     h_.Row({QStringLiteral("Foundation"), d_.Foundation});
