@@ -234,8 +234,14 @@ class Result:
         written = (base if ext.lower() == ".tvd" else project) + ".report." + fmt
         if os.path.abspath(written) != os.path.abspath(path):
             shutil.move(written, path)
-        block = _block_of(completed.stdout, project)
-        return [line.strip() for line in block.splitlines() if line.startswith("    ")]
+        lines = _block_of(completed.stdout, project).splitlines()
+        start = next((i + 1 for i, line in enumerate(lines) if line.startswith("  calculation report: ")), len(lines))
+        verdicts = []
+        for line in lines[start:]:
+            if not line.startswith("    "):
+                break
+            verdicts.append(line.strip())
+        return verdicts
 
     def __repr__(self):
         return (f"<terva.Result {self.title!r}: {self.foundation.get('name', '')}, "

@@ -526,6 +526,7 @@ class CalcReport(Folder):
         self.assertFalse(os.path.exists(project[:-4] + ".report.pdf"))  # moved where asked
         self.assertTrue(any(v.startswith("(a) frequency separation at 21 Hz: ") for v in verdicts), verdicts)
         self.assertTrue(any(v.startswith("(c) warnings at 21 Hz: ") for v in verdicts), verdicts)
+        self.assertTrue(all(v[:3] in ("(a)", "(b)", "(c)") for v in verdicts), verdicts)
         html = os.path.join(self.dir, "report.html")
         result.report(html, at=131.88)
         root = ET.parse(html).getroot()
