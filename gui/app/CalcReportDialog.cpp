@@ -4,6 +4,7 @@
 #include "gui/model/DesignChecks.hpp"
 #include "gui/model/ProgramData.hpp"
 #include "gui/plots/VelocityLines.hpp"
+#include "gui/widgets/MessageBoxSink.hpp"
 #include "gui/widgets/VectorExport.hpp"
 
 #include <QComboBox>
@@ -166,12 +167,7 @@ TDlgCalcReport::TDlgCalcReport(int system, const QString& range, QWidget* parent
   fileForm->addRow(paperLabel, paper_);
   fileForm->addRow(html_);
 
-  error_ = new QLabel(this);
-  error_->setObjectName(QStringLiteral("Error"));
-  error_->setWordWrap(true);
-  QPalette palette = error_->palette();
-  palette.setColor(QPalette::WindowText, Qt::darkRed);
-  error_->setPalette(palette);
+  error_ = NewErrorLabel(this);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
   buttons->addButton(QStringLiteral("&Write Report..."), QDialogButtonBox::AcceptRole)->setDefault(true);

@@ -1,5 +1,7 @@
 #include "gui/app/ResultsDialogs.hpp"
 
+#include "gui/widgets/MessageBoxSink.hpp"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -65,12 +67,7 @@ TDlgSpringsDashpots::TDlgSpringsDashpots(TResultsData data, TResultsInfo info, Q
                              span(TFrequencyUnit::Rpm, "rpm"))
                         .arg(data_.omega.size()));
   }
-  error_ = new QLabel(this);
-  error_->setObjectName(QStringLiteral("Error"));
-  error_->setWordWrap(true);
-  QPalette palette = error_->palette();
-  palette.setColor(QPalette::WindowText, Qt::darkRed);
-  error_->setPalette(palette);
+  error_ = NewErrorLabel(this);
 
   table_ = new QPlainTextEdit(this);
   table_->setObjectName(QStringLiteral("Table"));

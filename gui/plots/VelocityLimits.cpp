@@ -1,6 +1,7 @@
 #include "gui/plots/VelocityLimits.hpp"
 
 #include "gui/plots/VelocityLines.hpp"
+#include "gui/widgets/MessageBoxSink.hpp"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -25,11 +26,7 @@ TDlgVelocityLimits::TDlgVelocityLimits(int system, const std::vector<double>& li
           .arg(kMaxVelocityLimits),
       this);
   hint->setWordWrap(true);
-  error_ = new QLabel(this);
-  error_->setObjectName(QStringLiteral("Error"));
-  QPalette palette = error_->palette();
-  palette.setColor(QPalette::WindowText, Qt::darkRed);
-  error_->setPalette(palette);
+  error_ = NewErrorLabel(this);
   buttons_ = new QDialogButtonBox(
       QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::RestoreDefaults, this);
   auto* form = new QFormLayout;

@@ -3,6 +3,7 @@
 #include "gui/core/Messages.hpp"
 
 #include <QApplication>
+#include <QLabel>
 #include <QAbstractButton>
 #include <QPushButton>
 #include <QMessageBox>
@@ -60,5 +61,15 @@ int ShowBox(const TMessage& message) {
 }  // namespace
 
 void InstallMessageBoxSink() { SetMessageSink(ShowBox); }
+
+QLabel* NewErrorLabel(QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setObjectName(QStringLiteral("Error"));
+  label->setWordWrap(true);
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, Qt::darkRed);
+  label->setPalette(palette);
+  return label;
+}
 
 }  // namespace terva::gui
