@@ -104,8 +104,11 @@ class TReport {
                                                  : QStringLiteral("the graphic data file")));
       if (operating_.empty()) {
         h_.Heading(QStringLiteral("Springs, dashpots and design checks"));
-        h_.Paragraph(QStringLiteral("No operating frequency is set: the constants at the operating frequency and "
-                                    "the design checks need one."));
+        h_.Paragraph(s_.results->HasResponse()
+                         ? QStringLiteral("No operating frequency is set: the constants at the operating frequency "
+                                          "and the design checks need one.")
+                         : QStringLiteral("The design checks apply to the response to a harmonic load. With an "
+                                          "operating frequency set, the springs and dashpots at it are given."));
       }
       for (const double op : operating_) {
         criteria_ = s_.criteria;
