@@ -3,8 +3,9 @@
 # the page header, the springs and dashpots that --at prints for the same
 # frequency, and a verdict for every check; the operating speed at a peak of
 # the response fails the separation check with its margin; the fonts are
-# embedded; Letter paper when asked; the HTML is well-formed XML; a run that
-# fails writes no report and leaves the earlier one as it was.
+# embedded; Letter paper when asked; the HTML is well-formed XML and the same
+# under comma-decimal locales; a run that fails writes no report and leaves
+# the earlier one as it was.
 set -euo pipefail
 batch="$1"
 examples="$2"
@@ -60,6 +61,25 @@ assert "figure:" not in text
 print(re.search(r"<tr><td>U[^<]*</td><td class=\"n\">([0-9.]+)</td>", text).group(1))
 EOF
 peak=$(cat "$work/peak.txt")
+
+# Under comma-decimal locales the same report, its date masked.
+here="$(cd "$(dirname "$0")" && pwd)"
+. "$here/../support/comma_locale.sh"
+status=0
+make_comma_locales "$work/locales" > "$work/locales.txt" || status=$?
+if [ "$status" -eq 77 ]; then
+  cat "$work/locales.txt"
+elif [ "$status" -ne 0 ]; then
+  fail "the comma-decimal locales: $(cat "$work/locales.txt")"
+else
+  masked() { sed -E 's#[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}#DATE#' "$1"; }
+  masked "$work/pile-group-4.report.html" > "$work/c.html"
+  for locale in $COMMA_LOCALES; do
+    LOCPATH="$work/locales" LC_ALL="$locale" LANG="$locale" "$batch" --report html "$project" > /dev/null ||
+      fail "$locale: --report html"
+    cmp -s "$work/c.html" <(masked "$work/pile-group-4.report.html") || fail "$locale: another report than under C"
+  done
+fi
 
 # The operating speed at that peak fails (a), with the margin.
 "$batch" --at "${peak}rad/s" --report pdf "$project" > "$work/out.txt" || fail "--at peak: $(cat "$work/out.txt")"
