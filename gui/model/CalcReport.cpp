@@ -22,7 +22,7 @@ const char* const kStyle =
     "table{border-collapse:collapse;margin:4pt 0}td,th{border:1px solid #999;padding:2pt 6pt}"
     "th{background:#eee;text-align:left}td.n{text-align:right}.pass{color:#060;font-weight:bold}"
     ".fail{color:#a00;font-weight:bold}.note{color:#444;font-size:9pt}td.n{white-space:nowrap}"
-    ".page{page-break-before:always}.figure{text-align:center;margin:6pt 0 0 0}"
+    ".break{page-break-after:always;margin:0;font-size:1pt}.figure{text-align:center;margin:6pt 0 0 0}"
     ".caption{text-align:center;font-size:9pt;margin:0 0 8pt 0}";
 
 const char* const kCurveNames[] = {"UOX (X-direction)", "UOY (Y-direction)", "UOZ (vertical)",
@@ -39,8 +39,11 @@ class THtml {
   void Raw(const QString& text) { text_ += text; }
   // A heading; a new page starts before it on paper when `newPage` is set.
   void Heading(const QString& text, int level = 2, bool newPage = false) {
-    text_ += newPage ? QStringLiteral("<h%1 class=\"page\">%2</h%1>\n").arg(level).arg(E(text))
-                     : QStringLiteral("<h%1>%2</h%1>\n").arg(level).arg(E(text));
+    // the break after an empty block ends the page before the heading, so that
+    // nothing of the heading lies on that page (a break before it leaves its
+    // margin there, and the PDF's text with it)
+    if (newPage) text_ += QStringLiteral("<p class=\"break\">\u00a0</p>\n");
+    text_ += QStringLiteral("<h%1>%2</h%1>\n").arg(level).arg(E(text));
   }
   void Paragraph(const QString& text, const QString& cls = {}) {
     text_ += cls.isEmpty() ? QStringLiteral("<p>%1</p>\n").arg(E(text))

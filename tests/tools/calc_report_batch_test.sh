@@ -33,6 +33,10 @@ pdftotext -layout "$pdf" "$work/pdf.txt"
 grep -q "Turbine pedestal on four piles" "$work/pdf.txt" || fail "no title"
 grep -q "Page 1 of [0-9]" "$work/pdf.txt" || fail "no page header"
 grep -q "assumed: the" "$work/pdf.txt" || fail "the assumption is not in the report"
+# a heading that opens a page is on that page alone: no hidden copy on the page before
+for heading in "The foundation" "Springs and dashpots at the operating frequency"; do
+  [ "$(grep -c "^$heading\$" "$work/pdf.txt")" -eq 1 ] || fail "\"$heading\" is not in the text once"
+done
 for check in "\(a\) Frequency separation: (PASS|FAIL)" "\(b\) Amplitude and velocity" "\(c\) Warnings"; do
   grep -qE "$check" "$work/pdf.txt" || fail "no $check in the PDF"
 done
