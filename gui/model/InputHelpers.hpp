@@ -1,0 +1,71 @@
+// Helpers for entering a project: the section constants of a pile from its
+// shape, and the coordinates of a rectangular pile group. Lengths in any one
+// unit; the results are in that unit's powers.
+#pragma once
+
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+namespace terva::gui {
+
+enum class TSectionShape { SolidCircle, HollowCircle, Square, HSection };
+
+// A section by its dimensions:
+//   solid circle   diameter
+//   hollow circle  diameter (outer) and wall thickness
+//   square         width (side)
+//   H-section      depth, flange width, flange thickness, web thickness;
+//                  the depth lies along X when depthAlongX, else along Y
+struct TSectionShapeInput {
+  TSectionShape shape = TSectionShape::SolidCircle;
+  double diameter = 0.0;
+  double wall = 0.0;
+  double width = 0.0;
+  double depth = 0.0, flangeWidth = 0.0, flangeThickness = 0.0, webThickness = 0.0;
+  bool depthAlongX = true;
+};
+
+// The constants of a pile section as the pile tables hold them.
+struct TSectionConstants {
+  double area = 0.0;
+  double inertiaX = 0.0;  // against bending in the X direction (about the Y axis)
+  double inertiaY = 0.0;  // against bending in the Y direction (about the X axis)
+  double torsion = 0.0;   // the torsion constant: the polar moment for a circle, St Venant's for the others
+  // The pile's radius for the soil's reaction: half the diameter of a
+  // circle; none for the other shapes (the radius stays as entered).
+  std::optional<double> radius;
+};
+
+// The constants of a section; an error (what is wrong with which dimension)
+// when a dimension is not positive, the wall reaches the centre, or the
+// flanges and web do not fit the depth and width.
+struct TSectionResult {
+  bool ok = false;
+  QString error;
+  TSectionConstants constants;
+};
+TSectionResult SectionConstants(const TSectionShapeInput& input);
+
+// A rectangular group: `rows` lines of `columns` piles, `spacingX` apart
+// along X and `spacingY` along Y, centred on (centreX, centreY); numbered
+// row by row from the lowest Y, each row from the lowest X.
+struct TGridInput {
+  int rows = 0, columns = 0;
+  double spacingX = 0.0, spacingY = 0.0;
+  double centreX = 0.0, centreY = 0.0;
+};
+struct TGridPoint {
+  double x = 0.0, y = 0.0;
+};
+struct TGridResult {
+  bool ok = false;
+  QString error;
+  std::vector<TGridPoint> points;
+};
+// Refused when there are no piles, more than `capacity`, or a spacing that
+// is not positive where piles lie side by side.
+TGridResult GridCoordinates(const TGridInput& input, int capacity);
+
+}  // namespace terva::gui

@@ -1,0 +1,132 @@
+// The input helpers: a pile section's constants from its shape (a plain
+// 0.6 m pile, a tube, a square, an H-section turned either way, and the
+// shapes that cannot be), and a rectangular group's coordinates.
+#include "gui/model/InputHelpers.hpp"
+
+#include <QtTest>
+
+#include <cmath>
+#include <numbers>
+
+using namespace terva::gui;
+
+namespace {
+
+bool Near(double a, double b) { return std::abs(a - b) <= 1e-12 * std::max(std::abs(a), std::abs(b)); }
+
+TSectionConstants Of(const TSectionShapeInput& in) {
+  const TSectionResult r = SectionConstants(in);
+  if (!r.ok) qWarning("%s", qPrintable(r.error));
+  return r.constants;
+}
+
+}  // namespace
+
+class InputHelpersTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void sections() {
+    const double pi = std::numbers::pi;
+    TSectionShapeInput circle;
+    circle.diameter = 0.6;
+    const TSectionConstants c = Of(circle);
+    QVERIFY(Near(c.area, pi * 0.09));
+    QVERIFY(Near(c.inertiaX, pi * std::pow(0.3, 4) / 4));
+    QCOMPARE(c.inertiaY, c.inertiaX);
+    QVERIFY(Near(c.torsion, pi * std::pow(0.3, 4) / 2));
+    QCOMPARE(c.radius.value_or(0), 0.3);
+
+    // a tube whose wall reaches the centre is the solid circle
+    TSectionShapeInput tube = circle;
+    tube.shape = TSectionShape::HollowCircle;
+    tube.wall = 0.3;
+    QVERIFY(Near(Of(tube).area, c.area));
+    tube.wall = 0.01;
+    QVERIFY(Near(Of(tube).area, pi * (0.36 - 0.58 * 0.58) / 4));
+
+    TSectionShapeInput square;
+    square.shape = TSectionShape::Square;
+    square.width = 0.4;
+    const TSectionConstants s = Of(square);
+    QVERIFY(Near(s.area, 0.16));
+    QVERIFY(Near(s.inertiaX, std::pow(0.4, 4) / 12));
+    QVERIFY(Near(s.torsion, 0.1406 * std::pow(0.4, 4)));
+    QVERIFY(!s.radius);
+
+    // an H whose web is as wide as its flanges is a solid rectangle b × h
+    TSectionShapeInput h;
+    h.shape = TSectionShape::HSection;
+    h.depth = 0.3;
+    h.flangeWidth = 0.2;
+    h.flangeThickness = 0.02;
+    h.webThickness = 0.2;
+    const TSectionConstants r = Of(h);
+    QVERIFY(Near(r.area, 0.06));
+    QVERIFY(Near(r.inertiaX, 0.2 * std::pow(0.3, 3) / 12));
+    QVERIFY(Near(r.inertiaY, 0.3 * std::pow(0.2, 3) / 12));
+    // a real H: the strong axis resists bending along its depth
+    h.webThickness = 0.012;
+    const TSectionConstants along = Of(h);
+    h.depthAlongX = false;
+    const TSectionConstants across = Of(h);
+    QVERIFY(along.inertiaX > along.inertiaY);
+    QCOMPARE(across.inertiaX, along.inertiaY);
+    QCOMPARE(across.inertiaY, along.inertiaX);
+    QVERIFY(Near(along.area, 2 * 0.2 * 0.02 + 0.26 * 0.012));
+  }
+
+  void sectionsThatCannotBe() {
+    TSectionShapeInput in;
+    in.diameter = 0;
+    QCOMPARE(SectionConstants(in).error, QStringLiteral("The diameter must be greater than 0."));
+    in.diameter = std::nan("");
+    QVERIFY(!SectionConstants(in).ok);
+    in.shape = TSectionShape::HollowCircle;
+    in.diameter = 0.6;
+    in.wall = 0.31;
+    QCOMPARE(SectionConstants(in).error, QStringLiteral("The wall thickness must be at most half the diameter."));
+    in.shape = TSectionShape::HSection;
+    in.depth = 0.3;
+    in.flangeWidth = 0.2;
+    in.flangeThickness = 0.15;
+    in.webThickness = 0.01;
+    QCOMPARE(SectionConstants(in).error, QStringLiteral("The two flanges must be thinner than the depth."));
+  }
+
+  void grids() {
+    TGridInput g;
+    g.rows = g.columns = 3;
+    g.spacingX = g.spacingY = 1.8;
+    const TGridResult r = GridCoordinates(g, 200);
+    QVERIFY(r.ok);
+    QCOMPARE(r.points.size(), size_t(9));
+    const double xs[] = {-1.8, 0, 1.8};
+    for (int i = 0; i < 9; ++i) {
+      QCOMPARE(r.points[size_t(i)].x, xs[i % 3]);
+      QCOMPARE(r.points[size_t(i)].y, xs[i / 3]);
+    }
+    // one row along X about (5, 2); the Y spacing does not matter
+    g.rows = 1;
+    g.columns = 2;
+    g.spacingY = 0;
+    g.centreX = 5;
+    g.centreY = 2;
+    const TGridResult line = GridCoordinates(g, 200);
+    QVERIFY(line.ok);
+    QCOMPARE(line.points[0].x, 4.1);
+    QCOMPARE(line.points[1].x, 5.9);
+    QCOMPARE(line.points[1].y, 2.0);
+    // refused: too many, none, no spacing
+    g.rows = g.columns = 15;
+    QCOMPARE(GridCoordinates(g, 200).error, QStringLiteral("15 × 15 piles are more than the 200 the table holds."));
+    g.rows = 0;
+    QVERIFY(!GridCoordinates(g, 200).ok);
+    g.rows = 2;
+    g.columns = 2;
+    QCOMPARE(GridCoordinates(g, 200).error, QStringLiteral("The spacing must be greater than 0."));
+  }
+};
+
+QTEST_MAIN(InputHelpersTest)
+#include "input_helpers_test.moc"
