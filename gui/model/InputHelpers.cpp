@@ -1,5 +1,8 @@
 #include "gui/model/InputHelpers.hpp"
 
+#include "gui/model/Table.hpp"
+
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -104,6 +107,45 @@ TGridResult GridCoordinates(const TGridInput& in, int capacity) {
       out.points.push_back({x0 + c * (in.columns > 1 ? in.spacingX : 0.0), y0 + r * (in.rows > 1 ? in.spacingY : 0.0)});
   out.ok = true;
   return out;
+}
+
+namespace {
+// The columns of the pile data and the pile coordinates tables.
+enum { kRadiusX = 1, kRadiusY = 2, kArea = 3, kInertiaX = 4, kInertiaY = 5, kTorsion = 6 };
+enum { kCoordX = 0, kCoordY = 1, kBatter = 2 };
+}  // namespace
+
+void FillSectionRows(TGridTable& table, const TSectionConstants& c, int first, int last) {
+  first = std::max(first, 0);
+  last = std::min(last, table.RowCount() - 1);
+  for (int row = first; row <= last; ++row) {
+    if (c.radius) {
+      table.Column(kRadiusX)->SetReal(row, *c.radius);
+      table.Column(kRadiusY)->SetReal(row, *c.radius);
+    }
+    table.Column(kArea)->SetReal(row, c.area);
+    table.Column(kInertiaX)->SetReal(row, c.inertiaX);
+    table.Column(kInertiaY)->SetReal(row, c.inertiaY);
+    table.Column(kTorsion)->SetReal(row, c.torsion);
+  }
+}
+
+bool FillGridRows(TGridTable& table, const std::vector<TGridPoint>& points, bool append, QString* error) {
+  const int first = append ? table.RowCount() : 0;
+  const int rows = first + static_cast<int>(points.size());
+  if (table.MaxRows() > 0 && rows > table.MaxRows()) {
+    if (error)
+      *error = QStringLiteral("%1 piles are more than the %2 the table holds.").arg(rows).arg(table.MaxRows());
+    return false;
+  }
+  table.SetRowCount(rows);
+  for (size_t i = 0; i < points.size(); ++i) {
+    const int row = first + static_cast<int>(i);
+    table.Column(kCoordX)->SetReal(row, points[i].x);
+    table.Column(kCoordY)->SetReal(row, points[i].y);
+    table.Column(kBatter)->SetReal(row, 0.0L);
+  }
+  return true;
 }
 
 }  // namespace terva::gui

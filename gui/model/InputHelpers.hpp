@@ -10,6 +10,8 @@
 
 namespace terva::gui {
 
+class TGridTable;
+
 enum class TSectionShape { SolidCircle, HollowCircle, Square, HSection };
 
 // A section by its dimensions:
@@ -67,5 +69,15 @@ struct TGridResult {
 // Refused when there are no piles, more than `capacity`, or a spacing that
 // is not positive where piles lie side by side.
 TGridResult GridCoordinates(const TGridInput& input, int capacity);
+
+// Writes the constants into rows first..last of a pile section table (the
+// pile data: radius in X and Y, area, inertias in X and Y, torsion), the
+// radius only when the shape has one.
+void FillSectionRows(TGridTable& table, const TSectionConstants& constants, int first, int last);
+
+// Writes the points as the coordinates of a pile coordinates table, in place
+// of its rows or after them; a new row stands plumb (no batter). False, with
+// the reason, when the table would hold more rows than it may.
+bool FillGridRows(TGridTable& table, const std::vector<TGridPoint>& points, bool append, QString* error = nullptr);
 
 }  // namespace terva::gui

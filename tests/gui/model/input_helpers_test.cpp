@@ -2,6 +2,8 @@
 // 0.6 m pile, a tube, a square, an H-section turned either way, and the
 // shapes that cannot be), and a rectangular group's coordinates.
 #include "gui/model/InputHelpers.hpp"
+#include "gui/model/ProjectTables.hpp"
+#include "gui/model/Table.hpp"
 
 #include <QtTest>
 
@@ -125,6 +127,51 @@ class InputHelpersTest : public QObject {
     g.rows = 2;
     g.columns = 2;
     QCOMPARE(GridCoordinates(g, 200).error, QStringLiteral("The spacing must be greater than 0."));
+  }
+
+  // Into the tables: the section into the rows asked for, the radius only
+  // from a circle; the grid in place of the coordinates or after them.
+  void intoTheTables() {
+    TProjectTables tables;
+    TGridTable& data = *tables.PileData();
+    data.SetRowCount(3);
+    data.Column(1)->SetReal(2, 0.25L);
+    TSectionShapeInput circle;
+    circle.diameter = 0.6;
+    FillSectionRows(data, SectionConstants(circle).constants, 0, 1);
+    QCOMPARE(double(data.Column(1)->GetReal(0)), 0.3);
+    QCOMPARE(double(data.Column(2)->GetReal(1)), 0.3);
+    QVERIFY(Near(double(data.Column(3)->GetReal(1)), std::numbers::pi * 0.09));
+    QCOMPARE(double(data.Column(3)->GetReal(2)), 0.0);  // row 3 not asked for
+    TSectionShapeInput square;
+    square.shape = TSectionShape::Square;
+    square.width = 0.4;
+    FillSectionRows(data, SectionConstants(square).constants, 2, 99);
+    QCOMPARE(double(data.Column(1)->GetReal(2)), 0.25);  // the radius as entered
+    QVERIFY(Near(double(data.Column(3)->GetReal(2)), 0.16));
+
+    TGridTable& coords = *tables.Pilecoord();
+    coords.SetRowCount(1);
+    coords.Column(2)->SetReal(0, 10.0L);
+    TGridInput g;
+    g.rows = 1;
+    g.columns = 2;
+    g.spacingX = 2;
+    const std::vector<TGridPoint> two = GridCoordinates(g, 200).points;
+    QVERIFY(FillGridRows(coords, two, true));
+    QCOMPARE(coords.RowCount(), 3);
+    QCOMPARE(double(coords.Column(2)->GetReal(0)), 10.0);  // the row before stays battered
+    QCOMPARE(double(coords.Column(0)->GetReal(2)), 1.0);
+    QVERIFY(FillGridRows(coords, two, false));
+    QCOMPARE(coords.RowCount(), 2);
+    QCOMPARE(double(coords.Column(0)->GetReal(0)), -1.0);
+    QCOMPARE(double(coords.Column(2)->GetReal(0)), 0.0);
+    // past the table's capacity: refused, nothing changed
+    QString error;
+    const std::vector<TGridPoint> many(size_t(coords.MaxRows()), TGridPoint{});
+    QVERIFY(!FillGridRows(coords, many, true, &error));
+    QVERIFY(error.contains(QStringLiteral("more than the")));
+    QCOMPARE(coords.RowCount(), 2);
   }
 };
 
