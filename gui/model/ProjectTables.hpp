@@ -48,6 +48,9 @@ class TProjectTables : public QObject {
 
  public:
   static constexpr int kTableCount = 12;
+  // The identifiers of the tables that have input helpers.
+  static constexpr int kPileDataId = 3;
+  static constexpr int kPileCoordinatesId = 7;
 
   explicit TProjectTables(QObject* parent = nullptr);
   ~TProjectTables() override;

@@ -79,7 +79,7 @@ TTableForm::TTableForm(TGridTable* table, QWidget* parent) : QWidget(parent), ta
 
   // Margins: a twentieth of an inch.
   const int margin = std::max(logicalDpiX() / 20, 2);
-  auto* buttons = new QHBoxLayout;
+  auto* buttons = buttons_ = new QHBoxLayout;
   buttons->setSpacing(margin * 2);
   buttons->addWidget(add_);
   buttons->addWidget(insert_);
@@ -120,6 +120,13 @@ TTableForm::TTableForm(TGridTable* table, QWidget* parent) : QWidget(parent), ta
   UpdateLayout();
   const int first = FirstTextColumn();
   if (model_->rowCount() > 0 && first >= 0) grid_->setCurrentIndex(model_->index(0, first));
+}
+
+QPushButton* TTableForm::AddHelperButton(const QString& text) {
+  auto* button = new QPushButton(text, this);
+  button->setAutoDefault(false);
+  buttons_->insertWidget(buttons_->count() - 1, button);  // before the stretch
+  return button;
 }
 
 TTableForm::~TTableForm() {

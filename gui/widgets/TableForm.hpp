@@ -13,6 +13,7 @@
 #include <QWidget>
 
 class QAbstractButton;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QTableView;
@@ -48,6 +49,10 @@ class TTableForm : public QWidget {
   QPushButton* AddButton() const { return add_; }
   QPushButton* InsertButton() const { return insert_; }
   QPushButton* DeleteButton() const { return delete_; }
+  // A button of its own after the row buttons (an input helper, for example).
+  QPushButton* AddHelperButton(const QString& text);
+  // The row of the grid's current cell, -1 for none.
+  int CurrentRow() const;
   QLabel* CommentsLabel() const { return comments_; }
   QLabel* PictureLabel() const { return picture_; }
   QString CornerText() const;
@@ -85,7 +90,6 @@ class TTableForm : public QWidget {
   // Closes the open entry without storing it.
   void DropEntry();
   void Report(const QString& text);
-  int CurrentRow() const;
   int FirstTextColumn() const;
 
   void RebuildCellWidgets();
@@ -102,6 +106,7 @@ class TTableForm : public QWidget {
   QPushButton* add_ = nullptr;
   QPushButton* insert_ = nullptr;
   QPushButton* delete_ = nullptr;
+  QHBoxLayout* buttons_ = nullptr;
   QLabel* comments_ = nullptr;
   QLabel* picture_ = nullptr;
 

@@ -1,5 +1,6 @@
 #include "gui/widgets/TableWindows.hpp"
 
+#include "gui/widgets/InputHelperDialogs.hpp"
 #include "gui/widgets/TableForm.hpp"
 
 #include <QLayout>
@@ -30,6 +31,7 @@ void TFormWindows::Open(TGridTable& table) {
   if (form == nullptr) {
     QWidget* parent = ParentOf(table);
     form = new TTableForm(&table, parent);
+    AddInputHelpers(*form);
     if (parent != nullptr) {
       if (parent->layout() != nullptr) parent->layout()->addWidget(form);
     } else if (host_) {
