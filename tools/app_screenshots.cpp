@@ -50,6 +50,7 @@
 #include "gui/plots/VelocityLimits.hpp"
 #include "gui/plots/VelocityLines.hpp"
 #include "gui/widgets/AppIcon.hpp"
+#include "gui/widgets/InputHelperDialogs.hpp"
 #include "gui/widgets/DataEdit.hpp"
 #include "gui/widgets/MessageBoxSink.hpp"
 
@@ -380,6 +381,24 @@ int main(int argc, char* argv[]) {
   // 1260 rpm, a bearing above the centre of gravity) and of the compressor
   // block (at 600 rpm) as PDFs beside the pictures: scripts/screenshots.sh
   // turns their pages into pictures and removes them.
+  // The input helpers of the pile tables: a 0.6 m pile, a 3 x 3 group at 1.8 m.
+  {
+    TDlgPileSection section(2, 2, 0, &main);
+    section.Field(QStringLiteral("Diameter"))->setText(QStringLiteral("0.6"));
+    section.move(60, 40);
+    section.show();
+    Settle(700);
+    Shoot(&section, QStringLiteral("helper-pile-section"));
+    section.close();
+    TDlgGenerateGrid grid(2, 200, &main);
+    grid.SpacingXField()->setText(QStringLiteral("1.8"));
+    grid.SpacingYField()->setText(QStringLiteral("1.8"));
+    grid.move(60, 40);
+    grid.show();
+    Settle(700);
+    Shoot(&grid, QStringLiteral("helper-generate-grid"));
+    grid.close();
+  }
   // The report of an example, on a fresh copy analysed here.
   const auto reportOf = [&main](const QString& example, const TCalcReportRequest& request, const QString& name) {
     QTemporaryDir fresh;
