@@ -148,4 +148,68 @@ bool FillGridRows(TGridTable& table, const std::vector<TGridPoint>& points, bool
   return true;
 }
 
+// --- Unit weight from a density ------------------------------------------------
+
+namespace {
+// Kilograms per cubic metre in one of each density unit.
+constexpr double kKgPerM3[kDensityUnitCount] = {1000.0, 1.0, 515.3788, 16.01846};
+// Kilograms per cubic metre in the mass density unit of each system
+// (1 slug/ft³, 1 Mg/m³).
+constexpr double kSystemKgPerM3[2] = {515.3788, 1000.0};
+}  // namespace
+
+QString DensityUnitName(TDensityUnit unit) {
+  switch (unit) {
+    case TDensityUnit::MegagramPerCubicMetre: return QStringLiteral("Mg/m³");
+    case TDensityUnit::KilogramPerCubicMetre: return QStringLiteral("kg/m³");
+    case TDensityUnit::SlugPerCubicFoot: return QStringLiteral("slug/ft³");
+    case TDensityUnit::PoundMassPerCubicFoot: return QStringLiteral("lbm/ft³");
+  }
+  return QString();
+}
+
+int DensityUnitSystem(TDensityUnit unit) {
+  return unit == TDensityUnit::SlugPerCubicFoot || unit == TDensityUnit::PoundMassPerCubicFoot ? 1 : 2;
+}
+
+double SystemGravity(int units) { return units == 1 ? 32.2 : 9.8; }
+
+TUnitWeightResult UnitWeightFromDensity(double density, TDensityUnit unit, int units) {
+  TUnitWeightResult out;
+  if (!Positive(density)) {
+    out.error = QStringLiteral("The density must be greater than 0.");
+    return out;
+  }
+  const int index = static_cast<int>(unit);
+  if (index < 0 || index >= kDensityUnitCount) {
+    out.error = QStringLiteral("Choose a density unit.");
+    return out;
+  }
+  units = units == 1 ? 1 : 2;
+  // the density in the system's own mass unit; within one system the plain
+  // ratio of the two units, so that 1800 kg/m³ gives exactly 1.8 Mg/m³
+  const double inSystem = density * (kKgPerM3[index] / kSystemKgPerM3[units - 1]);
+  out.unitWeight = inSystem * SystemGravity(units);
+  out.ok = std::isfinite(out.unitWeight);
+  if (!out.ok) out.error = QStringLiteral("The density is too large.");
+  return out;
+}
+
+int UnitWeightColumn(const TGridTable& table) {
+  for (int c = 0; c < table.ColumnCount(); ++c) {
+    const QString header = table.Column(c)->Header().join(u' ').simplified();
+    if (header.compare(QStringLiteral("Unit weight"), Qt::CaseInsensitive) == 0) return c;
+  }
+  return -1;
+}
+
+bool FillUnitWeightRows(TGridTable& table, double unitWeight, int first, int last) {
+  const int column = UnitWeightColumn(table);
+  if (column < 0) return false;
+  first = std::max(first, 0);
+  last = std::min(last, table.RowCount() - 1);
+  for (int row = first; row <= last; ++row) table.Column(column)->SetReal(row, unitWeight);
+  return true;
+}
+
 }  // namespace terva::gui

@@ -1,6 +1,7 @@
 // Helpers for entering a project: the section constants of a pile from its
-// shape, and the coordinates of a rectangular pile group. Lengths in any one
-// unit; the results are in that unit's powers.
+// shape, the coordinates of a rectangular pile group, and a soil's unit
+// weight from its density. Lengths in any one unit; the results are in that
+// unit's powers.
 #pragma once
 
 #include <QString>
@@ -79,5 +80,36 @@ void FillSectionRows(TGridTable& table, const TSectionConstants& constants, int 
 // of its rows or after them; a new row stands plumb (no batter). False, with
 // the reason, when the table would hold more rows than it may.
 bool FillGridRows(TGridTable& table, const std::vector<TGridPoint>& points, bool append, QString* error = nullptr);
+
+// The density units a unit weight may be computed from: two of each system.
+enum class TDensityUnit { MegagramPerCubicMetre, KilogramPerCubicMetre, SlugPerCubicFoot, PoundMassPerCubicFoot };
+inline constexpr int kDensityUnitCount = 4;
+// "Mg/m³", "kg/m³", "slug/ft³", "lbm/ft³".
+QString DensityUnitName(TDensityUnit unit);
+// The unit system (1 English, 2 SI) a density unit belongs to.
+int DensityUnitSystem(TDensityUnit unit);
+
+// The gravity of a unit system as the engine input gives it (32.2 ft/s²,
+// 9.8 m/s²), and so the one the engine divides a unit weight by to get the
+// soil's mass density back.
+double SystemGravity(int units);
+
+struct TUnitWeightResult {
+  bool ok = false;
+  QString error;
+  double unitWeight = 0.0;  // lb/ft³ (units 1) or kN/m³ (units 2)
+};
+// The unit weight in unit system `units` (1 English, 2 SI) of a soil of
+// this density: the density in the system's mass unit (slug/ft³, Mg/m³),
+// converted first when given in the other system's units, times the
+// system's gravity. Refused when the density is not a positive number.
+TUnitWeightResult UnitWeightFromDensity(double density, TDensityUnit unit, int units);
+
+// The table's "Unit weight" column, found by its header whatever its case;
+// -1 when the table has none.
+int UnitWeightColumn(const TGridTable& table);
+// Writes the unit weight into rows first..last of the table's unit weight
+// column; false (nothing written) when the table has none.
+bool FillUnitWeightRows(TGridTable& table, double unitWeight, int first, int last);
 
 }  // namespace terva::gui

@@ -300,6 +300,105 @@ void TDlgGenerateGrid::accept() {
   QDialog::accept();
 }
 
+// --- Unit weight from a density -------------------------------------------------
+
+TDlgUnitWeight::TDlgUnitWeight(int units, int rows, int current, QWidget* parent)
+    : QDialog(parent), units_(units == 1 ? 1 : 2), rows_(rows), current_(current) {
+  setWindowTitle(QStringLiteral("Unit Weight from Density"));
+  density_ = new QLineEdit(this);
+  density_->setObjectName(QStringLiteral("Density"));
+  unit_ = new QComboBox(this);
+  unit_->setObjectName(QStringLiteral("DensityUnit"));
+  for (int i = 0; i < kDensityUnitCount; ++i) {
+    const auto unit = static_cast<TDensityUnit>(i);
+    unit_->addItem(QStringLiteral("%1 (%2)").arg(DensityUnitName(unit),
+                                                DensityUnitSystem(unit) == 1 ? QStringLiteral("English")
+                                                                             : QStringLiteral("SI")));
+  }
+  unit_->setCurrentIndex(static_cast<int>(units_ == 1 ? TDensityUnit::SlugPerCubicFoot
+                                                      : TDensityUnit::MegagramPerCubicMetre));
+  auto* box = new QGroupBox(QStringLiteral("Density of the soil"), this);
+  auto* form = new QFormLayout(box);
+  auto* densityLabel = new QLabel(QStringLiteral("&Density:"), box);
+  densityLabel->setBuddy(density_);
+  auto* densityRow = new QWidget(box);
+  auto* densityLayout = new QHBoxLayout(densityRow);
+  densityLayout->setContentsMargins(0, 0, 0, 0);
+  densityLayout->addWidget(density_);
+  densityLayout->addWidget(unit_);
+  form->addRow(densityLabel, densityRow);
+  result_ = new QLabel(box);
+  result_->setObjectName(QStringLiteral("Result"));
+  result_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  form->addRow(QStringLiteral("Unit weight:"), result_);
+  connect(density_, &QLineEdit::textChanged, this, &TDlgUnitWeight::Update);
+  connect(unit_, &QComboBox::currentIndexChanged, this, &TDlgUnitWeight::Update);
+
+  auto* note = new QLabel(QStringLiteral("The unit weight is the density times the gravity of the analysis "
+                                         "(%1), so that the analysis finds the density again.")
+                              .arg(units_ == 1 ? QStringLiteral("32.2 ft/s²") : QStringLiteral("9.8 m/s²")),
+                          this);
+  note->setWordWrap(true);
+
+  auto* rowsBox = new QGroupBox(QStringLiteral("Fill"), this);
+  currentRow_ = new QRadioButton(
+      current >= 0 ? QStringLiteral("the &current row (%1)").arg(current + 1) : QStringLiteral("the &current row"),
+      rowsBox);
+  everyRow_ = new QRadioButton(QStringLiteral("&every row (1 to %1)").arg(rows), rowsBox);
+  currentRow_->setEnabled(current >= 0);
+  // soil layers differ: the current layer unless there is none
+  (current >= 0 ? currentRow_ : everyRow_)->setChecked(true);
+  auto* rowsLayout = new QVBoxLayout(rowsBox);
+  rowsLayout->addWidget(currentRow_);
+  rowsLayout->addWidget(everyRow_);
+
+  error_ = NewErrorLabel(this);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(box);
+  layout->addWidget(note);
+  layout->addWidget(rowsBox);
+  layout->addWidget(error_);
+  layout->addWidget(Buttons(this, QStringLiteral("&Fill")));
+  Update();
+  resize(400, sizeHint().height());
+}
+
+TUnitWeightResult TDlgUnitWeight::Result() const {
+  const double density = Number(density_->text());
+  if (std::isnan(density)) {
+    TUnitWeightResult r;
+    r.error = density_->text().trimmed().isEmpty() ? QStringLiteral("Enter the density.")
+                                                   : QStringLiteral("The density must be a number.");
+    return r;
+  }
+  return UnitWeightFromDensity(density, static_cast<TDensityUnit>(unit_->currentIndex()), units_);
+}
+
+int TDlgUnitWeight::FirstRow() const { return everyRow_->isChecked() || current_ < 0 ? 0 : current_; }
+int TDlgUnitWeight::LastRow() const { return everyRow_->isChecked() || current_ < 0 ? rows_ - 1 : current_; }
+
+void TDlgUnitWeight::Update() {
+  const TUnitWeightResult r = Result();
+  if (r.ok) {
+    // "kN/m³", "lbs/ft³", as the section dialog writes its powers
+    const QString unit = FieldUnitLabel(QStringLiteral("F"), units_) + u'/' +
+                         FieldUnitLabel(QStringLiteral("L2"), units_) + QStringLiteral("³");
+    result_->setText(QStringLiteral("= %1 %2").arg(Six(r.unitWeight), unit));
+    error_->clear();
+  } else {
+    result_->clear();
+  }
+}
+
+void TDlgUnitWeight::accept() {
+  const TUnitWeightResult r = Result();
+  if (!r.ok) {
+    error_->setText(r.error);
+    return;
+  }
+  QDialog::accept();
+}
+
 // --- The buttons -------------------------------------------------------------------
 
 void AddInputHelpers(TTableForm& form) {
@@ -324,6 +423,17 @@ void AddInputHelpers(TTableForm& form) {
       QString error;
       if (r.ok && !FillGridRows(t, r.points, dialog.Append(), &error))
         ShowMessage(TMessageKind::Error, QStringLiteral("Generate Grid"), error);
+    });
+  }
+  // the soil tables: every one with a unit weight column
+  if (UnitWeightColumn(*table) >= 0) {
+    QObject::connect(form.AddHelperButton(QStringLiteral("&Unit Weight...")), &QPushButton::clicked, &form, [&form] {
+      if (!form.StoreCurrentCell()) return;
+      TGridTable& t = *form.Table();
+      TDlgUnitWeight dialog(t.Units(), t.RowCount(), form.CurrentRow(), &form);
+      if (!Run(dialog)) return;
+      const TUnitWeightResult r = dialog.Result();
+      if (r.ok) FillUnitWeightRows(t, r.unitWeight, dialog.FirstRow(), dialog.LastRow());
     });
   }
 }

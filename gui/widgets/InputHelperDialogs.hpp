@@ -1,8 +1,9 @@
 // The input helpers of the table windows: "Section..." in the pile data
 // fills the radius, area, inertias and torsion constant of a row (or of every
 // row) from a shape; "Generate Grid..." in the pile coordinates fills or
-// extends the coordinates with a rectangular group. Values in the table's
-// units (InputHelpers.hpp computes them).
+// extends the coordinates with a rectangular group; "Unit Weight..." in the
+// soil tables fills the unit weight of a row (or of every row) from a
+// density. Values in the table's units (InputHelpers.hpp computes them).
 #pragma once
 
 #include <QDialog>
@@ -108,6 +109,43 @@ class TDlgGenerateGrid : public QDialog {
   QLineEdit* centreY_;
   QRadioButton* replace_;
   QRadioButton* append_;
+  QLabel* result_;
+  QLabel* error_;
+};
+
+// "Unit Weight from Density": a density in one of the density units, the
+// unit weight it gives in the table's units, and the rows to fill.
+class TDlgUnitWeight : public QDialog {
+  Q_OBJECT
+
+ public:
+  // `units`: the table's unit system; `rows`: its row count; `current`: the
+  // current row (-1: none). The density unit starts as the table's system's.
+  TDlgUnitWeight(int units, int rows, int current, QWidget* parent = nullptr);
+
+  QLineEdit* DensityField() const { return density_; }
+  QComboBox* UnitBox() const { return unit_; }  // in TDensityUnit order
+  QRadioButton* CurrentRowButton() const { return currentRow_; }
+  QRadioButton* EveryRowButton() const { return everyRow_; }
+  QLabel* ResultLabel() const { return result_; }
+  QLabel* ErrorLabel() const { return error_; }
+
+  // The unit weight of the fields in the table's units; not ok (with the
+  // reason) while the density cannot be read or is not positive.
+  TUnitWeightResult Result() const;
+  int FirstRow() const;
+  int LastRow() const;
+
+  void accept() override;
+
+ private:
+  void Update();
+
+  int units_, rows_, current_;
+  QLineEdit* density_;
+  QComboBox* unit_;
+  QRadioButton* currentRow_;
+  QRadioButton* everyRow_;
   QLabel* result_;
   QLabel* error_;
 };

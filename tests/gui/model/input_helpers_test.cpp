@@ -1,6 +1,7 @@
 // The input helpers: a pile section's constants from its shape (a plain
 // 0.6 m pile, a tube, a square, an H-section turned either way, and the
-// shapes that cannot be), and a rectangular group's coordinates.
+// shapes that cannot be), a rectangular group's coordinates, and a soil's
+// unit weight from its density in either system's units.
 #include "gui/model/InputHelpers.hpp"
 #include "gui/model/ProjectTables.hpp"
 #include "gui/model/Table.hpp"
@@ -172,6 +173,52 @@ class InputHelpersTest : public QObject {
     QVERIFY(!FillGridRows(coords, many, true, &error));
     QVERIFY(error.contains(QStringLiteral("more than the")));
     QCOMPARE(coords.RowCount(), 2);
+  }
+
+  // The unit weight is the density in the table's mass unit times the
+  // engine's gravity of that system, so that γ/g gives the density back.
+  void unitWeightFromDensity() {
+    const auto weight = [](double density, TDensityUnit unit, int units) {
+      const TUnitWeightResult r = UnitWeightFromDensity(density, unit, units);
+      if (!r.ok) qWarning("%s", qPrintable(r.error));
+      return r.unitWeight;
+    };
+    QVERIFY(Near(weight(1.8, TDensityUnit::MegagramPerCubicMetre, 2), 17.64));
+    QVERIFY(Near(weight(1800, TDensityUnit::KilogramPerCubicMetre, 2), 17.64));
+    QVERIFY(Near(weight(3.5, TDensityUnit::SlugPerCubicFoot, 1), 3.5 * 32.2));
+    QVERIFY(Near(weight(112.0, TDensityUnit::PoundMassPerCubicFoot, 1), 112.0 * 16.01846 / 515.3788 * 32.2));
+    QVERIFY(Near(weight(1.8, TDensityUnit::MegagramPerCubicMetre, 1), 1800.0 / 515.3788 * 32.2));
+    QVERIFY(Near(weight(1.0, TDensityUnit::SlugPerCubicFoot, 2), 0.5153788 * 9.8));
+    // the engine's mass density of the result is the density entered
+    QVERIFY(Near(weight(2.1, TDensityUnit::MegagramPerCubicMetre, 2) / SystemGravity(2), 2.1));
+    QVERIFY(Near(weight(1.0, TDensityUnit::SlugPerCubicFoot, 1) / SystemGravity(1), 1.0));
+
+    for (double bad : {0.0, -1.8, std::nan(""), HUGE_VAL}) {
+      const TUnitWeightResult r = UnitWeightFromDensity(bad, TDensityUnit::MegagramPerCubicMetre, 2);
+      QVERIFY(!r.ok);
+      QCOMPARE(r.error, QStringLiteral("The density must be greater than 0."));
+    }
+    QCOMPARE(DensityUnitName(TDensityUnit::PoundMassPerCubicFoot), QStringLiteral("lbm/ft³"));
+  }
+
+  // The unit weight goes into the column of that name in each soil table
+  // (its case differs between them); a table without one is left alone.
+  void unitWeightIntoTheTables() {
+    TProjectTables tables;
+    for (TGridTable* table : tables.All()) {
+      table->SetRowCount(3);
+      const int id = table->Identifier();
+      const bool soil = id == 1 || id == 4 || id == 5 || id == 11;
+      QCOMPARE(UnitWeightColumn(*table) >= 0, soil);
+      QCOMPARE(FillUnitWeightRows(*table, 17.64, 1, 99), soil);
+      if (!soil) continue;
+      const int column = UnitWeightColumn(*table);
+      QCOMPARE(column, id == 4 || id == 11 ? 2 : 1);  // after a thickness column or not
+      QCOMPARE(double(table->Column(column)->GetReal(0)), 0.0);
+      QCOMPARE(double(table->Column(column)->GetReal(1)), 17.64);
+      QCOMPARE(double(table->Column(column)->GetReal(2)), 17.64);
+      QCOMPARE(double(table->Column(column - 1)->GetReal(1)), 0.0);
+    }
   }
 };
 

@@ -1,6 +1,7 @@
 // The input helpers in the table windows: "Section..." in the pile data
 // fills every row (or the current one) from a 0.6 m pile's diameter,
-// "Generate Grid..." in the pile coordinates makes a 3 × 3 group; the
+// "Generate Grid..." in the pile coordinates makes a 3 × 3 group, "Unit
+// Weight..." in the soil tables fills a unit weight from a density; the
 // dialogs refuse what cannot be and other tables have no helper.
 #include "gui/model/ProjectTables.hpp"
 #include "gui/model/Table.hpp"
@@ -136,6 +137,95 @@ class InputHelperDialogsTest : public QObject {
     QVERIFY(soil);
     QVERIFY(!Button(*soil, QStringLiteral("&Section...")) && !Button(*soil, QStringLiteral("&Generate Grid...")));
     soil->CloseWindow();
+  }
+
+  // Every table with a unit weight column has the button, the others not;
+  // the mnemonic is none of the table window's own.
+  void unitWeightButtonOnTheSoilTables() {
+    TProjectTables tables;
+    for (TGridTable* table : tables.All()) {
+      TTableForm* form = Open(*table);
+      QVERIFY(form);
+      const int id = table->Identifier();
+      const bool soil = id == 1 || id == 4 || id == 5 || id == 11;
+      QVERIFY2(bool(Button(*form, QStringLiteral("&Unit Weight..."))) == soil, qPrintable(table->Caption()));
+      int underU = 0;
+      for (QPushButton* b : form->findChildren<QPushButton*>())
+        underU += b->text().contains(QStringLiteral("&U"), Qt::CaseInsensitive);
+      QCOMPARE(underU, soil ? 1 : 0);
+      form->CloseWindow();
+    }
+  }
+
+  void unitWeightFillsTheSoilRows() {
+    TProjectTables tables;
+    tables.SetUnits(2);
+    TGridTable& soil = *tables.D1();
+    soil.SetRowCount(3);
+    TTableForm* form = Open(soil);
+    QVERIFY(form);
+    QPushButton* button = Button(*form, QStringLiteral("&Unit Weight..."));
+    QVERIFY(button);
+
+    // the current row by default, the result shown as the density is typed
+    form->Grid()->setCurrentIndex(form->Model()->index(1, 0));
+    QString shown;
+    SetHelperDialogHook([&shown](QDialog& d) {
+      auto& dialog = static_cast<TDlgUnitWeight&>(d);
+      if (!dialog.CurrentRowButton()->isChecked()) return false;
+      dialog.DensityField()->setText(QStringLiteral("1,8"));  // a decimal comma reads too
+      shown = dialog.ResultLabel()->text();
+      return true;
+    });
+    button->click();
+    QCOMPARE(shown, QStringLiteral("= 17.64 kN/m³"));
+    QCOMPARE(double(soil.Column(2)->GetReal(1)), 17.64);
+    QCOMPARE(double(soil.Column(2)->GetReal(0)), 0.0);
+    QCOMPARE(double(soil.Column(2)->GetReal(2)), 0.0);
+    QVERIFY(soil.Modified());
+
+    // every row, from kilograms per cubic metre
+    SetHelperDialogHook([](QDialog& d) {
+      auto& dialog = static_cast<TDlgUnitWeight&>(d);
+      dialog.UnitBox()->setCurrentIndex(int(TDensityUnit::KilogramPerCubicMetre));
+      dialog.DensityField()->setText(QStringLiteral("2000"));
+      dialog.EveryRowButton()->setChecked(true);
+      return true;
+    });
+    button->click();
+    for (int row = 0; row < 3; ++row) QVERIFY(std::abs(double(soil.Column(2)->GetReal(row)) - 19.6) < 1e-12);
+
+    // cancelled: nothing changes
+    SetHelperDialogHook([](QDialog& d) {
+      auto& dialog = static_cast<TDlgUnitWeight&>(d);
+      dialog.DensityField()->setText(QStringLiteral("1.5"));
+      dialog.EveryRowButton()->setChecked(true);
+      return false;
+    });
+    button->click();
+    QVERIFY(std::abs(double(soil.Column(2)->GetReal(0)) - 19.6) < 1e-12);
+    form->CloseWindow();
+  }
+
+  void unitWeightRefusesABadDensity() {
+    TDlgUnitWeight dialog(1, 2, -1);
+    QVERIFY(!dialog.CurrentRowButton()->isEnabled());
+    QVERIFY(dialog.EveryRowButton()->isChecked());
+    QCOMPARE(dialog.UnitBox()->currentIndex(), int(TDensityUnit::SlugPerCubicFoot));  // the table's system
+    dialog.DensityField()->setText(QStringLiteral("1"));
+    QVERIFY2(dialog.ResultLabel()->text().startsWith(QStringLiteral("= 32.2 ")), qPrintable(dialog.ResultLabel()->text()));
+    for (const char* bad : {"0", "-1.8", "abc", ""}) {
+      dialog.DensityField()->setText(QString::fromLatin1(bad));
+      QVERIFY(dialog.ResultLabel()->text().isEmpty());
+      dialog.accept();
+      QCOMPARE(dialog.result(), int(QDialog::Rejected));
+      QVERIFY2(!dialog.ErrorLabel()->text().isEmpty(), bad);
+    }
+    dialog.DensityField()->setText(QStringLiteral("-1"));
+    dialog.accept();
+    QCOMPARE(dialog.ErrorLabel()->text(), QStringLiteral("The density must be greater than 0."));
+    dialog.DensityField()->setText(QStringLiteral("2"));
+    QVERIFY(dialog.ErrorLabel()->text().isEmpty());
   }
 };
 
