@@ -121,11 +121,16 @@ QWidget* TMainForm::ShowChild(TChildId id) {
 }
 
 void TMainForm::AddChildWindow(TChildId id, QWidget* widget) {
-  if (auto* form = qobject_cast<TChildForm*>(widget))
+  if (auto* form = qobject_cast<TChildForm*>(widget)) {
     connect(form, &TChildForm::Modified, this, [this] {
       SetModified();
       emit ProjectEdited();
     });
+    connect(form, &TChildForm::Edited, this, [this](const QString& step) {
+      CommitStep(step);
+      emit ProjectEdited();
+    });
+  }
   QMdiSubWindow* frame = mdi_->addSubWindow(widget);
   frame->setAttribute(Qt::WA_DeleteOnClose);
   Qt::WindowFlags flags = Qt::SubWindow | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -152,7 +157,12 @@ void TMainForm::CloseChild(TChildId id) {
 bool TMainForm::DeactivateActiveChild() {
   QMdiSubWindow* window = active_;
   if (!window) return true;
-  if (auto* form = qobject_cast<TChildForm*>(window->widget())) return form->DeactivateForm();
+  if (auto* form = qobject_cast<TChildForm*>(window->widget())) {
+    if (!form->DeactivateForm()) return false;
+    // what the window stores only when it is left (the title) is a step too
+    CommitStep(QStringLiteral("Edit ") + form->windowTitle());
+    return true;
+  }
   if (auto* table = qobject_cast<TTableForm*>(window->widget())) return table->StoreCurrentCell();
   return true;
 }
@@ -169,6 +179,7 @@ void TMainForm::SubWindowActivated(QMdiSubWindow* window) {
       reactivating_ = false;
       return;
     }
+    if (form) CommitStep(QStringLiteral("Edit ") + form->windowTitle());
   }
   active_ = window;
   if (window)

@@ -26,8 +26,12 @@
 #include "gui/model/Table.hpp"
 #include "gui/plots/AmpPlot.hpp"
 #include "gui/widgets/TableForm.hpp"
+#include "gui/app/Autosave.hpp"
 #include "gui/app/CalcReportDialog.hpp"
 #include "gui/app/Help.hpp"
+#include "gui/app/History.hpp"
+#include "gui/forms/DataForm.hpp"
+#include "gui/model/ProjectState.hpp"
 #include "gui/app/ResultsDialogs.hpp"
 #include "gui/app/RunAnalysis.hpp"
 #include "gui/views/ReportViewer.hpp"
@@ -105,7 +109,24 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent) {
   setAcceptDrops(true);
   tables_ = std::make_unique<TProjectTables>();
   project_ = NewProject(*tables_);
-  connect(tables_.get(), &TProjectTables::Edited, this, &TMainForm::UpdateCaption);
+  history_ = new TProjectHistory([this]() -> TProgramData& { return *project_; }, *tables_, this);
+  // A change of a table is a step of the history, named by the window that
+  // made it; the steps of one user action come together.
+  connect(tables_.get(), &TProjectTables::Edited, this, [this] {
+    if (history_->Applying()) return;
+    const QString step = TakeStepName();
+    history_->RequestCommit(step.isEmpty() ? QStringLiteral("Edit Table") : step);
+    UpdateCaption();
+  });
+  connect(history_, &TProjectHistory::Committed, this, [this] {
+    modified_ = false;
+    tables_->ClearModified();
+    UpdateCaption();
+  });
+  connect(history_, &TProjectHistory::Applied, this, &TMainForm::StateApplied);
+  connect(history_, &TProjectHistory::CleanChanged, this, &TMainForm::UpdateCaption);
+  autosave_ = new TAutosave([this]() -> const TProgramData& { return *project_; }, *tables_,
+                            [this] { return Modified(); }, this);
 
   mdi_ = new QMdiArea(this);
   mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -294,8 +315,8 @@ void TMainForm::ShowFoundationDimension() {
 }
 
 void TMainForm::ShowHarmonic(int quadratic) {
-  if (project_->Quadratic != quadratic) SetModified();
   project_->Quadratic = quadratic;
+  CommitStep(quadratic == 1 ? QStringLiteral("Quadratic Harmonic Loads") : QStringLiteral("Non-Quadratic Harmonic Loads"));
   act_.harmonicQuadratic->setChecked(quadratic == 1);
   act_.harmonicNonQuadratic->setChecked(quadratic != 1);
   ShowChild(quadratic == 1 ? TChildId::Quadratic : TChildId::NonQuadratic);
@@ -304,7 +325,54 @@ void TMainForm::ShowHarmonic(int quadratic) {
 // ---------------------------------------------------------------------------
 // Project
 
-bool TMainForm::Modified() const { return modified_ || tables_->Modified(); }
+bool TMainForm::Modified() const { return modified_ || !history_->IsClean() || tables_->Modified(); }
+
+void TMainForm::SetModified(bool modified) {
+  modified_ = modified;
+  if (!modified) {
+    history_->SetClean();
+    tables_->ClearModified();
+    autosave_->Discard();  // the file holds what it held
+  }
+  UpdateCaption();
+}
+
+// ---------------------------------------------------------------------------
+// Undo history
+
+void TMainForm::CommitStep(const QString& step) {
+  history_->Commit(step);
+  modified_ = false;
+  tables_->ClearModified();
+  UpdateCaption();
+}
+
+void TMainForm::Undo() {
+  if (!DeactivateActiveChild()) return;
+  history_->Flush();
+  history_->Stack()->undo();
+}
+
+void TMainForm::Redo() {
+  if (!DeactivateActiveChild()) return;
+  history_->Flush();
+  history_->Stack()->redo();
+}
+
+void TMainForm::StateApplied() {
+  modified_ = false;
+  tables_->ClearModified();
+  // Windows of a load type no longer chosen close; the menus follow the
+  // foundation type; every open window shows the values as they are now.
+  UpdateLoadType(true);
+  FoundationTypeChanged();
+  TDataForm::FollowProject(*project_);
+  for (const QPointer<QMdiSubWindow>& frame : children_)
+    if (frame)
+      if (auto* form = qobject_cast<TChildForm*>(frame->widget())) form->ActivateForm();
+  emit ProjectEdited();
+  UpdateCaption();
+}
 
 void TMainForm::CloseProjectWindows() {
   // The windows of the old project's values go; their values are not stored.
@@ -316,6 +384,9 @@ void TMainForm::ReplaceProject(std::unique_ptr<TProgramData> project) {
   project_ = std::move(project);
   importedFrom_.clear();
   modified_ = false;
+  tables_->ClearModified();
+  history_->Reset();
+  autosave_->Discard();
   RememberDiskState();
   resultsAvailable_ = false;
   comparisons_.Clear();
@@ -379,7 +450,8 @@ bool TMainForm::OpenProject(const QString& path, bool addToRecent) {
   if (result.imported) {
     // new to the program's layout: unsaved until written in it
     importedFrom_ = project_->FileName;
-    SetModified(true);
+    history_->SetUnsaved();
+    UpdateCaption();
     ShowMessage(TMessageKind::Information, QStringLiteral("TERVA"), ImportText(result.notes), MbOk);
   }
   return true;
@@ -496,8 +568,10 @@ QString TMainForm::ChooseFile(bool save, const QString& caption, const QString& 
 void TMainForm::SetLoadType(int loadType) {
   if (loadType < 1 || loadType > 3) return;
   const auto type = static_cast<TLoadType>(loadType);
-  if (project_->LoadType != type) SetModified();
   project_->LoadType = type;
+  static const QString kLoadNames[] = {QStringLiteral("Harmonic"), QStringLiteral("Transient"),
+                                       QStringLiteral("Random")};
+  CommitStep(QStringLiteral("Change Loading to %1").arg(kLoadNames[loadType - 1]));
   UpdateLoadType();
 }
 
@@ -505,7 +579,7 @@ void TMainForm::SetUnits(int system) {
   if (system == project_->Units) return;
   if (!DeactivateActiveChild()) return;
   SetUnitSystem(*project_, *tables_, system);
-  SetModified();
+  CommitStep(system == 1 ? QStringLiteral("Switch to English Units") : QStringLiteral("Switch to SI Units"));
   // Open windows show the values in the new units.
   if (active_)
     if (auto* form = qobject_cast<TChildForm*>(active_->widget())) form->ActivateForm();
@@ -580,6 +654,56 @@ void TMainForm::Start(const QString& projectArgument) {
   }
   UpdateLoadType(false);
   UpdateCaption();
+  OfferRecovery();
+}
+
+void TMainForm::OfferRecovery() {
+  const auto when = [](const QDateTime& time) {
+    return time.isValid() ? time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString();
+  };
+  for (const TAutosave::TRecovery& recovery : TAutosave::Orphans()) {
+    const QString project = recovery.project.isEmpty() ? QStringLiteral("a new project, never saved")
+                                                        : QDir::toNativeSeparators(recovery.project);
+    const QString saved = recovery.project.isEmpty() ? QStringLiteral("none")
+                          : recovery.fileSaved.isValid() ? when(recovery.fileSaved)
+                                                         : QStringLiteral("the file is not there");
+    const int answer = ShowMessage(
+        TMessageKind::Question, QStringLiteral("Recover Project"),
+        QStringLiteral("TERVA did not end normally, and a project with changes that were not saved was "
+                       "autosaved:\n\nProject: %1\nAutosaved: %2\nFile last saved: %3\n\nRecover the autosaved "
+                       "project? Yes opens it with its changes (save it to keep them); No deletes the autosave; "
+                       "Cancel keeps it for the next start.")
+            .arg(project, when(recovery.autosaved), saved),
+        MbYes | MbNo | MbCancel);
+    if (answer == MbCancel) continue;
+    if (answer == MbNo) {
+      TAutosave::Remove(recovery);
+      continue;
+    }
+    if (!DeactivateActiveChild() || !AskToSave()) continue;
+    TProjectTables loaded;
+    TLoadResult result = OpenProjectFile(recovery.path, loaded);
+    if (result.status != TLoadResult::kComplete) {
+      Inform(QStringLiteral("The autosaved project could not be read; it stays in %1.\n\n%2")
+                 .arg(QDir::toNativeSeparators(recovery.path), result.message));
+      continue;
+    }
+    CloseProjectWindows();
+    tables_->Restore(loaded.Snapshot());
+    tables_->ClearModified();
+    std::unique_ptr<TProgramData> data = std::move(result.project);
+    data->FileName = recovery.project.isEmpty() ? TProgramData::kNewFileName : recovery.project;
+    if (!recovery.project.isEmpty()) QDir::setCurrent(QFileInfo(recovery.project).absolutePath());
+    ReplaceProject(std::move(data));
+    UpdateLoadType();
+    if (!recovery.project.isEmpty()) ReadPlots();
+    // Unsaved until the user saves it; the autosave goes once it is open.
+    history_->SetUnsaved();
+    UpdateCaption();
+    TAutosave::Remove(recovery);
+    autosave_->SaveNow();
+    break;
+  }
 }
 
 // ---------------------------------------------------------------------------

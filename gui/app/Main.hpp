@@ -28,8 +28,11 @@ class QMenu;
 
 namespace terva::gui {
 
+class TAutosave;
 class TChildForm;
 class TDlgCalcReport;
+class TProjectHistory;
+class TTableForm;
 class TDlgRunAnalysis;
 class TEngineRunner;
 class TRunController;
@@ -89,10 +92,9 @@ class TMainForm : public QMainWindow {
   QMdiArea* MdiArea() const { return mdi_; }
   // The project or any of its tables changed since it was created, loaded or saved.
   bool Modified() const;
-  void SetModified(bool modified = true) {
-    modified_ = modified;
-    UpdateCaption();
-  }
+  // true: the project counts as changed (an entry typed and not yet
+  // stored); false: as saved, which marks the undo history clean.
+  void SetModified(bool modified = true);
   QString EditorPath() const { return settings_.editorPath; }
   void SetEditorPath(const QString& path) { settings_.editorPath = path; }
   // The platform's usual text editor: "notepad.exe" in the Windows folder on
@@ -115,6 +117,21 @@ class TMainForm : public QMainWindow {
   void CloseChild(TChildId id);
   // The active child receives its deactivation; false when it refused.
   bool DeactivateActiveChild();
+
+  // --- Undo history -----------------------------------------------------------
+  TProjectHistory& History() { return *history_; }
+  // Takes the changes made to the project as one step of the history named
+  // `step`, now; the caption follows.
+  void CommitStep(const QString& step);
+  // Edit > Undo and Redo: the active window stores its entry first.
+  void Undo();
+  void Redo();
+  // Edit > Cut, Copy and Paste on the active table window (tab-separated
+  // text, as spreadsheets exchange cells); the focused field's own otherwise.
+  void Cut();
+  void Copy();
+  void Paste();
+  TAutosave& Autosave() { return *autosave_; }
 
   // --- Commands ---------------------------------------------------------------
   bool FileNew();
@@ -185,6 +202,7 @@ class TMainForm : public QMainWindow {
   // Why the open project's results do not match its input; empty when they do.
   QString ReportRefusal() const;
   void UpdateFileMenu();          // the recent-file items
+  void UpdateEditMenu();          // what Cut, Copy and Paste have to work on
   void UpdateWindowMenu();        // the window list
   void UpdateCaption();
   // After a change of foundation type in the foundation options window.
@@ -242,6 +260,13 @@ class TMainForm : public QMainWindow {
   void ShowHarmonic(int quadratic);
   void ReplaceProject(std::unique_ptr<TProgramData> project);
   void CloseProjectWindows();
+  // After an undo or redo: the menus and every open window show the
+  // project's state.
+  void StateApplied();
+  // The table window the Edit commands work on: the active one, if any.
+  TTableForm* ActiveTableForm() const;
+  // After an abnormal end: offers the project the autosave kept.
+  void OfferRecovery();
   void ReadPlots();
   void ShowRunOutcome(const TRunResult& result);
   void ShowHelpContents();
@@ -266,6 +291,8 @@ class TMainForm : public QMainWindow {
 
   std::unique_ptr<TProjectTables> tables_;
   std::unique_ptr<TProgramData> project_;
+  TProjectHistory* history_ = nullptr;
+  TAutosave* autosave_ = nullptr;
   TResultPlots plots_;
   TComparisons comparisons_{plots_};
   bool modified_ = false;
@@ -289,6 +316,7 @@ class TMainForm : public QMainWindow {
   QPointer<QWidget> validation_;
 
   QMenu* fileMenu_ = nullptr;
+  QMenu* editMenu_ = nullptr;
   QMenu* dataMenu_ = nullptr;
   QMenu* computationMenu_ = nullptr;
   QMenu* viewMenu_ = nullptr;

@@ -28,6 +28,14 @@ struct TMainActions {
   std::array<QAction*, kRecentCount> fileRecent{};  // FileRecent1..10
   QAction* recentSeparator = nullptr;
 
+  // Edit
+  QAction* editUndo = nullptr;
+  QAction* editRedo = nullptr;
+  QAction* editCut = nullptr;
+  QAction* editCopy = nullptr;
+  QAction* editPaste = nullptr;
+  QActionGroup* autosave = nullptr;  // the autosave intervals, EditAutosave0 (off), 1, 2, 5, 10, 15
+
   // Data
   QAction* dataTitle = nullptr;
   QActionGroup* units = nullptr;

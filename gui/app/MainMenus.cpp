@@ -8,9 +8,18 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QUndoStack>
+
+#include "gui/app/Autosave.hpp"
+#include "gui/app/History.hpp"
 #include "gui/app/Main.hpp"
+#include "gui/widgets/TableForm.hpp"
 #include "gui/core/EngineRunner.hpp"
 #include "gui/model/ProgramData.hpp"
+#include "gui/model/ProjectState.hpp"
 #include "gui/model/ProjectTables.hpp"
 #include "gui/model/Table.hpp"
 
@@ -62,6 +71,33 @@ void TMainForm::CreateActions() {
   for (int i = 0; i < kRecentCount; ++i) {
     a.fileRecent[i] = MakeAction(QStringLiteral("FileRecent%1").arg(i + 1), {}, [this, i] { OpenRecent(i); });
     a.fileRecent[i]->setVisible(false);
+  }
+
+  a.editUndo = MakeAction("EditUndo", "&Undo", [this] { Undo(); }, QKeySequence::Undo);
+  a.editRedo = MakeAction("EditRedo", "&Redo", [this] { Redo(); });
+  a.editRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  a.editCut = MakeAction("EditCut", "Cu&t", [this] { Cut(); }, QKeySequence::Cut);
+  a.editCopy = MakeAction("EditCopy", "&Copy", [this] { Copy(); }, QKeySequence::Copy);
+  a.editPaste = MakeAction("EditPaste", "&Paste", [this] { Paste(); }, QKeySequence::Paste);
+  // The undo and redo items name their step ("Undo Edit Shear Wave Velocity").
+  QUndoStack* stack = history_->Stack();
+  const auto undoState = [this, stack] {
+    act_.editUndo->setEnabled(stack->canUndo());
+    act_.editUndo->setText(stack->canUndo() ? QStringLiteral("&Undo ") + stack->undoText() : QStringLiteral("&Undo"));
+    act_.editRedo->setEnabled(stack->canRedo());
+    act_.editRedo->setText(stack->canRedo() ? QStringLiteral("&Redo ") + stack->redoText() : QStringLiteral("&Redo"));
+  };
+  connect(stack, &QUndoStack::indexChanged, this, undoState);
+  connect(stack, &QUndoStack::cleanChanged, this, undoState);
+  undoState();
+  a.autosave = new QActionGroup(this);
+  for (const int minutes : TAutosave::kIntervals) {
+    QAction* item = MakeAction(QStringLiteral("EditAutosave%1").arg(minutes),
+                               minutes == 0 ? QStringLiteral("&Off")
+                                            : QStringLiteral("Every &%1 Minute%2").arg(minutes).arg(minutes == 1 ? "" : "s"),
+                               [this, minutes] { autosave_->SetInterval(minutes); });
+    item->setCheckable(true);
+    a.autosave->addAction(item);
   }
 
   a.dataTitle = MakeAction("DataTitle", "&Title", [this] { ShowChild(TChildId::Title); });
@@ -190,6 +226,19 @@ void TMainForm::CreateMenus() {
   act_.recentSeparator = fileMenu_->addSeparator();
   fileMenu_->addAction(a.fileExit);
 
+  editMenu_ = menuBar()->addMenu("&Edit");
+  editMenu_->addActions({a.editUndo, a.editRedo});
+  editMenu_->addSeparator();
+  editMenu_->addActions({a.editCut, a.editCopy, a.editPaste});
+  editMenu_->addSeparator();
+  QMenu* autosaveMenu = editMenu_->addMenu("&Autosave");
+  autosaveMenu->menuAction()->setObjectName(QStringLiteral("EditAutosave"));
+  autosaveMenu->addActions(a.autosave->actions());
+  connect(autosaveMenu, &QMenu::aboutToShow, this, [this] {
+    for (QAction* item : act_.autosave->actions())
+      item->setChecked(item->objectName() == QStringLiteral("EditAutosave%1").arg(autosave_->Interval()));
+  });
+
   dataMenu_ = menuBar()->addMenu("&Data");
   dataMenu_->addAction(a.dataTitle);
   unitsMenu_ = dataMenu_->addMenu("&Units");
@@ -245,9 +294,11 @@ void TMainForm::CreateMenus() {
   helpMenu_->addActions({a.helpAbout, a.helpUpdates});
 
   // The active child stores its values before any menu opens.
-  for (QMenu* menu : {fileMenu_, dataMenu_, computationMenu_, viewMenu_, graphicsMenu_, windowMenu_, helpMenu_})
+  for (QMenu* menu :
+       {fileMenu_, editMenu_, dataMenu_, computationMenu_, viewMenu_, graphicsMenu_, windowMenu_, helpMenu_})
     connect(menu, &QMenu::aboutToShow, this, [this] { DeactivateActiveChild(); });
   connect(fileMenu_, &QMenu::aboutToShow, this, &TMainForm::UpdateFileMenu);
+  connect(editMenu_, &QMenu::aboutToShow, this, &TMainForm::UpdateEditMenu);
   connect(dataMenu_, &QMenu::aboutToShow, this, &TMainForm::UpdateDataMenu);
   connect(computationMenu_, &QMenu::aboutToShow, this, &TMainForm::UpdateComputationMenu);
   connect(windowMenu_, &QMenu::aboutToShow, this, &TMainForm::UpdateWindowMenu);
@@ -281,6 +332,7 @@ void TMainForm::UpdateDataMenu() {
   // table's minimum (a difference of zero or less would empty it).
   if (code == TFoundationType::Multilayer && tables_->MultiElement()->RowCount() > 1) {
     TGridTable* column = tables_->Multisoil();
+    NameNextStep(QStringLiteral("Fit Soil Column to Foundation Layers"));
     column->SetRowCount(
         std::max(column->MinRows(), tables_->MultiElement()->RowCount() - tables_->D()->RowCount()));
   }
@@ -364,6 +416,49 @@ void TMainForm::UpdateWindowMenu() {
     item->setVisible(true);
   }
   act_.windowSeparator->setVisible(!windows.isEmpty());
+}
+
+// ---------------------------------------------------------------------------
+// Edit menu
+
+TTableForm* TMainForm::ActiveTableForm() const {
+  QMdiSubWindow* window = mdi_->activeSubWindow();
+  return window ? qobject_cast<TTableForm*>(window->widget()) : nullptr;
+}
+
+namespace {
+// The focused line of text (a field, a cell being typed into), if any.
+QLineEdit* FocusedLine() { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
+}  // namespace
+
+void TMainForm::UpdateEditMenu() {
+  history_->Flush();  // the undo item names the last step
+  const TTableForm* table = ActiveTableForm();
+  const QLineEdit* line = FocusedLine();
+  const bool lineSelection = line && line->hasSelectedText();
+  act_.editCut->setEnabled((line && !line->isReadOnly() && lineSelection) || (table && table->HasSelection()));
+  act_.editCopy->setEnabled(lineSelection || (table && table->HasSelection()));
+  act_.editPaste->setEnabled(((line && !line->isReadOnly()) || table) && !QApplication::clipboard()->text().isEmpty());
+}
+
+// The Edit commands go to the cell or field being typed into; in a table
+// window without an open entry, to its selected cells.
+void TMainForm::Cut() {
+  TTableForm* table = ActiveTableForm();
+  if (table && !table->HasOpenEntry()) table->CutSelection();
+  else if (QLineEdit* line = FocusedLine()) line->cut();
+}
+
+void TMainForm::Copy() {
+  TTableForm* table = ActiveTableForm();
+  if (table && !table->HasOpenEntry()) table->CopySelection();
+  else if (QLineEdit* line = FocusedLine()) line->copy();
+}
+
+void TMainForm::Paste() {
+  TTableForm* table = ActiveTableForm();
+  if (table && !table->HasOpenEntry()) table->PasteClipboard();
+  else if (QLineEdit* line = FocusedLine()) line->paste();
 }
 
 }  // namespace terva::gui

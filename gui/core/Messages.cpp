@@ -24,4 +24,11 @@ int ShowMessage(TMessageKind kind, const QString& title, const QString& text, in
   return (buttons & MbOk) != 0 ? MbOk : MbCancel;
 }
 
+QString WithPrefix(const QString& prefix, const QString& message) {
+  if (prefix.isEmpty()) return message;
+  QString text = message;
+  if (text.size() >= 2 && text[0].isUpper() && text[1].isLower()) text[0] = text[0].toLower();
+  return prefix + text;
+}
+
 }  // namespace terva::gui

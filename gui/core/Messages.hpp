@@ -39,4 +39,9 @@ TMessageSink SetMessageSink(TMessageSink sink);
 // the answer is MbOk, or MbCancel when OK is not offered.
 int ShowMessage(TMessageKind kind, const QString& title, const QString& text, int buttons = MbOk);
 
+// A message about one entry, after the words that say which entry and
+// where ("Shear Wave Velocity, row 2, Soil Properties: "): the message's
+// first word then starts in lower case, unless it is an abbreviation.
+QString WithPrefix(const QString& prefix, const QString& message);
+
 }  // namespace terva::gui

@@ -136,6 +136,8 @@ void TDataForm::AddFields(QFormLayout* form, const std::vector<TFieldDecl>& decl
     field->setMinimumWidth(field->fontMetrics().horizontalAdvance(QStringLiteral("-0.000000000000E+000")));
     field->setAlignment(Qt::AlignRight);
     connect(field, &QLineEdit::textEdited, this, [this] { MarkModified(); });
+    connect(field, &TDataEdit::entryAccepted, this,
+            [this, field] { CommitStep(QStringLiteral("Edit ") + field->caption()); });
     form->addRow(label, field);
     QLabel* hint = nullptr;
     if (decl.source) {
@@ -174,7 +176,10 @@ QComboBox* TDataForm::AddChoice(QFormLayout* form, const char* name, const QStri
   choice->setEditable(false);
   auto* label = new QLabel(caption.simplified() + QLatin1Char(':'), this);
   label->setBuddy(choice);
-  connect(choice, &QComboBox::currentTextChanged, this, [this] { MarkModified(); });
+  connect(choice, &QComboBox::currentTextChanged, this, [this, caption] {
+    MarkModified();
+    CommitStep(QStringLiteral("Edit ") + caption.simplified());
+  });
   form->addRow(label, choice);
   return choice;
 }
@@ -205,6 +210,33 @@ QPushButton* TDataForm::LayOutWithDataButton(QFormLayout* form, const QString& t
 
 void TDataForm::MarkModified() {
   if (!loading_) emit Modified();
+}
+
+namespace {
+// Whether a field's entry would pass its check, without the check's
+// messages or its rewriting of the text.
+bool EntryPasses(const TDataEdit& field) {
+  const Evaluation value = field.evaluate();
+  if (!value.ok) return false;
+  if (field.integerOnly() && value.value != std::trunc(value.value)) return false;
+  const QString shown = field.displayText(value.value);
+  if (value.value < field.minVal() && shown != field.displayText(field.minVal())) return false;
+  if (value.value > field.maxVal() && shown != field.displayText(field.maxVal())) return false;
+  return true;
+}
+}  // namespace
+
+void TDataForm::CommitStep(const QString& step) {
+  if (loading_ || !context_.project) return;
+  TProgramData& project = Project();
+  for (std::size_t i = 0; i < fields_.size(); ++i) {
+    if (!fields_[i]->isEnabled() || !EntryPasses(*fields_[i])) continue;
+    long double value = FieldValue(fields_[i]);
+    value = std::clamp(value, fields_[i]->minVal(), fields_[i]->maxVal());
+    decls_[i].set(project, value);
+  }
+  StoreExtras();
+  emit Edited(step);
 }
 
 void TDataForm::ShowValue(TDataEdit* field, long double value) {

@@ -159,6 +159,12 @@ class TDataForm : public TChildForm {
   // True while the window loads the project's values (no Modified then).
   bool Loading() const { return loading_; }
   void MarkModified();
+  // Stores what the window holds into the project now, as one step of the
+  // undo history named `step`: every enabled field whose entry passes its
+  // check (quietly: a field that does not pass keeps its entry for the
+  // check when the window is left), then the window's own controls.
+  // Nothing while the window loads.
+  void CommitStep(const QString& step);
   // Enables the fields and sets their hints for the project as it is.
   void UpdateSources();
 

@@ -54,11 +54,11 @@ TfrmLayout::TfrmLayout(const TFormContext& context, QWidget* parent)
 void TfrmLayout::TypeChanged(const QString& text) {
   const std::optional<TFoundationType> type = FoundationTypeOf(text);
   if (!type) return;
-  // The project follows the list at once; whether it counts as a change is
-  // decided when the window is left.
+  // The project follows the list at once, as a step of the undo history.
   if (!Loading()) {
     Project().SetFoundation(*type);
     FollowProject(Project());  // open windows show what the new type holds
+    CommitStep(QStringLiteral("Change Foundation Type"));
   }
   picture_->setPixmap(FoundationPicture(*type));
 }

@@ -115,6 +115,7 @@ bool TMassForm::Calculate() {
   }
   calculated_ = true;
   MarkModified();
+  CommitStep(QStringLiteral("Mass Calculator Results"));
   return true;
 }
 

@@ -59,6 +59,7 @@ TfrmShape::TfrmShape(const TFormContext& context, QWidget* parent)
     ShowDimensions();
     ShowThickness();
     MarkModified();
+    CommitStep(QStringLiteral("Edit Foundation Shape"));
   });
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(shape);

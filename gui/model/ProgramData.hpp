@@ -103,6 +103,9 @@ class TProgramData {
   bool SideCap = false;
   bool Weak = true;
 
+  // Every value equal, file names included.
+  bool operator==(const TProgramData& other) const = default;
+
   // Unnamed while FileName is "NewData.tvd" (exact comparison).
   bool IsUnnamed() const { return FileName == kNewFileName; }
   // Sets the foundation word and type together.

@@ -27,8 +27,12 @@ class TChildForm : public QWidget {
   virtual bool DeactivateForm() { return true; }
 
  signals:
-  // The project was changed through this window.
+  // The user changed something in this window (the project may not hold
+  // it yet: a field's value is stored when the field is left).
   void Modified();
+  // The window stored a change into the project: one step of the undo
+  // history, named `step` ("Edit Shear Wave Velocity").
+  void Edited(const QString& step);
 
  protected:
   // Close: refused while the focused numeric field does not validate;

@@ -184,10 +184,25 @@ bool TDataEdit::exitCheck() {
   return true;
 }
 
+QString TDataEdit::messagePrefix() const {
+  QStringList parts;
+  if (!caption_.trimmed().isEmpty()) parts << caption_.trimmed();
+  // The nearest window with a caption of its own: the data window or the
+  // dialog the field is in.
+  for (const QWidget* w = parentWidget(); w; w = w->parentWidget()) {
+    if (!w->windowTitle().isEmpty()) {
+      parts << w->windowTitle();
+      break;
+    }
+    if (w->isWindow()) break;
+  }
+  return parts.isEmpty() ? QString() : parts.join(QStringLiteral(", ")) + QStringLiteral(": ");
+}
+
 void TDataEdit::fail(const QString& message) {
   const bool outer = !checking;
   checking = true;
-  ShowMessage(TMessageKind::Error, tr("Error"), message);
+  ShowMessage(TMessageKind::Error, tr("Error"), WithPrefix(messagePrefix(), message));
   if (isVisible() && window()->isWindow()) setFocus(Qt::OtherFocusReason);
   if (outer) checking = false;
 }
@@ -209,12 +224,24 @@ void TDataEdit::focusOutEvent(QFocusEvent* event) {
   const Qt::FocusReason reason = event->reason();
   if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return;
   if (checking || !isVisible()) return;
-  exitCheck();
+  if (exitCheck()) emit entryAccepted();
+}
+
+// Undo and Redo of a field with nothing of its own to undo are the
+// program's (the Edit menu's), not the field's.
+bool TDataEdit::event(QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->matches(QKeySequence::Undo) && !isUndoAvailable()) ||
+        (key->matches(QKeySequence::Redo) && !isRedoAvailable()))
+      return QWidget::event(event);  // not taken: the shortcut goes to the window
+  }
+  return QLineEdit::event(event);
 }
 
 void TDataEdit::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-    if (!checking) exitCheck();
+    if (!checking && exitCheck()) emit entryAccepted();
     selectAll();
     event->accept();
     return;

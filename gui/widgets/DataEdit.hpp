@@ -93,7 +93,18 @@ class TDataEdit : public QLineEdit {
   // format (NumberFormat.hpp), or "$" and hexadecimal digits.
   QString displayText(long double value) const;
 
+  // What a message about this field starts with: its caption and the
+  // window it is in ("Shear Wave Velocity, Soil Below: "); empty when it
+  // has neither.
+  QString messagePrefix() const;
+
+ signals:
+  // The user left the field, or pressed Enter, and its entry passed the
+  // check.
+  void entryAccepted();
+
  protected:
+  bool event(QEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void changeEvent(QEvent* event) override;

@@ -1,6 +1,8 @@
 #include "gui/widgets/TableEntry.hpp"
 
 #include "gui/widgets/TableForm.hpp"
+#include "gui/model/ProjectState.hpp"
+#include "gui/core/Messages.hpp"
 #include "gui/widgets/TableModel.hpp"
 
 #include <QApplication>
@@ -127,9 +129,11 @@ void TTableForm::EditorClosing(QWidget* editor) {
 bool TTableForm::StoreText(const QModelIndex& index, const QString& text) {
   if (storing_ || closing_) return false;
   storing_ = true;
+  NameNextStep(QStringLiteral("Edit ") + ColumnName(index.column()));
   const bool stored = model_->setData(index, text, Qt::EditRole);
+  TakeStepName();  // not taken when the entry changed nothing
   storing_ = false;
-  if (!stored) Report(model_->LastError());
+  if (!stored) Report(WithPrefix(CellPlace(index.row(), index.column()), model_->LastError()));
   return stored;
 }
 

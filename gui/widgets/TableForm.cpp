@@ -6,6 +6,7 @@
 
 #include "gui/core/Messages.hpp"
 #include "gui/model/ColumnTypes.hpp"
+#include "gui/model/ProjectState.hpp"
 #include "gui/widgets/TableEntry.hpp"
 #include "gui/widgets/TableModel.hpp"
 #include "gui/widgets/TableWindows.hpp"
@@ -54,7 +55,7 @@ TTableForm::TTableForm(TGridTable* table, QWidget* parent) : QWidget(parent), ta
   delegate_ = new TCellDelegate(this);
   grid_->setModel(model_);
   grid_->setItemDelegate(delegate_);
-  grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+  grid_->setSelectionMode(QAbstractItemView::ContiguousSelection);  // blocks for the clipboard
   grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
   grid_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                          QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
@@ -193,9 +194,11 @@ int TTableForm::FirstTextColumn() const {
 
 void TTableForm::AddRowClick() {
   if (!StoreCurrentCell() || !table_) return;
+  NameNextStep(QStringLiteral("Add Row to ") + table_->Caption().trimmed());
   try {
     table_->AddRows();
   } catch (const TError& error) {
+    TakeStepName();
     Report(error.Message());
     return;
   }
@@ -212,8 +215,10 @@ void TTableForm::InsertRowClick() {
   const int column = grid_->currentIndex().column();
   try {
     if (row < 0 || row >= table_->RowCount()) throw TError("Grid.Row not in valid range");
+    NameNextStep(QStringLiteral("Insert Row in ") + table_->Caption().trimmed());
     table_->InsertRows(row);
   } catch (const TError& error) {
+    TakeStepName();
     Report(error.Message());
     return;
   }
@@ -227,8 +232,10 @@ void TTableForm::DeleteRowClick() {
   const int column = grid_->currentIndex().column();
   try {
     if (row < 0 || row >= table_->RowCount()) throw TError("Grid.Row not in valid range");
+    NameNextStep(QStringLiteral("Delete Row from ") + table_->Caption().trimmed());
     table_->DeleteRows(row);
   } catch (const TError& error) {
+    TakeStepName();
     Report(error.Message());
     return;
   }
@@ -302,11 +309,13 @@ void TTableForm::ChoiceActivated(QWidget* combo, int item) {
   const int row = combo->property(kRowProperty).toInt();
   const int column = combo->property(kColumnProperty).toInt();
   if (StoreCurrentCell() && table_) {
+    NameNextStep(QStringLiteral("Edit ") + ColumnName(column));
     try {
       model_->ColumnAt(column)->SetInteger(row, item + 1);
     } catch (const TError& error) {
-      Report(error.Message());
+      Report(WithPrefix(CellPlace(row, column), error.Message()));
     }
+    TakeStepName();
   }
   UpdateCellWidgets();
 }

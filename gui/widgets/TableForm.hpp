@@ -59,6 +59,30 @@ class TTableForm : public QWidget {
   // The drop-down list or button over a cell (null for text cells).
   QWidget* CellWidget(int row, int visibleColumn) const;
 
+  // The cells as the clipboard exchanges them with spreadsheets: rows on
+  // lines, cells separated by tabs; numbers as the table shows them, choices
+  // by their item. Copy and Cut take the selected block (the current cell
+  // without a selection); Cut then puts the values of a new row back into
+  // its cells. Paste writes the clipboard's block from the selection's
+  // first cell on (a single value fills the whole selection), adding rows
+  // the table may hold; an empty cell leaves its cell alone, and
+  // nested-table cells are never written. A paste is whole or not at all:
+  // an entry that does not pass leaves the table as it was, with a message
+  // naming the cell. Each is one undo step. False when nothing changed.
+  bool HasSelection() const;
+  void CopySelection() const;
+  bool CutSelection();
+  bool PasteClipboard();
+  bool PasteText(const QString& text);
+  // The block of the selection, as the clipboard gets it.
+  QString SelectionText() const;
+
+  // What a message about a cell starts with: its column, row and window
+  // ("Shear wave velocity, row 2, Soil Properties: ").
+  QString CellPlace(int row, int visibleColumn) const;
+  // A column's name for messages and undo steps: its header lines in one.
+  QString ColumnName(int visibleColumn) const;
+
   // Stores the entry of the cell being edited, if any. On failure the message
   // goes to the message sink, the entry stays in its cell and false is
   // returned.
@@ -91,6 +115,10 @@ class TTableForm : public QWidget {
   void DropEntry();
   void Report(const QString& text);
   int FirstTextColumn() const;
+
+  // The selected block: first and last row and visible column; the current
+  // cell alone without a selection; false when the grid has no cell.
+  bool SelectedBlock(int& top, int& left, int& bottom, int& right) const;
 
   void RebuildCellWidgets();
   void UpdateCellWidgets();

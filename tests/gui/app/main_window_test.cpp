@@ -547,7 +547,17 @@ class MainWindowTest : public QObject {
     QVERIFY(main.DeactivateActiveChild());
     QCOMPARE(main.EditorPath(), QStringLiteral("/no/such/editor-chosen"));
     QCOMPARE(main.Project().Matrix, 0);
-    QVERIFY(!main.Modified());  // neither change marks the project
+    // The MATRIX option is written to the project file: its change marks the
+    // project (closing without a save would lose it) and is a step that
+    // undoes; the editor path is a setting, not the project's.
+    QVERIFY(main.Modified());
+    QCOMPARE(main.Action("EditUndo")->text(), QStringLiteral("&Undo Edit Control Options"));
+    main.Undo();
+    QCOMPARE(main.Project().Matrix, 1);
+    QVERIFY(options->MatrixBox()->isChecked());
+    QVERIFY(!main.Modified());
+    main.Redo();
+    QCOMPARE(main.Project().Matrix, 0);
     QVERIFY(main.FileSave());
     QVERIFY(!ReadAll(project).contains("MATRIX"));
     main.CloseChild(TChildId::ControlOptions);

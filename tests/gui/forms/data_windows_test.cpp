@@ -658,7 +658,7 @@ class DataWindowsTest : public QObject {
     shape->Field("Width")->clear();  // a leading "-" on a selected value would extend it
     Type(shape->Field("Width"), "-1.5");
     QVERIFY(!main.DeactivateActiveChild());
-    QCOMPARE(messages.texts, QStringList{QStringLiteral("Entry must be greater than or equal to 0")});
+    QCOMPARE(messages.texts, QStringList{QStringLiteral("Width y, Foundation Shape: entry must be greater than or equal to 0")});
     QCOMPARE(double(main.Project().Width), 2.0);
     Type(shape->Field("Width"), "1.5");
     QVERIFY(main.DeactivateActiveChild());
@@ -673,7 +673,7 @@ class DataWindowsTest : public QObject {
       QVERIFY(main.DeactivateActiveChild());
       QVERIFY(main.Project().StaticLoad == kMaxStaticLoad);
     }
-    QCOMPARE(messages.texts, QStringList{QStringLiteral("Entry must be less than or equal to 2.1474836E12")});
+    QCOMPARE(messages.texts, QStringList{QStringLiteral("Static load on foundation, Foundation Properties: entry must be less than or equal to 2.1474836E12")});
     // Typed again by hand, the text shown is an ordinary value below the limit.
     Type(properties->Field("StaticLoad"), "2.1474836E12");
     QVERIFY(main.DeactivateActiveChild());

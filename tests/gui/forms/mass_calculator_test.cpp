@@ -148,11 +148,16 @@ class MassCalculatorTest : public QObject {
     TMainForm main;
     main.Start();
     Fill(*main.Tables().MassCal(), {{4, 1, 1, 1, 0, 0, 0}});
+    QCoreApplication::processEvents();  // the table's rows: a step before the calculation's
     auto* cap = qobject_cast<TfrmNCPileProperties*>(main.ShowChild(TChildId::PileCapProperties));
     QVERIFY(cap);
     QCOMPARE(cap->windowTitle(), QStringLiteral("Pile Cap Properties"));
     QVERIFY(cap->Calculate());
-    main.CloseChild(TChildId::PileCapProperties);  // destroyed unasked: nothing stored
+    // The results go into the project at once, as a step of their own.
+    QCOMPARE(double(main.Project().MassConstants[0]), 4.0);
+    QCOMPARE(main.Action("EditUndo")->text(), QStringLiteral("&Undo Mass Calculator Results"));
+    main.CloseChild(TChildId::PileCapProperties);
+    main.Undo();
     QCOMPARE(double(main.Project().MassConstants[0]), 0.0);
     cap = qobject_cast<TfrmNCPileProperties*>(main.ShowChild(TChildId::PileCapProperties));
     QVERIFY(!cap->Calculated());

@@ -100,7 +100,7 @@ class TableFormTest : public QObject {
     QVERIFY(editor != nullptr);
     QTest::keyClicks(editor, "abc");
     QTest::keyClick(editor, Qt::Key_Return);
-    QCOMPARE(recorder_.texts, QStringList{"abc is not a valid number."});
+    QCOMPARE(recorder_.texts, QStringList{"Thickness, row 1, Soil Layer Data: abc is not a valid number."});
     QCOMPARE(table.Cell(0, 0).AsReal(), 1.5L);
     QVERIFY(form->HasOpenEntry());
     QCOMPARE(editor->text(), QString("abc"));
@@ -119,7 +119,7 @@ class TableFormTest : public QObject {
     QVERIFY(!form->close());
     QVERIFY(form->isVisible());
     QCOMPARE(recorder_.texts.size(), 6);
-    QCOMPARE(recorder_.texts.count("abc is not a valid number."), 6);
+    QCOMPARE(recorder_.texts.count("Thickness, row 1, Soil Layer Data: abc is not a valid number."), 6);
 
     editor->selectAll();
     QTest::keyClicks(editor, "5");

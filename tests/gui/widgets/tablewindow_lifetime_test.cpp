@@ -149,7 +149,7 @@ class TableWindowLifetimeTest : public QObject {
     tables_->CloseWindows(TCloseReason::User);
     QVERIFY(form);
     QVERIFY(tables_->D1()->WindowOpen());
-    QCOMPARE(recorder_.texts, QStringList{"abc is not a valid number."});
+    QCOMPARE(recorder_.texts, QStringList{"Thickness, row 1, Soil Layer Data: abc is not a valid number."});
     NewProject(*tables_);
     QVERIFY(!form);
   }
