@@ -5,6 +5,7 @@
 #include "gui/model/ProgramData.hpp"
 #include "gui/plots/VelocityLines.hpp"
 #include "gui/widgets/MessageBoxSink.hpp"
+#include "gui/widgets/UnitField.hpp"
 #include "gui/widgets/VectorExport.hpp"
 
 #include <QComboBox>
@@ -46,17 +47,6 @@ bool ReadNumber(const QString& text, double empty, double& value) {
   return ok && std::isfinite(value) && value >= 0.0;
 }
 
-// A field with its unit after it.
-QWidget* WithUnit(QLineEdit* field, const QString& unit, QWidget* parent) {
-  auto* box = new QWidget(parent);
-  auto* row = new QHBoxLayout(box);
-  row->setContentsMargins(0, 0, 0, 0);
-  row->addWidget(field);
-  auto* label = new QLabel(unit, box);
-  label->setMinimumWidth(48);
-  row->addWidget(label);
-  return box;
-}
 
 }  // namespace
 
@@ -91,9 +81,9 @@ TDlgCalcReport::TDlgCalcReport(int system, const QString& range, QWidget* parent
   hint->setFont(small);
   form->addRow(QString(), hint);
   form->addRow(QStringLiteral("Least &separation of a peak:"),
-               WithUnit(separation_, QStringLiteral("± %"), criteria));
-  form->addRow(QStringLiteral("&Amplitude limit:"), WithUnit(amplitude_, length, criteria));
-  form->addRow(QStringLiteral("&Velocity limit:"), WithUnit(velocity_, VelocityUnit(system), criteria));
+               WithUnit(separation_, QStringLiteral("± %"), criteria, 48));
+  form->addRow(QStringLiteral("&Amplitude limit:"), WithUnit(amplitude_, length, criteria, 48));
+  form->addRow(QStringLiteral("&Velocity limit:"), WithUnit(velocity_, VelocityUnit(system), criteria, 48));
   // the labels' shortcuts reach their fields
   for (int row = 0; row < form->rowCount(); ++row) {
     auto* label = qobject_cast<QLabel*>(form->itemAt(row, QFormLayout::LabelRole)

@@ -1,10 +1,13 @@
 #include "gui/widgets/InputHelperDialogs.hpp"
 
+#include "gui/model/ProjectState.hpp"
+
 #include "gui/core/Messages.hpp"
 #include "gui/core/units.hpp"
 #include "gui/model/ProjectTables.hpp"
 #include "gui/model/Table.hpp"
 #include "gui/widgets/MessageBoxSink.hpp"
+#include "gui/widgets/UnitField.hpp"
 #include "gui/widgets/TableForm.hpp"
 
 #include <QComboBox>
@@ -43,17 +46,6 @@ double Number(const QString& text) {
 
 QString Six(double v) { return QString::number(v, 'g', 6); }
 
-// A field with its unit after it.
-QWidget* WithUnit(QLineEdit* field, const QString& unit, QWidget* parent) {
-  auto* box = new QWidget(parent);
-  auto* row = new QHBoxLayout(box);
-  row->setContentsMargins(0, 0, 0, 0);
-  row->addWidget(field);
-  auto* label = new QLabel(unit, box);
-  label->setMinimumWidth(32);
-  row->addWidget(label);
-  return box;
-}
 
 QDialogButtonBox* Buttons(QDialog* dialog, const QString& ok) {
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, dialog);
@@ -411,7 +403,9 @@ void AddInputHelpers(TTableForm& form) {
       TDlgPileSection dialog(t.Units(), t.RowCount(), form.CurrentRow(), &form);
       if (!Run(dialog)) return;
       const TSectionResult r = dialog.Result();
+      NameNextStep(QStringLiteral("Pile Section"));
       if (r.ok) FillSectionRows(t, r.constants, dialog.FirstRow(), dialog.LastRow());
+      TakeStepName();
     });
   } else if (table->Identifier() == TProjectTables::kPileCoordinatesId) {
     QObject::connect(form.AddHelperButton(QStringLiteral("&Generate Grid...")), &QPushButton::clicked, &form, [&form] {
@@ -421,7 +415,10 @@ void AddInputHelpers(TTableForm& form) {
       if (!Run(dialog)) return;
       const TGridResult r = dialog.Result();
       QString error;
-      if (r.ok && !FillGridRows(t, r.points, dialog.Append(), &error))
+      NameNextStep(QStringLiteral("Generate Grid"));
+      const bool filled = r.ok && FillGridRows(t, r.points, dialog.Append(), &error);
+      TakeStepName();
+      if (r.ok && !filled)
         ShowMessage(TMessageKind::Error, QStringLiteral("Generate Grid"), error);
     });
   }
@@ -433,7 +430,9 @@ void AddInputHelpers(TTableForm& form) {
       TDlgUnitWeight dialog(t.Units(), t.RowCount(), form.CurrentRow(), &form);
       if (!Run(dialog)) return;
       const TUnitWeightResult r = dialog.Result();
+      NameNextStep(QStringLiteral("Unit Weight from Density"));
       if (r.ok) FillUnitWeightRows(t, r.unitWeight, dialog.FirstRow(), dialog.LastRow());
+      TakeStepName();
     });
   }
 }
