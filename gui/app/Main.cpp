@@ -29,6 +29,7 @@
 #include "gui/app/Autosave.hpp"
 #include "gui/app/CalcReportDialog.hpp"
 #include "gui/app/Help.hpp"
+#include "gui/app/TemplateDialog.hpp"
 #include "gui/app/History.hpp"
 #include "gui/forms/DataForm.hpp"
 #include "gui/model/ProjectState.hpp"
@@ -413,6 +414,37 @@ bool TMainForm::FileNew() {
   CloseProjectWindows();
   ReplaceProject(NewProject(*tables_));
   UpdateLoadType();
+  return true;
+}
+
+namespace {
+TMainForm::PileGroupHook& GroupHook() {
+  static TMainForm::PileGroupHook hook;
+  return hook;
+}
+}  // namespace
+
+void TMainForm::SetPileGroupHook(PileGroupHook hook) { GroupHook() = std::move(hook); }
+
+bool TMainForm::FileNewFromTemplate(TProjectTemplate kind) {
+  if (!DeactivateActiveChild() || !AskToSave()) return false;
+  TPileGroupTemplate group;
+  if (kind == TProjectTemplate::PileGroup) {
+    const int capacity = tables_->Pilecoord()->MaxRows() > 0 ? tables_->Pilecoord()->MaxRows() : 200;
+    if (GroupHook()) {
+      if (!GroupHook()(group)) return false;
+    } else {
+      TDlgPileGroupTemplate dialog(capacity, this);
+      if (dialog.exec() != QDialog::Accepted || !dialog.Layout(group)) return false;
+    }
+  }
+  CloseProjectWindows();
+  ReplaceProject(TemplateProject(kind, *tables_, group));
+  UpdateLoadType();
+  FoundationTypeChanged();
+  statusBar()->showMessage(QStringLiteral("A new project from the template \"%1\": save it under a name of its own.")
+                               .arg(TemplateCaption(kind).remove(QStringLiteral("..."))),
+                           6000);
   return true;
 }
 

@@ -17,6 +17,7 @@
 #include "gui/app/Comparisons.hpp"
 #include "gui/app/MainActions.hpp"
 #include "gui/model/PltData.hpp"
+#include "gui/model/ProjectTemplates.hpp"
 #include "gui/model/Settings.hpp"
 #include "gui/report/CalcReportWriter.hpp"
 #include "gui/views/ReportViewer.hpp"
@@ -135,6 +136,13 @@ class TMainForm : public QMainWindow {
 
   // --- Commands ---------------------------------------------------------------
   bool FileNew();
+  // File > New from Template: a new, unnamed project holding the example
+  // (the pile group asks for its layout first).
+  bool FileNewFromTemplate(TProjectTemplate kind);
+  // Replaces the pile group's layout dialog (tests): fills the layout and
+  // returns whether it was accepted.
+  using PileGroupHook = std::function<bool(TPileGroupTemplate& group)>;
+  static void SetPileGroupHook(PileGroupHook hook);
   bool FileOpen();
   bool FileSave();
   bool FileSaveAs();

@@ -17,6 +17,9 @@ struct TMainActions {
 
   // File
   QAction* fileNew = nullptr;
+  QAction* fileNewHalfSpace = nullptr;  // New from Template
+  QAction* fileNewStratum = nullptr;
+  QAction* fileNewPileGroup = nullptr;
   QAction* fileOpen = nullptr;
   QAction* fileSave = nullptr;
   QAction* fileSaveAs = nullptr;

@@ -50,6 +50,12 @@ void TMainForm::CreateActions() {
   TMainActions& a = act_;
   a.fileNew = MakeAction("FileNew", "&New", [this] { FileNew(); }, QKeySequence::New);
   a.fileNew->setStatusTip("Start a new project");
+  a.fileNewHalfSpace = MakeAction("FileNewHalfSpace", "&Half-Space Block",
+                                  [this] { FileNewFromTemplate(TProjectTemplate::HalfSpaceBlock); });
+  a.fileNewStratum = MakeAction("FileNewStratum", "Block on a &Stratum",
+                                [this] { FileNewFromTemplate(TProjectTemplate::StratumBlock); });
+  a.fileNewPileGroup = MakeAction("FileNewPileGroup", "&Pile Group n \u00d7 m...",
+                                  [this] { FileNewFromTemplate(TProjectTemplate::PileGroup); });
   a.fileOpen = MakeAction("FileOpen", "&Open...", [this] { FileOpen(); }, QKeySequence::Open);
   a.fileOpen->setStatusTip("Open a project file");
   a.fileSave = MakeAction("FileSave", "&Save", [this] { FileSave(); }, QKeySequence::Save);
@@ -218,7 +224,11 @@ void TMainForm::CreateActions() {
 void TMainForm::CreateMenus() {
   const TMainActions& a = act_;
   fileMenu_ = menuBar()->addMenu("&File");
-  fileMenu_->addActions({a.fileNew, a.fileOpen, a.fileSave, a.fileSaveAs});
+  fileMenu_->addAction(a.fileNew);
+  QMenu* templates = fileMenu_->addMenu("New from &Template");
+  templates->menuAction()->setObjectName(QStringLiteral("FileNewFromTemplate"));
+  templates->addActions({a.fileNewHalfSpace, a.fileNewStratum, a.fileNewPileGroup});
+  fileMenu_->addActions({a.fileOpen, a.fileSave, a.fileSaveAs});
   fileMenu_->addSeparator();
   fileMenu_->addActions({a.fileExportResults, a.fileCalcReport, a.fileAddComparison, a.fileRemoveComparisons});
   fileMenu_->addSeparator();
