@@ -12,6 +12,9 @@ class TStateCommand : public QUndoCommand {
       : QUndoCommand(name), history_(history), before_(std::move(before)), after_(std::move(after)) {}
 
   void undo() override { history_.ApplyState(before_); }
+  // What the project holds after the step, once a save's own rules
+  // (derived flags and counts) are in it.
+  void SetAfter(TProjectState after) { after_ = std::move(after); }
   void redo() override {
     // Pushed after the change was made: the project holds it already.
     if (first_) {
@@ -44,6 +47,16 @@ void TProjectHistory::Reset() {
 
 void TProjectHistory::SetClean() {
   Flush();
+  // A save sets what its rules derive (option flags, counts): that is part
+  // of the state the last step leads to, not a step of its own.
+  TProjectState now = TProjectState::Capture(project_(), tables_);
+  if (!(now == current_)) {
+    now.ShareWith(current_);
+    current_ = now;
+    if (stack_.index() > 0)
+      if (auto* last = dynamic_cast<const TStateCommand*>(stack_.command(stack_.index() - 1)))
+        const_cast<TStateCommand*>(last)->SetAfter(current_);
+  }
   stack_.setClean();
   saved_ = current_;
   UpdateClean();

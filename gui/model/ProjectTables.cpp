@@ -180,6 +180,7 @@ TProjectTables::TProjectTables(QObject* parent) : QObject(parent) {
     auto* table = new TGridTable(this);
     connect(table, &TGridTable::Edited, this, &TProjectTables::Edited);
     table->setObjectName(QString::fromLatin1(def.component));
+    previousHolders_[i] = TGridTable::Find(def.identifier);
     table->SetIdentifier(def.identifier);
     table->SetCaption(QString::fromLatin1(def.caption));
     table->SetTopLeft(QString::fromLatin1(def.topLeft));
@@ -208,6 +209,11 @@ TProjectTables::~TProjectTables() {
   CloseWindows(TCloseReason::TableGone);
   // The tables that hold nested copies go before their templates.
   for (TGridTable* table : tables_) table->SetRowCount(0);
+  // The identifiers go back to the set that had them (the open project's).
+  for (std::size_t i = 0; i < tables_.size(); ++i)
+    if (previousHolders_[i] && previousHolders_[i] != tables_[i] &&
+        TGridTable::Find(tables_[i]->Identifier()) == tables_[i])
+      previousHolders_[i]->SetIdentifier(tables_[i]->Identifier());
 }
 
 std::vector<TGridTable*> TProjectTables::AllWithNested() const {

@@ -4,13 +4,15 @@
 // recreated with a project, so their identities (and the identifiers through
 // which the nested load tables find their templates) stay.
 //
-// Create one set per program: the identifiers 1 to 12 are program-wide, and
-// a second set would take them over from the first.
+// The identifiers 1 to 12 are program-wide: a second set (the tables a
+// project is read into before it replaces the open one) takes them over
+// from the first for as long as it lives, and gives them back when it goes.
 #pragma once
 
 #include "gui/model/Table.hpp"
 
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <array>
@@ -97,6 +99,8 @@ class TProjectTables : public QObject {
 
  private:
   std::array<TGridTable*, kTableCount> tables_{};
+  // Per table: the table that held its identifier before it (another set's).
+  std::array<QPointer<TGridTable>, kTableCount> previousHolders_{};
 };
 
 // A new project: the defaults of every field, SI units, every table reset to

@@ -50,6 +50,21 @@ class ModelProjectTest : public QObject {
     }
   }
 
+  // A project is read into a set of its own before it replaces the open
+  // one: while that set lives it has the identifiers, and when it goes they
+  // are the open set's again (the input helpers and the load tables' copies
+  // find their tables by them).
+  void aSecondSetGivesTheIdentifiersBack() {
+    {
+      TProjectTables loaded;
+      QCOMPARE(TGridTable::Find(8), loaded.Dtransient());
+    }
+    for (int identifier = 1; identifier <= TProjectTables::kTableCount; ++identifier)
+      QCOMPARE(TGridTable::Find(identifier), tables_->All()[static_cast<size_t>(identifier - 1)]);
+    NewProject(*tables_);
+    QCOMPARE(tables_->TLoadtype()->Column(1)->NestedTable(0)->TemplateIdentifier(), 8);
+  }
+
   // The load tables make their nested tables from the templates 8 and 10,
   // and choosing a direction keeps the nested table (one template for all).
   void loadRowsCarryCopiesOfTheirTemplates() {
