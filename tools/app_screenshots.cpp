@@ -17,6 +17,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QDateTime>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -53,6 +55,8 @@
 #include "gui/widgets/InputHelperDialogs.hpp"
 #include "gui/widgets/DataEdit.hpp"
 #include "gui/widgets/MessageBoxSink.hpp"
+#include "gui/app/TemplateDialog.hpp"
+#include "gui/forms/DataForm.hpp"
 
 using namespace terva::gui;
 
@@ -177,6 +181,51 @@ int main(int argc, char* argv[]) {
   data->close();
   main.menuBar()->setActiveAction(nullptr);
   Settle();
+
+  // The Edit menu after a field was changed: its Undo names the step.
+  {
+    auto* below = qobject_cast<TDataForm*>(main.ShowChild(TChildId::SoilBelow));
+    TDataEdit* velocity = below ? below->Field(QStringLiteral("BelowVs")) : nullptr;
+    if (velocity) {
+      velocity->setFocus();
+      velocity->setText(QStringLiteral("260"));
+      QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+      QApplication::sendEvent(velocity, &enter);
+    }
+    QMenu* edit = nullptr;
+    for (QAction* action : main.menuBar()->actions())
+      if (action->text() == QStringLiteral("&Edit")) edit = action->menu();
+    if (edit) {
+      main.menuBar()->setActiveAction(edit->menuAction());
+      Settle();
+      Shoot(&main, QStringLiteral("edit-menu"));
+      edit->close();
+      main.menuBar()->setActiveAction(nullptr);
+      Settle();
+    }
+    main.Undo();
+    main.CloseChild(TChildId::SoilBelow);
+  }
+  // The question at a start after an abnormal end, and the pile group
+  // template's dialog.
+  {
+    QTimer::singleShot(700, [] {
+      if (QWidget* modal = QApplication::activeModalWidget()) {
+        Shoot(modal, QStringLiteral("recovery-question"));
+        modal->close();
+      }
+    });
+    const QDateTime saved(QDate(2026, 12, 8), QTime(16, 42, 5));
+    ShowMessage(TMessageKind::Question, QStringLiteral("Recover Project"),
+                TMainForm::RecoveryQuestion(QStringLiteral("/home/engineer/projects/pile-group-4.tvd"), saved.addSecs(3 * 3600 + 18 * 60), saved),
+                MbYes | MbNo | MbCancel);
+    TDlgPileGroupTemplate group(200, &main);
+    group.move(60, 40);
+    group.show();
+    Settle(700);
+    Shoot(&group, QStringLiteral("new-pile-group"));
+    group.close();
+  }
 
   main.ShowChild(TChildId::ControlOptions);
   Settle();
@@ -398,6 +447,13 @@ int main(int argc, char* argv[]) {
     Settle(700);
     Shoot(&grid, QStringLiteral("helper-generate-grid"));
     grid.close();
+    TDlgUnitWeight weight(2, 3, 0, &main);
+    weight.DensityField()->setText(QStringLiteral("1.8"));
+    weight.move(60, 40);
+    weight.show();
+    Settle(700);
+    Shoot(&weight, QStringLiteral("helper-unit-weight"));
+    weight.close();
   }
   // The report of an example, on a fresh copy analysed here.
   const auto reportOf = [&main](const QString& example, const TCalcReportRequest& request, const QString& name) {

@@ -689,24 +689,27 @@ void TMainForm::Start(const QString& projectArgument) {
   OfferRecovery();
 }
 
-void TMainForm::OfferRecovery() {
+QString TMainForm::RecoveryQuestion(const QString& project, const QDateTime& autosaved, const QDateTime& fileSaved) {
   const auto when = [](const QDateTime& time) {
     return time.isValid() ? time.toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) : QString();
   };
+  const QString name =
+      project.isEmpty() ? QStringLiteral("a new project, never saved") : QDir::toNativeSeparators(project);
+  const QString saved = project.isEmpty()      ? QStringLiteral("none")
+                        : fileSaved.isValid() ? when(fileSaved)
+                                              : QStringLiteral("the file is not there");
+  return QStringLiteral("TERVA did not end normally, and a project with changes that were not saved was "
+                        "autosaved:\n\nProject: %1\nAutosaved: %2\nFile last saved: %3\n\nRecover the autosaved "
+                        "project? Yes opens it with its changes (save it to keep them); No deletes the autosave; "
+                        "Cancel keeps it for the next start.")
+      .arg(name, when(autosaved), saved);
+}
+
+void TMainForm::OfferRecovery() {
   for (const TAutosave::TRecovery& recovery : TAutosave::Orphans()) {
-    const QString project = recovery.project.isEmpty() ? QStringLiteral("a new project, never saved")
-                                                        : QDir::toNativeSeparators(recovery.project);
-    const QString saved = recovery.project.isEmpty() ? QStringLiteral("none")
-                          : recovery.fileSaved.isValid() ? when(recovery.fileSaved)
-                                                         : QStringLiteral("the file is not there");
-    const int answer = ShowMessage(
-        TMessageKind::Question, QStringLiteral("Recover Project"),
-        QStringLiteral("TERVA did not end normally, and a project with changes that were not saved was "
-                       "autosaved:\n\nProject: %1\nAutosaved: %2\nFile last saved: %3\n\nRecover the autosaved "
-                       "project? Yes opens it with its changes (save it to keep them); No deletes the autosave; "
-                       "Cancel keeps it for the next start.")
-            .arg(project, when(recovery.autosaved), saved),
-        MbYes | MbNo | MbCancel);
+    const int answer =
+        ShowMessage(TMessageKind::Question, QStringLiteral("Recover Project"),
+                    RecoveryQuestion(recovery.project, recovery.autosaved, recovery.fileSaved), MbYes | MbNo | MbCancel);
     if (answer == MbCancel) continue;
     if (answer == MbNo) {
       TAutosave::Remove(recovery);

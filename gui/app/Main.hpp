@@ -7,6 +7,7 @@
 // the help windows in Help.
 #pragma once
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
@@ -133,6 +134,9 @@ class TMainForm : public QMainWindow {
   void Copy();
   void Paste();
   TAutosave& Autosave() { return *autosave_; }
+  // The question the next start asks about an autosave left by an abnormal
+  // end: the project's file, the autosave's time and the file's.
+  static QString RecoveryQuestion(const QString& project, const QDateTime& autosaved, const QDateTime& fileSaved);
 
   // --- Commands ---------------------------------------------------------------
   bool FileNew();

@@ -432,6 +432,10 @@ void TMainForm::UpdateWindowMenu() {
 // Edit menu
 
 TTableForm* TMainForm::ActiveTableForm() const {
+  // the table the focus is in (a load table shows its histories' tables
+  // inside its own window), else the active window's
+  for (QWidget* w = QApplication::focusWidget(); w; w = w->parentWidget())
+    if (auto* form = qobject_cast<TTableForm*>(w)) return form;
   QMdiSubWindow* window = mdi_->activeSubWindow();
   return window ? qobject_cast<TTableForm*>(window->widget()) : nullptr;
 }
