@@ -262,6 +262,9 @@ class UndoRedoTest : public QObject {
   // pasted whole or not at all, a single value filling a selection, rows
   // added as the table may hold them.
   void clipboardBlocks() {
+    // a comma-decimal desktop: the clipboard still carries "."
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const auto restore = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
     test::TMessageRecorder messages;
     TMainForm main;
     main.Start();
