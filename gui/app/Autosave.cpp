@@ -69,20 +69,27 @@ bool TAutosave::SaveNow() {
     Discard();
     return true;
   }
+  QByteArray text;
   try {
     TProgramData saved = project_();
     ApplyProjectSaveRules(saved, tables_);
-    const QByteArray text = ProjectFileText(saved, tables_);
-    QDir().mkpath(Folder());
-    WriteFileSafely(path_, text);
+    text = ProjectFileText(saved, tables_);
   } catch (const TError&) {
     return false;  // a value the file cannot hold yet: the next round tries again
   }
+  QDir().mkpath(Folder());
+  // The description first: an autosave is never without the name of its file.
   QSettings info(InfoPath(path_), QSettings::IniFormat);
   info.setValue(QStringLiteral("Project"), project_().IsUnnamed() ? QString() : project_().FileName);
   info.setValue(QStringLiteral("Autosaved"), QDateTime::currentDateTimeUtc().toString(Qt::ISODate));
   info.sync();
-  return info.status() == QSettings::NoError;
+  if (info.status() != QSettings::NoError) return false;
+  try {
+    WriteFileSafely(path_, text);
+  } catch (const TError&) {
+    return false;  // a full disk: the previous autosave stays whole
+  }
+  return true;
 }
 
 void TAutosave::Discard() {
@@ -93,6 +100,16 @@ void TAutosave::Discard() {
 std::vector<TAutosave::TRecovery> TAutosave::Orphans() {
   std::vector<TRecovery> found;
   const QDir folder(Folder());
+  // The locks of programs that ended abnormally with nothing to recover.
+  for (const QFileInfo& lockFile : folder.entryInfoList({QStringLiteral("*.lock")}, QDir::Files)) {
+    if (QFileInfo::exists(lockFile.absoluteFilePath().chopped(5) + QStringLiteral(".tvd"))) continue;
+    QLockFile stale(lockFile.absoluteFilePath());
+    stale.setStaleLockTime(0);
+    if (stale.tryLock(0)) {
+      stale.unlock();  // removes it
+      QFile::remove(lockFile.absoluteFilePath().chopped(5) + QStringLiteral(".ini"));
+    }
+  }
   for (const QFileInfo& file : folder.entryInfoList({QStringLiteral("*.tvd")}, QDir::Files)) {
     auto lock = std::make_shared<QLockFile>(LockPath(file.absoluteFilePath()));
     lock->setStaleLockTime(0);  // a running program's lock is never taken, however old

@@ -735,8 +735,8 @@ void TMainForm::OfferRecovery() {
     // Unsaved until the user saves it; the autosave goes once it is open.
     history_->SetUnsaved();
     UpdateCaption();
-    TAutosave::Remove(recovery);
-    autosave_->SaveNow();
+    // The recovered changes are this program's autosave before the old one goes.
+    if (autosave_->SaveNow()) TAutosave::Remove(recovery);
     break;
   }
 }

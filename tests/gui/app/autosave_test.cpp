@@ -370,6 +370,24 @@ class AutosaveTest : public QObject {
     QCOMPARE(main.windowTitle(), kPrefix + QStringLiteral("NewData*"));
     QVERIFY(!QFile::exists(left.path));
   }
+
+  // A program killed with nothing to recover leaves only its lock: the next
+  // look for orphans removes it, and leaves a live program's lock alone.
+  void lockWithoutAutosaveIsRemoved() {
+#ifndef Q_OS_UNIX
+    QSKIP("the abnormal end is simulated with fork()");
+#endif
+    QDir().mkpath(TAutosave::Folder());
+    const QString lock = QDir(TAutosave::Folder()).filePath(QStringLiteral("killed.lock"));
+    QVERIFY(DeadLock(lock));
+    TMainForm main;  // its own lock, and no autosave yet
+    const QStringList before = QDir(TAutosave::Folder()).entryList({QStringLiteral("*.lock")}, QDir::Files);
+    QVERIFY(before.contains(QStringLiteral("killed.lock")));
+    QVERIFY(TAutosave::Orphans().empty());
+    const QStringList after = QDir(TAutosave::Folder()).entryList({QStringLiteral("*.lock")}, QDir::Files);
+    QCOMPARE(after.size(), before.size() - 1);
+    QVERIFY(!after.contains(QStringLiteral("killed.lock")));
+  }
 };
 
 QTEST_MAIN(AutosaveTest)
