@@ -159,6 +159,10 @@ TMainForm::~TMainForm() {
   // Table windows go before their tables.
   mdi_->closeAllSubWindows();
   for (QMdiSubWindow* window : mdi_->subWindowList()) delete window;
+  // The history goes with the window's children, after this window is no
+  // longer one: its stack's last signals must not reach it.
+  disconnect(history_, nullptr, this, nullptr);
+  disconnect(history_->Stack(), nullptr, this, nullptr);
 }
 
 // ---------------------------------------------------------------------------
