@@ -8,6 +8,8 @@ cd "$(dirname "$0")/.."
 
 packages=(cmake make g++ libgtest-dev libbenchmark-dev qt6-base-dev qt6-charts-dev qt6-svg-dev libgl-dev xvfb xauth xdotool
           python3-numpy python3-matplotlib  # the Python package, its tests and the validation page
+          python3-xarray python3-netcdf4 python3-distributed python3-tqdm  # studies: datasets, a Dask cluster, progress
+          python3-venv python3-setuptools python3-wheel  # pip install ./python, offline
           locales  # the comma-decimal locales the locale tests make with localedef
           poppler-utils  # pdftotext, which reads the calculation report back in its tests
           dpkg-dev file)  # the last two for the Debian package (cpack -G DEB)
