@@ -883,7 +883,7 @@ def main():
     args = parser.parse_args()
     inputs = cases()
     names = list(inputs)
-    results = dict(zip(names, terva.run_many([inputs[n].text() for n in names], jobs=args.jobs)))
+    results = dict(zip(names, terva.run_many([inputs[n] for n in names], jobs=args.jobs)))
     for r in results.values():
         if r.precision != "single":  # older results: the report's six digits, not the graphic data's three
             r.stiffness, r.damping = r.report_constants()

@@ -25,10 +25,12 @@ try:
 except ImportError as e:  # pragma: no cover
     raise ImportError("the terva package needs numpy (Debian: apt-get install python3-numpy)") from e
 
-from ._run import PrecisionWarning, Result, TervaError, find_batch, load, run, run_many
+from ._run import PrecisionWarning, Result, TervaError, Text, find_batch, load, run, run_many, run_text
 from ._input import Input
+from ._study import motion, sweep
 
-__all__ = ["Input", "PrecisionWarning", "Result", "TervaError", "find_batch", "load", "run", "run_many"]
+__all__ = ["Input", "PrecisionWarning", "Result", "TervaError", "Text", "find_batch", "load", "run", "run_many",
+           "run_text", "motion", "sweep"]
 
 
 def _source_version(cmake_lists=None):

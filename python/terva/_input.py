@@ -18,8 +18,11 @@ embedment limits, Poisson's ratio below 0.5, a frequency range of at most
 1024 points) and raise ValueError before any file is written.
 """
 
+import functools
+import inspect
 import math
 import re
+import warnings
 
 _GRAVITY = {"SI": 9.81, "English": 32.2}
 _TITLE_CHARS = re.compile(r"^[A-Z0-9 .()/+-]*$")
@@ -106,6 +109,28 @@ def _soil(name, vs, unit_weight, poisson, damping):
     return (float(vs), float(unit_weight), float(poisson), float(damping))
 
 
+def _recorded(slot):
+    """Keeps a setter's call (its arguments, defaults included) under `slot`, so
+    that a study can replay the input with one argument replaced (``with_values``)."""
+    def wrap(method):
+        signature = inspect.signature(method)
+
+        @functools.wraps(method)
+        def call(self, *args, **kwargs):
+            bound = signature.bind(self, *args, **kwargs)
+            bound.apply_defaults()
+            result = method(self, *args, **kwargs)
+            arguments = dict(bound.arguments)
+            del arguments["self"]
+            self._calls[slot] = (method.__name__, arguments)
+            return result
+        return call
+    return wrap
+
+
+_SLOTS = ("shape", "mass", "foundation", "load")
+
+
 class Input:
     """An input text for a footing on a half-space or a stratum, or a pile group,
     under a harmonic load.  Call one shape method (circle or rectangle), mass,
@@ -119,27 +144,33 @@ class Input:
         if not _TITLE_CHARS.match(title):
             raise ValueError("a title may hold letters, digits, blanks and . ( ) / + - only")
         if any(w in ("T", "H", "F", "Q", "P", "S", "V") for w in title.split()):
-            raise ValueError("a title must not hold a single letter T, H, F, Q, P, S or V standing alone")
+            # the engine reads such a letter as a number code: its report's title differs, the analysis not
+            warnings.warn(f"the title {title!r} holds a single letter T, H, F, Q, P, S or V standing alone, "
+                          "which the engine's report prints as a number", UserWarning, stacklevel=2)
         self.title = title or "TERVA PROJECT"
         self.units = units
         self.matrix = bool(matrix)
+        self._calls = {}  # slot -> (method name, its arguments): what with_values replays
         self._shape = None
         self._mass = None
         self._foundation = None
         self._load = None
 
     # -- geometry and mass -------------------------------------------------
+    @_recorded("shape")
     def circle(self, radius):
         _positive("radius", radius)
         self._shape = ("CIRCULAR", [float(radius)])
         return self
 
+    @_recorded("shape")
     def rectangle(self, length_x, width_y):
         _positive("length", length_x)
         _positive("width", width_y)
         self._shape = ("RECTANGULAR", [float(length_x), float(width_y)])
         return self
 
+    @_recorded("mass")
     def mass(self, mass, ix, iy, iz, ixy=0.0, ixz=0.0, iyz=0.0):
         """Mass and mass moments of inertia about axes through the centre of gravity."""
         _positive("mass", mass)
@@ -156,6 +187,7 @@ class Input:
         return dims[0] if kind == "CIRCULAR" else math.sqrt(dims[0] * dims[1] / math.pi)
 
     # -- foundations -------------------------------------------------------
+    @_recorded("foundation")
     def half_space(self, vs, unit_weight, poisson, damping, cg_height=0.0, side_layers=()):
         """A footing on a homogeneous half-space; side_layers = [(thickness, vs,
         unit_weight, poisson, damping), ...] from the base upwards for an embedded
@@ -171,6 +203,7 @@ class Input:
         self._foundation = ("HALF-SPACE", {"base": base, "layers": layers, "h": float(cg_height)})
         return self
 
+    @_recorded("foundation")
     def stratum(self, vs, unit_weight, poisson, damping, depth, embedment=0.0, cg_height=0.0):
         """A footing on (or embedded in) a stratum of the given depth over rock.
         The engine's stratum formulas hold for embedment/radius <= 1.5 and
@@ -201,6 +234,7 @@ class Input:
         rt = (b1 * b2 * (b1 ** 2 + b2 ** 2) / (6 * pi)) ** 0.25
         return (r0 + r0 + rx + ry + rt) / 5.0
 
+    @_recorded("foundation")
     def pile_group(self, positions, length, soil, below, radius, area, inertia, torsion, young,
                    unit_weight, poisson=0.25, damping=0.02, elements=10, fixed=True, interaction=True,
                    rigidity=0.0, static_load=0.0, cg_height=0.0, end_bearing=False):
@@ -240,6 +274,7 @@ class Input:
         return self
 
     # -- load --------------------------------------------------------------
+    @_recorded("load")
     def harmonic(self, max_frequency, min_frequency, step, force=(0, 0, 0, 0, 0, 0), quadratic=False):
         """A harmonic load from min_frequency to max_frequency (rad/s) in steps;
         force = the six amplitudes (forces X Y Z, moments about X Y Z), or with
@@ -373,6 +408,51 @@ class Input:
         for triple in ([0.0, 0.0, f["h"]], [0.0, 0.0, 0.0], [0.0, 0.0, 0.0]):
             out.line("".join(_wide(v) + " " for v in triple))
         return out.text()
+
+    def parameters(self):
+        """The arguments of this input's calls, by name: {name: (method, value)};
+        a name that two calls take (``radius`` of circle and pile_group) appears
+        only qualified, as "method__name", which is always there too."""
+        found, count = {}, {}
+        for slot in _SLOTS:
+            if slot in self._calls:
+                method, arguments = self._calls[slot]
+                for name, value in arguments.items():
+                    found[f"{method}__{name}"] = (method, value)
+                    count[name] = count.get(name, 0) + 1
+                    found.setdefault(name, (method, value))
+        return {k: v for k, v in found.items() if "__" in k or count[k] == 1}
+
+    def with_values(self, **values):
+        """A new Input with the arguments named replaced and every other call as
+        here: ``base.with_values(vs=250, damping=0.02)`` replays half_space (or
+        whichever call takes them) with those values.  A name taken by two calls
+        is given as "method__name" (``pile_group__radius``).  Raises ValueError
+        for a name no call takes, and whatever the call raises for a value."""
+        calls = {slot: (method, dict(arguments)) for slot, (method, arguments) in self._calls.items()}
+        known = self.parameters()
+        for name, value in values.items():
+            if name not in known:
+                taken = [m for m, a in calls.values() if name in a]
+                if len(taken) > 1:
+                    raise ValueError(f"{name} is taken by {' and '.join(taken)}: name it "
+                                     + " or ".join(f"{m}__{name}" for m in taken))
+                raise ValueError(f"no call of this input takes {name}; it takes "
+                                 + ", ".join(sorted(k for k in known if "__" not in k)))
+            method = known[name][0]
+            argument = name.split("__", 1)[1] if "__" in name else name
+            for slot, (m, arguments) in calls.items():
+                if m == method:
+                    arguments[argument] = value
+        new = Input.__new__(Input)
+        new.title, new.units, new.matrix = self.title, self.units, self.matrix
+        new._calls = {}
+        new._shape = new._mass = new._foundation = new._load = None
+        for slot in _SLOTS:
+            if slot in calls:
+                method, arguments = calls[slot]
+                getattr(new, method)(**arguments)
+        return new
 
     def save(self, path):
         """Writes text() to path with CR LF line ends, as the program saves a

@@ -5,7 +5,9 @@ import os
 import re
 import shutil
 import subprocess
+import sys
 import tempfile
+import time
 import warnings
 import weakref
 
@@ -28,12 +30,26 @@ class TervaError(RuntimeError):
     ``report`` the report's path, ``project`` the project."""
 
     def __init__(self, message, lines=(), code=None, report=None, project=None):
+        self.message = message
         self.lines = list(lines)
         self.code = code
         self.report = report
         self.project = project
         text = message + "".join("\n  " + line for line in self.lines)
         super().__init__(text)
+
+    def __reduce__(self):
+        # Sent back from a worker process or machine: every attribute travels
+        # (an exception pickles only its message otherwise).
+        state = {k: v for k, v in self.__dict__.items()
+                 if k not in ("message", "lines", "code", "report", "project")}
+        return (type(self), (self.message, self.lines, self.code, self.report, self.project), state)
+
+
+class Text(str):
+    """An input text, told apart from a path: ``terva.run(terva.Text(text))`` (or
+    ``terva.run_text(text)``) writes it to a temporary folder of its own and runs it
+    there.  A plain string is always a project's path."""
 
 
 def _hz(rad_s):
@@ -91,8 +107,8 @@ class Result:
     precision, the report's rule), ``stiffness`` and ``damping`` (dicts of
     arrays, keys Kxx Kyy Kww Kppx Kppy Kzt Kxp Kyp and Cxx ... Cyp: the
     constants at the centre of gravity; from the results file with or without
-    MATRIX, from older results only with MATRIX, else empty), ``K`` and ``C``
-    (the same as (N, 8) arrays in that order); for harmonic loads
+    MATRIX, from older results only with MATRIX, else None), ``K`` and ``C``
+    (the same as (N, 8) arrays in that order, or None); for harmonic loads
     ``response_frequency_hz``, ``response_frequency_rad_s``, ``amplitudes``
     ((N, 6): UOX UOY UOZ EPOX EPOY EPOZ) and ``motions`` ((N, 6) complex: the
     motions of the centre of gravity whose moduli are the amplitudes, a load
@@ -103,11 +119,13 @@ class Result:
     ``spectrum`` ((N, 6), the response spectra), ``spectrum_frequency_rad_s``,
     ``spectrum_translation_x`` (UOX) and ``spectrum_rotation_y`` (EPOY).
     ``report`` is also callable: ``result.report("calc.pdf", at="1500rpm")`` writes the
-    calculation report (``write_report``).  Arrays absent for a run are None.  Without the results file the transient
-    and random tables are read from the report's printed digits.
+    calculation report (``write_report``).  Arrays absent for a run are None.  Without the
+    results file the transient and random tables are read from the report's printed digits.
 
-    For an input given as text the files lie in a temporary folder that is
-    removed when the result is collected: copy the report to keep it."""
+    For an input given as text (or a ``terva.Input``) the files lie in a temporary folder
+    that is removed when the result is collected: copy the report to keep it.  Such a
+    result pickled (sent back from a worker of ``run_many``'s executor) keeps its arrays
+    and names no files."""
 
     def __init__(self, data, report_text="", engine=None, note=None):
         self.data = data
@@ -138,10 +156,31 @@ class Result:
         self.frequency_hz = _hz(self.frequency_rad_s)
         if self.response_frequency_rad_s is not None:
             self.response_frequency_hz = _hz(self.response_frequency_rad_s)
-        n = len(self.frequency_rad_s)
-        self.K = np.column_stack([self.stiffness[k] for k in STIFFNESS]) if self.stiffness else np.zeros((n, 0))
-        self.C = np.column_stack([self.damping[k] for k in DAMPING]) if self.damping else np.zeros((n, 0))
+        self.stiffness = self.stiffness or None
+        self.damping = self.damping or None
+        self.K = np.column_stack([self.stiffness[k] for k in STIFFNESS]) if self.stiffness else None
+        self.C = np.column_stack([self.damping[k] for k in DAMPING]) if self.damping else None
         self._folder = None  # a temporary folder that lives as long as this result
+
+    def __getstate__(self):
+        # A result pickled (sent back from a worker, or kept) keeps its arrays; the
+        # files of an input text lie in a temporary folder that goes with the
+        # result here, so the copy names none of them.
+        state = dict(self.__dict__)
+        if state.get("report") is not None:
+            state["report"] = str(state["report"])
+        if state.get("_folder"):
+            for key in ("project", "report", "graphic_data", "results_file"):
+                state[key] = None
+            state["data"] = {k: v for k, v in state["data"].items()
+                             if k not in ("project", "report", "graphic_data", "results_file")}
+            state["_folder"] = None
+        return state
+
+    def __setstate__(self, state):
+        self.__dict__.update(state)
+        if self.report is not None:
+            self.report = _ReportPath(self.report, self)
 
     def _from_engine(self, e):
         self.frequency_rad_s = e["omega"]
@@ -278,8 +317,16 @@ _legacy = {}  # terva-batch path -> True when it has no --export (an older build
 
 
 def _is_text(project):
-    """An input text rather than a path: a string with a line break."""
-    return isinstance(project, str) and ("\n" in project or "\r" in project)
+    """An input text rather than a path: a terva.Text or a terva.Input; a plain
+    string with a line break that names no file, as earlier versions read it,
+    with a DeprecationWarning."""
+    if isinstance(project, Text):
+        return True
+    if isinstance(project, str) and ("\n" in project or "\r" in project) and not os.path.isfile(project):
+        warnings.warn("an input text given as a plain string: use terva.run_text(text) or terva.Text(text); "
+                      "a plain string will be read as a path only", DeprecationWarning, stacklevel=4)
+        return True
+    return False
 
 
 def _stat(path):
@@ -296,7 +343,7 @@ class _Job:
     def __init__(self, project):
         self.folder = None
         if hasattr(project, "text") and callable(project.text):  # a terva.Input
-            project = project.text()
+            project = Text(project.text())
         if _is_text(project):
             self.folder = tempfile.mkdtemp(prefix="terva-")
             self.path = os.path.join(self.folder, _PROJECT_NAME)
@@ -535,11 +582,13 @@ def _execute(jobs_list, jobs, timeout):
 
 
 def run(project, timeout=None):
-    """Runs one project (a path, or the input text itself) and returns its Result.
+    """Runs one project and returns its Result: ``project`` is a path (a string or
+    path-like), a ``terva.Input``, or an input text as ``terva.Text(text)``
+    (``run_text``).
 
     A path's report, graphic data file, results file (.tvj) and NAME.results.json
-    are written beside it, as terva-batch does; an input text runs in a temporary
-    folder of its own.
+    are written beside it, as terva-batch does; an input runs in a temporary
+    folder of its own.  ``timeout`` is in seconds.
     Raises TervaError when the engine refuses or stops, or fails at a frequency."""
     job = _Job(project)
     try:
@@ -551,32 +600,198 @@ def run(project, timeout=None):
     return outcome
 
 
-def run_many(projects, jobs=None, timeout=None):
-    """Runs several projects (paths or input texts) in one terva-batch call with
-    ``-j jobs`` engine processes at once (default: the number of processors).
+def run_text(text, timeout=None):
+    """Runs an input text (a project file's or the engine's free layout) in a
+    temporary folder of its own and returns its Result, as ``run``."""
+    return run(Text(text), timeout)
 
-    Returns the Results in the order given.  When any project fails, raises
-    TervaError naming the failures; its ``results`` attribute then holds the
-    list with a TervaError in place of each failed project."""
+
+class _Progress:
+    """A progress bar on standard error (tqdm) for long studies: shown when
+    asked, or by default when standard error is a terminal and there are
+    several projects; nothing without tqdm."""
+
+    def __init__(self, total, wanted):
+        self._bar = None
+        if wanted is None:
+            wanted = total > 1 and hasattr(sys.stderr, "isatty") and sys.stderr.isatty()
+        if wanted and total:
+            try:
+                from tqdm import tqdm
+            except ImportError:
+                return
+            self._bar = tqdm(total=total, unit="project", desc="terva", file=sys.stderr, smoothing=0.1)
+
+    @property
+    def shown(self):
+        return self._bar is not None
+
+    def update(self, count=1, failed=0):
+        if self._bar is not None:
+            if failed:
+                self._bar.set_postfix(failed=failed, refresh=False)
+            self._bar.update(count)
+
+    def close(self):
+        if self._bar is not None:
+            self._bar.close()
+
+
+_ARGUMENTS = 256 * 1024  # bytes of paths on one terva-batch command line
+
+
+def _chunks(jobs_list, size):
+    """Runs of jobs for one terva-batch call each: at most `size` projects and a
+    command line well below the system's limit."""
+    chunk, length = [], 0
+    for job in jobs_list:
+        if chunk and (len(chunk) >= size or length + len(job.path) + 1 > _ARGUMENTS):
+            yield chunk
+            chunk, length = [], 0
+        chunk.append(job)
+        length += len(job.path) + 1
+    if chunk:
+        yield chunk
+
+
+def _run_local(made, jobs, timeout, bar):
+    """The outcomes of the jobs through terva-batch -j, in calls of a few
+    projects each while a progress bar is shown (else as few calls as the
+    command line allows); `timeout` bounds the whole."""
+    deadline = None if timeout is None else time.monotonic() + timeout
+    size = max(4 * jobs, 16) if bar.shown else 4096
+    outcomes, failed = [], 0
+    for chunk in _chunks(made, size):
+        left = None if deadline is None else deadline - time.monotonic()
+        if left is not None and left <= 0:
+            done = [TervaError(f"{job.path}: not run: the study's {timeout} s had passed", project=job.path)
+                    for job in chunk]
+        else:
+            try:
+                done = _execute(chunk, jobs, left)
+            except TervaError as e:  # the time ran out: this call's projects did not deliver
+                done = [TervaError(f"{job.path}: {e.message}", project=job.path) for job in chunk]
+        outcomes += done
+        now = sum(isinstance(o, TervaError) for o in done)
+        failed += now
+        bar.update(len(chunk), failed)
+    return outcomes
+
+
+def _portable(project):
+    """A project as it travels to a worker: an absolute path, or the input
+    text as a terva.Text."""
+    if hasattr(project, "text") and callable(project.text):  # a terva.Input
+        return Text(project.text())
+    if _is_text(project):
+        return Text(project)
+    return os.path.abspath(os.fspath(project))
+
+
+def _task(project, timeout):
+    """One project on a worker: its Result, or the TervaError it gave (returned,
+    not raised, so that it comes back whole)."""
+    try:
+        return run(project, timeout)
+    except TervaError as e:
+        return e
+
+
+def _is_dask(executor):
+    return type(executor).__module__.split(".")[0] == "distributed" and hasattr(executor, "gather")
+
+
+def _name(project):
+    return "input text" if isinstance(project, Text) else project
+
+
+def _run_executor(items, executor, timeout, bar):
+    """The outcomes of the projects run one per task on the executor (a Dask
+    client or a concurrent.futures.Executor), in the order given; a task that
+    failed on its worker (the worker lost, the task cancelled) gives a
+    TervaError for its project only."""
+    if _is_dask(executor):
+        from distributed import as_completed
+        futures = [executor.submit(_task, item, timeout, pure=False) for item in items]
+        cancel = lambda: executor.cancel(futures)  # noqa: E731
+    else:
+        from concurrent.futures import as_completed
+        futures = [executor.submit(_task, item, timeout) for item in items]
+        cancel = lambda: [f.cancel() for f in futures]  # noqa: E731
+    where = {id(f): k for k, f in enumerate(futures)}
+    outcomes = [None] * len(items)
+    failed = 0
+    try:
+        for future in as_completed(futures):
+            k = where[id(future)]
+            try:
+                outcome = future.result()
+            except Exception as e:  # the task itself failed (a worker lost, cancelled ...)
+                outcome = TervaError(f"{_name(items[k])}: the task failed on its worker: {type(e).__name__}: {e}",
+                                     project=None if isinstance(items[k], Text) else items[k])
+            if not isinstance(outcome, (Result, TervaError)):
+                outcome = TervaError(f"{_name(items[k])}: the worker returned {type(outcome).__name__}")
+            outcomes[k] = outcome
+            failed += isinstance(outcome, TervaError)
+            bar.update(1, failed)
+    except BaseException:  # Ctrl+C: no further project starts
+        cancel()
+        raise
+    return outcomes
+
+
+def run_many(projects, jobs=None, timeout=None, executor=None, errors="raise", progress=None):
+    """Runs several projects and returns their Results in the order given.
+
+    ``projects``: paths, ``terva.Input`` objects or input texts as ``terva.Text(text)``.
+    Without ``executor``, terva-batch runs ``jobs`` engine processes at once on this
+    machine (default: the number of processors); ``timeout`` (seconds) then bounds the
+    whole call.  With ``executor`` a ``dask.distributed.Client`` or any
+    ``concurrent.futures.Executor``, each project runs as a task of its own (its own
+    terva-batch process, on the worker's machine, which has TERVA installed) and
+    ``timeout`` bounds each project; ``jobs`` is then the executor's business.  A
+    path's results are written beside it (on the worker's machine: use a shared
+    folder, or Inputs, whose arrays come back); an input runs in a temporary folder.
+
+    A failure never stops the others.  ``errors="raise"`` (the default): when any
+    project failed, a TervaError is raised after all have run, listing every failure;
+    its ``results`` attribute holds the list with a TervaError in place of each
+    failed project.  ``errors="return"``: that list is returned.
+
+    ``progress``: a progress bar on standard error (tqdm); None shows it when
+    standard error is a terminal and there are several projects."""
+    if errors not in ("raise", "return"):
+        raise ValueError("errors must be 'raise' or 'return'")
     projects = list(projects)
     if not projects:
         return []
-    if jobs is None:
-        jobs = os.cpu_count() or 1
-    jobs = max(1, int(jobs))
-    made = []
+    bar = _Progress(len(projects), progress)
     try:
-        for p in projects:
-            made.append(_Job(p))
-        paths = [job.path for job in made]
-        if len(set(paths)) != len(paths):
-            raise TervaError("run_many: a project is given twice")
-        outcomes = _execute(made, jobs, timeout)
+        if executor is not None:
+            items = [_portable(p) for p in projects]
+            paths = [p for p in items if not isinstance(p, Text)]
+            if len(set(paths)) != len(paths):
+                raise TervaError("run_many: a project is given twice")
+            outcomes = _run_executor(items, executor, timeout, bar)
+        else:
+            if jobs is None:
+                jobs = os.cpu_count() or 1
+            jobs = max(1, int(jobs))
+            made = []
+            try:
+                for p in projects:
+                    made.append(_Job(p))
+                paths = [job.path for job in made]
+                if len(set(paths)) != len(paths):
+                    raise TervaError("run_many: a project is given twice")
+                outcomes = _run_local(made, jobs, timeout, bar)
+            finally:
+                for job in made:
+                    job.discard()
     finally:
-        for job in made:
-            job.discard()
+        bar.close()
     failures = [o for o in outcomes if isinstance(o, TervaError)]
-    if failures:
+    if failures and errors == "raise":
         error = TervaError(f"{len(failures)} of {len(outcomes)} projects failed",
                            [str(f).splitlines()[0] for f in failures])
         error.results = outcomes
