@@ -688,13 +688,16 @@ def _portable(project):
     return os.path.abspath(os.fspath(project))
 
 
-def _task(project, timeout):
-    """One project on a worker: its Result, or the TervaError it gave (returned,
-    not raised, so that it comes back whole)."""
-    try:
-        return run(project, timeout)
-    except TervaError as e:
-        return e
+def _task(projects, timeout):
+    """Projects on a worker, one after another in one terva-batch call: their
+    Results, or the TervaErrors they gave (returned, not raised, so that they
+    come back whole)."""
+    if len(projects) == 1:
+        try:
+            return [run(projects[0], timeout)]
+        except TervaError as e:
+            return [e]
+    return run_many(projects, jobs=1, timeout=timeout, errors="return", progress=False)
 
 
 def _is_dask(executor):
@@ -705,42 +708,46 @@ def _name(project):
     return "input text" if isinstance(project, Text) else project
 
 
-def _run_executor(items, executor, timeout, bar):
-    """The outcomes of the projects run one per task on the executor (a Dask
-    client or a concurrent.futures.Executor), in the order given; a task that
-    failed on its worker (the worker lost, the task cancelled) gives a
-    TervaError for its project only."""
+def _run_executor(items, executor, timeout, bar, chunksize):
+    """The outcomes of the projects run as tasks of `chunksize` projects on the
+    executor (a Dask client or a concurrent.futures.Executor), in the order
+    given; a task that failed on its worker (the worker lost, the task
+    cancelled) gives a TervaError for each of its projects only."""
+    starts = range(0, len(items), chunksize)
     if _is_dask(executor):
         from distributed import as_completed
-        futures = [executor.submit(_task, item, timeout, pure=False) for item in items]
+        futures = [executor.submit(_task, items[k:k + chunksize], timeout, pure=False) for k in starts]
         cancel = lambda: executor.cancel(futures)  # noqa: E731
     else:
         from concurrent.futures import as_completed
-        futures = [executor.submit(_task, item, timeout) for item in items]
+        futures = [executor.submit(_task, items[k:k + chunksize], timeout) for k in starts]
         cancel = lambda: [f.cancel() for f in futures]  # noqa: E731
-    where = {id(f): k for k, f in enumerate(futures)}
+    where = {id(f): k for f, k in zip(futures, starts)}
     outcomes = [None] * len(items)
     failed = 0
     try:
         for future in as_completed(futures):
-            k = where[id(future)]
+            first = where[id(future)]
+            chunk = items[first:first + chunksize]
             try:
-                outcome = future.result()
+                done = list(future.result())
             except Exception as e:  # the task itself failed (a worker lost, cancelled ...)
-                outcome = TervaError(f"{_name(items[k])}: the task failed on its worker: {type(e).__name__}: {e}",
-                                     project=None if isinstance(items[k], Text) else items[k])
-            if not isinstance(outcome, (Result, TervaError)):
-                outcome = TervaError(f"{_name(items[k])}: the worker returned {type(outcome).__name__}")
-            outcomes[k] = outcome
-            failed += isinstance(outcome, TervaError)
-            bar.update(1, failed)
+                done = [TervaError(f"{_name(item)}: the task failed on its worker: {type(e).__name__}: {e}",
+                                   project=None if isinstance(item, Text) else item) for item in chunk]
+            for j, item in enumerate(chunk):
+                outcome = done[j] if j < len(done) else None
+                if not isinstance(outcome, (Result, TervaError)):
+                    outcome = TervaError(f"{_name(item)}: the worker returned {type(outcome).__name__}")
+                outcomes[first + j] = outcome
+                failed += isinstance(outcome, TervaError)
+            bar.update(len(chunk), failed)
     except BaseException:  # Ctrl+C: no further project starts
         cancel()
         raise
     return outcomes
 
 
-def run_many(projects, jobs=None, timeout=None, executor=None, errors="raise", progress=None):
+def run_many(projects, jobs=None, timeout=None, executor=None, errors="raise", progress=None, chunksize=1):
     """Runs several projects and returns their Results in the order given.
 
     ``projects``: paths, ``terva.Input`` objects or input texts as ``terva.Text(text)``.
@@ -749,7 +756,9 @@ def run_many(projects, jobs=None, timeout=None, executor=None, errors="raise", p
     whole call.  With ``executor`` a ``dask.distributed.Client`` or any
     ``concurrent.futures.Executor``, each project runs as a task of its own (its own
     terva-batch process, on the worker's machine, which has TERVA installed) and
-    ``timeout`` bounds each project; ``jobs`` is then the executor's business.  A
+    ``timeout`` bounds each task; ``jobs`` is then the executor's business, and
+    ``chunksize`` projects go to a task, run one after another in one terva-batch
+    call (more than 1 saves a little per project on many small projects).  A
     path's results are written beside it (on the worker's machine: use a shared
     folder, or Inputs, whose arrays come back); an input runs in a temporary folder.
 
@@ -772,22 +781,29 @@ def run_many(projects, jobs=None, timeout=None, executor=None, errors="raise", p
             paths = [p for p in items if not isinstance(p, Text)]
             if len(set(paths)) != len(paths):
                 raise TervaError("run_many: a project is given twice")
-            outcomes = _run_executor(items, executor, timeout, bar)
+            outcomes = _run_executor(items, executor, timeout, bar, max(1, int(chunksize)))
         else:
             if jobs is None:
                 jobs = os.cpu_count() or 1
             jobs = max(1, int(jobs))
-            made = []
+            made = []  # a _Job, or the TervaError of a project that cannot run (a missing file)
             try:
                 for p in projects:
-                    made.append(_Job(p))
-                paths = [job.path for job in made]
+                    try:
+                        made.append(_Job(p))
+                    except TervaError as e:
+                        made.append(e)
+                jobs_list = [job for job in made if isinstance(job, _Job)]
+                paths = [job.path for job in jobs_list]
                 if len(set(paths)) != len(paths):
                     raise TervaError("run_many: a project is given twice")
-                outcomes = _run_local(made, jobs, timeout, bar)
+                bar.update(len(made) - len(jobs_list))
+                done = iter(_run_local(jobs_list, jobs, timeout, bar))
+                outcomes = [job if isinstance(job, TervaError) else next(done) for job in made]
             finally:
                 for job in made:
-                    job.discard()
+                    if isinstance(job, _Job):
+                        job.discard()
     finally:
         bar.close()
     failures = [o for o in outcomes if isinstance(o, TervaError)]

@@ -70,7 +70,7 @@ class Cluster(Folder):
         local = terva.run_many(inputs, jobs=2)
         remote = terva.run_many(inputs, executor=self.client)
         with concurrent.futures.ThreadPoolExecutor(2) as pool:
-            threads = terva.run_many(inputs, executor=pool)
+            threads = terva.run_many(inputs, executor=pool, chunksize=3)  # tasks of 3, 3, ... 2 projects
         serial = terva.run_many(inputs[:3], jobs=1)
         for k in range(20):
             assert_same(self, local[k], remote[k])
@@ -88,7 +88,7 @@ class Cluster(Folder):
         missing = os.path.join(self.dir, "missing.tvd")
         broken = terva.Text("TITLE\nBROKEN\nFOUNDATION=HALF-SPACE\nRUN\n")
         outcomes = terva.run_many([paths[0], missing, broken, paths[1], paths[2]], executor=self.client,
-                                  errors="return")
+                                  errors="return", chunksize=2)  # tasks [ok, missing] [broken, ok] [ok]
         self.assertEqual([type(o).__name__ for o in outcomes],
                          ["Result", "TervaError", "TervaError", "Result", "Result"])
         self.assertIn("no such project file", str(outcomes[1]))
@@ -212,6 +212,12 @@ class Api(Folder):
         self.assertEqual(str(back), str(e))
         with self.assertRaises(ValueError):
             terva.run_many([path], errors="ignore")
+
+    def test_a_missing_file_fails_alone(self):
+        path = block().save(os.path.join(self.dir, "p.tvd"))
+        outcomes = terva.run_many([os.path.join(self.dir, "gone.tvd"), path], jobs=2, errors="return")
+        self.assertIsInstance(outcomes[0], terva.TervaError)
+        self.assertIsInstance(outcomes[1], terva.Result)
 
 
 if __name__ == "__main__":
