@@ -241,7 +241,7 @@ def sweep(base, points=None, *, jobs=None, timeout=None, executor=None, progress
     first = results[0]
     attrs = {"title": first.title, "unit_system": system, "foundation": str(first.foundation.get("name", "")),
              "load": str(first.load.get("name", "")),
-             "precision": "single" if all(r.precision == "single" for r in results) else results[0].precision,
+             "precision": next((r.precision for r in results if r.precision != "single"), "single"),
              "source": f"TERVA {__version__}", "points": len(rows), "failed_points": int(failed.sum())}
     return xr.Dataset(variables, coords=coordinates, attrs=attrs)
 
