@@ -182,6 +182,15 @@ class Result:
         if self.report is not None:
             self.report = _ReportPath(self.report, self)
 
+    def _detached(self):
+        """This result as it travels, its temporary folder (an input's) removed now."""
+        folder = self._folder
+        copy = Result.__new__(Result)
+        copy.__setstate__(self.__getstate__())
+        if folder:
+            shutil.rmtree(folder, ignore_errors=True)
+        return copy
+
     def _from_engine(self, e):
         self.frequency_rad_s = e["omega"]
         self.stiffness, self.damping = dict(e["stiffness"]), dict(e["damping"])
@@ -694,10 +703,13 @@ def _task(projects, timeout):
     come back whole)."""
     if len(projects) == 1:
         try:
-            return [run(projects[0], timeout)]
+            done = [run(projects[0], timeout)]
         except TervaError as e:
-            return [e]
-    return run_many(projects, jobs=1, timeout=timeout, errors="return", progress=False)
+            done = [e]
+    else:
+        done = run_many(projects, jobs=1, timeout=timeout, errors="return", progress=False)
+    # An input's temporary folder goes now, not when the executor lets the result go.
+    return [o._detached() if isinstance(o, Result) else o for o in done]
 
 
 def _is_dask(executor):
@@ -731,6 +743,8 @@ def _run_executor(items, executor, timeout, bar, chunksize):
             chunk = items[first:first + chunksize]
             try:
                 done = list(future.result())
+                if hasattr(future, "release"):  # a Dask future: the worker may forget the result
+                    future.release()
             except Exception as e:  # the task itself failed (a worker lost, cancelled ...)
                 done = [TervaError(f"{_name(item)}: the task failed on its worker: {type(e).__name__}: {e}",
                                    project=None if isinstance(item, Text) else item) for item in chunk]
