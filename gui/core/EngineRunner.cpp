@@ -288,10 +288,13 @@ void TEngineRunner::RemoveAbandonedRuns() const {
   const QDateTime hourAgo = QDateTime::currentDateTimeUtc().addSecs(-3600);
   for (const QFileInfo& folder : root.entryInfoList({QStringLiteral("run-*")}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden)) {
     if (folder.isSymLink()) continue;
+    // The owner line is renamed into place whole; a folder without one (or
+    // with an incomplete one, written by an older program) is being made or
+    // was left half made, and only its age decides.
     QFile owner(QDir(folder.filePath()).filePath(QStringLiteral("owner")));
-    const bool gone = owner.open(QIODevice::ReadOnly) ? !OwnerAlive(owner.readLine(128))
-                                                       : folder.lastModified().toUTC() < hourAgo;
+    const QByteArray line = owner.open(QIODevice::ReadOnly) ? owner.readLine(128) : QByteArray();
     owner.close();
+    const bool gone = line.endsWith('\n') ? !OwnerAlive(line) : folder.lastModified().toUTC() < hourAgo;
     if (gone) QDir(folder.filePath()).removeRecursively();
   }
 }
@@ -372,8 +375,13 @@ bool TEngineSession::Prepare() {
   if (!work_->isValid()) return refuse(QStringLiteral("Cannot make a working folder in %1").arg(Native(root)));
   const QDir work(work_->path());
   {
-    QFile owner(work.filePath(QStringLiteral("owner")));
+    // Written under another name and renamed, so that another program
+    // clearing abandoned folders never reads a line half written.
+    QFile owner(work.filePath(QStringLiteral("owner.new")));
     if (!owner.open(QIODevice::WriteOnly | QIODevice::NewOnly) || owner.write(OwnerLine()) < 0 || !owner.flush())
+      return refuse(QStringLiteral("Cannot write in %1").arg(Native(work.path())));
+    owner.close();
+    if (!QFile::rename(owner.fileName(), work.filePath(QStringLiteral("owner"))))
       return refuse(QStringLiteral("Cannot write in %1").arg(Native(work.path())));
   }
   // The engine works on a private copy under a short name and writes only

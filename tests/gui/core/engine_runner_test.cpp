@@ -403,6 +403,9 @@ class EngineRunnerTest : public QObject {
     TEngineSession live(runner, ProjectWithResults(Path("m"), "plant"));
     QVERIFY(live.Prepare());
     folder("run-fresh", {});  // being made right now: no owner yet
+    folder("run-opening", {});  // its owner opened but not yet written (older programs wrote it in place)
+    Write(QDir(runs).filePath("run-opening/owner"), "");
+    folder("run-half", "2147483");  // a line without its end: not yet whole
     folder("run-old", {});
     const std::time_t old = std::time(nullptr) - 2 * 24 * 3600;
     const utimbuf times{old, old};
@@ -411,7 +414,12 @@ class EngineRunnerTest : public QObject {
     QStringList left = QDir(runs).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     QVERIFY(left.contains(QFileInfo(live.WorkFolder()).fileName()));
     QVERIFY(left.contains("run-fresh"));
+    QVERIFY(left.contains("run-opening"));
+    QVERIFY(left.contains("run-half"));
     QVERIFY(!left.contains("run-gone"));
+    // the live run's owner line was put in place whole
+    QVERIFY(QFileInfo::exists(QDir(live.WorkFolder()).filePath("owner")));
+    QVERIFY(!QFileInfo::exists(QDir(live.WorkFolder()).filePath("owner.new")));
     QVERIFY(!left.contains("run-old"));
   }
 
