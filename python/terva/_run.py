@@ -52,6 +52,21 @@ class Text(str):
     there.  A plain string is always a project's path."""
 
 
+def _constant_units(system):
+    """The units of the frequencies and constants in a unit system, as the
+    program's exports write them (for results read without an export)."""
+    if system not in ("English", "SI"):
+        return {}
+    force, length = ("lb", "ft") if system == "English" else ("kN", "m")
+    units = {"frequency_hz": "Hz", "frequency_rad_s": "rad/s"}
+    for name, unit in (("xx", f"{force}/{length}"), ("yy", f"{force}/{length}"), ("ww", f"{force}/{length}"),
+                       ("ppx", f"{force}-{length}/rad"), ("ppy", f"{force}-{length}/rad"),
+                       ("zt", f"{force}-{length}/rad"), ("xp", f"{force}/rad"), ("yp", f"{force}/rad")):
+        units["K" + name] = unit
+        units["C" + name] = unit.replace("/", "-s/", 1)
+    return units
+
+
 def _hz(rad_s):
     """Hz by the report's rule: rad/s * 0.5 / 3.14 in single precision (the engine's
     6.28 for 2 pi), the same in every output of TERVA."""
@@ -133,7 +148,7 @@ class Result:
         self.unit_system = data.get("unit_system", "")
         self.foundation = data.get("foundation", {})
         self.load = data.get("load", {})
-        self.units = data.get("units", {})
+        self.units = data.get("units") or _constant_units(self.unit_system)
         self.project = data.get("project")
         self.report = _ReportPath(data["report"], self) if data.get("report") else None
         self.graphic_data = data.get("graphic_data")
@@ -532,7 +547,20 @@ def load(project):
 
 
 def _collect(job, stdout, stderr, legacy):
-    """The Result of one job after the call, or a TervaError."""
+    """The Result of one job after the call, or a TervaError.  The error of an
+    input run in a temporary folder names the input (its title), not the
+    folder's files, which go with the call."""
+    outcome = _collect_files(job, stdout, stderr, legacy)
+    if isinstance(outcome, TervaError) and job.folder:
+        title = _title_of(job.path)
+        label = f"input {title!r}" if title else "input text"
+        message = outcome.message.replace("; the previous results are kept", "").replace(job.path, label)
+        lines = [line.replace(job.path, label) for line in outcome.lines]
+        outcome = TervaError(message, lines, outcome.code)
+    return outcome
+
+
+def _collect_files(job, stdout, stderr, legacy):
     block = _block_of(stdout, job.path)
     m = re.search(r"engine returned (\d+)", block)
     code = int(m.group(1)) if m else None

@@ -21,7 +21,7 @@ from ._run import DAMPING as _C_NAMES, DOF, STIFFNESS as _K_NAMES, Result, Terva
 _LENGTH = {"SI": "m", "English": "ft"}
 _ARGUMENT_UNITS = {
     "vs": {"SI": "m/s", "English": "ft/s"},
-    "unit_weight": {"SI": "kN/m3", "English": "lbf/ft3"},
+    "unit_weight": {"SI": "kN/m3", "English": "lb/ft3"},
     "poisson": {"SI": "1", "English": "1"},
     "damping": {"SI": "1", "English": "1"},
     "radius": _LENGTH, "length_x": _LENGTH, "width_y": _LENGTH, "depth": _LENGTH, "embedment": _LENGTH,
@@ -32,12 +32,12 @@ _ARGUMENT_UNITS = {
     "ixz": {"SI": "Mg m2", "English": "slug ft2"}, "iyz": {"SI": "Mg m2", "English": "slug ft2"},
     "max_frequency": {"SI": "rad/s", "English": "rad/s"}, "min_frequency": {"SI": "rad/s", "English": "rad/s"},
     "step": {"SI": "rad/s", "English": "rad/s"},
-    "young": {"SI": "kN/m2", "English": "lbf/ft2"},
+    "young": {"SI": "kN/m2", "English": "lb/ft2"},
     "area": {"SI": "m2", "English": "ft2"}, "inertia": {"SI": "m4", "English": "ft4"},
     "torsion": {"SI": "m4", "English": "ft4"},
-    "static_load": {"SI": "kN", "English": "lbf"},
+    "static_load": {"SI": "kN", "English": "lb"},
 }
-_FORCE = {"SI": "kN", "English": "lbf"}
+_FORCE = {"SI": "kN", "English": "lb"}
 _NAMES = {"vs": "shear wave velocity", "unit_weight": "unit weight", "poisson": "Poisson's ratio",
           "damping": "material damping ratio", "depth": "stratum depth", "embedment": "embedment",
           "radius": "radius", "cg_height": "height of the centre of gravity"}
@@ -46,17 +46,17 @@ _MOTIONS = {"UOX": "translation X", "UOY": "translation Y", "UOZ": "translation 
 
 
 def _constant_units(name, system):
-    """The unit of a stiffness (K...) or damping (C...) constant: translational,
-    rotational or coupled."""
+    """The unit of a stiffness (K...) or damping (C...) constant, translational,
+    rotational or coupled, as the program's exports write it."""
     force, length = _FORCE[system], _LENGTH[system]
     kind = name[1:]
     if kind in ("xx", "yy", "ww"):
         unit = f"{force}/{length}"
     elif kind in ("ppx", "ppy", "zt"):
-        unit = f"{force} {length}/rad"
+        unit = f"{force}-{length}/rad"
     else:  # coupled sway and rocking
         unit = f"{force}/rad"
-    return unit if name[0] == "K" else unit.replace("/", " s/", 1)
+    return unit if name[0] == "K" else unit.replace("/", "-s/", 1)
 
 
 def _argument_name(axis):
@@ -193,7 +193,7 @@ def sweep(base, points=None, *, jobs=None, timeout=None, executor=None, progress
         at = np.unravel_index(k, shape)
         if isinstance(outcome, TervaError):
             failed[at] = True
-            error[at] = outcome.message
+            error[at] = outcome.message + (f": {outcome.lines[0]}" if outcome.lines else "")
             continue
         columns = np.searchsorted(frequency, outcome.frequency_rad_s)
         if outcome.stiffness:
@@ -208,15 +208,16 @@ def sweep(base, points=None, *, jobs=None, timeout=None, executor=None, progress
                 data[m + "_real"][at + (columns,)] = outcome.motions[:, j].real
                 data[m + "_imag"][at + (columns,)] = outcome.motions[:, j].imag
 
+    first = results[0]
     full = tuple(dims) + ("frequency",)
     variables = {}
     for name in names:
         kind = "stiffness" if name[0] == "K" else "damping"
-        variables[name] = (full, data[name], {"units": _constant_units(name, system),
+        variables[name] = (full, data[name], {"units": first.units.get(name) or _constant_units(name, system),
                                              "long_name": f"{kind} constant {name} at the centre of gravity"})
     if harmonic:
         for m in DOF:
-            unit = _LENGTH[system] if m.startswith("UO") else "rad"
+            unit = first.units.get(m, _LENGTH[system] if m.startswith("UO") else "rad")
             variables[m] = (full, data[m], {"units": unit, "long_name": f"amplitude of the {_MOTIONS[m]}"})
             for suffix, part in (("_real", "real"), ("_imag", "imaginary")):
                 variables[m + suffix] = (full, data[m + suffix], {
@@ -238,7 +239,6 @@ def sweep(base, points=None, *, jobs=None, timeout=None, executor=None, progress
         coordinates[name] = (along, _coordinate(values), attrs)
 
     from . import __version__
-    first = results[0]
     attrs = {"title": first.title, "unit_system": system, "foundation": str(first.foundation.get("name", "")),
              "load": str(first.load.get("name", "")),
              "precision": next((r.precision for r in results if r.precision != "single"), "single"),

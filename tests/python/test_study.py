@@ -125,7 +125,7 @@ class Sweep(Folder):
         self.assertEqual(ds.vs.attrs["units"], "m/s")
         self.assertEqual(ds.frequency.attrs["units"], "rad/s")
         self.assertEqual(ds.Kww.attrs["units"], "kN/m")
-        self.assertEqual(ds.Cppy.attrs["units"], "kN m s/rad")
+        self.assertEqual(ds.Cppy.attrs["units"], "kN-m-s/rad")
         self.assertFalse(ds.failed.any())
         for vs in (150, 200, 250):
             for damping in (0.02, 0.05):
@@ -154,7 +154,9 @@ class Sweep(Folder):
         ds = terva.sweep(footing, vs=[150.0, 999.0], poisson=[0.3, 0.6])  # 0.6: Input refuses it
         np.testing.assert_array_equal(ds.failed, [[False, True], [True, True]])
         self.assertIn("Poisson", str(ds.error.sel(vs=150.0, poisson=0.6).values))
-        self.assertIn("engine returned", str(ds.error.sel(vs=999.0, poisson=0.3).values))
+        refused = str(ds.error.sel(vs=999.0, poisson=0.3).values)
+        self.assertIn("input 'BROKEN': the engine returned 3: ", refused)   # the report's first error line
+        self.assertNotIn("project.tvd", refused)                            # not the temporary folder's file
         self.assertEqual(str(ds.error.sel(vs=150.0, poisson=0.3).values), "")
         self.assertTrue(np.isnan(ds.UOZ.sel(vs=999.0, poisson=0.3)).all())
         self.assertFalse(np.isnan(ds.UOZ.sel(vs=150.0, poisson=0.3)).any())
@@ -204,6 +206,9 @@ class Api(Folder):
         kept = pickle.loads(pickle.dumps(terva.run(path)))
         self.assertEqual(kept.report, os.path.join(self.dir, "p.tvo"))
         self.assertTrue(callable(kept.report))
+        loaded = terva.load(path)                                 # without the export: the same units
+        self.assertIn("Kppx", loaded.units)
+        self.assertEqual(loaded.units, {k: kept.units[k] for k in loaded.units})
         e = terva.TervaError("p: the engine returned 3", ["LINE A", "LINE B"], 3, "p.tvo", "p.tvd")
         e.results = [1, 2]
         back = pickle.loads(pickle.dumps(e))
