@@ -383,6 +383,10 @@ class _Job:
         self.json = stem + ".results.json"
         self.results_file = stem + ".tvj"
         self.failed = stem + ".failed.tvo"  # the report of a run that gave no results
+        self.label = self.path  # how errors name the project: a temporary folder's input by its title
+        if self.folder:
+            title = _title_of(self.path)
+            self.label = f"input {title!r}" if title else "input text"
         self.before = {p: _stat(p) for p in (self.report, self.graphic, self.json, self.results_file, self.failed)}
 
     def fresh(self, path):
@@ -427,7 +431,7 @@ def _call(batch, arguments, timeout):
         stdout, stderr = process.communicate(timeout=timeout)
     except subprocess.TimeoutExpired:
         stop()
-        raise TervaError(f"{batch} did not finish within {timeout} s; the previous results are kept") from None
+        raise TervaError(f"{batch} did not finish within {timeout:.3g} s; the previous results are kept") from None
     except BaseException:  # Ctrl+C and the like
         stop()
         raise
@@ -466,10 +470,15 @@ def _read_text(path):
 
 
 def _title_of(path):
+    """The title of an input: after TITLE= on its line (the program's layout),
+    else the next line (the engine's free layout)."""
     lines = _read_text(path).splitlines()
-    for i, line in enumerate(lines[:-1]):
-        if line.strip().upper().startswith("TITL"):
-            return lines[i + 1].strip()
+    for i, line in enumerate(lines):
+        word = re.match(r"\s*(TITL\w*)\s*[=,]?\s*(.*)$", line, re.I)
+        if word:
+            if word.group(2).strip():
+                return word.group(2).strip()
+            return lines[i + 1].strip() if i + 1 < len(lines) else ""
     return ""
 
 
@@ -552,10 +561,8 @@ def _collect(job, stdout, stderr, legacy):
     folder's files, which go with the call."""
     outcome = _collect_files(job, stdout, stderr, legacy)
     if isinstance(outcome, TervaError) and job.folder:
-        title = _title_of(job.path)
-        label = f"input {title!r}" if title else "input text"
-        message = outcome.message.replace("; the previous results are kept", "").replace(job.path, label)
-        lines = [line.replace(job.path, label) for line in outcome.lines]
+        message = outcome.message.replace("; the previous results are kept", "").replace(job.path, job.label)
+        lines = [line.replace(job.path, job.label) for line in outcome.lines]
         outcome = TervaError(message, lines, outcome.code)
     return outcome
 
@@ -701,13 +708,15 @@ def _run_local(made, jobs, timeout, bar):
     for chunk in _chunks(made, size):
         left = None if deadline is None else deadline - time.monotonic()
         if left is not None and left <= 0:
-            done = [TervaError(f"{job.path}: not run: the study's {timeout} s had passed", project=job.path)
+            done = [TervaError(f"{job.label}: not run: the call's {timeout:g} s had passed",
+                               project=None if job.folder else job.path)
                     for job in chunk]
         else:
             try:
                 done = _execute(chunk, jobs, left)
-            except TervaError as e:  # the time ran out: this call's projects did not deliver
-                done = [TervaError(f"{job.path}: {e.message}", project=job.path) for job in chunk]
+            except TervaError:  # the time ran out: this call's projects did not deliver
+                done = [TervaError(f"{job.label}: not finished within the call's {timeout:g} s",
+                                   project=None if job.folder else job.path) for job in chunk]
         outcomes += done
         now = sum(isinstance(o, TervaError) for o in done)
         failed += now

@@ -208,6 +208,7 @@ class Api(Folder):
         self.assertTrue(callable(kept.report))
         loaded = terva.load(path)                                 # without the export: the same units
         self.assertIn("Kppx", loaded.units)
+        self.assertEqual(loaded.title, "BLOCK")                   # TITLE=BLOCK, the program's layout
         self.assertEqual(loaded.units, {k: kept.units[k] for k in loaded.units})
         e = terva.TervaError("p: the engine returned 3", ["LINE A", "LINE B"], 3, "p.tvo", "p.tvd")
         e.results = [1, 2]
@@ -217,6 +218,11 @@ class Api(Folder):
         self.assertEqual(str(back), str(e))
         with self.assertRaises(ValueError):
             terva.run_many([path], errors="ignore")
+
+    def test_a_timeout_fails_every_unfinished_project_and_names_inputs_by_title(self):
+        outcomes = terva.run_many([block(), block(title="OTHER")], jobs=2, timeout=0.001, errors="return")
+        self.assertEqual([str(e) for e in outcomes], ["input 'BLOCK': not finished within the call's 0.001 s",
+                                                      "input 'OTHER': not finished within the call's 0.001 s"])
 
     def test_a_missing_file_fails_alone(self):
         path = block().save(os.path.join(self.dir, "p.tvd"))
