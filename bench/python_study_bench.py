@@ -5,7 +5,8 @@ tasks on a Dask LocalCluster of two worker processes (run_many(executor=client))
 
     PYTHONPATH=python TERVA_BATCH=build/bin/terva-batch /usr/bin/python3 bench/python_study_bench.py [-n 200] [--repeat 3]
 
-Also the cluster with tasks of 8 projects (chunksize=8).  Prints each way's
+The cluster runs one project a task (chunksize=1), then as run_many chooses
+(200 projects on 2 worker threads: 16 a task), then 8 a task.  Prints each way's
 wall time (the best of --repeat), its time per project, and the cluster's
 overhead per project against run_many(jobs=2) (the same two processors).  The cluster's start is timed
 on its own and left out of the comparison.  Every way must give the same
@@ -61,7 +62,9 @@ def main():
 
         ways = [("serial (run_many, jobs=1)", lambda: terva.run_many(inputs, jobs=1, progress=False)),
                 ("run_many(jobs=2)", lambda: terva.run_many(inputs, jobs=2, progress=False)),
-                ("LocalCluster(2 workers)", lambda: terva.run_many(inputs, executor=client, progress=False)),
+                ("LocalCluster(2 workers)", lambda: terva.run_many(inputs, executor=client, progress=False,
+                                                                  chunksize=1)),
+                ("LocalCluster, chunksize auto", lambda: terva.run_many(inputs, executor=client, progress=False)),
                 ("LocalCluster, chunksize=8", lambda: terva.run_many(inputs, executor=client, progress=False,
                                                                     chunksize=8))]
         timed = {}
@@ -85,7 +88,7 @@ def main():
     for name, seconds in timed.items():
         print(f"  {name:28s} {seconds:7.2f} s   {1000 * seconds / n:7.1f} ms per project")
     local = timed["run_many(jobs=2)"]
-    for name in ("LocalCluster(2 workers)", "LocalCluster, chunksize=8"):
+    for name in ("LocalCluster(2 workers)", "LocalCluster, chunksize auto", "LocalCluster, chunksize=8"):
         remote = timed[name]
         print(f"{name} overhead against run_many(jobs=2): {1000 * (remote - local) / n:+.1f} ms per project "
               f"(wall), {2000 * (remote - local) / n:+.1f} ms of worker time per project")

@@ -749,6 +749,26 @@ def _task(projects, timeout):
     return [o._detached() if isinstance(o, Result) else o for o in done]
 
 
+def _slots(executor):
+    """How many tasks the executor runs at once, where it says: a Dask
+    client's worker threads, a pool's workers; None where unknown."""
+    try:
+        if _is_dask(executor):
+            return sum(executor.nthreads().values()) or None
+        return getattr(executor, "_max_workers", None)
+    except Exception:  # a client not connected, an executor of another kind
+        return None
+
+
+def _auto_chunksize(executor, count):
+    """Projects per task: one each for a few projects; for many, up to 16 a task
+    while every slot still gets at least four tasks (each task saves a process
+    start and a round trip per project; four or more tasks a slot keep the
+    slots evenly busy)."""
+    slots = _slots(executor) or 1
+    return max(1, min(16, count // (4 * slots)))
+
+
 def _is_dask(executor):
     return type(executor).__module__.split(".")[0] == "distributed" and hasattr(executor, "gather")
 
@@ -798,7 +818,7 @@ def _run_executor(items, executor, timeout, bar, chunksize):
     return outcomes
 
 
-def run_many(projects, jobs=None, timeout=None, executor=None, errors="raise", progress=None, chunksize=1):
+def run_many(projects, jobs=None, timeout=None, executor=None, errors="raise", progress=None, chunksize=None):
     """Runs several projects and returns their Results in the order given.
 
     ``projects``: paths, ``terva.Input`` objects or input texts as ``terva.Text(text)``.
@@ -809,7 +829,8 @@ def run_many(projects, jobs=None, timeout=None, executor=None, errors="raise", p
     terva-batch process, on the worker's machine, which has TERVA installed) and
     ``timeout`` bounds each task; ``jobs`` is then the executor's business, and
     ``chunksize`` projects go to a task, run one after another in one terva-batch
-    call (more than 1 saves a little per project on many small projects).  A
+    call (None: one each for a few projects, up to 16 for many while every worker
+    thread still gets four tasks or more; each saves a process start per project).  A
     path's results are written beside it (on the worker's machine: use a shared
     folder, or Inputs, whose arrays come back); an input runs in a temporary folder.
 
@@ -832,7 +853,8 @@ def run_many(projects, jobs=None, timeout=None, executor=None, errors="raise", p
             paths = [p for p in items if not isinstance(p, Text)]
             if len(set(paths)) != len(paths):
                 raise TervaError("run_many: a project is given twice")
-            outcomes = _run_executor(items, executor, timeout, bar, max(1, int(chunksize)))
+            size = _auto_chunksize(executor, len(items)) if chunksize is None else max(1, int(chunksize))
+            outcomes = _run_executor(items, executor, timeout, bar, size)
         else:
             if jobs is None:
                 jobs = os.cpu_count() or 1

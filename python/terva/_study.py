@@ -119,7 +119,7 @@ def _project(base, point):
     raise TypeError(f"the base function returned {type(made).__name__}: an Input or a terva.Text is needed")
 
 
-def sweep(base, points=None, *, jobs=None, timeout=None, executor=None, progress=None, **axes):
+def sweep(base, points=None, *, jobs=None, timeout=None, executor=None, progress=None, chunksize=None, **axes):
     """Runs a parametric study and returns it as an ``xarray.Dataset``.
 
     ``base``: a ``terva.Input``, whose calls are replayed with each point's values
@@ -134,8 +134,8 @@ def sweep(base, points=None, *, jobs=None, timeout=None, executor=None, progress
     a dict of equal-length sequences; one dimension "point", the parameters as
     coordinates along it.
 
-    ``jobs``, ``timeout``, ``executor`` and ``progress`` go to ``run_many`` (a Dask
-    client runs the points on its cluster).
+    ``jobs``, ``timeout``, ``executor``, ``progress`` and ``chunksize`` go to
+    ``run_many`` (a Dask client runs the points on its cluster).
 
     The Dataset's dimensions are the axes (or "point") and "frequency" (rad/s; the
     coordinate ``frequency_hz`` beside it is rad/s * 0.5 / 3.14, the report's rule).
@@ -167,7 +167,7 @@ def sweep(base, points=None, *, jobs=None, timeout=None, executor=None, progress
             outcomes[k] = TervaError(f"point {_describe(row)}: {e}")
     if projects:
         done = run_many([p for _, p in projects], jobs=jobs, timeout=timeout, executor=executor,
-                        errors="return", progress=progress)
+                        errors="return", progress=progress, chunksize=chunksize)
         for (k, _), outcome in zip(projects, done):
             outcomes[k] = outcome
     results = [o for o in outcomes if isinstance(o, Result)]
