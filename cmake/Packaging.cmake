@@ -40,6 +40,8 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 # folders.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
     "desktop-file-utils, shared-mime-info, hicolor-icon-theme, xdg-utils, python3-numpy")
+# Parameter studies from Python: datasets, Dask clusters and progress bars.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3-xarray, python3-netcdf4, python3-distributed, python3-tqdm")
 # The Python package's path file sits in python3's module folder; added to
 # the libraries' dependencies that shlibdeps finds.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "python3")
