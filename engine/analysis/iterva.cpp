@@ -113,12 +113,14 @@ int32_t Run(RunContext& run) {
   ProblemData& p = run.problem;
   RunFiles& files = run.files;
 
-  // scratch files and the run list
-  files.tokenFile = std::fopen(run.Path("TAPE7").c_str(), "w+");
-  files.inputCopy = std::fopen(run.Path("TAPE8").c_str(), "w+");
+  // scratch files and the run list. Every file is opened in binary mode: the
+  // engine writes "\n" line ends and reads "\r\n" and "\n" alike on every
+  // system, so that its files are the same bytes on Windows as elsewhere.
+  files.tokenFile = std::fopen(run.Path("TAPE7").c_str(), "w+b");
+  files.inputCopy = std::fopen(run.Path("TAPE8").c_str(), "w+b");
   std::string names[3];
   bool listed = false;
-  if (std::FILE* list = std::fopen(run.Path("names.dat").c_str(), "r")) {
+  if (std::FILE* list = std::fopen(run.Path("names.dat").c_str(), "rb")) {
     listed = ReadLine(list, names[0]) && ReadLine(list, names[1]) && ReadLine(list, names[2]);
     // lines 4 to 6 are the program's own; line 7, when there is one, names the results file
     std::string line;
@@ -150,7 +152,7 @@ int32_t Run(RunContext& run) {
   // the input is created empty when it does not exist
   struct stat st {};
   if (!names[0].empty() && ::stat(inputPath.c_str(), &st) != 0) {
-    if (std::FILE* created = std::fopen(inputPath.c_str(), "w")) std::fclose(created);
+    if (std::FILE* created = std::fopen(inputPath.c_str(), "wb")) std::fclose(created);
   }
   // The outputs are opened one after the other, and the first that cannot
   // be opened ends the run: an output already opened has been emptied by it
@@ -162,18 +164,18 @@ int32_t Run(RunContext& run) {
     files.graphic = nullptr;
     return int32_t{3};
   };
-  files.input = names[0].empty() ? nullptr : std::fopen(inputPath.c_str(), "r");
+  files.input = names[0].empty() ? nullptr : std::fopen(inputPath.c_str(), "rb");
   if (!files.input) return notStarted("input", names[0]);
   Report& report = run.report;
   if (names[1].empty() || !report.OpenFile(files.reportPath)) return notStarted("report", names[1]);
-  files.graphic = names[2].empty() ? nullptr : std::fopen(files.graphicPath.c_str(), "w");
+  files.graphic = names[2].empty() ? nullptr : std::fopen(files.graphicPath.c_str(), "wb");
   if (!files.graphic) {
     notStarted("graphic data", names[2]);
     RemoveOutput(files.reportPath);
     return 3;
   }
   if (!files.resultsName.empty()) {
-    files.results = std::fopen(files.resultsPath.c_str(), "w");
+    files.results = std::fopen(files.resultsPath.c_str(), "wb");
     if (!files.results) {
       notStarted("results", files.resultsName);
       RemoveOutput(files.reportPath);

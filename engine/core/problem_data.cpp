@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/core/elementary.hpp"
 #include "terva/version.h"
 
 namespace terva {
@@ -92,9 +93,9 @@ Int RowsOf(Real countValue, int capacity) { return std::clamp<Int>(RoundCount(co
 std::array<Real, 4> RectangularEquivalentRadii(Real a, Real b) {
   std::array<Real, 4> r{};
   r[0] = std::sqrt(a * b / kPi);                                      // translation
-  r[1] = std::pow(b * b * b * a / (3.0f * kPi), 0.25f);               // rocking (first)
-  r[2] = std::pow(a * a * a * b / (3.0f * kPi), 0.25f);               // rocking (second)
-  r[3] = std::pow((a * a + b * b) * a * b / (6.0f * kPi), 0.25f);     // torsion
+  r[1] = Pow(b * b * b * a / (3.0f * kPi), 0.25f);               // rocking (first)
+  r[2] = Pow(a * a * a * b / (3.0f * kPi), 0.25f);               // rocking (second)
+  r[3] = Pow((a * a + b * b) * a * b / (6.0f * kPi), 0.25f);     // torsion
   return r;
 }
 
@@ -109,7 +110,7 @@ void GenerateParabolicProfile(ProblemData& p, Real tipVelocity, Real unitWeight,
     depth += thickness;
     // velocity grows with the fourth root of the depth of the layer's middle
     const Real relative = length != 0 ? (depth - thickness / 2.0f) / length : 0.0f;
-    p.soil.ShearWaveVelocity(k) = relative > 0 ? tipVelocity * std::pow(relative, 0.25f) : 0.0f;
+    p.soil.ShearWaveVelocity(k) = relative > 0 ? tipVelocity * Pow(relative, 0.25f) : 0.0f;
     p.soil.SoilUnitWeight(k) = unitWeight;
     p.soil.SoilPoissonRatio(k) = poisson;
     p.soil.SoilDamping(k) = damping;

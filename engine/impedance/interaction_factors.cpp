@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/core/elementary.hpp"
+
 namespace terva {
 
 namespace {
@@ -14,7 +16,7 @@ Real Clamp(Real v, Real lo, Real hi) { return std::min(std::max(v, lo), hi); }
 
 // log10 of a ratio that should be positive; non-positive or NaN values are
 // taken as the smallest positive float so that the anchors stay finite.
-Real SafeLog10(Real v) { return std::log10(v > kTiny ? v : kTiny); }
+Real SafeLog10(Real v) { return Log10(v > kTiny ? v : kTiny); }
 
 // What every anchor of the vertical factor shares.
 struct VerticalTerms {
@@ -110,7 +112,7 @@ Real OnSpacingLines(const std::array<Real, 3>& v, Real x) {
 
 Complex Phasor(Real alpha, Real amplitude, Real phi) {
   const Real m = alpha * amplitude;
-  return Complex(m * std::cos(phi), -m * std::sin(phi));
+  return Complex(m * Cos(phi), -m * Sin(phi));
 }
 
 // Horizontal fit constants, by factor k = 1..3.
@@ -127,7 +129,7 @@ Real StaticVerticalFactor(Real spacing, const VerticalFactorRatios& r) {
   t.x = x;
   t.u = 1.0f / x;
   t.w = std::min(t.u, 0.3f);
-  t.l = std::log(x);
+  t.l = Log(x);
   t.kappa = SafeLog10(r.stiffness);
   t.beta = std::max(SafeLog10(r.baseRatio), 0.0f);
   t.m = std::min(0.5f * t.beta, 1.0f);
@@ -162,11 +164,11 @@ HorizontalStaticFactors StaticHorizontalFactors(Real spacing, Real flexuralRatio
   const Real ds = 1.0f / spacing;
   for (int k = 0; k < 3; ++k) {
     if (k == 0 && ds < 0.2f) {  // wide spacing: α1 falls off linearly in d/s
-      f.at0[0] = kC1[0] * std::pow(KR, kE1[0]) * std::pow(0.2f, kE2[0]) * ds / 0.2f;
-      f.at90[0] = kC2[0] * std::pow(KR, kE3[0]) * std::pow(0.2f, kE4[0]) * ds / 0.2f;
+      f.at0[0] = kC1[0] * Pow(KR, kE1[0]) * Pow(0.2f, kE2[0]) * ds / 0.2f;
+      f.at90[0] = kC2[0] * Pow(KR, kE3[0]) * Pow(0.2f, kE4[0]) * ds / 0.2f;
     } else {
-      f.at0[k] = kC1[k] * std::pow(KR, kE1[k]) * std::pow(ds, kE2[k]);
-      f.at90[k] = kC2[k] * std::pow(KR, kE3[k]) * std::pow(ds, kE4[k]);
+      f.at0[k] = kC1[k] * Pow(KR, kE1[k]) * Pow(ds, kE2[k]);
+      f.at90[k] = kC2[k] * Pow(KR, kE3[k]) * Pow(ds, kE4[k]);
     }
     if (freeLength != 0.0f) {
       f.at0[k] *= 1.0f - 0.125f * freeLength;
@@ -177,7 +179,7 @@ HorizontalStaticFactors StaticHorizontalFactors(Real spacing, Real flexuralRatio
 }
 
 std::array<Real, 3> BlendHorizontal(const HorizontalStaticFactors& f, Real psi) {
-  const Real s = std::sin(psi), c = std::cos(psi);
+  const Real s = Sin(psi), c = Cos(psi);
   std::array<Real, 3> a{};
   for (int k = 0; k < 3; ++k) a[k] = s * s * f.at90[k] + c * c * f.at0[k];
   return a;
@@ -189,7 +191,7 @@ DynamicFits::DynamicFits(Real a0) : a0_(a0), a_(std::min(a0, 1.0f)) {
   const Real b = a - 0.25f;  // beyond the quadratic part of the phase fits
 
   // vertical
-  amp_[0] = {std::exp(-0.42f * a + 0.24f * a2), std::exp(-0.74f * a + 0.35f * a2), std::exp(-0.5f * a)};
+  amp_[0] = {Exp(-0.42f * a + 0.24f * a2), Exp(-0.74f * a + 0.35f * a2), Exp(-0.5f * a)};
   phase_[0] = low ? std::array<Real, 3>{3.786f * a - 5.2f * a2, 7.2f * a - 5.54f * a2, 12.29f * a - 3.31f * a2}
                   : std::array<Real, 3>{1.7f * b + 0.6215f, 4.7f * b + 1.45375f, 9.78f * b + 2.865625f};
 
@@ -227,10 +229,10 @@ DynamicFits::DynamicFits(Real a0) : a0_(a0), a_(std::min(a0, 1.0f)) {
 
 Complex DynamicFits::Vertical(Real alpha, Real spacing) const {
   const Real x = spacing, excess = a0_ - a_;  // excess: 0 up to a0 = 1
-  Real amplitude = x > 10.0f ? std::exp(-0.05f * x * a_) : OnSpacingLines(amp_[0], x);
+  Real amplitude = x > 10.0f ? Exp(-0.05f * x * a_) : OnSpacingLines(amp_[0], x);
   Real phi = OnSpacingLines(phase_[0], x) - 0.0936f;
   if (excess > 0.0f) {
-    amplitude *= std::exp(-0.05f * x * excess);
+    amplitude *= Exp(-0.05f * x * excess);
     phi += x * excess;
   }
   return Phasor(alpha, amplitude, phi);
@@ -240,10 +242,10 @@ void DynamicFits::Horizontal(const HorizontalStaticFactors& alpha, Real spacing,
                              std::array<Complex, 3>& at90) const {
   const Real x = spacing, xc = std::min(x, 10.0f), excess = a0_ - a_;
   // decay beyond a0 = 1 (c = 0.028 at ψ = 0, 0.05 at 90°), and the extra fall-off of α1 beyond s/d = 10
-  const Real decay0 = excess > 0.0f ? std::exp(-0.028f * x * excess) : 1.0f;
-  const Real decay90 = excess > 0.0f ? std::exp(-0.05f * x * excess) : 1.0f;
-  const Real beyond0 = x > xc ? std::exp(-0.028f * a_ * (x - xc)) : 1.0f;
-  const Real beyond90 = x > xc ? std::exp(-0.05f * a_ * (x - xc)) : 1.0f;
+  const Real decay0 = excess > 0.0f ? Exp(-0.028f * x * excess) : 1.0f;
+  const Real decay90 = excess > 0.0f ? Exp(-0.05f * x * excess) : 1.0f;
+  const Real beyond0 = x > xc ? Exp(-0.028f * a_ * (x - xc)) : 1.0f;
+  const Real beyond90 = x > xc ? Exp(-0.05f * a_ * (x - xc)) : 1.0f;
   for (int k = 0; k < 3; ++k) {
     const Real amp0 = OnSpacingLines(amp_[1 + k], xc) * decay0 * (k == 0 ? beyond0 : 1.0f);
     const Real amp90 = OnSpacingLines(amp_[4 + k], xc) * decay90 * (k == 0 ? beyond90 : 1.0f);

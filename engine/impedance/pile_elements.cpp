@@ -7,6 +7,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "engine/core/elementary.hpp"
 #include "engine/impedance/single_pile.hpp"
 
 namespace terva {
@@ -27,11 +28,11 @@ struct ScaledTrig {
 
 ScaledTrig Trig(Complex z) {
   const Real x = z.real(), y = z.imag();
-  const Real m = std::expm1(-2.0f * std::abs(y));  // e^-2|y| − 1, exact also for small y
+  const Real m = Expm1(-2.0f * Abs(y));  // e^-2|y| − 1, exact also for small y
   const Real ch = 1.0f + 0.5f * m;                 // cosh y / e^|y|
   const Real sh = std::copysign(-0.5f * m, y);     // sinh y / e^|y|
-  const Real cx = std::cos(x), sx = std::sin(x);
-  return {Complex(cx * ch, -sx * sh), Complex(sx * ch, cx * sh), std::exp(-std::abs(y))};
+  const Real cx = Cos(x), sx = Sin(x);
+  return {Complex(cx * ch, -sx * sh), Complex(sx * ch, cx * sh), Exp(-Abs(y))};
 }
 
 // ---------------------------------------------------------------------------
@@ -54,7 +55,7 @@ bool ClosedFormBending(const BendingSegment& g, Complex rho1, Complex rho2, Comp
   const Complex first = S * Sh * (a1 * a1 - a2 * a2), second = 2.0f * r12Q * cc1;
   const Complex D0 = first + second;
   // a segment held at both ends at one of its natural frequencies: D0 vanishes
-  if (std::abs(D0) <= 8.0f * FLT_EPSILON * (std::abs(first) + std::abs(second)) || !Finite(D0)) return false;
+  if (Abs(D0) <= 8.0f * FLT_EPSILON * (Abs(first) + Abs(second)) || !Finite(D0)) return false;
 
   // F carries the factor 1/(1 + s·P) that makes the matrix the segment's exact
   // stiffness also under axial load with shear flexibility: without it a rigid
@@ -110,7 +111,7 @@ Matrix4 Exponential(Matrix4 a) {
   Real norm = 0.0f;
   for (const auto& row : a) {
     Real sum = 0.0f;
-    for (const Complex& v : row) sum += std::abs(v);
+    for (const Complex& v : row) sum += Abs(v);
     norm = std::max(norm, sum);
   }
   int squarings = 0;
@@ -193,16 +194,16 @@ bool TransferBending(const BendingSegment& g, Complex sp1, ElementMatrix4& K) {
 bool RodElementStiffness(Complex rigidity, Complex netInertia, Real length, RodStiffness& k) {
   if (!(length > 0.0f) || !Finite(length) || rigidity == kZero || !Finite(rigidity) || !Finite(netInertia))
     return false;
-  const Complex lambda = std::sqrt(netInertia / rigidity);
+  const Complex lambda = Sqrt(netInertia / rigidity);
   const Complex z = lambda * length;
   Complex lamCot, lamCsc;  // λ·cot(λL), λ/sin(λL)
-  if (std::abs(z) < 0.1f) {
+  if (Abs(z) < 0.1f) {
     const Complex z2 = z * z;
     lamCot = (Complex(1.0f) - z2 / 3.0f - z2 * z2 / 45.0f) / length;
     lamCsc = (Complex(1.0f) + z2 / 6.0f + 7.0f * z2 * z2 / 360.0f) / length;
   } else {
     const ScaledTrig t = Trig(z);
-    if (std::abs(t.s) <= 2.0f * FLT_EPSILON * (1.0f + std::abs(z))) return false;  // sin(λL) = 0
+    if (Abs(t.s) <= 2.0f * FLT_EPSILON * (1.0f + Abs(z))) return false;  // sin(λL) = 0
     lamCot = lambda * t.c / t.s;
     lamCsc = lambda * t.decay / t.s;
   }
@@ -227,23 +228,23 @@ bool BendingElementStiffness(const BendingSegment& g, ElementMatrix4& K, Bending
   const Complex Q = Complex(1.0f) - (g.netRotaryInertia - P) * s;
   const Complex T = L * L * (B / EI + q * s);
   const Complex U = 4.0f * L * L * L * L * Q * q / EI;
-  const Complex W = std::sqrt(T * T + U);
+  const Complex W = Sqrt(T * T + U);
   const Complex wp = W + T, wm = W - T;
   Complex r1sq, r2sq;
-  if (std::abs(wp) >= std::abs(wm)) {
+  if (Abs(wp) >= Abs(wm)) {
     r1sq = 0.5f * wp;
     r2sq = wp == kZero ? kZero : 0.5f * U / wp;
   } else {
     r2sq = 0.5f * wm;
     r1sq = 0.5f * U / wm;
   }
-  const Complex rho1 = std::sqrt(r1sq), rho2 = std::sqrt(r2sq);
-  const bool closedFormUsable = Finite(rho1) && Finite(rho2) && std::abs(Q) > 1e-2f && std::abs(sp1) > 1e-2f;
+  const Complex rho1 = Sqrt(r1sq), rho2 = Sqrt(r2sq);
+  const bool closedFormUsable = Finite(rho1) && Finite(rho2) && Abs(Q) > 1e-2f && Abs(sp1) > 1e-2f;
   if (form == BendingForm::kClosedForm) return closedFormUsable && ClosedFormBending(g, rho1, rho2, Q, sp1, K);
   // the closed form loses its accuracy to cancellation when both wave numbers
   // are small, and is indeterminate when one of them vanishes (no mass and no
   // support); the transfer matrix is accurate up to wave numbers of a few units
-  const Real largest = std::max(std::abs(rho1), std::abs(rho2));
+  const Real largest = std::max(Abs(rho1), Abs(rho2));
   if (!closedFormUsable || largest < 1.0f) return TransferBending(g, sp1, K);
   if (ClosedFormBending(g, rho1, rho2, Q, sp1, K)) return true;
   return largest <= 6.0f && TransferBending(g, sp1, K);

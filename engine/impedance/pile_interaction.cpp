@@ -4,6 +4,8 @@
 #include <cmath>
 #include <string>
 
+#include "engine/core/elementary.hpp"
+
 namespace terva {
 
 namespace {
@@ -29,7 +31,7 @@ Real TipVelocity(const ProblemData& p, int layers) {
   for (int k = 1; k <= layers; ++k) depth += p.sections.LayerThickness(k);
   const Real length = p.constants.PileLength;
   const Real relative = length != 0.0f ? (depth - p.sections.LayerThickness(layers) / 2.0f) / length : 0.0f;
-  return relative > 0.0f ? deepest / std::pow(relative, 0.25f) : deepest;
+  return relative > 0.0f ? deepest / Pow(relative, 0.25f) : deepest;
 }
 
 // Young's modulus of a soil from its shear wave velocity: 2(1 + ν)·Vs²·γ/g.
@@ -90,8 +92,8 @@ InteractionTables SetUpPileInteraction(const ProblemData& p, Report& report) {
     Real xi = p.piles.PileX(i), yi = p.piles.PileY(i);
     if (IsBattered(p, i)) {
       const auto& angles = p.piles.BatterDirectionAngles(i);
-      xi += std::tan(angles[0] * toRadians) * L / 3.0f;
-      yi += std::tan(angles[4] * toRadians) * L / 3.0f;
+      xi += Tan(angles[0] * toRadians) * L / 3.0f;
+      yi += Tan(angles[4] * toRadians) * L / 3.0f;
     }
     x[static_cast<size_t>(i - 1)] = xi;
     y[static_cast<size_t>(i - 1)] = yi;
@@ -114,9 +116,9 @@ InteractionTables SetUpPileInteraction(const ProblemData& p, Report& report) {
         Ignored(report, "PILES " + std::to_string(i + 1) + " AND " + std::to_string(j + 1) + " COINCIDE");
         return t;
       }
-      const Real psiX = dx == 0.0f ? pi / 2.0f : std::atan(dy / dx);
-      const Real psiY = dy == 0.0f ? pi / 2.0f : std::atan(dx / dy);
-      const Real sx = std::sin(psiX), cx = std::cos(psiX), sy = std::sin(psiY), cy = std::cos(psiY);
+      const Real psiX = dx == 0.0f ? pi / 2.0f : Atan(dy / dx);
+      const Real psiY = dy == 0.0f ? pi / 2.0f : Atan(dx / dy);
+      const Real sx = Sin(psiX), cx = Cos(psiX), sy = Sin(psiY), cy = Cos(psiY);
       q.sin2X = sx * sx, q.cos2X = cx * cx, q.sin2Y = sy * sy, q.cos2Y = cy * cy;
       q.vertical = StaticVerticalFactor(q.spacing, ratios);
       q.horizontal = StaticHorizontalFactors(q.spacing, KR, freeLength);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "engine/core/elementary.hpp"
 #include "engine/numerics/bessel.hpp"
 #include "engine/impedance/transform.hpp"
 #include "engine/numerics/solvers.hpp"
@@ -167,7 +168,7 @@ Complex WeakHorizontal(Real a0, Real nu, Real D, Complex c, const Zone& zone, bo
   const Horizontal out = HorizontalReaction(a0 * zone.rho, nu, D, c, belowShearCutOff, report);
   if (!(nu < 0.5f)) return out.su;  // η and m undefined
   const Real eta = Eta(nu);
-  const Complex root = std::sqrt(zone.modulus() / Complex(1.0f, D));
+  const Complex root = Sqrt(zone.modulus() / Complex(1.0f, D));
   const Complex d = out.shearArg / (eta * root), e = eta * d;  // at the zone's outer radius
   const Complex d1 = d / zone.rho, e1 = e / zone.rho;          // at the footing
 
@@ -220,7 +221,7 @@ SideReactions SideLayerReactions(Real a0, Real nu, Real D, const WeakenedZone& z
   for (Real radius : radii)
     if (!std::isfinite(radius)) return r;
 
-  const Complex c = std::sqrt(Complex(1.0f, D));
+  const Complex c = Sqrt(Complex(1.0f, D));
   const Complex one(1.0f, D);
   r.Su = HorizontalReaction(a0, nu, D, c, belowShearCutOff, report).su;
   r.Sw = VerticalReaction(a0, D, c, belowCompressionCutOff, report);
@@ -235,13 +236,13 @@ SideReactions SideLayerReactions(Real a0, Real nu, Real D, const WeakenedZone& z
   if (hasZone) {
     Zone z{zone.shearRatio, zone.damping, 1.0f + tr, tr, zone.thickness / (R0 + zone.thickness), {}, {}};
     z.s2 = 1.0f - z.modulus() / one;
-    if (std::abs(z.s2) > kSameModulus) {
+    if (Abs(z.s2) > kSameModulus) {
       if (!(z.mu > 0.0f)) return SideReactions{};  // a zone without stiffness: the footing is loose
-      z.s = std::sqrt(z.s2);
+      z.s = Sqrt(z.s2);
       r.Su = WeakHorizontal(a0, nu, D, c, z, belowShearCutOff, report);
       // The series converge only inside |ξ| < 1, where the zone's modulus vanishes:
       // a zone more than about twice as stiff as the layer keeps the homogeneous forms.
-      if (std::abs(z.s) < 1.0f) {
+      if (Abs(z.s) < 1.0f) {
         Complex slope;
         if (SeriesSlope(Mode::kVertical, z, ShearArgument(std::max(a0 * z.rho, kVerticalFloor), c), slope, report)) {
           r.Sw = 2.0f * kPi * z.modulus() * slope;

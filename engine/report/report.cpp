@@ -10,7 +10,7 @@ namespace terva {
 bool Report::OpenFile(const std::string& path) {
   Close();
   writeError_ = 0;
-  file_ = std::fopen(path.c_str(), "w");
+  file_ = std::fopen(path.c_str(), "wb");  // "\n" line ends on every system
   return file_ != nullptr;
 }
 
@@ -90,7 +90,12 @@ void WritePageHeader(Report& r, int mode, std::string_view title) {
     char time[16] = "        ";
     const std::time_t now = std::time(nullptr);
     std::tm tm{};
-    if (localtime_r(&now, &tm)) {
+#ifdef _WIN32
+    const bool local = localtime_s(&tm, &now) == 0;  // Windows' thread-safe local time
+#else
+    const bool local = localtime_r(&now, &tm) != nullptr;
+#endif
+    if (local) {
       std::strftime(date, sizeof date, "%m/%d/%Y", &tm);
       std::strftime(time, sizeof time, "%H:%M:%S", &tm);
     }

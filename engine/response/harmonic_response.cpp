@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "engine/core/elementary.hpp"
 #include "engine/numerics/solvers.hpp"
 
 namespace terva {
@@ -35,7 +36,7 @@ bool SolveHarmonic(const ProblemData& p, ComplexMatrix6& A, Real omega, int k, F
     return false;
   }
   Vector6<Complex> amplitude;
-  for (int d = 1; d <= kDof; ++d) amplitude(d) = std::abs(b(d));
+  for (int d = 1; d <= kDof; ++d) amplitude(d) = Abs(b(d));
   if (!CheckResponse(out, k, omega, amplitude, r)) return false;
   r.kind = FrequencyResponse::Kind::kAmplitude;
   for (int d = 1; d <= kDof; ++d) {

@@ -4,6 +4,7 @@
 #include <limits>
 #include <vector>
 
+#include "engine/core/elementary.hpp"
 #include "engine/response/harmonic_response.hpp"
 #include "engine/numerics/solvers.hpp"
 
@@ -93,7 +94,7 @@ void PrintRandomResults(const ProblemData& p, ResultStore& r, Report& out) {
     if (nu > 0.0f) {
       const Real nt = nu * p.load.RandomDuration;
       if (nt > 1.0f) {
-        const Real q = std::sqrt(2.0f * std::log(nt));
+        const Real q = std::sqrt(2.0f * Log(nt));
         g = q + 0.5772f / q;
       } else {
         defined = false;  // too few expected crossings in the duration for the peak factor
