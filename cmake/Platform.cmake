@@ -12,8 +12,9 @@
 #
 # On Windows the settings go to the registry (HKEY_CURRENT_USER\Software\
 # Halvit\TERVA\<version>), QSettings' native format there; on Linux to
-# ~/.config/Halvit/TERVA.conf. Nothing in the build chooses that. No Windows
-# build is checked here: Debian packages no Qt 6 for MinGW.
+# ~/.config/Halvit/TERVA.conf. Nothing in the build chooses that. Of Windows,
+# only the engine is built and checked here (TERVA_ENGINE_ONLY with the MinGW
+# toolchain, scripts/windows-engine.sh): Debian packages no Qt 6 for MinGW.
 include_guard(GLOBAL)
 include(GNUInstallDirs)
 
@@ -49,7 +50,9 @@ function(terva_platform_targets)
     LIBRARY_OUTPUT_DIRECTORY "${TERVA_ENGINE_BUILD_DIR}"
     RUNTIME_OUTPUT_DIRECTORY "${TERVA_ENGINE_BUILD_DIR}")
   # The runner finds it by this path from its own executable's folder.
-  target_compile_definitions(terva_gui_core PRIVATE TERVA_ENGINE_DIR="${TERVA_ENGINE_DIR}")
+  if(TARGET terva_gui_core)
+    target_compile_definitions(terva_gui_core PRIVATE TERVA_ENGINE_DIR="${TERVA_ENGINE_DIR}")
+  endif()
   # "Terva3-viewer.exe" comes from the target's name; the desktop program
   # starts it from its own folder.
   # The windowed programs open no console window on Windows.

@@ -12,6 +12,9 @@ update="${4:-}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
+reference_of() {  # results files lie apart: a .tvj beside a .tvp would be read with it
+  if [ "$2" = tvj ]; then printf '%s\n' "$reference/results/$1.tvj"; else printf '%s\n' "$reference/$1.$2"; fi
+}
 mask() {
   sed -E 's#[0-9]{2}/[0-9]{2}/[0-9]{4}#MM/DD/YYYY#g; s#[0-9]{2}:[0-9]{2}:[0-9]{2}#HH:MM:SS#g' "$1"
 }
@@ -25,10 +28,10 @@ for project in "$examples"/*.tvd; do
     [ -f "$work/$name.$ext" ] || { echo "$name.$ext: not written"; failed=1; continue; }
     mask "$work/$name.$ext" > "$work/$name.$ext.masked"
     if [ "$update" = "--update" ]; then
-      cp "$work/$name.$ext.masked" "$reference/$name.$ext"
-    elif ! cmp -s "$work/$name.$ext.masked" "$reference/$name.$ext"; then
+      cp "$work/$name.$ext.masked" "$(reference_of "$name" "$ext")"
+    elif ! cmp -s "$work/$name.$ext.masked" "$(reference_of "$name" "$ext")"; then
       echo "$name.$ext differs from its reference:"
-      diff "$reference/$name.$ext" "$work/$name.$ext.masked" | head -20 || true  # every example is reported
+      diff "$(reference_of "$name" "$ext")" "$work/$name.$ext.masked" | head -20 || true  # every example is reported
       failed=1
     fi
   done
