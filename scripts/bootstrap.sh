@@ -13,17 +13,7 @@ packages=(cmake make g++ libgtest-dev libbenchmark-dev qt6-base-dev qt6-charts-d
           locales  # the comma-decimal locales the locale tests make with localedef
           poppler-utils  # pdftotext, which reads the calculation report back in its tests
           dpkg-dev file)  # the last two for the Debian package (cpack -G DEB)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "bootstrap: installing ${missing[*]}"
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+bash scripts/install-missing.sh bootstrap "${packages[@]}"
 
 if [ "${1:-}" = "--preset" ]; then
   # a configure preset of CMakePresets.json (sanitiser, tsan, engine …), in its own folder

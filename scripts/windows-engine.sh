@@ -24,17 +24,7 @@ build="${1:-build-windows}"
 mingw=x86_64-w64-mingw32
 
 packages=(cmake make g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-done
-if ((${#missing[@]})); then
-  echo "windows-engine: installing ${missing[*]}"
-  SUDO=""
-  [ "$(id -u)" -ne 0 ] && SUDO="sudo"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
-fi
+bash scripts/install-missing.sh windows-engine "${packages[@]}"
 
 if ! cmake --no-warn-unused-cli -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchains/mingw-w64-x86_64.cmake \
        -DTERVA_ENGINE_ONLY=ON -DTERVA_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null ||

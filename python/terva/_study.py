@@ -16,6 +16,7 @@ import numbers
 import numpy as np
 
 from ._run import DAMPING as _C_NAMES, DOF, STIFFNESS as _K_NAMES, Result, TervaError, Text, run_many
+from ._run import _constant_units, _hz
 
 # The units of the Input methods' arguments, by unit system.
 _LENGTH = {"SI": "m", "English": "ft"}
@@ -37,26 +38,11 @@ _ARGUMENT_UNITS = {
     "torsion": {"SI": "m4", "English": "ft4"},
     "static_load": {"SI": "kN", "English": "lb"},
 }
-_FORCE = {"SI": "kN", "English": "lb"}
 _NAMES = {"vs": "shear wave velocity", "unit_weight": "unit weight", "poisson": "Poisson's ratio",
           "damping": "material damping ratio", "depth": "stratum depth", "embedment": "embedment",
           "radius": "radius", "cg_height": "height of the centre of gravity"}
 _MOTIONS = {"UOX": "translation X", "UOY": "translation Y", "UOZ": "translation Z",
             "EPOX": "rotation about X", "EPOY": "rotation about Y", "EPOZ": "rotation about Z"}
-
-
-def _constant_units(name, system):
-    """The unit of a stiffness (K...) or damping (C...) constant, translational,
-    rotational or coupled, as the program's exports write it."""
-    force, length = _FORCE[system], _LENGTH[system]
-    kind = name[1:]
-    if kind in ("xx", "yy", "ww"):
-        unit = f"{force}/{length}"
-    elif kind in ("ppx", "ppy", "zt"):
-        unit = f"{force}-{length}/rad"
-    else:  # coupled sway and rocking
-        unit = f"{force}/rad"
-    return unit if name[0] == "K" else unit.replace("/", "-s/", 1)
 
 
 def _argument_name(axis):
@@ -213,7 +199,7 @@ def sweep(base, points=None, *, jobs=None, timeout=None, executor=None, progress
     variables = {}
     for name in names:
         kind = "stiffness" if name[0] == "K" else "damping"
-        variables[name] = (full, data[name], {"units": first.units.get(name) or _constant_units(name, system),
+        variables[name] = (full, data[name], {"units": first.units.get(name) or _constant_units(system)[name],
                                              "long_name": f"{kind} constant {name} at the centre of gravity"})
     if harmonic:
         for m in DOF:
@@ -226,7 +212,7 @@ def sweep(base, points=None, *, jobs=None, timeout=None, executor=None, progress
     variables["error"] = (tuple(dims), error.astype(str), {"long_name": "why the point failed"})
 
     coordinates = {"frequency": ("frequency", frequency, {"units": "rad/s", "long_name": "circular frequency"}),
-                   "frequency_hz": ("frequency", _hz32(frequency),
+                   "frequency_hz": ("frequency", _hz(frequency),
                                     {"units": "Hz", "long_name": "frequency (rad/s * 0.5 / 3.14)"})}
     for name, (along, values) in coords.items():
         attrs = {}
@@ -244,11 +230,6 @@ def sweep(base, points=None, *, jobs=None, timeout=None, executor=None, progress
              "precision": next((r.precision for r in results if r.precision != "single"), "single"),
              "source": f"TERVA {__version__}", "points": len(rows), "failed_points": int(failed.sum())}
     return xr.Dataset(variables, coords=coordinates, attrs=attrs)
-
-
-def _hz32(rad_s):
-    w = np.asarray(rad_s, dtype=np.float32)
-    return (w * np.float32(0.5) / np.float32(3.14)).astype(float)
 
 
 def _describe(row):
